@@ -1,0 +1,76 @@
+#pragma once
+
+// Shared main for the benchmark programs: runs every registered benchmark, then prints one line
+// per declared pair, "ratio <label>: <subject time / baseline time>", both measured in this run.
+// Absolute timings differ from machine to machine; the ratio is what we compare over time.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace korrelo_bench {
+
+struct RatioPair
+{
+    std::string label;
+    std::string subject;   // benchmark name as registered (with its argument suffix, if any)
+    std::string baseline;
+};
+
+inline std::vector<RatioPair>& ratioPairs()
+{
+    static std::vector<RatioPair> pairs;
+    return pairs;
+}
+
+// Declares a ratio line; call before RunBenchmarks (e.g. from a static initialiser).
+inline bool declareRatio(std::string label, std::string subject, std::string baseline)
+{
+    ratioPairs().push_back({std::move(label), std::move(subject), std::move(baseline)});
+    return true;
+}
+
+class CollectingReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.iterations > 0 && !run.error_occurred)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+inline int runWithRatios(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    for (const RatioPair& pair : ratioPairs()) {
+        auto subject = reporter.times.find(pair.subject);
+        auto baseline = reporter.times.find(pair.baseline);
+        if (subject == reporter.times.end() || baseline == reporter.times.end() || baseline->second <= 0) {
+            std::printf("ratio %s: not measured\n", pair.label.c_str());
+            continue;
+        }
+        std::printf("ratio %s: %.3f\n", pair.label.c_str(), subject->second / baseline->second);
+    }
+    return 0;
+}
+
+} // namespace korrelo_bench
+
+#define KORRELO_BENCH_RATIO(label, subject, baseline) \
+    static const bool korrelo_ratio_##label = korrelo_bench::declareRatio(#label, subject, baseline)
+
+#define KORRELO_BENCH_MAIN() \
+    int main(int argc, char** argv) { return korrelo_bench::runWithRatios(argc, argv); }
