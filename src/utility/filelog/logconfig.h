@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 
+#include "utility_export.h"
+
 namespace filelog {
 
 // One [section] of a logging configuration text, with the logger defaults where a setting is missing.
@@ -27,7 +29,7 @@ struct ParsedLogger
 //   key = value          path, name, level, display, outfile, monthdir, limitsize, fileline, enable, reserve
 //   # comment
 // Problems are warned about on standard output; parsing goes on.
-class LogConfig
+class UTILITY_EXPORT LogConfig
 {
 public:
     // Sections by key.
