@@ -2,9 +2,11 @@
 
 #include <QWidget>
 
+#include "proofkit_export.h"
+
 // Translucent "Loading..." cover over its parent; it follows the parent's size, stays above its
 // other children and lets every mouse click through.
-class LoadingOverlay : public QWidget
+class PROOFKIT_EXPORT LoadingOverlay : public QWidget
 {
     Q_OBJECT
 public:

@@ -3,11 +3,13 @@
 #include <QPointer>
 #include <QWebEnginePage>
 
+#include "proofkit_export.h"
+
 class DialogWeb;
 
 // The page of DialogWeb: links meant for a new window go to the system browser, links to the
 // service's login page open the client's own login dialog.
-class MyQWebEnginePage : public QWebEnginePage
+class PROOFKIT_EXPORT MyQWebEnginePage : public QWebEnginePage
 {
     Q_OBJECT
 public:
