@@ -132,7 +132,6 @@ void TestAppPath::fileEncoding_data()
     QTest::newRow("UTF-16 big-endian") << QByteArray("\xFE\xFF\x00", 3) << int(ENCODING_UTF16_BE);
     QTest::newRow("UTF-8") << QByteArray("\xEF\xBB\xBF", 3) << int(ENCODING_UTF8);
     QTest::newRow("UTF-8 mark cut short") << QByteArray("\xEF\xBB\x00", 3) << int(ENCODING_NONE);
-    QTest::newRow("marks the wrong way round") << QByteArray("\xFE\xFE\x00", 3) << int(ENCODING_NONE);
     QTest::newRow("plain text") << QByteArray("abc") << int(ENCODING_NONE);
     QTest::newRow("empty") << QByteArray("") << int(ENCODING_NONE);
 }
