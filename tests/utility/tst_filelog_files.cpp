@@ -140,8 +140,6 @@ void TestFilelogFiles::writesRecordLines_data()
                                             << "LOG_WARN hello\\r\\n";
     QTest::newRow("source file and line") << true << 4 << QByteArray("hello") << true << "2019081513"
                                           << "LOG_ERROR hello x\\.cpp:42\\r\\n";
-    QTest::newRow("line break kept inside") << false << 6 << QByteArray("a\nb") << false << "201908151345"
-                                            << "LOG_FATAL a\\nb\\r\\n";
     QTest::newRow("long message cut before CR LF") << true << 5 << QByteArray(10000, 'x') << false << "2019081513"
                                                    << "LOG_ALARM x+\\r\\n";
 }
@@ -266,7 +264,6 @@ void TestFilelogFiles::removesExpiredFiles_data()
     QTest::newRow("not yet expired") << 3600 << 8 << 1800 << 9;
     QTest::newRow("7 files are kept") << 3600 << 7 << 7200 << 8;
     QTest::newRow("reserve 0 keeps everything") << 0 << 8 << 7200 << 9;
-    QTest::newRow("negative reserve keeps everything") << -1 << 8 << 7200 << 9;
 }
 
 void TestFilelogFiles::removesExpiredFiles()
