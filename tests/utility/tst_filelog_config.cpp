@@ -1,6 +1,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+
 #include "filelog/logconfig.h"
 #include "filelog/logermanager.h"
 #include "filelogtesthelpers.h"
@@ -47,6 +49,7 @@ private slots:
     void appliesChangedTextOnly_data();
     void appliesChangedTextOnly();
     void readsConfigFileOnce();
+    void rereadsConfigFileWhenDue();
 };
 
 void TestFilelogConfig::parsesSettings_data()
@@ -215,6 +218,32 @@ void TestFilelogConfig::readsConfigFileOnce()
 
     LogerManager fresh;
     QVERIFY(!fresh.configFromFile(file.constData()));
+}
+
+void TestFilelogConfig::rereadsConfigFileWhenDue()
+{
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath("log.ini").toUtf8();
+    auto writeConfig = [&](const QByteArray& text) {
+        QFile file(QString::fromUtf8(path));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    std::atomic<qint64> now{1565870400000};
+    LogerManager manager;
+    manager.setClock([&now] { return now.load(); });
+    writeConfig("[main]\ndisplay=false\npath=" + dir.filePath("main").toUtf8() + "\n[net]\noutfile=0\n");
+    QVERIFY(manager.configFromFile(path.constData()));
+    QVERIFY(manager.setUpdateInterval(60));
+    manager.setSynchronous(false);
+    QVERIFY(manager.start());
+
+    writeConfig("[main]\ndisplay=false\npath=" + dir.filePath("main").toUtf8() + "\n[net]\nenable=false\n");
+    QTest::qWait(150);
+    QVERIFY(manager.isLoggerEnabled(1));   // not due yet
+    now += 61000;
+    QTRY_VERIFY(!manager.isLoggerEnabled(1));
+    QVERIFY(manager.stop());
 }
 
 QTEST_GUILESS_MAIN(TestFilelogConfig)
