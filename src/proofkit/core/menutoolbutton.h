@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QMenu>
 #include <QPointer>
 #include <QToolButton>
 
 #include "proofkit_export.h"
-
-#include <QMenu>
 
 // A tool button that opens its menu below itself on one click and closes it on the next.
 class PROOFKIT_EXPORT MenuToolButton : public QToolButton
