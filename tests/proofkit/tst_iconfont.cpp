@@ -23,7 +23,6 @@ private slots:
     void colorsFollowMode_data();
     void colorsFollowMode();
     void textOfModeFallsBackToNormal();
-    void codePointBeyondBasicPlane();
     void pixmapShowsTheGlyph();
 
 private:
@@ -199,12 +198,6 @@ void TestIconFont::textOfModeFallsBackToNormal()
     QIcon copy = own.icon(0xF00C);
     copy.detach();
     QCOMPARE(paintOnce(copy, rect, QIcon::Normal).color, QColor(1, 2, 3));
-}
-
-void TestIconFont::codePointBeyondBasicPlane()
-{
-    const QIcon icon = getIconFont()->icon(0x1F600);
-    QCOMPARE(paintOnce(icon, QRect(0, 0, 20, 20), QIcon::Normal).text, QString::fromUtf8("\xF0\x9F\x98\x80"));
 }
 
 void TestIconFont::pixmapShowsTheGlyph()

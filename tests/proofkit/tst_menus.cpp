@@ -14,9 +14,7 @@ class TestMenus : public QObject
 private slots:
     void menuExClick_data();
     void menuExClick();
-    void menuExTitle();
     void toolButtonTogglesMenu();
-    void toolButtonWithoutMenu();
     void labelClicks_data();
     void labelClicks();
     void labelDoubleClick();
@@ -67,14 +65,6 @@ void TestMenus::menuExClick()
     menu.close();
 }
 
-void TestMenus::menuExTitle()
-{
-    QWidget parent;
-    MenuEx menu(QStringLiteral("Error types"), &parent);
-    QCOMPARE(menu.parentWidget(), &parent);
-    QCOMPARE(menu.menuAction()->text(), QString("Error types"));
-}
-
 void TestMenus::toolButtonTogglesMenu()
 {
     QWidget window;
@@ -111,19 +101,6 @@ void TestMenus::toolButtonTogglesMenu()
     click();
     QVERIFY(menu.isVisible());
     menu.close();
-}
-
-void TestMenus::toolButtonWithoutMenu()
-{
-    MenuToolButton button;
-    button.togglePopup();  // nothing to open, nothing to crash
-    QMenu menu;
-    button.setPopupMenu(&menu);
-    button.setPopupMenu(nullptr);
-    QCOMPARE(button.popupMenu(), nullptr);
-    menu.popup(QPoint(10, 10));
-    menu.close();  // the old menu no longer drives the button
-    button.togglePopup();
 }
 
 void TestMenus::labelClicks_data()

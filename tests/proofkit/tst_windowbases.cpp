@@ -49,7 +49,6 @@ private slots:
     void resizeRegions_data();
     void resizeRegions();
     void dragMovesWindow();
-    void clickDoesNotMove();
     void dragResizes_data();
     void dragResizes();
     void moveIsClamped_data();
@@ -202,25 +201,13 @@ void TestWindowBases::dragMovesWindow()
     QCOMPARE(window.pos(), start + QPoint(335, 125));
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
 
-    // Released, hovering moves nothing.
+    // Released, hovering moves nothing; a click in the band neither moves nor resizes.
     window.dragTo(grab + QPoint(400, 200), false);
-    QCOMPARE(window.pos(), start + QPoint(335, 125));
-}
-
-void TestWindowBases::clickDoesNotMove()
-{
-    FramelessUnderTest window;
-    window.setWindowFlags(Qt::FramelessWindowHint);
-    window.resize(200, 100);
-    const QPoint start = area().topLeft() + QPoint(100, 100);
-    window.move(start);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    window.press(QPoint(197, 50));  // in the band
+    const QPoint settled = window.pos();
+    window.press(QPoint(197, 50));
     window.releaseAt(window.mapToGlobal(QPoint(197, 50)));
-    QCOMPARE(window.pos(), start);
+    QCOMPARE(window.pos(), settled);
     QCOMPARE(window.size(), QSize(200, 100));
-    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
 }
 
 void TestWindowBases::dragResizes_data()
@@ -229,14 +216,11 @@ void TestWindowBases::dragResizes_data()
     QTest::addColumn<QPoint>("delta");  // cursor movement
     QTest::addColumn<QRect>("expected");  // relative to the window's start position
     QTest::newRow("right edge wider") << QPoint(197, 50) << QPoint(40, 7) << QRect(0, 0, 240, 100);
-    QTest::newRow("bottom edge taller") << QPoint(100, 97) << QPoint(9, 30) << QRect(0, 0, 200, 130);
     QTest::newRow("bottom-right both") << QPoint(198, 98) << QPoint(-20, 10) << QRect(0, 0, 180, 110);
     // The dragged left or top edge goes to the cursor.
     QTest::newRow("left edge") << QPoint(2, 50) << QPoint(-30, 0) << QRect(-28, 0, 230, 100);
     QTest::newRow("top edge") << QPoint(100, 1) << QPoint(0, 25) << QRect(0, 26, 200, 75);
     QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(10, 10) << QRect(13, 13, 190, 90);
-    QTest::newRow("top-right corner") << QPoint(198, 2) << QPoint(15, -10) << QRect(0, -8, 215, 110);
-    QTest::newRow("bottom-left corner") << QPoint(1, 98) << QPoint(20, 20) << QRect(21, 0, 180, 120);
 }
 
 void TestWindowBases::dragResizes()
