@@ -66,14 +66,12 @@ void TestStrConvert::utf8Decoding_data()
     QTest::addColumn<QVector<int>>("utf16");   // empty: rejected
     QTest::newRow("three-byte CJK") << QByteArray("\xE4\xB8\xAD") << QVector<int>{0x4E2D};
     QTest::newRow("truncated") << QByteArray("\xE4\xB8") << QVector<int>{};
-    QTest::newRow("truncated after text") << QByteArray("ab\xF0\x9F") << QVector<int>{};
     QTest::newRow("overlong two-byte NUL") << QByteArray("\xC0\x80", 2) << QVector<int>{};
     QTest::newRow("overlong three-byte") << QByteArray("\xE0\x9F\xBF") << QVector<int>{};
     QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << QVector<int>{};
     QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QVector<int>{};
     QTest::newRow("five-byte form") << QByteArray("\xF8\x88\x80\x80\x80") << QVector<int>{};
     QTest::newRow("stray continuation") << QByteArray("a\x80") << QVector<int>{};
-    QTest::newRow("bad continuation") << QByteArray("\xE4\x41\xAD") << QVector<int>{};
     QTest::newRow("supplementary to pair") << QByteArray("\xF0\x9F\x98\x80") << QVector<int>{0xD83D, 0xDE00};
     QTest::newRow("highest code point") << QByteArray("\xF4\x8F\xBF\xBF") << QVector<int>{0xDBFF, 0xDFFF};
     QTest::newRow("mixed") << QByteArray("a\xC3\xA4\xE4\xB8\xAD") << QVector<int>{'a', 0xE4, 0x4E2D};
@@ -118,8 +116,6 @@ void TestStrConvert::utf32Encoding_data()
     QTest::newRow("out of range anywhere") << QVector<int>{'a', 0x110000, 'b'} << QByteArray();
     QTest::newRow("surrogate value") << QVector<int>{0xD800} << QByteArray("\xED\xA0\x80");
     QTest::newRow("four-byte") << QVector<int>{0x10FFFF} << QByteArray("\xF4\x8F\xBF\xBF");
-    QTest::newRow("two-byte boundary") << QVector<int>{0x7F, 0x80, 0x7FF, 0x800}
-                                       << QByteArray("\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80");
 }
 
 void TestStrConvert::utf32Encoding()
@@ -203,7 +199,6 @@ void TestStrConvert::characterWalk_data()
     QTest::newRow("lead byte") << aZh << 1 << QByteArray("\xE4\xB8\xAD") << QByteArray("\xE4");
     QTest::newRow("last byte") << aZh << 3 << QByteArray("\xAD") << QByteArray("\xE4\xB8\xAD");
     QTest::newRow("at end") << aZh << 4 << QByteArray() << QByteArray();
-    QTest::newRow("far past end") << QByteArray("a") << 5 << QByteArray() << QByteArray();
     QTest::newRow("continuation at start") << QByteArray("\xB8\xAD") << 1 << QByteArray("\xAD") << QByteArray("\xB8\xAD");
     QTest::newRow("continuation after ASCII") << QByteArray("a\x80") << 1 << QByteArray("\x80") << QByteArray("\x80");
 }
@@ -233,27 +228,20 @@ void TestStrConvert::characterClasses_data()
     QTest::addColumn<int>("c");
     QTest::addColumn<bool>("expected");
     QTest::newRow("ideographic space") << WhiteSpace << 0x3000 << true;
-    QTest::newRow("no-break space") << WhiteSpace << 0xA0 << true;
-    QTest::newRow("mongolian separator") << WhiteSpace << 0x180E << true;
     QTest::newRow("zero width space") << WhiteSpace << 0x200B << false;
     QTest::newRow("letter not space") << WhiteSpace << int('a') << false;
     QTest::newRow("multiplication sign") << EnPunct << 0xD7 << true;
-    QTest::newRow("c cedilla counts") << EnPunct << 0xE7 << true;
     QTest::newRow("A umlaut is a letter") << EnPunct << 0xC4 << false;
-    QTest::newRow("tilde") << EnPunct << int('~') << true;
     QTest::newRow("digit") << EnPunct << int('5') << false;
     QTest::newRow("ideographic full stop") << CnPunct << 0x3002 << true;
-    QTest::newRow("full-width comma") << CnPunct << 0xFF0C << true;
     QTest::newRow("full-width digit") << CnPunct << 0xFF10 << false;
     QTest::newRow("em dash") << CnPunct << 0x2014 << true;
     QTest::newRow("CJK ideograph") << CnPlain << 0x4E2D << true;
-    QTest::newRow("extension A") << CnPlain << 0x3400 << true;
     QTest::newRow("after unified block") << CnPlain << 0x9FC0 << false;
     QTest::newRow("hiragana plain") << CnPlain << 0x3042 << false;
     QTest::newRow("hiragana with kana") << CnKana << 0x3042 << true;
     QTest::newRow("hangul plain") << CnPlain << 0xAC00 << false;
     QTest::newRow("hangul with hangul") << CnHangul << 0xAC00 << true;
-    QTest::newRow("kana flag leaves hangul") << CnKana << 0xAC00 << false;
 }
 
 void TestStrConvert::characterClasses()
@@ -287,22 +275,15 @@ void TestStrConvert::wholeStringTests_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("expected");
     QTest::newRow("number with exponent") << "IsAllNumber" << "3.5e+2%" << true;
-    QTest::newRow("number degree sign") << "IsAllNumber" << QString::fromUtf8("25℃") << true;
     QTest::newRow("number empty") << "IsAllNumber" << "" << false;
     QTest::newRow("number with letter") << "IsAllNumber" << "12a" << false;
     QTest::newRow("en-number full width") << "IsAllEnNumberU32" << QString::fromUtf8("ＡＢ１２") << true;
     QTest::newRow("en-number bytes reject full width") << "IsAllEnNumber" << QString::fromUtf8("ＡＢ") << false;
     QTest::newRow("en-number symbols") << "IsAllEnNumber" << "a1.+-,%&#@$*" << true;
-    QTest::newRow("en-number space") << "IsAllEnNumber" << "a 1" << false;
-    QTest::newRow("en-number empty") << "IsAllEnNumber" << "" << false;
     QTest::newRow("space mixed") << "IsAllSpace" << QString::fromUtf8("\u3000 \t\u00A0") << true;
-    QTest::newRow("space with letter") << "IsAllSpace" << " a" << false;
     QTest::newRow("punctuation mixed") << "IsAllPunctuation" << QString::fromUtf8("，。!?") << true;
-    QTest::newRow("punctuation with letter") << "IsAllPunctuation" << QString::fromUtf8("，a") << false;
     QTest::newRow("has punctuation") << "HasPunctuation" << QString::fromUtf8("中文。") << true;
-    QTest::newRow("has no punctuation") << "HasPunctuation" << QString::fromUtf8("中文") << false;
     QTest::newRow("all Chinese") << "IsAllCnChar" << QString::fromUtf8("中文") << true;
-    QTest::newRow("Chinese with comma") << "IsAllCnChar" << QString::fromUtf8("中，") << false;
     QTest::newRow("Latin-1 is English") << "IsAllEnCharU32" << QString::fromUtf8("Ä") << true;
     QTest::newRow("Latin-1 bytes are not") << "IsAllEnChar" << QString::fromUtf8("Ä") << false;
 }
@@ -336,7 +317,6 @@ void TestStrConvert::splitAndReplace_data()
     QTest::newRow("empty pieces kept") << "a,,b," << false << QStringList{"a", "", "b", ""};
     QTest::newRow("separators kept") << "a,,b," << true << QStringList{"a,", ",", "b,", ""};
     QTest::newRow("empty text") << "" << false << QStringList{""};
-    QTest::newRow("no separator") << QString::fromUtf8("中文") << false << QStringList{QString::fromUtf8("中文")};
 }
 
 void TestStrConvert::splitAndReplace()
