@@ -39,6 +39,13 @@ public:
         started = server->start(error);
     }
 
+    ~ServiceFixture()
+    {
+        // Idle keep-alive connections would hold the server's workers until they time out.
+        manager.clearConnectionCache();
+        server->stop();
+    }
+
     bool started = false;
     std::unique_ptr<ServiceServer> server;
     QNetworkAccessManager manager;
