@@ -31,6 +31,12 @@ bool ServiceServer::start(std::string& error)
     server->set_keep_alive_timeout(1);
     // Headers and body go out in separate writes; without this each reply waits for a delayed ACK.
     server->set_tcp_nodelay(true);
+    // Address reuse but not port sharing: a second service on a taken port must fail, not split
+    // the requests with the first.
+    server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         serviceCore.handle(request, response);
     };
