@@ -36,6 +36,7 @@ private slots:
     void oversizedBodyIsRefusedAndServiceLivesOn();
     void controlChangesSettingsUntilReset();
     void controlCanBeSwitchedOff();
+    void selfSignedHttpsNeedsTheClientsConsent();
 };
 
 void TestProtocol::probeAnswersExactlyOkUnderEveryRoot_data()
@@ -378,6 +379,24 @@ void TestProtocol::controlCanBeSwitchedOff()
     ServiceFixture service(options);
     QCOMPARE(service.control("reset").status, 404);
     QCOMPARE(service.get("control/requests").status, 404);
+}
+
+void TestProtocol::selfSignedHttpsNeedsTheClientsConsent()
+{
+    ServiceOptions options;
+    options.tlsSelfSigned = true;
+    ServiceFixture service(options);
+    QVERIFY(service.started);
+    QVERIFY(service.root().startsWith("https://127.0.0.1:"));
+    QCOMPARE(service.post("api/v3/is-domain-ok/", "a=1").error, QNetworkReply::SslHandshakeFailedError);
+
+    QNetworkRequest request(QUrl(service.root() + "site1/api/v3/auth/login/"));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    QNetworkReply* reply = service.manager.post(request, "user_name=demo&password=demo");
+    reply->ignoreSslErrors();
+    const HttpResult r = ServiceFixture::wait(reply, 10000);
+    QCOMPARE(r.error, QNetworkReply::NoError);
+    QCOMPARE(r.json().value("check_server").toString(), service.root());
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

@@ -168,11 +168,12 @@ ServiceCore::Route ServiceCore::route(const std::string& fullPath)
 
 std::string ServiceCore::ownRoot(const httplib::Request& request) const
 {
+    const std::string scheme = options.tls() ? "https://" : "http://";
     const std::string host = request.get_header_value("Host");
     if (!host.empty() && host.find_first_of("/\\ \r\n\"") == std::string::npos)
-        return "http://" + host + "/";
+        return scheme + host + "/";
     std::lock_guard<std::mutex> lock(settingsMutex);
-    return "http://" + options.host + ":" + std::to_string(port) + "/";
+    return scheme + options.host + ":" + std::to_string(port) + "/";
 }
 
 void ServiceCore::handle(const httplib::Request& request, httplib::Response& response)

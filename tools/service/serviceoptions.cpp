@@ -27,6 +27,10 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
             options.control = false;
             continue;
         }
+        if (arg == "--tls") {
+            options.tlsSelfSigned = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = arg.rfind("--", 0) == 0 ? "option " + arg + " needs a value" : "unknown argument " + arg;
             return std::nullopt;
@@ -68,6 +72,10 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
                 return std::nullopt;
             }
             options.maxBody = static_cast<size_t>(number);
+        } else if (arg == "--tls-cert") {
+            options.tlsCert = value;
+        } else if (arg == "--tls-key") {
+            options.tlsKey = value;
         } else if (arg == "--request-log") {
             options.requestLogFile = value;
         } else if (arg == "--misbehave") {
@@ -81,6 +89,10 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
             error = "unknown option " + arg;
             return std::nullopt;
         }
+    }
+    if (options.tlsCert.empty() != options.tlsKey.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return std::nullopt;
     }
     return options;
 }
@@ -104,13 +116,17 @@ Options:
                            a different non-empty one gets "local_access_token_error". Without
                            this option a non-empty local access token is accepted unchecked.
   --check-server URL       "check_server" handed out by login and auth (default: this server's
-                           root, http://HOST:PORT/)
+                           root, http://HOST:PORT/, or https:// with TLS)
   --check-char-max N       "check_char_max" handed out by login and auth (default 3000)
   --max-body BYTES         larger request bodies are refused with 413 (default 1048576)
   --request-log FILE       append every service request to FILE, one JSON object per line
   --misbehave FORM         fail on purpose; FORM as for POST /control/misbehave (below).
                            Repeatable.
   --no-control             switch the /control/ interface off
+  --tls                    serve HTTPS with a self-signed certificate for 127.0.0.1 and
+                           localhost, made at start-up (clients must accept it as untrusted)
+  --tls-cert FILE          serve HTTPS with this PEM certificate (with --tls-key)
+  --tls-key FILE           the PEM private key of --tls-cert
   -h, --help               this text
 
 Site roots: the bare root http://HOST:PORT/ and four sites http://HOST:PORT/site0/ ..

@@ -20,6 +20,9 @@ struct ServiceOptions
     std::string requestLogFile;
     std::vector<MisbehaviourRule> rules;
     bool control = true;
+    bool tlsSelfSigned = false;      // HTTPS with a certificate made at start-up
+    std::string tlsCert, tlsKey;     // HTTPS with these PEM files
+    bool tls() const { return tlsSelfSigned || !tlsCert.empty(); }
     bool help = false;
 
     // Reads the command line; nothing (and error set) on a bad option.

@@ -1,5 +1,7 @@
 #include "serviceserver.h"
 
+#include "selfsignedcertificate.h"
+
 #include <httplib.h>
 
 #include <chrono>
@@ -24,7 +26,23 @@ bool ServiceServer::start(std::string& error)
         error = "already running";
         return false;
     }
-    server = std::make_unique<httplib::Server>();
+    if (options.tlsSelfSigned) {
+        SelfSignedCertificate certificate;
+        if (!certificate.isValid()) {
+            error = "cannot make a certificate";
+            return false;
+        }
+        server = std::make_unique<httplib::SSLServer>(certificate.certificate(), certificate.privateKey());
+    } else if (options.tls()) {
+        server = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
+    } else {
+        server = std::make_unique<httplib::Server>();
+    }
+    if (!server->is_valid()) {
+        error = "cannot use the certificate or key";
+        server.reset();
+        return false;
+    }
     server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     server->set_payload_max_length(options.maxBody);
     // An idle connection holds a worker until it times out, and stopping waits for the workers.
@@ -88,5 +106,5 @@ void ServiceServer::stop()
 
 std::string ServiceServer::rootUrl() const
 {
-    return "http://" + options.host + ":" + std::to_string(boundPort) + "/";
+    return (options.tls() ? "https://" : "http://") + options.host + ":" + std::to_string(boundPort) + "/";
 }

@@ -28,7 +28,7 @@ public:
 
     int port() const { return boundPort; }
     std::string host() const { return options.host; }
-    // http://HOST:PORT/
+    // http://HOST:PORT/ (https:// with TLS)
     std::string rootUrl() const;
     ServiceCore& core() { return serviceCore; }
 
