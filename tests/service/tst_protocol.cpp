@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -347,6 +348,16 @@ void TestProtocol::oversizedBodyIsRefusedAndServiceLivesOn()
     QCOMPARE(big.status, 413);
     QVERIFY(big.json().isEmpty());
     QCOMPARE(service.check(token, "他门").json().value("check_data").toArray().size(), 1);
+
+    // A chunked body has no length to judge in advance: refused before it is read.
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", quint16(service.server->port()));
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("POST /api/v3/check HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"
+                 "5\r\ntext=\r\n");
+    QVERIFY(socket.waitForReadyRead(5000));
+    QVERIFY(socket.readLine().startsWith("HTTP/1.1 411"));
+    QCOMPARE(service.server->core().requestLog().entries().size(), size_t(2));
 }
 
 void TestProtocol::controlChangesSettingsUntilReset()

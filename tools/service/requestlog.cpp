@@ -1,5 +1,7 @@
 #include "requestlog.h"
 
+#include "scannedtext.h"
+
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -7,9 +9,12 @@ namespace {
 
 using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
 
+// Bytes that are not UTF-8 (a client sending another encoding) become U+FFFD, so the log stays
+// readable JSON whatever arrived.
 void writeString(JsonWriter& w, const std::string& text)
 {
-    w.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
+    const std::string clean = ScannedText::toUtf8(ScannedText::toUtf32(text));
+    w.String(clean.c_str(), static_cast<rapidjson::SizeType>(clean.size()));
 }
 
 // Pairs rather than an object: order and repeated keys are part of what a test checks.

@@ -118,7 +118,8 @@ Options:
   --check-server URL       "check_server" handed out by login and auth (default: this server's
                            root, http://HOST:PORT/, or https:// with TLS)
   --check-char-max N       "check_char_max" handed out by login and auth (default 3000)
-  --max-body BYTES         larger request bodies are refused with 413 (default 1048576)
+  --max-body BYTES         larger request bodies are refused with 413 (default 1048576);
+                           chunked bodies are refused with 411
   --request-log FILE       append every service request to FILE, one JSON object per line
   --misbehave FORM         fail on purpose; FORM as for POST /control/misbehave (below).
                            Repeatable.
@@ -173,7 +174,8 @@ Control interface (same port, unless --no-control):
       nested     200 with {"check_data":[[[...]]]} nested depth (default 100000) deep
       redirect   status (default 307) to location (default /moved + the same path and query)
       drop       send the headers and half the body, then close the connection
-      hang       never answer (until /control/release, /control/reset or shutdown)
+      hang       never answer (until /control/release, /control/reset or shutdown; each
+                 hanging request holds one of 32 workers)
       body       answer with status (default 200), body and content_type
   POST /control/reset      back to the start-up state: rules, log, accounts, tokens, words, settings
   POST /control/release    let every hanging request go (answered 503)
