@@ -48,7 +48,7 @@ std::optional<MisbehaviourRule> Misbehaviour::parse(const FormFields& fields, st
         return std::nullopt;
     }
     rule.body = fields.value("body");
-    rule.contentType = fields.value("content_type", "application/json");
+    rule.contentType = fields.value("content_type", rule.mode == "status" ? "text/plain" : "application/json");
     rule.location = fields.value("location");
     rule.depth = std::clamp(fields.intValue("depth", 100000), 1, 10000000);
     return rule;

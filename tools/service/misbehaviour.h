@@ -15,7 +15,8 @@
 // count [count]      requests it strikes; 0 = every one (default 0)
 // ms [ms]            wait before answering (delay mode; any other mode waits first too)
 // status [status]    HTTP status (status, body: default 500 / 200; redirect: default 307)
-// body [body], content_type [content_type]   the body of status and body modes
+// body [body], content_type [content_type]   the body of status and body modes (content type
+//                    default: text/plain for status, application/json for body)
 // location [location]   redirect target (default: the same address under /moved)
 // depth [depth]      nesting of the nested mode (default 100000)
 struct MisbehaviourRule

@@ -169,8 +169,13 @@ ServiceCore::Route ServiceCore::route(const std::string& fullPath)
 std::string ServiceCore::ownRoot(const httplib::Request& request) const
 {
     const std::string scheme = options.tls() ? "https://" : "http://";
+    // The address the client used, so a client that reached us as localhost stays on it; only a
+    // plain host[:port] is taken.
     const std::string host = request.get_header_value("Host");
-    if (!host.empty() && host.find_first_of("/\\ \r\n\"") == std::string::npos)
+    const bool plain = !host.empty() && host.find_first_not_of("abcdefghijklmnopqrstuvwxyz"
+                                                               "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]")
+                                            == std::string::npos;
+    if (plain)
         return scheme + host + "/";
     std::lock_guard<std::mutex> lock(settingsMutex);
     return scheme + options.host + ":" + std::to_string(port) + "/";

@@ -169,14 +169,15 @@ Control interface (same port, unless --no-control):
                            hang|body), skip, count (0 = always), ms, status, body, content_type,
                            location, depth. Rules are tried in order; the first that strikes wins.
       delay      wait ms, then answer normally
-      status     answer with status (default 500) and body
+      status     answer with status (default 500) and body (default "status N", text/plain)
       malformed  200 with truncated JSON
       nested     200 with {"check_data":[[[...]]]} nested depth (default 100000) deep
       redirect   status (default 307) to location (default /moved + the same path and query)
       drop       send the headers and half the body, then close the connection
       hang       never answer (until /control/release, /control/reset or shutdown; each
                  hanging request holds one of 32 workers)
-      body       answer with status (default 200), body and content_type
+      body       answer with status (default 200), body and content_type (default
+                 application/json)
   POST /control/reset      back to the start-up state: rules, log, accounts, tokens, words, settings
   POST /control/release    let every hanging request go (answered 503)
   POST /control/config     fields check_char_max, check_server, local_access_token
