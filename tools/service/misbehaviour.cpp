@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace korrelo_service {
+
 namespace {
 
 const char* const kModes[] = {"delay", "status", "malformed", "nested", "redirect", "drop", "hang", "body"};
@@ -90,3 +92,5 @@ std::optional<MisbehaviourRule> Misbehaviour::strike(const std::string& kind, in
     }
     return std::nullopt;
 }
+
+} // namespace korrelo_service

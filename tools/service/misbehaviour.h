@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // One way of failing on purpose, set by a test. Fields (form names in brackets):
 // target [target]    request kind: probe, auth, login, report-error, add-to-dict, check, or any
 // site [site]        0-3 for /siteN/, root for the bare root, any (default)
@@ -57,3 +59,5 @@ private:
     mutable std::mutex mutex;
     std::vector<MisbehaviourRule> rules;
 };
+
+} // namespace korrelo_service

@@ -5,6 +5,8 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+namespace korrelo_service {
+
 namespace {
 
 using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
@@ -108,3 +110,5 @@ std::string RequestLog::toJsonArray() const
     w.EndArray();
     return buffer.GetString();
 }
+
+} // namespace korrelo_service

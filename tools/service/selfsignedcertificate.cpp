@@ -6,6 +6,8 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
+namespace korrelo_service {
+
 SelfSignedCertificate::SelfSignedCertificate()
 {
     key = EVP_RSA_gen(2048);
@@ -58,3 +60,5 @@ std::string SelfSignedCertificate::pem() const
     BIO_free(bio);
     return text;
 }
+
+} // namespace korrelo_service

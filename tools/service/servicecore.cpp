@@ -10,6 +10,8 @@
 #include <chrono>
 #include <sstream>
 
+namespace korrelo_service {
+
 namespace {
 
 const char* const kJson = "application/json";
@@ -439,3 +441,5 @@ void ServiceCore::handleControl(const httplib::Request& request, httplib::Respon
         reply(response, 404, "Not Found", "text/plain");
     }
 }
+
+} // namespace korrelo_service

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace korrelo_service {
+
 namespace {
 
 bool toInt(const std::string& text, long low, long high, long& out)
@@ -189,3 +191,5 @@ Control interface (same port, unless --no-control):
   POST /control/clear-requests   empty the request log
 )";
 }
+
+} // namespace korrelo_service

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // Everything the service starts with; a control reset returns to exactly this.
 struct ServiceOptions
 {
@@ -29,3 +31,5 @@ struct ServiceOptions
     static std::optional<ServiceOptions> parse(const std::vector<std::string>& args, std::string& error);
     static std::string helpText();
 };
+
+} // namespace korrelo_service

@@ -6,6 +6,8 @@
 
 #include <chrono>
 
+namespace korrelo_service {
+
 namespace {
 
 // Enough workers that requests told to hang cannot starve the rest.
@@ -118,3 +120,5 @@ std::string ServiceServer::rootUrl() const
 {
     return (options.tls() ? "https://" : "http://") + options.host + ":" + std::to_string(boundPort) + "/";
 }
+
+} // namespace korrelo_service
