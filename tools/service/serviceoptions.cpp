@@ -104,7 +104,8 @@ std::string ServiceOptions::helpText()
     return R"(Usage: korrelo-service [options]
 
 A local checking service for Korrelo: the site probe, the account calls, the check, error
-reports and the user dictionary, over plain HTTP, with a deterministic checker.
+reports and the user dictionary, over HTTP (HTTPS with --tls), with a deterministic checker.
+It runs until SIGINT or SIGTERM.
 
 Options:
   --host ADDR              address to bind (default 127.0.0.1)
@@ -170,7 +171,7 @@ Control interface (same port, unless --no-control):
                            site (0-3|root|any), mode (delay|status|malformed|nested|redirect|drop|
                            hang|body), skip, count (0 = always), ms, status, body, content_type,
                            location, depth. Rules are tried in order; the first that strikes wins.
-      delay      wait ms, then answer normally
+      delay      wait ms, then answer normally (ms delays every other mode too)
       status     answer with status (default 500) and body (default "status N", text/plain)
       malformed  200 with truncated JSON
       nested     200 with {"check_data":[[[...]]]} nested depth (default 100000) deep
