@@ -71,7 +71,24 @@ bool ServiceServer::start(std::string& error)
         serviceCore.handle(request, response);
     };
     server->Get(".*", handler);
-    server->Post(".*", handler);
+    // The library refuses form bodies above 8 KiB before a plain handler runs (a 3000-character
+    // piece is about 27 KiB); reading the body ourselves leaves --max-body the one limit.
+    server->Post(".*", [this](const httplib::Request& request, httplib::Response& response,
+                              const httplib::ContentReader& reader) {
+        httplib::Request whole = request;
+        const size_t limit = options.maxBody;
+        const bool complete = reader([&whole, limit](const char* data, size_t length) {
+            if (whole.body.size() + length > limit)
+                return false;
+            whole.body.append(data, length);
+            return true;
+        });
+        if (!complete) {
+            response.status = 413;
+            return;
+        }
+        serviceCore.handle(whole, response);
+    });
     server->Put(".*", handler);
     server->Patch(".*", handler);
     server->Delete(".*", handler);
