@@ -44,7 +44,8 @@ void setFocus(HWND hwnd, LONG objectId = OBJID_CLIENT, LONG childId = CHILDID_SE
 void moveWindow(HWND hwnd, const RECT& rect);                                         // EVENT_OBJECT_LOCATIONCHANGE
 void fireEvent(DWORD event, HWND hwnd, LONG objectId, LONG childId);
 
-// MSAA: one accessible object per window and object id; it answers every child id alike.
+// MSAA: one accessible object per window and object id; it answers every child id alike. Windows
+// without one attached answer a default object for OBJID_WINDOW and OBJID_CLIENT, as real windows do.
 struct AccessibleSpec
 {
     LONG role = ROLE_SYSTEM_CLIENT;
