@@ -132,24 +132,37 @@ void TestEditorManager::watch(EditorManager& manager)
 
 void TestEditorManager::burstIsExaminedOnceForItsLastEvent()
 {
-    EditorManager manager;
-    FakeTracker tracker;
-    manager.addClientHelper(&tracker);
-    watch(manager);
-    const HWND windows[] = {editorWindow(), editorWindow(), editorWindow()};
-    for (HWND hwnd : windows) {
-        sim::setFocus(hwnd);
-        QTest::qWait(30);
+    // A busy machine can stall the burst past the 100 ms delay; such a round proves nothing and is
+    // run again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        seen.clear();
+        EditorManager manager;
+        FakeTracker tracker;
+        manager.addClientHelper(&tracker);
+        watch(manager);
+        const HWND windows[] = {editorWindow(), editorWindow(), editorWindow()};
+        QElapsedTimer clock;
+        qint64 longestGap = 0;
+        for (HWND hwnd : windows) {
+            clock.restart();
+            sim::setFocus(hwnd);
+            QTest::qWait(30);
+            longestGap = std::max(longestGap, clock.elapsed());
+        }
+        QTRY_VERIFY(!tracker.offered.isEmpty());
+        QTest::qWait(250);
+        if (longestGap >= 90)
+            continue;
+        QCOMPARE(tracker.offered.size(), 1);
+        QCOMPARE(tracker.offered[0]->hwnd, windows[2]);
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(seen[0].focusChanged);
+        QCOMPARE(manager.getActiveHelper(), &tracker);
+        QCOMPARE(manager.getActiveEditorName(), QStringLiteral("Editor"));
+        QCOMPARE(manager.getActiveEditorParam()->exeName, QStringLiteral("note.exe"));
+        return;
     }
-    QTRY_COMPARE(tracker.offered.size(), 1);
-    QTest::qWait(250);
-    QCOMPARE(tracker.offered.size(), 1);
-    QCOMPARE(tracker.offered[0]->hwnd, windows[2]);
-    QCOMPARE(seen.size(), 1);
-    QVERIFY(seen[0].focusChanged);
-    QCOMPARE(manager.getActiveHelper(), &tracker);
-    QCOMPARE(manager.getActiveEditorName(), QStringLiteral("Editor"));
-    QCOMPARE(manager.getActiveEditorParam()->exeName, QStringLiteral("note.exe"));
+    QSKIP("the machine was too busy to send a burst within 90 ms");
 }
 
 void TestEditorManager::focusAndLocationAreEachExamined()
