@@ -64,8 +64,9 @@ void TestProgram::startsWithoutWindowsAndOutlivesThem()
     const Run run = runProbe(QStringLiteral("windows"));
     QVERIFY(!run.crashed);
     QCOMPARE(run.exitCode, 3);
-    QCOMPARE(run.lines.value(0), QStringLiteral("visible 0"));
-    QCOMPARE(run.lines.value(1), QStringLiteral("alive"));
+    QCOMPARE(run.lines.value(0), QStringLiteral("scaling 1"));
+    QCOMPARE(run.lines.value(1), QStringLiteral("visible 0"));
+    QCOMPARE(run.lines.value(2), QStringLiteral("alive"));
 }
 
 void TestProgram::trackersAreOfferedInOrder()

@@ -67,6 +67,8 @@ void startScenario()
     if (!std::strcmp(scenario, "exit")) {
         QTimer::singleShot(200, [] { QCoreApplication::exit(7); });
     } else if (!std::strcmp(scenario, "windows")) {
+        // Still inside the application's constructor: only a choice made before it can show here.
+        say(QStringLiteral("scaling %1").arg(QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling)));
         GetConfig()->setValueBool(QStringLiteral("ShowTip"), false);
         QTimer::singleShot(100, [] {
             say(QStringLiteral("visible %1").arg(visibleWindows()));
