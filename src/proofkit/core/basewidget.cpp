@@ -1,0 +1,43 @@
+#include "basewidget.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QScreen>
+
+BaseWidget::BaseWidget(QWidget* parent)
+    : QWidget(parent)
+{
+}
+
+void BaseWidget::ensureInScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // Only the top-left corner is brought back: a window hanging over the right or bottom edge can
+    // still be grabbed and dragged in.
+    QPoint p = pos();
+    if (p.x() < area.left())
+        p.setX(area.left());
+    else if (p.x() > area.right())
+        p.setX(area.right() - width());
+    if (p.y() < area.top())
+        p.setY(area.top());
+    else if (p.y() > area.bottom())
+        p.setY(area.bottom() - height());
+    move(p);
+}
+
+void BaseWidget::closeEvent(QCloseEvent* e)
+{
+    QWidget::closeEvent(e);
+    emit closeWidget();
+}
+
+void BaseWidget::hideEvent(QHideEvent* e)
+{
+    QWidget::hideEvent(e);
+    emit hideWidget();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+#include "proofkit_export.h"
+
+class QSettings;
+
+// The one settings store of the system: typed access to QSettings("Korrelo", "client"), each value
+// addressed by a key and an optional group ("app", "hotkey"; empty = the root).
+class PROOFKIT_EXPORT Config
+{
+public:
+    Config();
+    ~Config();
+    Config(const Config&) = delete;
+    Config& operator=(const Config&) = delete;
+
+    void setValue(const QString& key, const QVariant& value, QString group = QString());
+    QVariant getValue(const QString& key, const QVariant& defaultValue = QVariant(),
+                      QString group = QString()) const;
+
+    void setValueBool(const QString& key, bool value, QString group = QString());
+    bool getValueBool(const QString& key, bool defaultValue = false, QString group = QString()) const;
+
+    void setValueInt(const QString& key, int value, QString group = QString());
+    int getValueInt(const QString& key, int defaultValue = 0, QString group = QString()) const;
+
+    void setValueString(const QString& key, const QString& value, QString group = QString());
+    QString getValueString(const QString& key, const QString& defaultValue = QString(),
+                           QString group = QString()) const;
+
+    void setValueBinary(const QString& key, const QByteArray& value, QString group = QString());
+    QByteArray getValueBinary(const QString& key, QString group = QString()) const;
+
+private:
+    QSettings* settings = nullptr;
+};
+
+// The process-wide store, made on first use and kept until the process ends.
+PROOFKIT_EXPORT Config* GetConfig();

@@ -1,0 +1,3 @@
+#include "iconfontpainter.h"
+
+IconFontPainter::~IconFontPainter() = default;

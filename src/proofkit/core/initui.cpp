@@ -1,0 +1,48 @@
+#include "initui.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QTranslator>
+
+namespace {
+
+bool started = false;
+
+// Kept for the life of the process: QApplication holds on to its argument count.
+int appArgc = 0;
+char* appArgv[] = {nullptr};
+
+void installTranslator(const QString& file)
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(file))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;  // the texts stay in English
+}
+
+} // namespace
+
+void initUI()
+{
+    if (started)
+        return;
+    started = true;
+
+    if (!QCoreApplication::instance())
+        new QApplication(appArgc, appArgv);
+
+    // Style and fonts belong to widget applications only.
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        QApplication::setStyle(QStringLiteral("fusion"));
+        QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+        QFont font = QApplication::font();
+        font.setPointSize(9);
+        font.setFamily(QStringLiteral("Microsoft Sans Serif"));
+        QApplication::setFont(font);
+        qApp->setStyleSheet(QStringLiteral("QPushButton { padding: 0.2em 1em 0.2em 1em; }"));
+    }
+
+    installTranslator(QStringLiteral(":/translations/proofkit_zh_CN.qm"));
+    installTranslator(QStringLiteral(":/translations/qt_zh_CN.qm"));
+}

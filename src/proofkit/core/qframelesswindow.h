@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+#include "basewidget.h"
+
+// A window without a system frame: dragged anywhere inside to move, dragged on a 5-pixel band along
+// its edges and corners to resize, and kept inside the primary screen's available area.
+class PROOFKIT_EXPORT QFramelessWindow : public BaseWidget
+{
+    Q_OBJECT
+public:
+    // Edges and corners clockwise from the top; None when no resize is under way.
+    enum ResizeRegion {
+        None = 0,
+        Top = 1,
+        TopRight = 2,
+        Right = 3,
+        BottomRight = 4,
+        Bottom = 5,
+        BottomLeft = 6,
+        Left = 7,
+        TopLeft = 8,
+    };
+    Q_ENUM(ResizeRegion)
+
+    explicit QFramelessWindow(QWidget* parent = nullptr);
+
+    // Edge cursors then follow the mouse without a button held, over child widgets too.
+    void setAllMouseTracking();
+
+signals:
+    void activateWindow(bool isActive);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+    ResizeRegion getResizeRegion(QPoint pos) const;
+    void setResizeCursor(ResizeRegion region);
+    void handleMove(QPoint globalPos);
+    void handleResize();
+
+private:
+    int borderWidth = 5;
+    bool pressed = false;
+    bool moving = false;
+    QPoint pressPos;
+    QPoint pressGlobalPos;
+    ResizeRegion resizeRegion = None;
+    QRect pressRect;
+};

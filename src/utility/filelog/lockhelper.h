@@ -1,0 +1,22 @@
+#pragma once
+
+#include <mutex>
+
+namespace filelog {
+
+// A plain lock; usable with std::lock_guard and std::unique_lock.
+class LockHelper
+{
+public:
+    LockHelper() = default;
+    LockHelper(const LockHelper&) = delete;
+    LockHelper& operator=(const LockHelper&) = delete;
+
+    void lock() { m_mutex.lock(); }
+    void unlock() { m_mutex.unlock(); }
+
+private:
+    std::mutex m_mutex;
+};
+
+} // namespace filelog

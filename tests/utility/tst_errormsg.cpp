@@ -1,0 +1,122 @@
+#include <QtTest>
+
+#include <rapidjson/document.h>
+
+#include "errormsg.h"
+
+class TestErrorMsg : public QObject
+{
+    Q_OBJECT
+private slots:
+    void messages_data();
+    void messages();
+    void unusualIdsStayValidJson_data();
+    void unusualIdsStayValidJson();
+    void checkWhatNames_data();
+    void checkWhatNames();
+    void lists_data();
+    void lists();
+};
+
+void TestErrorMsg::messages_data()
+{
+    QTest::addColumn<QByteArray>("id");
+    QTest::addColumn<QByteArray>("json");
+    QTest::newRow("server busy") << QByteArray("server_busy")
+                                 << QByteArray(R"({"error_id":"server_busy","error_msg":"服务器忙，请稍后再试。"})");
+    QTest::newRow("old client") << QByteArray("old_client")
+                                << QByteArray(R"({"error_id":"old_client","error_msg":"您的软件版本太老，请下载最新版本 http://www.korrelo.com/"})");
+    QTest::newRow("disabled") << QByteArray("is_disable")
+                              << QByteArray(R"({"error_id":"is_disable","error_msg":"此账号已被封禁，请联系我们客服 http://www.korrelo.com/"})");
+    QTest::newRow("token") << QByteArray("local_access_token_error")
+                           << QByteArray(R"({"error_id":"local_access_token_error","error_msg":"Local Access Token 错误。"})");
+    QTest::newRow("not found") << QByteArray("not_found_error")
+                               << QByteArray(R"({"error_id":"not_found_error","error_msg":"没有找到错误。"})");
+    QTest::newRow("no login") << QByteArray("no_login")
+                              << QByteArray(R"({"error_id":"no_login","error_msg":"请先登录，然后再校对！"})");
+    QTest::newRow("unknown id") << QByteArray("whatever") << QByteArray(R"({"error_id":"whatever","error_msg":""})");
+    QTest::newRow("empty id") << QByteArray("") << QByteArray(R"({"error_id":"","error_msg":""})");
+}
+
+void TestErrorMsg::messages()
+{
+    QFETCH(QByteArray, id);
+    QFETCH(QByteArray, json);
+    QCOMPARE(QByteArray::fromStdString(GetErrorMsg(id.toStdString())), json);
+}
+
+void TestErrorMsg::unusualIdsStayValidJson_data()
+{
+    QTest::addColumn<QByteArray>("id");
+    QTest::newRow("quote and backslash") << QByteArray("a\"b\\c");
+    QTest::newRow("control characters") << QByteArray("a\nb\tc\x01");
+    QTest::newRow("longer than any buffer") << QByteArray(5000, 'x');
+}
+
+void TestErrorMsg::unusualIdsStayValidJson()
+{
+    QFETCH(QByteArray, id);
+    const std::string json = GetErrorMsg(id.toStdString());
+    rapidjson::Document doc;
+    doc.Parse(json.c_str());
+    QVERIFY(!doc.HasParseError());
+    QVERIFY(doc.IsObject());
+    QCOMPARE(QByteArray(doc["error_id"].GetString(), int(doc["error_id"].GetStringLength())), id);
+    QCOMPARE(doc["error_msg"].GetStringLength(), 0u);
+}
+
+void TestErrorMsg::checkWhatNames_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("0") << 0 << "UNKOWN";
+    QTest::newRow("4") << 4 << "SKIP";
+    QTest::newRow("6") << 6 << "JI_CHU_CUO_CI_KU";
+    QTest::newRow("25") << 25 << "ERROR_FULLWIDTH_ASCII";
+    QTest::newRow("34") << 34 << "LING_DAO_PAI_XU";
+    QTest::newRow("61") << 61 << "DI_MING";
+    QTest::newRow("7") << 7 << "";
+    QTest::newRow("27") << 27 << "";
+    QTest::newRow("-1") << -1 << "";
+    QTest::newRow("62") << 62 << "";
+}
+
+void TestErrorMsg::checkWhatNames()
+{
+    QFETCH(int, code);
+    QFETCH(QString, name);
+    QCOMPARE(QString::fromStdString(GetCheckWhatString(code)), name);
+}
+
+void TestErrorMsg::lists_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("before");
+    QTest::addColumn<QList<int>>("vector");
+    QTest::addColumn<bool>("result");
+    QTest::newRow("bad pieces skipped") << "3,,0,-2,x,21" << QList<int>{} << QList<int>{3, 21} << true;
+    QTest::newRow("leading blank and sign") << " 7,+8,12ab" << QList<int>{} << QList<int>{7, 8, 12} << true;
+    QTest::newRow("out of range skipped") << "99999999999,5" << QList<int>{} << QList<int>{5} << true;
+    QTest::newRow("duplicates kept") << "5,5,7" << QList<int>{} << QList<int>{5, 5, 7} << true;
+    QTest::newRow("empty text") << "" << QList<int>{} << QList<int>{} << false;
+    QTest::newRow("appends to existing") << "0" << QList<int>{9} << QList<int>{9} << true;
+    QTest::newRow("sign alone") << "+,-,+-3" << QList<int>{} << QList<int>{} << false;
+}
+
+void TestErrorMsg::lists()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, before);
+    QFETCH(QList<int>, vector);
+    QFETCH(bool, result);
+    std::vector<int> codes(before.begin(), before.end());
+    QCOMPARE(SplitCheckWhat(text.toStdString(), codes), result);
+    QCOMPARE(QList<int>(codes.begin(), codes.end()), vector);
+
+    std::set<int> ids(before.begin(), before.end());
+    QCOMPARE(SplitDictIDs(text.toStdString(), ids), result);
+    QCOMPARE(ids, std::set<int>(vector.begin(), vector.end()));
+}
+
+QTEST_APPLESS_MAIN(TestErrorMsg)
+#include "tst_errormsg.moc"

@@ -1,0 +1,41 @@
+#include "serviceoptions.h"
+#include "serviceserver.h"
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+
+int main(int argc, char** argv)
+{
+    std::string error;
+    const auto options = ServiceOptions::parse(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "korrelo-service: %s\nTry korrelo-service --help.\n", error.c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(ServiceOptions::helpText().c_str(), stdout);
+        return 0;
+    }
+
+    // Blocked before any thread starts, so only sigwait below sees them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    ServiceServer server(*options);
+    if (!server.start(error)) {
+        std::fprintf(stderr, "korrelo-service: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("listening on %s:%d\n", server.host().c_str(), server.port());
+    std::fflush(stdout);
+
+    int received = 0;
+    sigwait(&signals, &received);
+    server.stop();
+    return 0;
+}

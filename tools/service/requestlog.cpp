@@ -1,0 +1,103 @@
+#include "requestlog.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+namespace {
+
+using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
+
+void writeString(JsonWriter& w, const std::string& text)
+{
+    w.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
+}
+
+// Pairs rather than an object: order and repeated keys are part of what a test checks.
+void writeFields(JsonWriter& w, const FormFields& fields)
+{
+    w.StartArray();
+    for (const auto& field : fields.items()) {
+        w.StartArray();
+        writeString(w, field.first);
+        writeString(w, field.second);
+        w.EndArray();
+    }
+    w.EndArray();
+}
+
+void writeEntry(JsonWriter& w, const LoggedRequest& e)
+{
+    w.StartObject();
+    w.Key("seq");
+    w.Int(e.seq);
+    w.Key("method");
+    writeString(w, e.method);
+    w.Key("path");
+    writeString(w, e.path);
+    w.Key("kind");
+    writeString(w, e.kind);
+    w.Key("site");
+    w.Int(e.site);
+    w.Key("redirected");
+    w.Bool(e.redirected);
+    w.Key("query");
+    writeFields(w, e.query);
+    w.Key("fields");
+    writeFields(w, e.fields);
+    w.Key("body");
+    writeString(w, e.body);
+    w.EndObject();
+}
+
+} // namespace
+
+void RequestLog::setFile(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    file.close();
+    if (!path.empty())
+        file.open(path, std::ios::out | std::ios::app | std::ios::binary);
+}
+
+void RequestLog::add(LoggedRequest entry)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    entry.seq = next++;
+    if (file.is_open()) {
+        file << toJson(entry) << '\n';
+        file.flush();
+    }
+    list.push_back(std::move(entry));
+}
+
+void RequestLog::clear()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    list.clear();
+}
+
+std::vector<LoggedRequest> RequestLog::entries() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return list;
+}
+
+std::string RequestLog::toJson(const LoggedRequest& entry)
+{
+    rapidjson::StringBuffer buffer;
+    JsonWriter w(buffer);
+    writeEntry(w, entry);
+    return buffer.GetString();
+}
+
+std::string RequestLog::toJsonArray() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    rapidjson::StringBuffer buffer;
+    JsonWriter w(buffer);
+    w.StartArray();
+    for (const LoggedRequest& e : list)
+        writeEntry(w, e);
+    w.EndArray();
+    return buffer.GetString();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "formfields.h"
+
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// One request as it arrived: the fields in the order the client sent them, already decoded.
+struct LoggedRequest
+{
+    int seq = 0;
+    std::string method;
+    std::string path;
+    std::string kind;       // probe, auth, login, report-error, add-to-dict, check, unknown
+    int site = -1;          // 0-3 under /siteN/, -1 at the bare root
+    bool redirected = false;   // arrived under /moved after a redirect
+    FormFields query;
+    FormFields fields;
+    std::string body;
+};
+
+// Every service request (control requests excepted), kept in memory and, when a file is given,
+// appended to it as one JSON object per line.
+class RequestLog
+{
+public:
+    void setFile(const std::string& path);
+    void add(LoggedRequest entry);
+    void clear();
+    std::vector<LoggedRequest> entries() const;
+
+    static std::string toJson(const LoggedRequest& entry);
+    std::string toJsonArray() const;
+
+private:
+    mutable std::mutex mutex;
+    std::vector<LoggedRequest> list;
+    std::ofstream file;
+    int next = 1;
+};

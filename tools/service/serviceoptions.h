@@ -1,0 +1,28 @@
+#pragma once
+
+#include "accounts.h"
+#include "misbehaviour.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Everything the service starts with; a control reset returns to exactly this.
+struct ServiceOptions
+{
+    std::string host = "127.0.0.1";
+    int port = 8765;
+    std::vector<Account> accounts = Accounts::builtIn();
+    std::string localAccessToken;    // empty: local tokens are not checked
+    std::string checkServer;         // empty: this server's own root
+    int checkCharMax = 3000;
+    size_t maxBody = 1024 * 1024;
+    std::string requestLogFile;
+    std::vector<MisbehaviourRule> rules;
+    bool control = true;
+    bool help = false;
+
+    // Reads the command line; nothing (and error set) on a bad option.
+    static std::optional<ServiceOptions> parse(const std::vector<std::string>& args, std::string& error);
+    static std::string helpText();
+};
