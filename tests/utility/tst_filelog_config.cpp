@@ -1,6 +1,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+
 #include "filelog/logconfig.h"
 #include "filelog/logermanager.h"
 #include "filelogtesthelpers.h"
@@ -47,8 +49,7 @@ private slots:
     void appliesChangedTextOnly_data();
     void appliesChangedTextOnly();
     void readsConfigFileOnce();
-    void refusesBadSettings_data();
-    void refusesBadSettings();
+    void rereadsConfigFileWhenDue();
 };
 
 void TestFilelogConfig::parsesSettings_data()
@@ -61,19 +62,16 @@ void TestFilelogConfig::parsesSettings_data()
                                       << defaultsWith("Main", "level=3");
     QTest::newRow("unknown level word keeps level") << QByteArray("[a]\nlevel=info\nlevel=loud") << "a"
                                                     << defaultsWith("a", "level=2");
-    QTest::newRow("trace and all") << QByteArray("[a]\nlevel=ALL") << "a" << defaultsWith("a", "level=0");
     QTest::newRow("empty display is true") << QByteArray("[a]\ndisplay=false\ndisplay=") << "a"
                                            << defaultsWith("a", "display=1");
     QTest::newRow("false words") << QByteArray("[a]\ndisplay=FALSE\noutfile=0\nenable=0\nmonthdir=yes\nfileline=no")
                                  << "a" << defaultsWith("a", "display=0 outfile=0 enable=0 monthdir=1 fileline=1");
-    QTest::newRow("line without equals") << QByteArray("[a]\nmonthdir") << "a" << defaultsWith("a", "monthdir=1");
     QTest::newRow("limitsize not a number") << QByteArray("[a]\nlimitsize=big") << "a"
                                             << defaultsWith("a", "limitsize=0");
     QTest::newRow("limitsize leading number") << QByteArray("[a]\nlimitsize= 12mb") << "a"
                                               << defaultsWith("a", "limitsize=12");
     QTest::newRow("limitsize huge clamps") << QByteArray("[a]\nlimitsize=99999999999999") << "a"
                                            << defaultsWith("a", "limitsize=2147483647");
-    QTest::newRow("reserve parsed") << QByteArray("[a]\nreserve=-3600") << "a" << defaultsWith("a", "reserve=-3600");
     QTest::newRow("path and name keep case") << QByteArray("[a]\nPATH = ./Logs/Net\nName=NetLog") << "a"
                                              << defaultsWith("NetLog", "path=./Logs/Net");
     QTest::newRow("blanks, tabs and CR LF") << QByteArray("\t[ net ]\t\r\n  level\t=  Alarm \r\n") << "net"
@@ -111,9 +109,6 @@ void TestFilelogConfig::warnsAboutProblems_data()
     QTest::newRow("duplicate key, CR LF counts two lines")
         << QByteArray("[a]\r\n[b]\r\n[A]\r\n[a]\r\n")
         << QByteArray("filelog configure warning: duplicate logger key:[a] at line: 7 \r\n");
-    QTest::newRow("main twice in other case")
-        << QByteArray("[Main]\n[MAIN]")
-        << QByteArray("filelog configure warning: duplicate logger key:[Main] at line: 2 \r\n");
 }
 
 void TestFilelogConfig::warnsAboutProblems()
@@ -141,6 +136,11 @@ void TestFilelogConfig::createsAtMostTwentyLoggers()
     QCOMPARE(QByteArray::fromStdString(capture.text()),
              QByteArray("filelog: CreateLogger can not create|writeover, because loggerid need < LOGGER_MAX! \r\n"));
     QCOMPARE(manager.findLoggerId("one too many"), -1);
+
+    LogerManager small;
+    QVERIFY(!small.setLoggerLevel(1, 0));   // beyond the last logger in use
+    QVERIFY(!small.setLoggerPath(0, nullptr));
+    QVERIFY(!small.setLoggerName(0, std::string(8192, 'n').c_str()));
 }
 
 void TestFilelogConfig::appliesChangedTextOnly_data()
@@ -220,44 +220,30 @@ void TestFilelogConfig::readsConfigFileOnce()
     QVERIFY(!fresh.configFromFile(file.constData()));
 }
 
-void TestFilelogConfig::refusesBadSettings_data()
+void TestFilelogConfig::rereadsConfigFileWhenDue()
 {
-    QTest::addColumn<int>("setter");
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<bool>("accepted");
-
-    // 0 name, 1 path, 2 level, 3 enabled, 4 reserve
-    QTest::newRow("name of main") << 0 << 0 << QByteArray("core") << true;
-    QTest::newRow("empty name") << 0 << 0 << QByteArray("") << false;
-    QTest::newRow("null path") << 1 << 0 << QByteArray() << false;
-    QTest::newRow("path without slash") << 1 << 0 << QByteArray("logs") << true;
-    QTest::newRow("text too long") << 1 << 0 << QByteArray(8192, 'p') << false;
-    QTest::newRow("id beyond last logger") << 2 << 1 << QByteArray() << false;
-    QTest::newRow("negative id") << 3 << -1 << QByteArray() << false;
-    QTest::newRow("id of max") << 4 << filelog::LOGGER_MAX << QByteArray() << false;
-    QTest::newRow("reserve of main") << 4 << 0 << QByteArray() << true;
-}
-
-void TestFilelogConfig::refusesBadSettings()
-{
-    QFETCH(int, setter);
-    QFETCH(int, id);
-    QFETCH(QByteArray, text);
-    QFETCH(bool, accepted);
-
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath("log.ini").toUtf8();
+    auto writeConfig = [&](const QByteArray& text) {
+        QFile file(QString::fromUtf8(path));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    std::atomic<qint64> now{1565870400000};
     LogerManager manager;
-    const char* value = text.isNull() ? nullptr : text.constData();
-    bool result = false;
-    switch (setter) {
-    case 0: result = manager.setLoggerName(id, value); break;
-    case 1: result = manager.setLoggerPath(id, value); break;
-    case 2: result = manager.setLoggerLevel(id, 0); break;
-    case 3: result = manager.setLoggerEnabled(id, true); break;
-    default: result = manager.setLoggerReserve(id, -5); break;
-    }
-    QCOMPARE(result, accepted);
-    QVERIFY(!manager.acceptsLog(0, filelog::LOG_LEVEL_FATAL));  // not started
+    manager.setClock([&now] { return now.load(); });
+    writeConfig("[main]\ndisplay=false\npath=" + dir.filePath("main").toUtf8() + "\n[net]\noutfile=0\n");
+    QVERIFY(manager.configFromFile(path.constData()));
+    QVERIFY(manager.setUpdateInterval(60));
+    manager.setSynchronous(false);
+    QVERIFY(manager.start());
+
+    writeConfig("[main]\ndisplay=false\npath=" + dir.filePath("main").toUtf8() + "\n[net]\nenable=false\n");
+    QTest::qWait(150);
+    QVERIFY(manager.isLoggerEnabled(1));   // not due yet
+    now += 61000;
+    QTRY_VERIFY(!manager.isLoggerEnabled(1));
+    QVERIFY(manager.stop());
 }
 
 QTEST_GUILESS_MAIN(TestFilelogConfig)

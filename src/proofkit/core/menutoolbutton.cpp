@@ -1,7 +1,5 @@
 #include "menutoolbutton.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -43,10 +41,6 @@ void MenuToolButton::mouseReleaseEvent(QMouseEvent* /*e*/)
 {
     // Only the look of the press is undone; the click itself is this button's toggle.
     setDown(false);
-    if (closedByThisClick) {
-        closedByThisClick = false;
-        return;
-    }
     togglePopup();
 }
 
@@ -58,13 +52,9 @@ void MenuToolButton::enterEvent(QEvent* /*e*/)
 void MenuToolButton::aboutToShow()
 {
     shown = true;
-    closedByThisClick = false;
 }
 
 void MenuToolButton::aboutToHide()
 {
     shown = false;
-    const bool pressedHere = (QGuiApplication::mouseButtons() & Qt::LeftButton)
-                             && rect().contains(mapFromGlobal(QCursor::pos()));
-    closedByThisClick = pressedHere;
 }

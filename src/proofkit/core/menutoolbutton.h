@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QMenu>
+#include <QPointer>
 #include <QToolButton>
 
 #include "proofkit_export.h"
-
-class QMenu;
 
 // A tool button that opens its menu below itself on one click and closes it on the next.
 class PROOFKIT_EXPORT MenuToolButton : public QToolButton
@@ -26,9 +26,6 @@ private slots:
     void aboutToHide();
 
 private:
-    QMenu* popup = nullptr;  // not owned
+    QPointer<QMenu> popup;  // not owned; may go before the button
     bool shown = false;
-    // The click that closes the open menu lands on this button once the menu is gone; it must
-    // not open the menu again.
-    bool closedByThisClick = false;
 };

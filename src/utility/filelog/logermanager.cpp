@@ -76,6 +76,12 @@ void terminateRecord(LogRecord* record)
     record->length += 2;
 }
 
+int currentThreadId()
+{
+    thread_local const int id = static_cast<int>(gettid());
+    return id;
+}
+
 int percentChance()
 {
     thread_local std::minstd_rand random(
@@ -427,7 +433,7 @@ LogRecord* LogerManager::allocRecord(LoggerId id, int level)
         record->milliseconds += 1000;
         --record->time;
     }
-    record->threadId = static_cast<int>(gettid());
+    record->threadId = currentThreadId();
     record->length = 0;
 
     // Each record converts its own time, so the prefix and the day stay right across

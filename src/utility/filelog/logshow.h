@@ -2,8 +2,9 @@
 
 #include "utility_export.h"
 
-// Kind of a message given to logShow: info, error or debug; any other value logs as info.
-enum _LOG_TYPE_ {
+// Kind of a message given to logShow: info, error or debug; any other value logs as info
+// (the fixed underlying type makes such values valid).
+enum _LOG_TYPE_ : int {
     LOG_TYPE_INFO = 1,
     LOG_TYPE_ERROR = 2,
     LOG_TYPE_DEBUG = 3,

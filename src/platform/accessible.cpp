@@ -1,0 +1,56 @@
+#include "accessible.h"
+
+#include "sim/state.h"
+
+using namespace sim_detail;
+
+namespace {
+std::shared_ptr<AccNode> findNode(HWND hwnd, LONG objectId)
+{
+    Lock lock(state().mutex);
+    for (const auto& [id, node] : state().accessibles) {
+        if (node->hwnd == hwnd && node->objectId == objectId)
+            return node;
+    }
+    return nullptr;
+}
+}
+
+HRESULT AccessibleObjectFromEvent(HWND hwnd, DWORD objectId, DWORD childId, IAccessible** object,
+                                  VARIANT* child)
+{
+    if (!object || !child)
+        return E_INVALIDARG;
+    *object = nullptr;
+    VariantInit(child);
+    if (HRESULT hr = enter(sim::Call::AccessibleObjectFromEvent); FAILED(hr))
+        return hr;
+    {
+        Lock lock(state().mutex);
+        if (!window(hwnd))
+            return E_INVALIDARG;
+    }
+    auto node = findNode(hwnd, static_cast<LONG>(objectId));
+    if (!node)
+        return E_FAIL;
+    *object = newAccessible(node);
+    child->vt = VT_I4;
+    child->lVal = static_cast<LONG>(childId);
+    return S_OK;
+}
+
+HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD objectId, REFIID iid, void** object)
+{
+    if (!object)
+        return E_INVALIDARG;
+    *object = nullptr;
+    if (HRESULT hr = enter(sim::Call::AccessibleObjectFromWindow); FAILED(hr))
+        return hr;
+    auto node = findNode(hwnd, static_cast<LONG>(objectId));
+    if (!node)
+        return E_FAIL;
+    IAccessible* accessible = newAccessible(node);
+    const HRESULT hr = accessible->QueryInterface(iid, object);
+    accessible->Release();
+    return hr;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "unknown.h"
+
+constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
+constexpr DWORD CLSCTX_LOCAL_SERVER = 0x4;
+constexpr DWORD CLSCTX_ALL = 0x17;
+
+// COM initialisation is counted per thread: the first call on a thread answers S_OK, later ones
+// S_FALSE, and each call must be matched by CoUninitialize.
+HRESULT CoInitialize(void* reserved);
+void CoUninitialize();
+
+// Creates an object of one of the classes the stand-in provides (the UI Automation root); the calling
+// thread must have initialised COM.
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);

@@ -1,0 +1,343 @@
+#include "desktop.h"
+
+#include <algorithm>
+#include <chrono>
+#include <unistd.h>
+
+#include "../comapi.h"
+#include "../winevent.h"
+#include "counters.h"
+#include "state.h"
+
+namespace platform_detail {
+Counters& counters()
+{
+    static Counters instance;
+    return instance;
+}
+}
+
+namespace sim_detail {
+
+State& state()
+{
+    static State instance;
+    return instance;
+}
+
+HRESULT enter(sim::Call call)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    s.calls[call]++;
+    auto it = s.failures.find(call);
+    return it == s.failures.end() ? S_OK : it->second;
+}
+
+const Window* window(HWND hwnd)
+{
+    State& s = state();
+    auto it = s.windows.find(hwnd);
+    return it == s.windows.end() ? nullptr : &it->second;
+}
+
+DWORD eventTime()
+{
+    using namespace std::chrono;
+    return static_cast<DWORD>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+int copyText(const std::u16string& text, WCHAR* buffer, int maxCount)
+{
+    if (!buffer || maxCount <= 0)
+        return 0;
+    const int length = std::min<int>(static_cast<int>(text.size()), maxCount - 1);
+    std::copy(text.begin(), text.begin() + length, buffer);
+    buffer[length] = 0;
+    return length;
+}
+
+} // namespace sim_detail
+
+using namespace sim_detail;
+
+namespace sim {
+
+DWORD createProcess(const ProcessSpec& spec)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    Process p;
+    p.pid = s.nextProcess;
+    p.tid = s.nextProcess + 1;
+    s.nextProcess += 4;
+    p.spec = spec;
+    s.processes[p.pid] = p;
+    return p.pid;
+}
+
+DWORD ownProcessId()
+{
+    return GetCurrentProcessId();
+}
+
+HWND createWindow(const WindowSpec& spec)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    Window w;
+    w.spec = spec;
+    w.hwnd = reinterpret_cast<HWND>(s.nextWindow);
+    s.nextWindow += 0x10;
+    w.pid = spec.processId;
+    if (!w.pid) {
+        if (const Window* above = window(spec.parent ? spec.parent : spec.owner))
+            w.pid = above->pid;
+        else
+            w.pid = createProcess({});
+    }
+    auto p = s.processes.find(w.pid);
+    // Own-process windows run on the calling thread, like windows a program creates itself.
+    w.tid = p != s.processes.end() ? p->second.tid : GetCurrentThreadId();
+    if (spec.parent) {
+        auto parent = s.windows.find(spec.parent);
+        if (parent != s.windows.end())
+            parent->second.children.push_back(w.hwnd);
+    }
+    s.windows[w.hwnd] = w;
+    return w.hwnd;
+}
+
+namespace {
+void destroyLocked(State& s, HWND hwnd)
+{
+    auto it = s.windows.find(hwnd);
+    if (it == s.windows.end())
+        return;
+    const std::vector<HWND> children = it->second.children;
+    for (HWND child : children)
+        destroyLocked(s, child);
+    if (HWND parent = it->second.spec.parent) {
+        auto p = s.windows.find(parent);
+        if (p != s.windows.end())
+            p->second.children.erase(std::remove(p->second.children.begin(), p->second.children.end(), hwnd), p->second.children.end());
+    }
+    for (auto a = s.accessibles.begin(); a != s.accessibles.end();) {
+        if (a->second->hwnd == hwnd) {
+            a->second->connected = false;
+            a = s.accessibles.erase(a);
+        } else {
+            ++a;
+        }
+    }
+    for (auto e = s.elements.begin(); e != s.elements.end();) {
+        if (e->second->hwnd == hwnd) {
+            e->second->connected = false;
+            e = s.elements.erase(e);
+        } else {
+            ++e;
+        }
+    }
+    if (s.foreground == hwnd)
+        s.foreground = nullptr;
+    s.windows.erase(hwnd);
+}
+
+void raiseFrom(DWORD event, HWND hwnd, LONG objectId, LONG childId)
+{
+    DWORD pid = 0;
+    DWORD tid = 0;
+    {
+        State& s = state();
+        Lock lock(s.mutex);
+        if (const Window* w = window(hwnd)) {
+            pid = w->pid;
+            tid = w->tid;
+        }
+    }
+    platform_detail::raiseWinEvent(event, hwnd, objectId, childId, pid, tid);
+}
+} // namespace
+
+void destroyWindow(HWND hwnd)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    destroyLocked(s, hwnd);
+}
+
+void setWindowTitle(HWND hwnd, const std::u16string& title)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto it = s.windows.find(hwnd);
+    if (it != s.windows.end())
+        it->second.spec.title = title;
+}
+
+void setForeground(HWND hwnd)
+{
+    {
+        State& s = state();
+        Lock lock(s.mutex);
+        s.foreground = hwnd;
+    }
+    raiseFrom(EVENT_SYSTEM_FOREGROUND, hwnd, OBJID_WINDOW, CHILDID_SELF);
+}
+
+void setFocus(HWND hwnd, LONG objectId, LONG childId)
+{
+    raiseFrom(EVENT_OBJECT_FOCUS, hwnd, objectId, childId);
+}
+
+void moveWindow(HWND hwnd, const RECT& rect)
+{
+    {
+        State& s = state();
+        Lock lock(s.mutex);
+        auto it = s.windows.find(hwnd);
+        if (it == s.windows.end())
+            return;
+        it->second.spec.rect = rect;
+    }
+    raiseFrom(EVENT_OBJECT_LOCATIONCHANGE, hwnd, OBJID_WINDOW, CHILDID_SELF);
+}
+
+void fireEvent(DWORD event, HWND hwnd, LONG objectId, LONG childId)
+{
+    raiseFrom(event, hwnd, objectId, childId);
+}
+
+AccessibleId attachAccessible(HWND hwnd, LONG objectId, const AccessibleSpec& spec)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    for (auto& [id, node] : s.accessibles) {
+        if (node->hwnd == hwnd && node->objectId == objectId) {
+            node->spec = spec;
+            return id;
+        }
+    }
+    auto node = std::make_shared<AccNode>();
+    node->id = s.nextId++;
+    node->hwnd = hwnd;
+    node->objectId = objectId;
+    node->spec = spec;
+    s.accessibles[node->id] = node;
+    return node->id;
+}
+
+void updateAccessible(AccessibleId id, const AccessibleSpec& spec)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto it = s.accessibles.find(id);
+    if (it != s.accessibles.end())
+        it->second->spec = spec;
+}
+
+AccessibleId accessibleOf(IUnknown* object)
+{
+    auto node = accNodeOf(object);
+    return node ? node->id : 0;
+}
+
+ElementId createElement(HWND hwnd, ElementId parent, const ElementSpec& spec)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto node = std::make_shared<ElementNode>();
+    node->id = s.nextId++;
+    node->hwnd = hwnd;
+    node->parent = parent;
+    node->spec = spec;
+    auto p = s.elements.find(parent);
+    if (p != s.elements.end())
+        p->second->children.push_back(node->id);
+    s.elements[node->id] = node;
+    return node->id;
+}
+
+void linkElement(AccessibleId accessible, ElementId element)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto it = s.accessibles.find(accessible);
+    if (it != s.accessibles.end())
+        it->second->element = element;
+}
+
+IUIAutomationElementPtr elementPtr(ElementId id)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto it = s.elements.find(id);
+    IUIAutomationElementPtr result;
+    if (it != s.elements.end())
+        result.Attach(newElement(it->second));
+    return result;
+}
+
+IAccessiblePtr accessiblePtr(AccessibleId id)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto it = s.accessibles.find(id);
+    IAccessiblePtr result;
+    if (it != s.accessibles.end())
+        result.Attach(newAccessible(it->second));
+    return result;
+}
+
+ElementId elementOf(IUnknown* object)
+{
+    auto node = elementNodeOf(object);
+    return node ? node->id : 0;
+}
+
+void failCall(Call call, HRESULT result)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    s.failures[call] = result;
+}
+
+void clearFailures()
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    s.failures.clear();
+}
+
+int callCount(Call call)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    return s.calls[call];
+}
+
+int liveComObjects() { return platform_detail::counters().comObjects; }
+int liveStrings() { return platform_detail::counters().strings; }
+int openProcessHandles() { return platform_detail::counters().processHandles; }
+int installedHooks() { return platform_detail::counters().hooks; }
+int loadedLibraries() { return platform_detail::counters().libraries; }
+int comInitTotal() { return platform_detail::counters().comInits; }
+
+void reset()
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    for (auto& [id, node] : s.accessibles)
+        node->connected = false;
+    for (auto& [id, node] : s.elements)
+        node->connected = false;
+    s.accessibles.clear();
+    s.elements.clear();
+    s.windows.clear();
+    s.processes.clear();
+    s.foreground = nullptr;
+    s.failures.clear();
+    s.calls.clear();
+}
+
+} // namespace sim

@@ -1,0 +1,132 @@
+#include "window.h"
+
+#include <functional>
+
+#include "sim/state.h"
+
+using namespace sim_detail;
+
+BOOL IsWindow(HWND hwnd)
+{
+    Lock lock(state().mutex);
+    return window(hwnd) != nullptr;
+}
+
+HWND GetParent(HWND hwnd)
+{
+    Lock lock(state().mutex);
+    const Window* w = window(hwnd);
+    if (!w)
+        return nullptr;
+    return w->spec.parent ? w->spec.parent : w->spec.owner;
+}
+
+HWND GetAncestor(HWND hwnd, UINT flags)
+{
+    Lock lock(state().mutex);
+    const Window* w = window(hwnd);
+    if (!w)
+        return nullptr;
+    switch (flags) {
+    case GA_PARENT:
+        return w->spec.parent;
+    case GA_ROOT:
+        while (w->spec.parent && window(w->spec.parent))
+            w = window(w->spec.parent);
+        return w->hwnd;
+    case GA_ROOTOWNER:
+        for (;;) {
+            HWND up = w->spec.parent ? w->spec.parent : w->spec.owner;
+            const Window* next = window(up);
+            if (!next)
+                return w->hwnd;
+            w = next;
+        }
+    default:
+        return nullptr;
+    }
+}
+
+int GetClassNameW(HWND hwnd, LPWSTR buffer, int maxCount)
+{
+    Lock lock(state().mutex);
+    const Window* w = window(hwnd);
+    return w ? copyText(w->spec.className, buffer, maxCount) : 0;
+}
+
+int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount)
+{
+    Lock lock(state().mutex);
+    const Window* w = window(hwnd);
+    if (!w) {
+        if (buffer && maxCount > 0)
+            buffer[0] = 0;
+        return 0;
+    }
+    return copyText(w->spec.title, buffer, maxCount);
+}
+
+BOOL GetWindowRect(HWND hwnd, RECT* rect)
+{
+    Lock lock(state().mutex);
+    const Window* w = window(hwnd);
+    if (!w || !rect)
+        return FALSE;
+    *rect = w->spec.rect;
+    return TRUE;
+}
+
+HWND GetForegroundWindow()
+{
+    Lock lock(state().mutex);
+    return state().foreground;
+}
+
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param)
+{
+    // The list is taken first so the callback may change the desktop.
+    std::vector<HWND> all;
+    {
+        Lock lock(state().mutex);
+        std::function<void(HWND)> collect = [&](HWND h) {
+            const Window* w = window(h);
+            if (!w)
+                return;
+            for (HWND child : w->children) {
+                all.push_back(child);
+                collect(child);
+            }
+        };
+        if (parent) {
+            collect(parent);
+        } else {
+            for (const auto& [h, w] : state().windows) {
+                if (!w.spec.parent)
+                    all.push_back(h);
+            }
+        }
+    }
+    for (HWND h : all) {
+        if (IsWindow(h) && !callback(h, param))
+            break;
+    }
+    return TRUE;
+}
+
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId)
+{
+    Lock lock(state().mutex);
+    const Window* w = window(hwnd);
+    if (!w)
+        return 0;
+    if (processId)
+        *processId = w->pid;
+    return w->tid;
+}
+
+UINT GetWindowModuleFileNameW(HWND hwnd, LPWSTR buffer, UINT maxCount)
+{
+    Lock lock(state().mutex);
+    const Window* w = window(hwnd);
+    return w ? static_cast<UINT>(copyText(w->spec.moduleFileName, buffer, static_cast<int>(maxCount))) : 0;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "wintypes.h"
+
+// Windows of the desktop (the simulated one: see sim/desktop.h).
+constexpr UINT GA_PARENT = 1;
+constexpr UINT GA_ROOT = 2;
+constexpr UINT GA_ROOTOWNER = 3;
+
+typedef BOOL (*WNDENUMPROC)(HWND hwnd, LPARAM param);
+
+BOOL IsWindow(HWND hwnd);
+// The parent of a child window, the owner of an owned top-level window, otherwise null.
+HWND GetParent(HWND hwnd);
+HWND GetAncestor(HWND hwnd, UINT flags);
+// Copy at most maxCount - 1 characters and a terminating zero; the result is the length copied.
+int GetClassNameW(HWND hwnd, LPWSTR buffer, int maxCount);
+int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount);
+BOOL GetWindowRect(HWND hwnd, RECT* rect);
+HWND GetForegroundWindow();
+// Every descendant of the window, depth first, until the callback answers FALSE.
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param);
+// The window's thread id, its process id through *processId; 0 (and *processId untouched) for no window.
+DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
+UINT GetWindowModuleFileNameW(HWND hwnd, LPWSTR buffer, UINT maxCount);

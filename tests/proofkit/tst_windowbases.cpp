@@ -1,0 +1,323 @@
+#include <QtTest>
+
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "basedialog.h"
+#include "basewidget.h"
+#include "qframelesswindow.h"
+
+// Exposes the band classification and sends mouse events as the window system would.
+class FramelessUnderTest : public QFramelessWindow
+{
+public:
+    using QFramelessWindow::getResizeRegion;
+
+    void send(QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons held)
+    {
+        QMouseEvent event(type, local, mapToGlobal(local), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &event);
+    }
+    void press(QPoint local) { send(QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton); }
+    // A move of the cursor to a screen position while the left button is held (or not).
+    void dragTo(QPoint global, bool held = true)
+    {
+        QCursor::setPos(global);
+        QMouseEvent event(QEvent::MouseMove, mapFromGlobal(global), global, Qt::NoButton,
+                          held ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &event);
+    }
+    void releaseAt(QPoint global)
+    {
+        QMouseEvent event(QEvent::MouseButtonRelease, mapFromGlobal(global), global, Qt::LeftButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &event);
+    }
+};
+
+class TestWindowBases : public QObject
+{
+    Q_OBJECT
+private slots:
+    void dialogFlagsAndIcon();
+    void dialogKeys_data();
+    void dialogKeys();
+    void widgetReportsHideAndClose();
+    void ensureInScreen_data();
+    void ensureInScreen();
+    void resizeRegions_data();
+    void resizeRegions();
+    void dragMovesWindow();
+    void dragResizes_data();
+    void dragResizes();
+    void moveIsClamped_data();
+    void moveIsClamped();
+    void activationIsReported();
+
+private:
+    static QRect area() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+};
+
+void TestWindowBases::dialogFlagsAndIcon()
+{
+    BaseDialog dialog;
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    QVERIFY(flags & Qt::WindowStaysOnTopHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+#ifndef Q_OS_WIN
+    QVERIFY(!(flags & Qt::BypassWindowManagerHint));
+#endif
+    QVERIFY(!dialog.windowIcon().isNull());
+}
+
+void TestWindowBases::dialogKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("visibleAfter");
+    QTest::addColumn<int>("defaultClicks");
+    QTest::newRow("escape closes") << int(Qt::Key_Escape) << false << 0;
+    QTest::newRow("enter reaches the default button") << int(Qt::Key_Return) << true << 1;
+    QTest::newRow("a letter changes nothing") << int(Qt::Key_A) << true << 0;
+}
+
+void TestWindowBases::dialogKeys()
+{
+    QFETCH(int, key);
+    QFETCH(bool, visibleAfter);
+    QFETCH(int, defaultClicks);
+    BaseDialog dialog;
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    layout->addWidget(ok);
+    ok->setDefault(true);
+    QSignalSpy clicked(ok, &QPushButton::clicked);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::keyClick(&dialog, Qt::Key(key));
+    QCOMPARE(dialog.isVisible(), visibleAfter);
+    QCOMPARE(clicked.count(), defaultClicks);
+}
+
+void TestWindowBases::widgetReportsHideAndClose()
+{
+    BaseWidget widget;
+    QStringList order;
+    connect(&widget, &BaseWidget::hideWidget, [&order] { order << "hide"; });
+    connect(&widget, &BaseWidget::closeWidget, [&order] { order << "close"; });
+    widget.show();
+    widget.hide();
+    QCOMPARE(order, QStringList({"hide"}));
+    widget.show();
+    widget.close();
+    QCOMPARE(order, QStringList({"hide", "close", "hide"}));
+}
+
+void TestWindowBases::ensureInScreen_data()
+{
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    const QRect a = area();
+    const QSize s(300, 200);
+    QTest::newRow("left of the area") << QPoint(a.left() - 10, a.top() + 50) << QPoint(a.left(), a.top() + 50);
+    QTest::newRow("above the area") << QPoint(a.left() + 40, a.top() - 30) << QPoint(a.left() + 40, a.top());
+    QTest::newRow("past the right edge") << QPoint(a.right() + 5, a.top() + 50)
+                                         << QPoint(a.right() - s.width(), a.top() + 50);
+    QTest::newRow("below the bottom") << QPoint(a.left() + 40, a.bottom() + 9)
+                                      << QPoint(a.left() + 40, a.bottom() - s.height());
+    QTest::newRow("body over the right edge stays") << QPoint(a.right() - 100, a.top() + 50)
+                                                    << QPoint(a.right() - 100, a.top() + 50);
+    QTest::newRow("inside stays") << QPoint(a.left() + 20, a.top() + 20) << QPoint(a.left() + 20, a.top() + 20);
+}
+
+void TestWindowBases::ensureInScreen()
+{
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    BaseWidget widget;
+    widget.resize(300, 200);
+    widget.move(from);
+    widget.ensureInScreen();
+    QCOMPARE(widget.pos(), to);
+}
+
+void TestWindowBases::resizeRegions_data()
+{
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<int>("region");
+    QTest::addColumn<int>("cursor");
+    QTest::newRow("top-left corner") << QPoint(4, 4) << 8 << int(Qt::SizeFDiagCursor);
+    QTest::newRow("left band at corner height") << QPoint(3, 5) << 8 << int(Qt::SizeFDiagCursor);
+    QTest::newRow("top") << QPoint(100, 3) << 1 << int(Qt::SizeVerCursor);
+    QTest::newRow("top-right corner") << QPoint(197, 2) << 2 << int(Qt::SizeBDiagCursor);
+    QTest::newRow("right") << QPoint(197, 50) << 3 << int(Qt::SizeHorCursor);
+    QTest::newRow("bottom-right corner") << QPoint(199, 99) << 4 << int(Qt::SizeFDiagCursor);
+    QTest::newRow("bottom") << QPoint(100, 96) << 5 << int(Qt::SizeVerCursor);
+    QTest::newRow("bottom-left corner") << QPoint(3, 97) << 6 << int(Qt::SizeBDiagCursor);
+    QTest::newRow("left") << QPoint(2, 50) << 7 << int(Qt::SizeHorCursor);
+    QTest::newRow("first inner point") << QPoint(5, 5) << 0 << int(Qt::ArrowCursor);
+    QTest::newRow("last inner point") << QPoint(194, 94) << 0 << int(Qt::ArrowCursor);
+}
+
+void TestWindowBases::resizeRegions()
+{
+    QFETCH(QPoint, point);
+    QFETCH(int, region);
+    QFETCH(int, cursor);
+    FramelessUnderTest window;
+    window.setWindowFlags(Qt::FramelessWindowHint);
+    window.resize(200, 100);
+    window.move(area().topLeft() + QPoint(100, 100));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setAllMouseTracking();
+    if (region != 0)
+        QCOMPARE(int(window.getResizeRegion(point)), region);
+    window.setCursor(Qt::WaitCursor);
+    window.dragTo(window.mapToGlobal(point), false);  // hovering only: nothing moves or resizes
+    QCOMPARE(int(window.cursor().shape()), cursor);
+    QCOMPARE(window.size(), QSize(200, 100));
+}
+
+void TestWindowBases::dragMovesWindow()
+{
+    FramelessUnderTest window;
+    window.setWindowFlags(Qt::FramelessWindowHint);
+    window.resize(200, 100);
+    const QPoint start = area().topLeft() + QPoint(100, 100);
+    window.move(start);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    const QPoint grab = window.mapToGlobal(QPoint(50, 40));
+    window.press(QPoint(50, 40));
+    window.dragTo(grab + QPoint(30, 20));
+    QCOMPARE(window.pos(), start + QPoint(30, 20));
+    // Fast moves leave the window behind the cursor: it follows from outside itself, too.
+    window.dragTo(grab + QPoint(330, 120));
+    QCOMPARE(window.pos(), start + QPoint(330, 120));
+    window.releaseAt(grab + QPoint(335, 125));
+    QCOMPARE(window.pos(), start + QPoint(335, 125));
+    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+
+    // Released, hovering moves nothing; a click in the band neither moves nor resizes.
+    window.dragTo(grab + QPoint(400, 200), false);
+    const QPoint settled = window.pos();
+    window.press(QPoint(197, 50));
+    window.releaseAt(window.mapToGlobal(QPoint(197, 50)));
+    QCOMPARE(window.pos(), settled);
+    QCOMPARE(window.size(), QSize(200, 100));
+}
+
+void TestWindowBases::dragResizes_data()
+{
+    QTest::addColumn<QPoint>("grab");   // window coordinates of the press
+    QTest::addColumn<QPoint>("delta");  // cursor movement
+    QTest::addColumn<QRect>("expected");  // relative to the window's start position
+    QTest::newRow("right edge wider") << QPoint(197, 50) << QPoint(40, 7) << QRect(0, 0, 240, 100);
+    QTest::newRow("bottom-right both") << QPoint(198, 98) << QPoint(-20, 10) << QRect(0, 0, 180, 110);
+    // The dragged left or top edge goes to the cursor.
+    QTest::newRow("left edge") << QPoint(2, 50) << QPoint(-30, 0) << QRect(-28, 0, 230, 100);
+    QTest::newRow("top edge") << QPoint(100, 1) << QPoint(0, 25) << QRect(0, 26, 200, 75);
+    QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(10, 10) << QRect(13, 13, 190, 90);
+}
+
+void TestWindowBases::dragResizes()
+{
+    QFETCH(QPoint, grab);
+    QFETCH(QPoint, delta);
+    QFETCH(QRect, expected);
+    FramelessUnderTest window;
+    window.setWindowFlags(Qt::FramelessWindowHint);
+    window.resize(200, 100);
+    const QPoint start = area().topLeft() + QPoint(150, 150);
+    window.move(start);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    const QPoint globalGrab = window.mapToGlobal(grab);
+    window.press(grab);
+    window.dragTo(globalGrab);  // the first move still lands in the band: a resize starts
+    window.dragTo(globalGrab + delta);
+    QCOMPARE(QRect(window.pos() - start, window.size()), expected);
+    // The resize goes on until release, wherever the cursor goes; sizes are measured from the press.
+    window.dragTo(globalGrab + delta);
+    QCOMPARE(window.size(), expected.size());
+    window.releaseAt(globalGrab + delta);
+    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestWindowBases::moveIsClamped_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("target");    // relative to the area's top-left corner
+    QTest::addColumn<QPoint>("expected");  // relative to the area's top-left corner
+    const QRect a = area();
+    QTest::newRow("past the right edge") << QSize(300, 100) << QPoint(a.width() - 100, 50)
+                                         << QPoint(a.width() - 300, 50);
+    QTest::newRow("above the top") << QSize(300, 100) << QPoint(40, -20) << QPoint(40, 0);
+    QTest::newRow("left of the area") << QSize(300, 100) << QPoint(-50, 30) << QPoint(0, 30);
+    QTest::newRow("past the bottom") << QSize(300, 100) << QPoint(40, a.height() - 10)
+                                     << QPoint(40, a.height() - 100);
+    QTest::newRow("exactly at the corner") << QSize(300, 100) << QPoint(a.width() - 300, a.height() - 100)
+                                           << QPoint(a.width() - 300, a.height() - 100);
+    QTest::newRow("inside") << QSize(300, 100) << QPoint(10, 10) << QPoint(10, 10);
+    QTest::newRow("wider and taller than the area") << QSize(a.width() + 50, a.height() + 40)
+                                                    << QPoint(-30, 60) << QPoint(0, 0);
+}
+
+void TestWindowBases::moveIsClamped()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPoint, target);
+    QFETCH(QPoint, expected);
+    const QRect a = area();
+    FramelessUnderTest window;
+    window.setWindowFlags(Qt::FramelessWindowHint);
+    window.resize(size);
+    window.move(a.topLeft() + QPoint(10, 10));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(size);  // the window system may have fitted it to the screen on show
+
+    int moves = 0;
+    struct Counter : QObject
+    {
+        int* count;
+        explicit Counter(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Move)
+                ++*count;
+            return false;
+        }
+    } counter(&moves);
+    window.installEventFilter(&counter);
+    window.move(a.topLeft() + target);
+    QCoreApplication::processEvents();
+    QCOMPARE(window.pos(), a.topLeft() + expected);
+    QVERIFY2(moves <= 2, qPrintable(QString::number(moves)));  // settles, no back and forth
+}
+
+void TestWindowBases::activationIsReported()
+{
+    FramelessUnderTest window;
+    window.resize(100, 100);
+    QWidget other;
+    other.resize(50, 50);
+    QList<bool> reported;
+    connect(&window, &QFramelessWindow::activateWindow, [&reported](bool active) { reported << active; });
+    window.show();
+    other.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(QTest::qWaitForWindowExposed(&other));
+    reported.clear();
+    QApplication::setActiveWindow(&window);
+    QTRY_COMPARE(reported, QList<bool>({true}));
+    QApplication::setActiveWindow(&other);
+    QTRY_COMPARE(reported, QList<bool>({true, false}));
+}
+
+QTEST_MAIN(TestWindowBases)
+#include "tst_windowbases.moc"
