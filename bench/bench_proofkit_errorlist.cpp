@@ -12,6 +12,7 @@
 
 #include "checkdata.h"
 #include "dataitem.h"
+#include "dataitemvalue.h"
 #include "ratio.h"
 #include "widgeterrorlist.h"
 

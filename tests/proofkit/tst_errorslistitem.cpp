@@ -16,10 +16,6 @@ private slots:
     void rendersSuggestionAgainstWords();
     void oneApplyPerChoice_data();
     void oneApplyPerChoice();
-    void applyCarriesStoredValues();
-    void disabledRowHidesApplyButtonOnly();
-    void dictButtonFollowsSetting_data();
-    void dictButtonFollowsSetting();
 
 private:
     static QLabel* text(ErrorsListItem& item) { return item.findChild<QLabel*>("labelText"); }
@@ -109,63 +105,6 @@ void TestErrorsListItem::oneApplyPerChoice()
         item.findChild<QToolButton*>("btnApply")->click();
     }
     QCOMPARE(spy.count(), applies);
-}
-
-void TestErrorsListItem::applyCarriesStoredValues()
-{
-    ErrorsListItem item;
-    item.setText("的确", 12, "地确", 7, 2);
-    QSignalSpy spy(&item, &ErrorsListItem::apply);
-    item.findChild<QToolButton*>("btnApply")->click();
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0), (QList<QVariant>{ QString("的确"), 2, QString("地确"), 7 }));
-}
-
-void TestErrorsListItem::disabledRowHidesApplyButtonOnly()
-{
-    GetConfig()->setValueBool(SettingKeys::ApplyByDoubleClick, false);
-    ErrorsListItem item;
-    item.setText("的确", 1, "地确", 0, 0);
-    item.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&item));
-    auto* apply = item.findChild<QToolButton*>("btnApply");
-
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(&item, &enter);
-    QVERIFY(apply->isVisible());
-
-    item.setItemEnabled(false);
-    QApplication::sendEvent(&item, &enter);
-    QVERIFY(!apply->isVisible());
-
-    QSignalSpy spy(&item, &ErrorsListItem::apply);
-    QTest::mouseClick(text(item), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-}
-
-void TestErrorsListItem::dictButtonFollowsSetting_data()
-{
-    QTest::addColumn<bool>("showDictTip");
-    QTest::newRow("shown on hover") << true;
-    QTest::newRow("never shown") << false;
-}
-
-void TestErrorsListItem::dictButtonFollowsSetting()
-{
-    QFETCH(bool, showDictTip);
-    ErrorsListItem item;
-    item.setShowDictTip(showDictTip);
-    item.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&item));
-    auto* dict = item.findChild<QToolButton*>("btnDict");
-    QVERIFY(!dict->isVisible());
-
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(&item, &enter);
-    QCOMPARE(dict->isVisible(), showDictTip);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&item, &leave);
-    QVERIFY(!dict->isVisible());
 }
 
 QTEST_MAIN(TestErrorsListItem)

@@ -4,6 +4,8 @@
 #include "checkdata.h"
 #include "checkerclient.h"
 #include "config.h"
+#include "dataitem.h"
+#include "dataitemvalue.h"
 #include "errorslistgroup.h"
 #include "errorslistitem.h"
 #include "settingkeys.h"
