@@ -24,15 +24,12 @@ private slots:
     void listsOnlyErrorsInText_data();
     void listsOnlyErrorsInText();
     void applyCarriesIndexInResults();
-    void emptyInputLeavesListAlone_data();
-    void emptyInputLeavesListAlone();
     void sizeFollowsListWithinBounds_data();
     void sizeFollowsListWithinBounds();
     void placedBesideError_data();
     void placedBesideError();
     void menuActionsHideFirst_data();
     void menuActionsHideFirst();
-    void hideButtonHides();
     void stepButtonsBringPointerAlong_data();
     void stepButtonsBringPointerAlong();
 
@@ -92,26 +89,6 @@ void TestContextShow::applyCarriesIndexInResults()
     rows[0]->findChild<QToolButton*>("btnApply")->click();
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0), (QList<QVariant>{ QString("地"), 0, QString("的"), 2 }));
-}
-
-void TestContextShow::emptyInputLeavesListAlone_data()
-{
-    QTest::addColumn<bool>("emptyText");
-    QTest::newRow("empty text") << true;
-    QTest::newRow("empty results") << false;
-}
-
-void TestContextShow::emptyInputLeavesListAlone()
-{
-    QFETCH(bool, emptyText);
-    ContextShow popup;
-    QVERIFY(popup.showCheckData({ makeError("的", { { "地", 1 } }) }, "他的书"));
-    const CHECK_DATAS none;
-    const CHECK_DATAS some{ makeError("了") };
-    QVERIFY(!popup.showCheckData(emptyText ? some : none, emptyText ? QString() : QString("他的书了")));
-    const auto groups = list(popup)->findChildren<ErrorsListGroup*>();
-    QCOMPARE(groups.size(), 1);
-    QCOMPARE(groups[0]->title(), QString("的"));
 }
 
 void TestContextShow::sizeFollowsListWithinBounds_data()
@@ -217,18 +194,6 @@ void TestContextShow::menuActionsHideFirst()
     QCOMPARE(spy.count(), 1);
     QCOMPARE(emitted, 1);
     QVERIFY(!visibleAtSignal);
-}
-
-void TestContextShow::hideButtonHides()
-{
-    ContextShow popup;
-    popup.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&popup));
-    QSignalSpy spy(&popup, &ContextShow::hideDialog);
-    popup.findChild<QToolButton*>("btnHide")->click();
-    QCOMPARE(spy.count(), 1);
-    QVERIFY(!popup.isVisible());
-
 }
 
 void TestContextShow::stepButtonsBringPointerAlong_data()

@@ -19,7 +19,6 @@ private slots:
     void init();
     void groupShowsWordsAndRows_data();
     void groupShowsWordsAndRows();
-    void applyTravelsUpUnchanged();
     void enableGroupStrikesTitleAndKeepsRowsUsable();
     void oneHighlightedGroupAtATime();
     void doubleClickOnTitleTogglesAndHighlights();
@@ -71,17 +70,6 @@ void TestErrorsList::groupShowsWordsAndRows()
         QCOMPARE(group->items()[i]->groupIndex(), 4);
     }
     QVERIFY(label(group, "labelTitle2")->text().endsWith(ErrorsList::tr("error")));
-}
-
-void TestErrorsList::applyTravelsUpUnchanged()
-{
-    ErrorsList list;
-    list.addCheckData(makeError("他门", { { "他们", 5 } }), 0);
-    list.addCheckData(makeError("地确", { { "的确", 12 }, { "的却", 1 } }), 3);
-    QSignalSpy spy(&list, &ErrorsList::apply);
-    list.groups()[1]->items()[1]->findChild<QToolButton*>("btnApply")->click();
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0), (QList<QVariant>{ QString("的却"), 1, QString("地确"), 3 }));
 }
 
 void TestErrorsList::enableGroupStrikesTitleAndKeepsRowsUsable()

