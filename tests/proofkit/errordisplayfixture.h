@@ -53,10 +53,17 @@ struct Rendered
     QString grey;
 };
 
-inline Rendered render(const QString& html)
+// As the label would show it: rich text only when it is taken as rich text.
+inline Rendered render(const QLabel* label)
 {
+    const QString text = label->text();
+    const bool rich = label->textFormat() == Qt::RichText
+                      || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text));
     QTextDocument doc;
-    doc.setHtml(html);
+    if (rich)
+        doc.setHtml(text);
+    else
+        doc.setPlainText(text);
     Rendered out;
     out.plain = doc.toPlainText();
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {

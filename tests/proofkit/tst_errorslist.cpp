@@ -63,7 +63,7 @@ void TestErrorsList::groupShowsWordsAndRows()
     QVERIFY(group);
     QCOMPARE(group->title(), words);
     QCOMPARE(group->groupIndex(), 4);
-    QCOMPARE(fixture::render(label(group, "labelTitle")->text()).plain, shownTitle);
+    QCOMPARE(fixture::render(label(group, "labelTitle")).plain, shownTitle);
     QCOMPARE(group->items().size(), suggestions);
     for (int i = 0; i < suggestions; ++i) {
         QCOMPARE(group->items()[i]->itemIndex(), i);

@@ -38,6 +38,7 @@ void TestErrorsListItem::rendersSuggestionAgainstWords_data()
     QTest::newRow("empty suggestion") << "" << "的的" << 2 << "(2)" << "" << "(2)";
     QTest::newRow("markup shown literally") << "<b>x</b>" << "x" << -1 << "<b>x</b>" << "<b></b>" << "";
     QTest::newRow("entities shown literally") << "<&amp;>" << "y" << -1 << "<&amp;>" << "<&amp;>" << "";
+    QTest::newRow("ampersand equal to the words") << "a&b" << "a&b" << -1 << "a&b" << "" << "";
     QTest::newRow("angle brackets of a title") << "《书名》" << "<书名>" << -1 << "《书名》" << "《》" << "";
     QTest::newRow("star inside a red run splits it") << "甲*乙" << "丙" << -1 << "甲...乙" << "甲乙" << "";
 }
@@ -53,7 +54,7 @@ void TestErrorsListItem::rendersSuggestionAgainstWords()
 
     ErrorsListItem item;
     item.setText(suggestion, count, words, 0, 0);
-    const fixture::Rendered shown = fixture::render(text(item)->text());
+    const fixture::Rendered shown = fixture::render(text(item));
     QCOMPARE(shown.plain, plain);
     QCOMPARE(shown.red, red);
     QCOMPARE(shown.grey, grey);

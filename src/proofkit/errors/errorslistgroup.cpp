@@ -38,6 +38,8 @@ ErrorsListGroup::ErrorsListGroup(QWidget* parent)
     ui->btnExpandGroup->setIcon(expandIcon(true));
     ui->btnDict->setIcon(getIconFont()->icon(0xf02d, IconColorOptions(QColor(0, 122, 204))));
     ui->btnDict->hide();
+    // The title carries the escaped flagged words inside markup.
+    ui->labelTitle->setTextFormat(Qt::RichText);
 }
 
 ErrorsListGroup::~ErrorsListGroup()

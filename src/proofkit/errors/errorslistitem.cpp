@@ -41,6 +41,8 @@ ErrorsListItem::ErrorsListItem(QWidget* parent)
     setCursor(m_applyByDoubleClick ? Qt::ArrowCursor : Qt::PointingHandCursor);
 
     ui->line->hide();
+    // The row is always markup: a suggestion without any tag must still show its escaped "&" as "&".
+    ui->labelText->setTextFormat(Qt::RichText);
 }
 
 ErrorsListItem::~ErrorsListItem()
