@@ -4,9 +4,9 @@
 #include <QString>
 #include <QWidget>
 
-#include "proofkit_export.h"
-
 #include <memory>
+
+#include "proofkit_export.h"
 
 namespace Ui { class ErrorsList; }
 class CheckData;
