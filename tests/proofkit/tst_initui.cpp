@@ -43,6 +43,7 @@ void TestInitUI::firstCallPreparesApplication()
     QCOMPARE(qApp->styleSheet(), QString("QPushButton { padding: 0.2em 1em 0.2em 1em; }"));
     QVERIFY(QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling));
     QCOMPARE(translatorCount(), 2);
+    QVERIFY(QCoreApplication::libraryPaths().contains(QDir(PROOFKIT_DIR).canonicalPath()));
 }
 
 void TestInitUI::catalogueTranslates_data()

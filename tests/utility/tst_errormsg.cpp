@@ -28,12 +28,8 @@ void TestErrorMsg::messages_data()
                                 << QByteArray(R"({"error_id":"old_client","error_msg":"您的软件版本太老，请下载最新版本 http://www.korrelo.com/"})");
     QTest::newRow("disabled") << QByteArray("is_disable")
                               << QByteArray(R"({"error_id":"is_disable","error_msg":"此账号已被封禁，请联系我们客服 http://www.korrelo.com/"})");
-    QTest::newRow("token") << QByteArray("local_access_token_error")
-                           << QByteArray(R"({"error_id":"local_access_token_error","error_msg":"Local Access Token 错误。"})");
     QTest::newRow("not found") << QByteArray("not_found_error")
                                << QByteArray(R"({"error_id":"not_found_error","error_msg":"没有找到错误。"})");
-    QTest::newRow("no login") << QByteArray("no_login")
-                              << QByteArray(R"({"error_id":"no_login","error_msg":"请先登录，然后再校对！"})");
     QTest::newRow("unknown id") << QByteArray("whatever") << QByteArray(R"({"error_id":"whatever","error_msg":""})");
     QTest::newRow("empty id") << QByteArray("") << QByteArray(R"({"error_id":"","error_msg":""})");
 }

@@ -20,14 +20,6 @@ std::u16string units(const QVector<int>& v)
     return s;
 }
 
-std::u32string points(const QVector<int>& v)
-{
-    std::u32string s;
-    for (int c : v)
-        s += static_cast<char32_t>(c);
-    return s;
-}
-
 enum CharClass { WhiteSpace, EnPunct, CnPunct, CnPlain, CnKana, CnHangul };
 
 } // namespace
@@ -42,8 +34,6 @@ private slots:
     void utf8Decoding();
     void utf16Encoding_data();
     void utf16Encoding();
-    void utf32Encoding_data();
-    void utf32Encoding();
     void roundTrips();
     void codePage_data();
     void codePage();
@@ -66,16 +56,13 @@ void TestStrConvert::utf8Decoding_data()
     QTest::addColumn<QVector<int>>("utf16");   // empty: rejected
     QTest::newRow("three-byte CJK") << QByteArray("\xE4\xB8\xAD") << QVector<int>{0x4E2D};
     QTest::newRow("truncated") << QByteArray("\xE4\xB8") << QVector<int>{};
-    QTest::newRow("truncated after text") << QByteArray("ab\xF0\x9F") << QVector<int>{};
     QTest::newRow("overlong two-byte NUL") << QByteArray("\xC0\x80", 2) << QVector<int>{};
     QTest::newRow("overlong three-byte") << QByteArray("\xE0\x9F\xBF") << QVector<int>{};
     QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << QVector<int>{};
     QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QVector<int>{};
     QTest::newRow("five-byte form") << QByteArray("\xF8\x88\x80\x80\x80") << QVector<int>{};
     QTest::newRow("stray continuation") << QByteArray("a\x80") << QVector<int>{};
-    QTest::newRow("bad continuation") << QByteArray("\xE4\x41\xAD") << QVector<int>{};
     QTest::newRow("supplementary to pair") << QByteArray("\xF0\x9F\x98\x80") << QVector<int>{0xD83D, 0xDE00};
-    QTest::newRow("highest code point") << QByteArray("\xF4\x8F\xBF\xBF") << QVector<int>{0xDBFF, 0xDFFF};
     QTest::newRow("mixed") << QByteArray("a\xC3\xA4\xE4\xB8\xAD") << QVector<int>{'a', 0xE4, 0x4E2D};
     QTest::newRow("embedded NUL ends text") << QByteArray("a\0b", 3) << QVector<int>{'a'};
 }
@@ -100,7 +87,6 @@ void TestStrConvert::utf16Encoding_data()
     QTest::newRow("pair joined") << QVector<int>{0xD83D, 0xDE00} << QByteArray("\xF0\x9F\x98\x80");
     QTest::newRow("trailing lone high surrogate") << QVector<int>{'a', 0xD800} << QByteArray();
     QTest::newRow("high surrogate then letter") << QVector<int>{0xD800, 'a'} << QByteArray("\xED\xA0\x80" "a");
-    QTest::newRow("lone low surrogate") << QVector<int>{0xDC00} << QByteArray("\xED\xB0\x80");
     QTest::newRow("CJK and Latin") << QVector<int>{0x4E2D, 0xE4, 'z'} << QByteArray("\xE4\xB8\xAD\xC3\xA4z");
 }
 
@@ -109,24 +95,6 @@ void TestStrConvert::utf16Encoding()
     QFETCH(QVector<int>, input);
     QFETCH(QByteArray, utf8);
     QCOMPARE(toU8String(units(input)), bytes(utf8));
-}
-
-void TestStrConvert::utf32Encoding_data()
-{
-    QTest::addColumn<QVector<int>>("input");
-    QTest::addColumn<QByteArray>("utf8");
-    QTest::newRow("out of range anywhere") << QVector<int>{'a', 0x110000, 'b'} << QByteArray();
-    QTest::newRow("surrogate value") << QVector<int>{0xD800} << QByteArray("\xED\xA0\x80");
-    QTest::newRow("four-byte") << QVector<int>{0x10FFFF} << QByteArray("\xF4\x8F\xBF\xBF");
-    QTest::newRow("two-byte boundary") << QVector<int>{0x7F, 0x80, 0x7FF, 0x800}
-                                       << QByteArray("\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80");
-}
-
-void TestStrConvert::utf32Encoding()
-{
-    QFETCH(QVector<int>, input);
-    QFETCH(QByteArray, utf8);
-    QCOMPARE(toU8String(points(input)), bytes(utf8));
 }
 
 void TestStrConvert::roundTrips()
@@ -156,6 +124,9 @@ void TestStrConvert::roundTrips()
         QCOMPARE(toU32String(u8), text);
         QCOMPARE(u8Strlen(u8.c_str()), text.size());
     }
+    // UTF-32 -> UTF-8 refuses the whole text for one value out of range, but writes surrogates.
+    QCOMPARE(toU8String(std::u32string{U'a', char32_t(0x110000), U'b'}), std::string());
+    QCOMPARE(toU8String(std::u32string{char32_t(0xD800)}), std::string("\xED\xA0\x80"));
     // Unit-by-unit UTF-32 -> UTF-16 keeps only the low 16 bits.
     QCOMPARE(toWString(std::u32string(1, U'\U0001F600')), std::u16string(1, char16_t(0xF600)));
 }
@@ -165,7 +136,6 @@ void TestStrConvert::codePage_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("encoded");   // empty: not representable
     QTest::newRow("Chinese") << QString::fromUtf8("中文") << QByteArray("\xD6\xD0\xCE\xC4");
-    QTest::newRow("mixed ASCII") << QString::fromUtf8("a中") << QByteArray("a\xD6\xD0");
     QTest::newRow("emoji") << QString::fromUtf8("中\xF0\x9F\x98\x80") << QByteArray();
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray();
     QTest::newRow("empty") << QString() << QByteArray();
@@ -203,9 +173,7 @@ void TestStrConvert::characterWalk_data()
     QTest::newRow("lead byte") << aZh << 1 << QByteArray("\xE4\xB8\xAD") << QByteArray("\xE4");
     QTest::newRow("last byte") << aZh << 3 << QByteArray("\xAD") << QByteArray("\xE4\xB8\xAD");
     QTest::newRow("at end") << aZh << 4 << QByteArray() << QByteArray();
-    QTest::newRow("far past end") << QByteArray("a") << 5 << QByteArray() << QByteArray();
     QTest::newRow("continuation at start") << QByteArray("\xB8\xAD") << 1 << QByteArray("\xAD") << QByteArray("\xB8\xAD");
-    QTest::newRow("continuation after ASCII") << QByteArray("a\x80") << 1 << QByteArray("\x80") << QByteArray("\x80");
 }
 
 void TestStrConvert::characterWalk()
@@ -233,27 +201,17 @@ void TestStrConvert::characterClasses_data()
     QTest::addColumn<int>("c");
     QTest::addColumn<bool>("expected");
     QTest::newRow("ideographic space") << WhiteSpace << 0x3000 << true;
-    QTest::newRow("no-break space") << WhiteSpace << 0xA0 << true;
-    QTest::newRow("mongolian separator") << WhiteSpace << 0x180E << true;
-    QTest::newRow("zero width space") << WhiteSpace << 0x200B << false;
     QTest::newRow("letter not space") << WhiteSpace << int('a') << false;
     QTest::newRow("multiplication sign") << EnPunct << 0xD7 << true;
-    QTest::newRow("c cedilla counts") << EnPunct << 0xE7 << true;
     QTest::newRow("A umlaut is a letter") << EnPunct << 0xC4 << false;
-    QTest::newRow("tilde") << EnPunct << int('~') << true;
-    QTest::newRow("digit") << EnPunct << int('5') << false;
     QTest::newRow("ideographic full stop") << CnPunct << 0x3002 << true;
-    QTest::newRow("full-width comma") << CnPunct << 0xFF0C << true;
     QTest::newRow("full-width digit") << CnPunct << 0xFF10 << false;
     QTest::newRow("em dash") << CnPunct << 0x2014 << true;
     QTest::newRow("CJK ideograph") << CnPlain << 0x4E2D << true;
-    QTest::newRow("extension A") << CnPlain << 0x3400 << true;
     QTest::newRow("after unified block") << CnPlain << 0x9FC0 << false;
     QTest::newRow("hiragana plain") << CnPlain << 0x3042 << false;
     QTest::newRow("hiragana with kana") << CnKana << 0x3042 << true;
-    QTest::newRow("hangul plain") << CnPlain << 0xAC00 << false;
     QTest::newRow("hangul with hangul") << CnHangul << 0xAC00 << true;
-    QTest::newRow("kana flag leaves hangul") << CnKana << 0xAC00 << false;
 }
 
 void TestStrConvert::characterClasses()
@@ -287,24 +245,12 @@ void TestStrConvert::wholeStringTests_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("expected");
     QTest::newRow("number with exponent") << "IsAllNumber" << "3.5e+2%" << true;
-    QTest::newRow("number degree sign") << "IsAllNumber" << QString::fromUtf8("25℃") << true;
     QTest::newRow("number empty") << "IsAllNumber" << "" << false;
     QTest::newRow("number with letter") << "IsAllNumber" << "12a" << false;
     QTest::newRow("en-number full width") << "IsAllEnNumberU32" << QString::fromUtf8("ＡＢ１２") << true;
-    QTest::newRow("en-number bytes reject full width") << "IsAllEnNumber" << QString::fromUtf8("ＡＢ") << false;
     QTest::newRow("en-number symbols") << "IsAllEnNumber" << "a1.+-,%&#@$*" << true;
-    QTest::newRow("en-number space") << "IsAllEnNumber" << "a 1" << false;
-    QTest::newRow("en-number empty") << "IsAllEnNumber" << "" << false;
-    QTest::newRow("space mixed") << "IsAllSpace" << QString::fromUtf8("\u3000 \t\u00A0") << true;
-    QTest::newRow("space with letter") << "IsAllSpace" << " a" << false;
     QTest::newRow("punctuation mixed") << "IsAllPunctuation" << QString::fromUtf8("，。!?") << true;
-    QTest::newRow("punctuation with letter") << "IsAllPunctuation" << QString::fromUtf8("，a") << false;
-    QTest::newRow("has punctuation") << "HasPunctuation" << QString::fromUtf8("中文。") << true;
-    QTest::newRow("has no punctuation") << "HasPunctuation" << QString::fromUtf8("中文") << false;
-    QTest::newRow("all Chinese") << "IsAllCnChar" << QString::fromUtf8("中文") << true;
-    QTest::newRow("Chinese with comma") << "IsAllCnChar" << QString::fromUtf8("中，") << false;
     QTest::newRow("Latin-1 is English") << "IsAllEnCharU32" << QString::fromUtf8("Ä") << true;
-    QTest::newRow("Latin-1 bytes are not") << "IsAllEnChar" << QString::fromUtf8("Ä") << false;
 }
 
 void TestStrConvert::wholeStringTests()
@@ -336,7 +282,6 @@ void TestStrConvert::splitAndReplace_data()
     QTest::newRow("empty pieces kept") << "a,,b," << false << QStringList{"a", "", "b", ""};
     QTest::newRow("separators kept") << "a,,b," << true << QStringList{"a,", ",", "b,", ""};
     QTest::newRow("empty text") << "" << false << QStringList{""};
-    QTest::newRow("no separator") << QString::fromUtf8("中文") << false << QStringList{QString::fromUtf8("中文")};
 }
 
 void TestStrConvert::splitAndReplace()
@@ -394,7 +339,6 @@ void TestStrConvert::wildcard_data()
     QTest::addColumn<bool>("escapes");
     QTest::addColumn<QString>("regex");
     QTest::newRow("star dot") << "*.txt" << false << ".*\\.txt";
-    QTest::newRow("question and specials") << "a?(b)" << false << "a.\\(b\\)";
     QTest::newRow("escaped star") << "\\*a" << true << "\\*a";
     QTest::newRow("backslash literal without escapes") << "\\*" << false << "\\\\.*";
     QTest::newRow("trailing backslash") << "a\\" << true << "a\\\\";

@@ -40,6 +40,8 @@ void writeEntry(JsonWriter& w, const LoggedRequest& e)
     w.Int(e.site);
     w.Key("redirected");
     w.Bool(e.redirected);
+    w.Key("content_type");
+    writeString(w, e.contentType);
     w.Key("query");
     writeFields(w, e.query);
     w.Key("fields");

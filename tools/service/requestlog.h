@@ -16,6 +16,7 @@ struct LoggedRequest
     std::string kind;       // probe, auth, login, report-error, add-to-dict, check, unknown
     int site = -1;          // 0-3 under /siteN/, -1 at the bare root
     bool redirected = false;   // arrived under /moved after a redirect
+    std::string contentType;
     FormFields query;
     FormFields fields;
     std::string body;

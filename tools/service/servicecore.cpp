@@ -6,6 +6,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <cctype>
 #include <chrono>
 #include <sstream>
 
@@ -31,6 +32,18 @@ const Endpoint kEndpoints[] = {
 bool startsWith(const std::string& text, const std::string& prefix)
 {
     return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool isForm(const std::string& contentType)
+{
+    static const std::string form = "application/x-www-form-urlencoded";
+    if (contentType.size() < form.size())
+        return false;
+    for (size_t i = 0; i < form.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(contentType[i])) != form[i])
+            return false;
+    }
+    return contentType.size() == form.size() || contentType[form.size()] == ';';
 }
 
 std::string queryOf(const httplib::Request& request)
@@ -193,7 +206,10 @@ void ServiceCore::handleService(const httplib::Request& request, httplib::Respon
     entry.site = r.site;
     entry.redirected = r.moved;
     entry.query = FormFields::parse(queryOf(request));
-    entry.fields = FormFields::parse(request.body);
+    entry.contentType = request.get_header_value("Content-Type");
+    // Like a real server, only a form body has fields; anything else is logged but not read.
+    if (isForm(entry.contentType))
+        entry.fields = FormFields::parse(request.body);
     entry.body = request.body;
     const FormFields fields = entry.fields;
     log.add(std::move(entry));

@@ -164,7 +164,9 @@ Control interface (same port, unless --no-control):
   POST /control/config     fields check_char_max, check_server, local_access_token
   POST /control/account    fields user_name, password, is_vip (1|0), vip_end_date: add or replace
   GET  /control/requests   the request log as a JSON array of {seq, method, path, kind, site,
-                           redirected, query: [[key, value]...], fields: [[key, value]...], body}
+                           redirected, content_type, query: [[key, value]...],
+                           fields: [[key, value]...], body}. Fields are read from
+                           application/x-www-form-urlencoded bodies only.
   POST /control/clear-requests   empty the request log
 )";
 }

@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <chrono>
+
 namespace {
 
 // Enough workers that requests told to hang cannot starve the rest.
@@ -25,11 +27,38 @@ bool ServiceServer::start(std::string& error)
     server = std::make_unique<httplib::Server>();
     server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     server->set_payload_max_length(options.maxBody);
+    // An idle connection holds a worker until it times out, and stopping waits for the workers.
+    server->set_keep_alive_timeout(1);
+    // Headers and body go out in separate writes; without this each reply waits for a delayed ACK.
+    server->set_tcp_nodelay(true);
+    // Address reuse but not port sharing: a second service on a taken port must fail, not split
+    // the requests with the first.
+    server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         serviceCore.handle(request, response);
     };
     server->Get(".*", handler);
-    server->Post(".*", handler);
+    // The library refuses form bodies above 8 KiB before a plain handler runs (a 3000-character
+    // piece is about 27 KiB); reading the body ourselves leaves --max-body the one limit.
+    server->Post(".*", [this](const httplib::Request& request, httplib::Response& response,
+                              const httplib::ContentReader& reader) {
+        httplib::Request whole = request;
+        const size_t limit = options.maxBody;
+        const bool complete = reader([&whole, limit](const char* data, size_t length) {
+            if (whole.body.size() + length > limit)
+                return false;
+            whole.body.append(data, length);
+            return true;
+        });
+        if (!complete) {
+            response.status = 413;
+            return;
+        }
+        serviceCore.handle(whole, response);
+    });
     server->Put(".*", handler);
     server->Patch(".*", handler);
     server->Delete(".*", handler);
@@ -52,7 +81,14 @@ bool ServiceServer::start(std::string& error)
         return false;
     }
     serviceCore.setPort(boundPort);
-    thread = std::thread([this] { server->listen_after_bind(); });
+    listening = true;
+    thread = std::thread([this] {
+        server->listen_after_bind();
+        listening = false;
+    });
+    // A stop that comes before the loop runs would be lost, and the loop would run for ever.
+    while (!server->is_running() && listening)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "servicecore.h"
 #include "serviceoptions.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
@@ -37,4 +38,5 @@ private:
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
     int boundPort = 0;
+    std::atomic<bool> listening{false};
 };

@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QTranslator>
 
+#include "apppath.h"
+
 namespace {
 
 bool started = false;
@@ -28,6 +30,11 @@ void initUI()
     if (started)
         return;
     started = true;
+
+    // Qt plug-ins shipped beside the library are found wherever the program itself lies.
+    const std::string folder = GetAppPath(&started);
+    if (!folder.empty())
+        QCoreApplication::addLibraryPath(QString::fromStdString(folder));
 
     if (!QCoreApplication::instance())
         new QApplication(appArgc, appArgv);

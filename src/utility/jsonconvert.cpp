@@ -1,0 +1,355 @@
+#include "jsonconvert.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+
+#include <rapidjson/document.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include "dataitem.h"
+#include "dataitemvalue.h"
+#include "errormsg.h"
+#include "serverinfo.h"
+#include "urls.h"
+
+namespace {
+
+using rapidjson::Value;
+
+// Iterative parsing: a reply nested arbitrarily deep cannot exhaust the stack.
+bool parseReply(const std::string& json, rapidjson::Document& doc)
+{
+    doc.Parse<rapidjson::kParseIterativeFlag>(json.data(), json.size());
+    return !doc.HasParseError() && doc.IsObject();
+}
+
+// The member of an object, or null when it is missing.
+const Value* member(const Value& object, const char* name)
+{
+    const auto it = object.FindMember(name);
+    return it == object.MemberEnd() ? nullptr : &it->value;
+}
+
+const Value* typed(const Value& object, const char* name, bool (Value::*test)() const)
+{
+    const Value* v = member(object, name);
+    return (v && (v->*test)()) ? v : nullptr;
+}
+
+// Copies a string member into target; a missing or non-string member leaves target alone.
+void readString(const Value& object, const char* name, std::string& target)
+{
+    if (const Value* v = typed(object, name, &Value::IsString))
+        target.assign(v->GetString(), v->GetStringLength());
+}
+
+void readInt(const Value& object, const char* name, int& target)
+{
+    if (const Value* v = typed(object, name, &Value::IsInt))
+        target = v->GetInt();
+}
+
+int clampToInt(long long v)
+{
+    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+// The leading decimal integer of a text (blanks and a sign allowed, 0 for none), kept within int.
+int leadingInt(const char* p, const char* end)
+{
+    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    long long value = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            break;
+    }
+    return clampToInt(negative ? -value : value);
+}
+
+int readErrorLevel(const Value& v)
+{
+    if (v.IsInt())
+        return v.GetInt();
+    if (v.IsInt64())
+        return clampToInt(v.GetInt64());
+    if (v.IsUint64())
+        return INT_MAX;
+    if (v.IsString())
+        return leadingInt(v.GetString(), v.GetString() + v.GetStringLength());
+    return 0;
+}
+
+void readPositions(const Value& list, std::vector<_CHECK_DATA_POS_>& pos)
+{
+    for (const Value& element : list.GetArray()) {
+        if (!element.IsObject())
+            continue;
+        // Indexes must fit the unsigned 32-bit range; anything else is skipped.
+        const Value* begin = typed(element, "index_begin", &Value::IsUint);
+        const Value* end = typed(element, "index_end", &Value::IsUint);
+        if (begin && end)
+            pos.push_back({begin->GetUint(), end->GetUint()});
+    }
+}
+
+std::shared_ptr<DataItem> readDataItem(const Value& v)
+{
+    auto item = std::make_shared<DataItem>();
+    if (!v.IsObject())
+        return item;
+    if (const Value* key = typed(v, "key", &Value::IsString))
+        item->setKey(std::string(key->GetString(), key->GetStringLength()));
+    const Value* values = typed(v, "values", &Value::IsArray);
+    if (!values)
+        return item;
+    for (const Value& element : values->GetArray()) {
+        if (!element.IsObject())
+            continue;
+        const Value* frequency = typed(element, "frequency", &Value::IsInt);
+        const Value* text = typed(element, "value", &Value::IsString);
+        if (frequency && text)
+            item->addValue(std::string(text->GetString(), text->GetStringLength()), frequency->GetInt());
+    }
+    return item;
+}
+
+std::shared_ptr<CheckData> readItem(const Value& v)
+{
+    if (!v.IsObject())
+        return nullptr;
+    auto data = std::make_shared<CheckData>();
+    if (const Value* level = member(v, "error_level"))
+        data->errorLevel = readErrorLevel(*level);
+    if (const Value* types = member(v, "error_type")) {
+        if (types->IsInt()) {
+            data->errorTypes.push_back(types->GetInt());
+        } else if (types->IsArray()) {
+            for (const Value& t : types->GetArray()) {
+                if (t.IsInt())
+                    data->errorTypes.push_back(t.GetInt());
+            }
+        }
+    }
+    readString(v, "key", data->key);
+    readString(v, "words", data->words);
+    if (const Value* pos = typed(v, "pos", &Value::IsArray))
+        readPositions(*pos, data->pos);
+    if (const Value* item = member(v, "data_item"))
+        data->dataItem = readDataItem(*item);
+
+    const bool hasValues = data->dataItem && !data->dataItem->values.empty();
+    if (!hasValues && data->words.empty())
+        return nullptr;
+    return data;
+}
+
+// The old single-number form of the error types, for replies of version 2 and earlier.
+int legacyTypeBits(const std::vector<int>& types)
+{
+    int bits = 0;
+    for (int t : types) {
+        switch (t) {
+        case TONG_YIN: bits |= 1; break;
+        case XING_JIN: bits |= 8; break;
+        case YIN_JIN: bits |= 0x10; break;
+        case SKIP: bits |= 0x20; break;
+        case DAN_ZI: bits |= 2; break;
+        case MIN_GAN_CI: bits |= 4; break;
+        default: break;
+        }
+    }
+    return bits;
+}
+
+using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
+
+void writeString(JsonWriter& w, const std::string& s)
+{
+    w.String(s.data(), static_cast<rapidjson::SizeType>(s.size()));
+}
+
+void writeItem(JsonWriter& w, const CheckData& data, int version)
+{
+    w.StartObject();
+    w.Key("words");
+    writeString(w, data.hasErrorType(SKIP) ? data.skipWords : data.words);
+    w.Key("key");
+    writeString(w, data.key);
+    w.Key("error_level");
+    w.Int(data.errorLevel);
+    if (!data.errorTypes.empty()) {
+        w.Key("error_type");
+        if (version > 2) {
+            w.StartArray();
+            for (int t : data.errorTypes)
+                w.Int(t);
+            w.EndArray();
+        } else {
+            w.Int(legacyTypeBits(data.errorTypes));
+        }
+    }
+    if (!data.pos.empty()) {
+        w.Key("pos");
+        w.StartArray();
+        for (const _CHECK_DATA_POS_& p : data.pos) {
+            w.StartObject();
+            w.Key("index_begin");
+            w.Uint(p.begin);
+            w.Key("index_end");
+            w.Uint(p.end);
+            w.EndObject();
+        }
+        w.EndArray();
+    }
+    if (data.dataItem && !data.dataItem->values.empty()) {
+        const DataItem& item = *data.dataItem;
+        w.Key("data_item");
+        w.StartObject();
+        w.Key("key");
+        writeString(w, item.key ? item.key : "");
+        w.Key("values");
+        w.StartArray();
+        int written = 0;
+        for (const DataItemValue* v : item.values) {
+            if (!v)
+                continue;
+            if (written++ == 11)
+                break;
+            w.StartObject();
+            w.Key("value");
+            writeString(w, v->value ? v->value : "");
+            w.Key("frequency");
+            w.Int(v->GetCount());
+            w.EndObject();
+        }
+        w.EndArray();
+        w.EndObject();
+    }
+    w.EndObject();
+}
+
+bool sameFinding(const CheckData& a, const CheckData& b)
+{
+    return a.errorLevel == b.errorLevel && a.errorTypes == b.errorTypes;
+}
+
+} // namespace
+
+bool JSONToCheckData(std::string& json, std::vector<std::shared_ptr<CheckData>>& items, _CHECK_OTHER_DATA_& other)
+{
+    rapidjson::Document doc;
+    if (!parseReply(json, doc))
+        return false;
+    readString(doc, "error_id", other.error_id);
+    readInt(doc, "vip_error_count", other.vip_error_count);
+    readString(doc, "error_msg", other.error_msg);
+
+    const Value* list = member(doc, "check_data");
+    if (!list)
+        return !other.error_msg.empty() || !other.error_id.empty();
+    if (!list->IsArray())
+        return false;
+    for (const Value& element : list->GetArray()) {
+        if (std::shared_ptr<CheckData> data = readItem(element))
+            items.push_back(std::move(data));
+    }
+    return !items.empty();
+}
+
+bool JSONToServer(std::string& json, ServerInfo& info)
+{
+    rapidjson::Document doc;
+    if (!parseReply(json, doc))
+        return false;
+    readString(doc, "error_id", info.error_id);
+    readString(doc, "error_msg", info.error_msg);
+    readString(doc, "access_token", info.access_token);
+    readString(doc, "check_server", info.check_server);
+    // A page size of 0 or less would stop every check; keep the one we have.
+    if (const Value* v = typed(doc, "check_char_max", &Value::IsInt)) {
+        if (v->GetInt() > 0)
+            info.check_char_max = v->GetInt();
+    }
+    if (const Value* v = member(doc, "is_vip"))
+        info.is_vip = v->IsTrue();
+    readString(doc, "vip_end_date", info.vip_end_date);
+    readString(doc, "user_name", info.user_name);
+    return true;
+}
+
+std::string ResultToJSON(std::vector<std::shared_ptr<CheckData>>& items, int minLevel, int version, bool dedupe,
+                         bool isVip)
+{
+    std::vector<const CheckData*> toWrite;
+    int withheld = 0;
+    std::multimap<std::string, const CheckData*> seen;
+    for (std::size_t m = 0; m < items.size(); ++m) {
+        const CheckData* data = items[m].get();
+        if (!data || data->errorLevel < minLevel)
+            continue;
+        if (dedupe) {
+            const auto range = seen.equal_range(data->words);
+            const bool repeat = std::any_of(range.first, range.second,
+                                            [data](const auto& entry) { return sameFinding(*entry.second, *data); });
+            if (repeat)
+                continue;
+            seen.emplace(data->words, data);
+        }
+        // Without VIP rights every third finding of the list is held back.
+        if (!isVip && m != 0 && m % 3 == 0) {
+            ++withheld;
+            continue;
+        }
+        toWrite.push_back(data);
+    }
+
+    rapidjson::StringBuffer buffer;
+    JsonWriter w(buffer);
+    w.StartObject();
+    w.Key("vip_error_count");
+    w.Int(withheld);
+    if (!toWrite.empty()) {
+        w.Key("check_data");
+        w.StartArray();
+        for (const CheckData* data : toWrite)
+            writeItem(w, *data, version);
+        w.EndArray();
+    }
+    // One error pair only: the VIP notice when findings were held back, else "nothing found" when
+    // nothing was written.
+    if (withheld > 0) {
+        w.Key("error_id");
+        w.String("vip_error_count");
+        w.Key("error_msg");
+        writeString(w, " " + std::to_string(withheld) + " 个高级错误未显示，只提供给 VIP 会员。访问下面网址升级为 VIP。"
+                           + GetWebUrl(URL_VIP, "", "", 0));
+    } else if (toWrite.empty()) {
+        w.Key("error_id");
+        w.String("not_found_error");
+        w.Key("error_msg");
+        w.String("没有找到错误。");
+    }
+    w.EndObject();
+    return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+void CleanCheckData(std::vector<std::shared_ptr<CheckData>>& items)
+{
+    std::map<std::string, std::shared_ptr<CheckData>> byWords;
+    for (std::shared_ptr<CheckData>& data : items) {
+        if (data)
+            byWords.try_emplace(data->words, data);   // the first item of each words wins
+    }
+    items.clear();
+    items.reserve(byWords.size());
+    for (auto& entry : byWords)
+        items.push_back(std::move(entry.second));
+}
+

@@ -1,0 +1,363 @@
+#include <QtTest>
+
+#include "clientfixture.h"
+#include "dataitem.h"
+#include "dialogprogress.h"
+
+using Fields = TestService::Fields;
+
+using Ranges = QVector<QPair<unsigned, unsigned>>;
+Q_DECLARE_METATYPE(Ranges)
+
+namespace {
+
+QString repeated(const QString& unit, int count)
+{
+    QString text;
+    for (int i = 0; i < count; ++i)
+        text += unit;
+    return text;
+}
+
+std::shared_ptr<CheckData> makeData(const QString& words, const Ranges& ranges,
+                                    const QStringList& values)
+{
+    auto data = std::make_shared<CheckData>();
+    data->words = words.toStdString();
+    for (const auto& range : ranges) {
+        _CHECK_DATA_POS_ pos;
+        pos.begin = range.first;
+        pos.end = range.second;
+        data->pos.push_back(pos);
+    }
+    if (!values.isEmpty()) {
+        data->dataItem = std::make_shared<DataItem>();
+        for (const QString& value : values)
+            data->dataItem->addValue(value.toStdString(), 1);
+    }
+    return data;
+}
+
+} // namespace
+
+class TestCheckRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void splitsAtPunctuationWithoutEmptyOrBrokenPieces_data();
+    void splitsAtPunctuationWithoutEmptyOrBrokenPieces();
+    void replacementTextJoinsSuggestionParts_data();
+    void replacementTextJoinsSuggestionParts();
+    void replacementTextRefusesMissingData();
+
+    void piecesSentToTheService_data();
+    void piecesSentToTheService();
+    void errorTypeAndDictionaryListsSent();
+    void cancelDuringSecondPieceKeepsFirstErrors();
+    void failuresEndTheCheckCleanly_data();
+    void failuresEndTheCheckCleanly();
+    void secondCheckIsRefusedAndShowsProgress();
+    void pieceWithoutErrorsSaysSo();
+    void withheldFindingsAreCounted();
+
+private:
+    void loginWithPageSize(int pageSize);
+    QJsonArray checkRequests() { return service.requestsOf(QStringLiteral("check")); }
+
+    CheckerClient* client = nullptr;
+    TestService service;
+    BoxRecorder boxes;
+};
+
+void TestCheckRun::initTestCase()
+{
+    QVERIFY(service.start());
+    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
+    client = getCheckerClient();
+    boxes.install(client);
+}
+
+void TestCheckRun::init()
+{
+    resetClient(client, service, boxes);
+}
+
+void TestCheckRun::loginWithPageSize(int pageSize)
+{
+    QVERIFY(service.control(QStringLiteral("config"), {{"check_char_max", QString::number(pageSize)}}));
+    QVERIFY(client->login("demo", "demo"));
+    QVERIFY(service.clearRequests());
+}
+
+void TestCheckRun::splitsAtPunctuationWithoutEmptyOrBrokenPieces_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pageSize");
+    QTest::addColumn<QVector<int>>("lengths");
+
+    const QString han = QStringLiteral("字");
+    QTest::newRow("full page ending in a full stop") << repeated(han, 2999) + QStringLiteral("。") << 3000
+                                                     << QVector<int>{3000};
+    QTest::newRow("no punctuation: half pages") << repeated(han, 3000) << 3000 << QVector<int>{1500, 1500};
+    QTest::newRow("last mark of the second half")
+        << QStringLiteral("一二三四五六，七八九十一二三四五") << 10 << QVector<int>{7, 9};
+    QTest::newRow("English mark counts") << QStringLiteral("abcdefg.hijk") << 10 << QVector<int>{8, 4};
+    QTest::newRow("mark in the first half only")
+        << QStringLiteral("一，三四五六七八九十一二") << 10 << QVector<int>{5, 7};
+    QTest::newRow("at most ten pieces") << repeated(han, 40000) << 3000 << QVector<int>(10, 1500);
+    QTest::newRow("page size 1") << QStringLiteral("a。b") << 1 << QVector<int>{1, 1, 1};
+    QTest::newRow("short text") << QStringLiteral("他门") << 3000 << QVector<int>{2};
+    QTest::newRow("pair kept whole at a forced cut")
+        << QStringLiteral("一\U0001F600二三四五") << 4 << QVector<int>{1, 2, 2, 2};
+    QTest::newRow("pair kept whole with page size 1") << QStringLiteral("\U0001F600a") << 1 << QVector<int>{2, 1};
+    QTest::newRow("page size 0") << QStringLiteral("abc") << 0 << QVector<int>{};
+}
+
+void TestCheckRun::splitsAtPunctuationWithoutEmptyOrBrokenPieces()
+{
+    QFETCH(QString, text);
+    QFETCH(int, pageSize);
+    QFETCH(QVector<int>, lengths);
+
+    QStringList pieces;
+    QCOMPARE(CheckerClient::splitText(text, pageSize, pieces), !lengths.isEmpty());
+    QVector<int> actual;
+    for (const QString& piece : pieces) {
+        actual << piece.length();
+        QVERIFY(!piece.isEmpty());
+        QVERIFY(!piece.at(0).isLowSurrogate());
+        QVERIFY(!piece.at(piece.length() - 1).isHighSurrogate());
+    }
+    QCOMPARE(actual, lengths);
+    QVERIFY(text.startsWith(pieces.join(QString())));
+}
+
+void TestCheckRun::replacementTextJoinsSuggestionParts_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<Ranges>("ranges");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("replacement");
+
+    QTest::newRow("one stretch") << "他门" << Ranges{{10, 11}} << "他们" << "他们";
+    QTest::newRow("text between two stretches is kept")
+        << "甲乙丙丁戊己" << Ranges{{10, 11}, {14, 15}} << "X*Y" << "X丙丁Y";
+    QTest::newRow("adjacent stretches") << "甲乙丙丁" << Ranges{{10, 11}, {12, 13}} << "A*B" << "AB";
+    QTest::newRow("more parts than stretches") << "他门" << Ranges{{3, 4}} << "他们*多余" << "他们";
+    QTest::newRow("overlapping stretches copy nothing twice")
+        << "甲乙丙丁" << Ranges{{10, 12}, {11, 13}} << "A*B" << "AB";
+    QTest::newRow("empty parts") << "甲乙丙丁" << Ranges{{0, 0}, {3, 3}} << "*" << "乙丙";
+}
+
+void TestCheckRun::replacementTextJoinsSuggestionParts()
+{
+    QFETCH(QString, words);
+    QFETCH(Ranges, ranges);
+    QFETCH(QString, value);
+    QFETCH(QString, replacement);
+
+    const CHECK_DATAS datas = {makeData(words, ranges, {QStringLiteral("unused"), value})};
+    QString outWords;
+    QString outReplacement;
+    QVERIFY(CheckerClient::getReplaceText(datas, 0, 1, outWords, outReplacement));
+    QCOMPARE(outWords, words);
+    QCOMPARE(outReplacement, replacement);
+}
+
+void TestCheckRun::replacementTextRefusesMissingData()
+{
+    const CHECK_DATAS datas = {makeData("他门", {{0, 1}}, {"他们"}), nullptr, makeData("他门", {{0, 1}}, {})};
+    QString words;
+    QString replacement;
+    QVERIFY(!CheckerClient::getReplaceText(datas, 3, 0, words, replacement));
+    QVERIFY(!CheckerClient::getReplaceText(datas, -1, 0, words, replacement));
+    QVERIFY(!CheckerClient::getReplaceText(datas, 0, 1, words, replacement));
+    QVERIFY(!CheckerClient::getReplaceText(datas, 1, 0, words, replacement));
+    QVERIFY(!CheckerClient::getReplaceText(datas, 2, 0, words, replacement));
+    QVERIFY(replacement.isEmpty());
+}
+
+void TestCheckRun::piecesSentToTheService_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("pageSize");
+    QTest::addColumn<int>("pieces");
+    QTest::addColumn<QStringList>("boxTexts");
+
+    const QString sentence = QStringLiteral("他门在这里。");
+    QTest::newRow("one full page ending in a full stop")
+        << repeated(QStringLiteral("他门"), 1499) + QStringLiteral("他。") << 3000 << 1 << QStringList{};
+    QTest::newRow("no punctuation") << repeated(QStringLiteral("他门"), 1500) << 3000 << 2 << QStringList{};
+    QTest::newRow("too long for one check") << repeated(sentence, 6667) << 3000 << 10
+                                            << QStringList{"Max 30000 words!"};
+    QTest::newRow("page size 1") << QStringLiteral("他门") << 1 << 2
+                                 << QStringList{"没有找到错误。", "没有找到错误。"};
+}
+
+void TestCheckRun::piecesSentToTheService()
+{
+    QFETCH(QString, text);
+    QFETCH(int, pageSize);
+    QFETCH(int, pieces);
+    QFETCH(QStringList, boxTexts);
+
+    loginWithPageSize(pageSize);
+    QSignalSpy begin(client, &CheckerClient::checkBegin);
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QVERIFY(client->checkText(text));
+    QCOMPARE(begin.size(), 1);
+    QVERIFY(done.wait(30000));
+    QCOMPARE(done.size(), 1);
+    QCOMPARE(checkRequests().size(), pieces);
+    QCOMPARE(boxes.texts(), boxTexts);
+    QVERIFY(!client->isChecking());
+}
+
+void TestCheckRun::errorTypeAndDictionaryListsSent()
+{
+    loginWithPageSize(3000);
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("他门来了。");
+    QVERIFY(client->checkText(text));
+    QVERIFY(done.wait(10000));
+    QJsonObject request = checkRequests().last().toObject();
+    QCOMPARE(TestService::field(request, "check"), QStringLiteral("5,1,22,23,41,42"));
+    QCOMPARE(TestService::field(request, "dict_id"), QStringLiteral("101"));
+    QCOMPARE(TestService::field(request, "is_vip"), QStringLiteral("0"));
+    QCOMPARE(TestService::field(request, "min_error_level"), QStringLiteral("3"));
+
+    for (int type : {5, 1, 2, 22, 23, 31, 41, 42, 3, 4})
+        client->setErrorTypeCheck(type, false);
+    QVERIFY(client->checkText(text));
+    QVERIFY(done.wait(10000));
+    request = checkRequests().last().toObject();
+    QCOMPARE(TestService::field(request, "check"), QString());
+}
+
+void TestCheckRun::cancelDuringSecondPieceKeepsFirstErrors()
+{
+    loginWithPageSize(10);
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "hang"}, {"skip", "1"}}));
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("他门在这里说话。以经走了。");
+    QVERIFY(client->checkText(text));
+    QTRY_COMPARE_WITH_TIMEOUT(checkRequests().size(), 2, 10000);
+    client->cancelCheck();
+    QTRY_COMPARE(done.size(), 1);
+    const CHECK_DATAS datas = done.first().first().value<CHECK_DATAS>();
+    QCOMPARE(datas.size(), size_t(1));
+    QCOMPARE(QString::fromStdString(datas.front()->words), QStringLiteral("他门"));
+    QVERIFY(boxes.boxes.isEmpty());
+    QVERIFY(!client->isChecking());
+    QVERIFY(client->getCheckData().empty());
+    service.control(QStringLiteral("release"));
+}
+
+void TestCheckRun::failuresEndTheCheckCleanly_data()
+{
+    QTest::addColumn<Fields>("rule");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("errorsKept");
+
+    QTest::newRow("server error") << Fields{{"target", "check"}, {"mode", "status"}, {"status", "500"}, {"skip", "1"}}
+                                  << "Connect Server Error!" << 1;
+    QTest::newRow("malformed JSON") << Fields{{"target", "check"}, {"mode", "malformed"}, {"skip", "1"}}
+                                    << "JSON Data Error!" << 1;
+    QTest::newRow("deeply nested JSON") << Fields{{"target", "check"}, {"mode", "nested"}, {"count", "1"}}
+                                        << "JSON Data Error!" << 1;
+    QTest::newRow("no answer in time") << Fields{{"target", "check"}, {"mode", "hang"}, {"skip", "1"}}
+                                       << "Connect Server Error! [Request timed out ]" << 1;
+    QTest::newRow("dropped connection") << Fields{{"target", "check"}, {"mode", "drop"}, {"skip", "1"}}
+                                        << "Connect Server Error!" << 1;
+    // The redirected reply still belongs to the piece that was sent.
+    QTest::newRow("redirect") << Fields{{"target", "check"}, {"mode", "redirect"}} << "" << 2;
+}
+
+void TestCheckRun::failuresEndTheCheckCleanly()
+{
+    QFETCH(Fields, rule);
+    QFETCH(QString, box);
+    QFETCH(int, errorsKept);
+
+    loginWithPageSize(10);
+    client->setTransferTimeout(1000);
+    QVERIFY(service.misbehave(rule));
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("他门在这里说话。以经走了。");
+    QVERIFY(client->checkText(text));
+    QVERIFY(done.wait(20000));
+    QCOMPARE(done.size(), 1);
+    QCOMPARE(int(done.first().first().value<CHECK_DATAS>().size()), errorsKept);
+    QCOMPARE(boxes.boxes.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty()) {
+        QVERIFY2(boxes.boxes.first().text.startsWith(box), qPrintable(boxes.boxes.first().text));
+        QCOMPARE(boxes.boxes.first().icon, QMessageBox::Critical);
+    }
+    QVERIFY(!client->isChecking());
+    // The client is ready for the next check.
+    service.reset();
+    QVERIFY(client->login("demo", "demo"));
+    QVERIFY(client->checkText(text));
+    QVERIFY(done.wait(10000));
+}
+
+void TestCheckRun::secondCheckIsRefusedAndShowsProgress()
+{
+    loginWithPageSize(3000);
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "hang"}}));
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("他门来了。");
+    QVERIFY(client->checkText(text));
+    auto* progress = qobject_cast<DialogProgress*>(
+        [] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<DialogProgress*>(widget))
+                    return widget;
+            }
+            return static_cast<QWidget*>(nullptr);
+        }());
+    QVERIFY(progress);
+    QVERIFY(progress->isVisible());
+    progress->hide();
+
+    QVERIFY(!client->checkText(text));
+    QVERIFY(progress->isVisible());
+    QCOMPARE(boxes.texts(), QStringList{"checking, please wait."});
+    QVERIFY(client->isChecking());
+
+    // Closing the dialog cancels the check.
+    progress->close();
+    QTRY_COMPARE(done.size(), 1);
+    QVERIFY(!client->isChecking());
+    QCOMPARE(boxes.boxes.size(), 1);
+    service.control(QStringLiteral("release"));
+}
+
+void TestCheckRun::pieceWithoutErrorsSaysSo()
+{
+    loginWithPageSize(3000);
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("今天天气很好。");
+    QVERIFY(client->checkText(text));
+    QVERIFY(done.wait(10000));
+    QVERIFY(done.first().first().value<CHECK_DATAS>().empty());
+    QCOMPARE(boxes.texts(), QStringList{"没有找到错误。"});
+}
+
+void TestCheckRun::withheldFindingsAreCounted()
+{
+    loginWithPageSize(3000);
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("我们要再接再励，他门也是。");
+    QVERIFY(client->checkText(text));
+    QVERIFY(done.wait(10000));
+    QVERIFY(client->getVipErrorCount() > 0);
+    QCOMPARE(boxes.boxes.size(), 1);
+    QVERIFY(boxes.boxes.first().text.contains(QStringLiteral("VIP")));
+}
+
+QTEST_MAIN(TestCheckRun)
+#include "tst_checkrun.moc"

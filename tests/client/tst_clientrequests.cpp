@@ -1,0 +1,442 @@
+#include <QDesktopServices>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+
+#include "clientfixture.h"
+#include "config.h"
+#include "dialogreporterror.h"
+
+using Fields = TestService::Fields;
+
+class TestClientRequests : public QObject
+{
+    Q_OBJECT
+public slots:
+    void openUrl(const QUrl& url) { openedUrls << url; }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void probeChoosesFirstSiteAnsweringOK_data();
+    void probeChoosesFirstSiteAnsweringOK();
+    void requestsCarryTheirFieldsInOrder_data();
+    void requestsCarryTheirFieldsInOrder();
+    void specialCharactersArriveIntact();
+    void longFieldsAreCutWithoutSplittingPairs_data();
+    void longFieldsAreCutWithoutSplittingPairs();
+    void accountQueryIsEncodedValueByValue();
+    void loginAndLogoutKeepTheSettings();
+    void failedLoginKeepsThePreviousAccount_data();
+    void failedLoginKeepsThePreviousAccount();
+    void successMessagesOnlyAfterRealSuccess_data();
+    void successMessagesOnlyAfterRealSuccess();
+    void reportErrorSendsTheDialogFields();
+    void localModeAddresses_data();
+    void localModeAddresses();
+    void leavingLocalModeProbesAgain();
+    void vipOnlyFeatures_data();
+    void vipOnlyFeatures();
+
+private:
+    CheckerClient* client = nullptr;
+    TestService service;
+    BoxRecorder boxes;
+    QList<QUrl> openedUrls;
+};
+
+void TestClientRequests::initTestCase()
+{
+    QVERIFY(service.start());
+    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
+    client = getCheckerClient();
+    boxes.install(client);
+}
+
+void TestClientRequests::init()
+{
+    resetClient(client, service, boxes);
+    openedUrls.clear();
+}
+
+void TestClientRequests::cleanupTestCase()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+void TestClientRequests::probeChoosesFirstSiteAnsweringOK_data()
+{
+    QTest::addColumn<QVector<Fields>>("rules");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QVector<int>>("probed");
+
+    auto body = [](const char* site, const char* text) {
+        return Fields{{"target", "probe"}, {"site", site}, {"mode", "body"}, {"body", text}};
+    };
+    QTest::newRow("first answers") << QVector<Fields>{} << 0 << QVector<int>{0};
+    QTest::newRow("server error, then OK")
+        << QVector<Fields>{{{"target", "probe"}, {"site", "0"}, {"mode", "status"}, {"status", "500"}}} << 1
+        << QVector<int>{0, 1};
+    QTest::newRow("lower case and trailing line break are no OK")
+        << QVector<Fields>{body("0", "ok"), body("1", "OK\n")} << 2 << QVector<int>{0, 1, 2};
+    QTest::newRow("empty body is no OK") << QVector<Fields>{body("0", ""), body("1", ""), body("2", "")} << 3
+                                         << QVector<int>{0, 1, 2, 3};
+    QTest::newRow("none answers: site 0")
+        << QVector<Fields>{body("0", "no"), body("1", "no"), body("2", "no"), body("3", "no")} << 0
+        << QVector<int>{0, 1, 2, 3};
+}
+
+void TestClientRequests::probeChoosesFirstSiteAnsweringOK()
+{
+    QFETCH(QVector<Fields>, rules);
+    QFETCH(int, chosen);
+    QFETCH(QVector<int>, probed);
+    for (const Fields& rule : rules)
+        QVERIFY(service.misbehave(rule));
+
+    QCOMPARE(client->getWebUrl(URL_HOME, QString()).section(QLatin1Char('?'), 0, 0), service.site(chosen));
+    // Later addresses use the choice without asking again.
+    client->getWebUrl(URL_USER, QString());
+
+    QVector<int> sites;
+    for (const QJsonValue& entry : service.requestsOf(QStringLiteral("probe")))
+        sites << entry.toObject().value(QStringLiteral("site")).toInt();
+    QCOMPARE(sites, probed);
+    const QJsonObject first = service.requestsOf(QStringLiteral("probe")).first().toObject();
+    QCOMPARE(TestService::fieldNames(first),
+             QStringList({"client_id", "client_ver", "host_id", "host_ver", "access_token"}));
+}
+
+void TestClientRequests::requestsCarryTheirFieldsInOrder_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("fields");
+
+    const QStringList common = {"client_id", "client_ver", "host_id", "host_ver", "access_token", "local_access_token"};
+    QTest::newRow("login") << "login" << "login" << "/site0/api/v3/auth/login/"
+                           << common + QStringList{"password", "user_name"};
+    QTest::newRow("authorisation") << "check" << "auth" << "/site0/api/v3/auth/"
+                                   << common + QStringList{"text_length", "user_name"};
+    QTest::newRow("check") << "check" << "check" << "/api/v3/check"
+                           << QStringList{"client_id", "client_ver", "host_id", "host_ver", "text", "access_token",
+                                          "local_access_token", "is_vip", "main_lang", "other_lang",
+                                          "min_error_level", "check", "dict_id"};
+    QTest::newRow("add to dictionary") << "addToDict" << "add-to-dict" << "/site0/api/v3/add-to-dict/"
+                                       << common + QStringList{"new_word"};
+}
+
+void TestClientRequests::requestsCarryTheirFieldsInOrder()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, kind);
+    QFETCH(QString, path);
+    QFETCH(QStringList, fields);
+
+    QVERIFY(client->login("demo", "demo"));
+    if (operation == QLatin1String("check")) {
+        QSignalSpy done(client, &CheckerClient::checkDone);
+        QString text = QStringLiteral("他门来了。");
+        QVERIFY(client->checkText(text));
+        QVERIFY(done.wait(10000));
+    } else if (operation == QLatin1String("addToDict")) {
+        QString word = QStringLiteral("词");
+        QVERIFY(client->addToDict(word));
+    }
+    const QJsonArray requests = service.requestsOf(kind);
+    QVERIFY(!requests.isEmpty());
+    const QJsonObject request = requests.last().toObject();
+    QCOMPARE(request.value(QStringLiteral("path")).toString(), path);
+    QCOMPARE(request.value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
+    QCOMPARE(TestService::fieldNames(request), fields);
+}
+
+void TestClientRequests::specialCharactersArriveIntact()
+{
+    // The service's own account whose password holds '+', '&', '=' and '%'.
+    QVERIFY(client->login("plus", "p+ss&w=rd%"));
+    QCOMPARE(TestService::field(service.requestsOf("login").last().toObject(), "password"),
+             QStringLiteral("p+ss&w=rd%"));
+
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("a+b&c=d %41 他门来了。");
+    QVERIFY(client->checkText(text));
+    QVERIFY(done.wait(10000));
+    QCOMPARE(TestService::field(service.requestsOf("check").last().toObject(), "text"), text);
+}
+
+void TestClientRequests::longFieldsAreCutWithoutSplittingPairs_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("sent");
+
+    const QString plain(501, QLatin1Char('x'));
+    QTest::newRow("501 characters") << plain << plain.left(500);
+    QTest::newRow("500 characters") << plain.left(500) << plain.left(500);
+    const QString pair = QStringLiteral("\U0001F600");
+    QTest::newRow("pair across the cut") << QString(499, QLatin1Char('x')) + pair << QString(499, QLatin1Char('x'));
+}
+
+void TestClientRequests::longFieldsAreCutWithoutSplittingPairs()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, sent);
+    QVERIFY(client->login("demo", "demo"));
+    QVERIFY(client->addToDict(word));
+    QCOMPARE(TestService::field(service.requestsOf("add-to-dict").last().toObject(), "new_word"), sent);
+}
+
+void TestClientRequests::accountQueryIsEncodedValueByValue()
+{
+    client->setHost(QStringLiteral("a&b=c"), QStringLiteral("%1 %2+"));
+    const QUrl url(client->getWebUrl(URL_APP_VIP, QString()));
+    const QUrlQuery query(url);
+    QCOMPARE(query.queryItemValue("host_id", QUrl::FullyDecoded), QStringLiteral("a&b=c"));
+    QCOMPARE(query.queryItemValue("host_ver", QUrl::FullyDecoded), QStringLiteral("%1 %2+"));
+    QCOMPARE(query.queryItemValue("client_id", QUrl::FullyDecoded), QStringLiteral("word"));
+    QVERIFY(url.path().endsWith(QLatin1String("/app/vip/")));
+}
+
+void TestClientRequests::loginAndLogoutKeepTheSettings()
+{
+    QSettings settings("Korrelo", "client");
+    QVERIFY(client->login("vip", "vip"));
+    QVERIFY(client->isLogin());
+    QVERIFY(client->isVIP());
+    QCOMPARE(client->getMaxPageCount(), 50);
+    QCOMPARE(settings.value("user_name").toString(), QStringLiteral("vip"));
+    QVERIFY(!settings.value("access_token").toString().isEmpty());
+    QCOMPARE(settings.value("is_vip").toBool(), true);
+    QCOMPARE(settings.value("vip_end_date").toString(), client->vipEndDate());
+    QVERIFY(!client->vipEndDate().isEmpty());
+
+    QVERIFY(client->logout());
+    QVERIFY(!client->isLogin());
+    QVERIFY(!client->isVIP());
+    QCOMPARE(client->getMaxPageCount(), 10);
+    QCOMPARE(settings.value("user_name").toString(), QString());
+    QCOMPARE(settings.value("access_token").toString(), QString());
+    QVERIFY(boxes.boxes.isEmpty());
+}
+
+void TestClientRequests::failedLoginKeepsThePreviousAccount_data()
+{
+    QTest::addColumn<bool>("loggedInBefore");
+    QTest::addColumn<Fields>("rule");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("box");
+
+    const Fields none;
+    QTest::newRow("wrong password") << true << none << "wrong" << "账号或密码错误，请重新登录。";
+    QTest::newRow("wrong password, logged out") << false << none << "wrong" << "账号或密码错误，请重新登录。";
+    QTest::newRow("reply without token")
+        << true << Fields{{"target", "login"}, {"mode", "body"}, {"body", "{\"user_name\":\"x\"}"}} << "demo" << "";
+    QTest::newRow("token with an error")
+        << true
+        << Fields{{"target", "login"}, {"mode", "body"}, {"body", "{\"access_token\":\"t\",\"error_id\":\"server_busy\"}"}}
+        << "demo" << "server_busy";
+    QTest::newRow("server error")
+        << true << Fields{{"target", "login"}, {"mode", "status"}, {"status", "500"}} << "demo" << "Connect Server Error!";
+    QTest::newRow("malformed reply")
+        << false << Fields{{"target", "login"}, {"mode", "malformed"}} << "demo" << "Parse JSON Data Error!";
+}
+
+void TestClientRequests::failedLoginKeepsThePreviousAccount()
+{
+    QFETCH(bool, loggedInBefore);
+    QFETCH(Fields, rule);
+    QFETCH(QString, password);
+    QFETCH(QString, box);
+
+    if (loggedInBefore)
+        QVERIFY(client->login("demo", "demo"));
+    QSettings settings("Korrelo", "client");
+    const QString tokenBefore = settings.value("access_token").toString();
+    const QString userBefore = client->getUserName();
+    if (!rule.isEmpty())
+        QVERIFY(service.misbehave(rule));
+    boxes.boxes.clear();
+
+    QVERIFY(!client->login("demo", password));
+    QCOMPARE(client->isLogin(), loggedInBefore);
+    QCOMPARE(client->getUserName(), userBefore);
+    QCOMPARE(settings.value("access_token").toString(), tokenBefore);
+    QCOMPARE(settings.value("user_name").toString(), userBefore);
+    if (box.isEmpty())
+        QVERIFY(boxes.boxes.isEmpty());
+    else
+        QVERIFY2(boxes.texts().join('|').contains(box), qPrintable(boxes.texts().join('|')));
+}
+
+void TestClientRequests::successMessagesOnlyAfterRealSuccess_data()
+{
+    QTest::addColumn<Fields>("rule");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("box");
+
+    const QString thanks = QStringLiteral("Add to dict succeed!");
+    QTest::newRow("accepted") << Fields{} << true << thanks;
+    QTest::newRow("empty body") << Fields{{"target", "add-to-dict"}, {"mode", "body"}, {"body", ""}} << true << thanks;
+    QTest::newRow("server error") << Fields{{"target", "add-to-dict"}, {"mode", "status"}, {"status", "500"}} << false
+                                  << "Connect Server Error!";
+    QTest::newRow("malformed") << Fields{{"target", "add-to-dict"}, {"mode", "malformed"}} << true
+                               << "Parse JSON Data Error!";
+    QTest::newRow("service error")
+        << Fields{{"target", "add-to-dict"}, {"mode", "body"}, {"body", "{\"error_id\":\"server_busy\",\"error_msg\":\"busy\"}"}}
+        << true << "busy";
+    QTest::newRow("no answer in time") << Fields{{"target", "add-to-dict"}, {"mode", "hang"}} << false
+                                       << "Connect Server Error! [Request timed out ]";
+    QTest::newRow("dropped connection") << Fields{{"target", "add-to-dict"}, {"mode", "drop"}} << false
+                                        << "Connect Server Error!";
+}
+
+void TestClientRequests::successMessagesOnlyAfterRealSuccess()
+{
+    QFETCH(Fields, rule);
+    QFETCH(bool, result);
+    QFETCH(QString, box);
+
+    QVERIFY(client->login("demo", "demo"));
+    if (!rule.isEmpty())
+        QVERIFY(service.misbehave(rule));
+    client->setTransferTimeout(1000);
+    QString word = QStringLiteral("词语");
+    QCOMPARE(client->addToDict(word), result);
+    QCOMPARE(boxes.boxes.size(), 1);
+    QVERIFY2(boxes.boxes.first().text.startsWith(box), qPrintable(boxes.boxes.first().text));
+    const bool success = box.endsWith(QLatin1String("succeed!"));
+    QCOMPARE(boxes.boxes.first().icon, success ? QMessageBox::Information : QMessageBox::Critical);
+    service.control(QStringLiteral("release"));
+}
+
+void TestClientRequests::reportErrorSendsTheDialogFields()
+{
+    QVERIFY(client->login("demo", "demo"));
+    QString error = QStringLiteral("他门");
+    QString sentence = QStringLiteral("他门来了。");
+
+    // Closing the dialog sends nothing.
+    whenShown<DialogReportError>([](DialogReportError* dialog) { dialog->reject(); });
+    QVERIFY(!client->reportError(error, sentence));
+    QVERIFY(service.requestsOf("report-error").isEmpty());
+
+    whenShown<DialogReportError>([](DialogReportError* dialog) {
+        QTest::keyClicks(dialog->findChild<QPlainTextEdit*>("editNote"), "1+1 & more");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnSend"), Qt::LeftButton);
+    });
+    QVERIFY(client->reportError(error, sentence));
+    const QJsonObject request = service.requestsOf("report-error").last().toObject();
+    QCOMPARE(TestService::field(request, "text_error"), error);
+    QCOMPARE(TestService::field(request, "text_sentence"), sentence);
+    QCOMPARE(TestService::field(request, "msg"), QStringLiteral("1+1 & more"));
+    QCOMPARE(boxes.texts(), QStringList{"Thanks for the feedback!"});
+}
+
+void TestClientRequests::localModeAddresses_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("checkAddress");
+
+    QTest::newRow("no trailing slash") << "http://127.0.0.1:9/" << "http://127.0.0.1:9/api/v3/check";
+    QTest::newRow("trailing slash") << "http://127.0.0.1:9" << "http://127.0.0.1:9/api/v3/check";
+    QTest::newRow("already the check address") << "http://127.0.0.1:9/x/api/v3/check"
+                                               << "http://127.0.0.1:9/x/api/v3/check";
+}
+
+void TestClientRequests::localModeAddresses()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, checkAddress);
+
+    Config* config = GetConfig();
+    config->setValueString("local_access_token", "local-token");
+    config->setValueString("check_server", server);
+    client->loadSetting();
+
+    QVERIFY(client->isLocal());
+    QVERIFY(client->isVIP());
+    QCOMPARE(client->vipEndDate(), QString());
+    QCOMPARE(client->getWebUrl(URL_CHECK, QString()), checkAddress);
+    QVERIFY(!client->login("demo", "demo"));
+    QVERIFY(!client->logout());
+    QCOMPARE(client->showLogin(0), 0);
+    QCOMPARE(boxes.texts(), QStringList({"local not support", "local not support"}));
+    // Local mode talks to the configured server only.
+    QVERIFY(service.requests().isEmpty());
+}
+
+void TestClientRequests::leavingLocalModeProbesAgain()
+{
+    client->getWebUrl(URL_HOME, QString());
+    Config* config = GetConfig();
+    config->setValueString("local_access_token", "local-token");
+    config->setValueString("check_server", service.root());
+    client->loadSetting();
+    QVERIFY(client->isLocal());
+    QVERIFY(service.clearRequests());
+
+    config->setValueString("check_server", QString());
+    client->loadSetting();
+    QVERIFY(!client->isLocal());
+    client->getWebUrl(URL_HOME, QString());
+    QCOMPARE(service.requestsOf("probe").size(), 1);
+}
+
+void TestClientRequests::vipOnlyFeatures_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<int>("boxCount");
+    QTest::addColumn<QString>("opened");
+
+    QTest::newRow("logged out, cancel") << "" << int(QMessageBox::Cancel) << false << 1 << "";
+    QTest::newRow("logged out, upgrade in the browser") << "" << int(QMessageBox::Ok) << false << 1 << "/site0/vip/";
+    QTest::newRow("VIP needs no box") << "vip" << int(QMessageBox::Ok) << true << 0 << "";
+}
+
+void TestClientRequests::vipOnlyFeatures()
+{
+    QFETCH(QString, user);
+    QFETCH(int, answer);
+    QFETCH(bool, result);
+    QFETCH(int, boxCount);
+    QFETCH(QString, opened);
+
+    if (!user.isEmpty())
+        QVERIFY(client->login(user, user));
+    boxes.answer = answer;
+    QSettings settings("Korrelo", "client");
+    const QVariant storedBefore = settings.value("Dict_102");
+
+    QCOMPARE(client->setDictCheck(102, true), result);
+    QCOMPARE(boxes.boxes.size(), boxCount);
+    if (boxCount) {
+        QCOMPARE(boxes.boxes.first().text, QStringLiteral("This feature is for VIP members only. Upgrade now?"));
+        QCOMPARE(boxes.boxes.first().icon, QMessageBox::Information);
+        QCOMPARE(boxes.boxes.first().buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    }
+    QCOMPARE(client->getDictInfos(), result ? QStringLiteral("101,102") : QStringLiteral("101"));
+    if (!result)
+        QCOMPARE(settings.value("Dict_102"), storedBefore);
+    QCOMPARE(openedUrls.size(), opened.isEmpty() ? 0 : 1);
+    if (!opened.isEmpty())
+        QCOMPARE(openedUrls.first().path(), opened);
+
+    // Switching off, and the general dictionary, never ask.
+    boxes.boxes.clear();
+    QVERIFY(!client->setDictCheck(102, false));
+    QVERIFY(!client->setDictCheck(101, false));
+    QVERIFY(client->setDictCheck(101, true));
+    QVERIFY(boxes.boxes.isEmpty());
+}
+
+QTEST_MAIN(TestClientRequests)
+#include "tst_clientrequests.moc"

@@ -1,0 +1,222 @@
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "clientfixture.h"
+#include "dialoglogin.h"
+#include "dialogreporterror.h"
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+public slots:
+    void openUrl(const QUrl& url) { openedUrls << url; }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void formsCarryTheirObjects_data();
+    void formsCarryTheirObjects();
+    void loginTabOrderAndDefaultButton();
+    void loginResults_data();
+    void loginResults();
+    void loginDialogThroughTheClient();
+    void forgetPasswordLinkOpensResetPage();
+    void reportDialogResults_data();
+    void reportDialogResults();
+
+private:
+    CheckerClient* client = nullptr;
+    TestService service;
+    BoxRecorder boxes;
+    QList<QUrl> openedUrls;
+};
+
+void TestDialogs::initTestCase()
+{
+    QVERIFY(service.start());
+    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
+    client = getCheckerClient();
+    boxes.install(client);
+}
+
+void TestDialogs::init()
+{
+    resetClient(client, service, boxes);
+    openedUrls.clear();
+}
+
+void TestDialogs::cleanupTestCase()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+void TestDialogs::formsCarryTheirObjects_data()
+{
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+
+    const QVector<QPair<const char*, const char*>> login = {
+        {"labelUserName", "QLabel"}, {"editUserName", "QLineEdit"}, {"labelPassword", "QLabel"},
+        {"editPassword", "QLineEdit"}, {"widget_3", "QWidget"}, {"labelForgetPassword", "QLabel"},
+        {"btnLogin", "QPushButton"}, {"btnRegister", "QPushButton"}, {"line", "QFrame"}, {"labelMsg", "QLabel"},
+        {"verticalLayout", "QVBoxLayout"}, {"formLayout", "QFormLayout"}, {"horizontalLayout_3", "QHBoxLayout"}};
+    for (const auto& object : login)
+        QTest::newRow(qPrintable(QStringLiteral("login ") + object.first)) << "login" << object.first << object.second;
+    const QVector<QPair<const char*, const char*>> report = {
+        {"label", "QLabel"}, {"editError", "QLineEdit"}, {"label_2", "QLabel"}, {"editSentence", "QPlainTextEdit"},
+        {"label_3", "QLabel"}, {"editNote", "QPlainTextEdit"}, {"widget", "QWidget"}, {"btnSend", "QPushButton"},
+        {"verticalLayout", "QVBoxLayout"}, {"horizontalLayout", "QHBoxLayout"}};
+    for (const auto& object : report)
+        QTest::newRow(qPrintable(QStringLiteral("report ") + object.first)) << "report" << object.first << object.second;
+}
+
+void TestDialogs::formsCarryTheirObjects()
+{
+    QFETCH(QString, form);
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+
+    DialogLogin login;
+    DialogReportError report;
+    QDialog* dialog = form == QLatin1String("login") ? static_cast<QDialog*>(&login) : &report;
+    QCOMPARE(dialog->objectName(), form == QLatin1String("login") ? QStringLiteral("DialogLogin")
+                                                                  : QStringLiteral("DialogReportError"));
+    QObject* object = dialog->findChild<QObject*>(name);
+    QVERIFY2(object, qPrintable(name));
+    QVERIFY(object->inherits(qPrintable(className)));
+}
+
+void TestDialogs::loginTabOrderAndDefaultButton()
+{
+    DialogLogin dialog;
+    dialog.show();
+    QStringList order;
+    QWidget* widget = dialog.findChild<QWidget*>("editUserName");
+    for (int i = 0; i < 4 && widget; ++i) {
+        order << widget->objectName();
+        do {
+            widget = widget->nextInFocusChain();
+        } while (widget->focusPolicy() == Qt::NoFocus || !widget->isVisibleTo(&dialog));
+    }
+    QCOMPARE(order, QStringList({"editUserName", "editPassword", "btnLogin", "btnRegister"}));
+    QVERIFY(dialog.findChild<QPushButton*>("btnLogin")->isDefault());
+    QCOMPARE(dialog.findChild<QLineEdit*>("editPassword")->echoMode(), QLineEdit::Password);
+}
+
+void TestDialogs::loginResults_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("registering");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("open");
+
+    QTest::newRow("right password, Return") << "demo" << false << 2 << false;
+    QTest::newRow("wrong password stays open") << "nope" << false << -1 << true;
+    QTest::newRow("register") << "" << true << 3 << false;
+}
+
+void TestDialogs::loginResults()
+{
+    QFETCH(QString, password);
+    QFETCH(bool, registering);
+    QFETCH(int, result);
+    QFETCH(bool, open);
+
+    DialogLogin dialog;
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.setUserName(QStringLiteral("demo"));
+    dialog.show();
+    if (registering) {
+        QTest::mouseClick(dialog.findChild<QPushButton*>("btnRegister"), Qt::LeftButton);
+        QCOMPARE(openedUrls.size(), 1);
+        QCOMPARE(openedUrls.first().path(), QStringLiteral("/site0/register/"));
+    } else {
+        auto* edit = dialog.findChild<QLineEdit*>("editPassword");
+        QTest::keyClicks(edit, password);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    QCOMPARE(dialog.isVisible(), open);
+    QCOMPARE(finished.size(), open ? 0 : 1);
+    if (!open)
+        QCOMPARE(finished.first().first().toInt(), result);
+    QVERIFY(dialog.findChild<QPushButton*>("btnLogin")->isEnabled());
+    QCOMPARE(client->isLogin(), result == 2);
+    QCOMPARE(dialog.password(), password);
+}
+
+void TestDialogs::loginDialogThroughTheClient()
+{
+    whenShown<DialogLogin>([](DialogLogin* dialog) {
+        QCOMPARE(dialog->username(), QString());
+        dialog->findChild<QLineEdit*>("editUserName")->setText("vip");
+        dialog->findChild<QLineEdit*>("editPassword")->setText("vip");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnLogin"), Qt::LeftButton);
+    });
+    QCOMPARE(client->showLogin(0), 2);
+    QCOMPARE(client->getUserName(), QStringLiteral("vip"));
+    QVERIFY(client->isVIP());
+
+    // Shown again, it offers the current user and an empty password; closing it is not a login.
+    whenShown<DialogLogin>([](DialogLogin* dialog) {
+        QCOMPARE(dialog->username(), QStringLiteral("vip"));
+        QCOMPARE(dialog->password(), QString());
+        dialog->close();
+    });
+    QCOMPARE(client->showLogin(0), 0);
+}
+
+void TestDialogs::forgetPasswordLinkOpensResetPage()
+{
+    DialogLogin dialog;
+    auto* label = dialog.findChild<QLabel*>("labelForgetPassword");
+    QVERIFY(label->openExternalLinks());
+    const QString text = label->text();
+    const int start = text.indexOf(QLatin1String("href=\"")) + 6;
+    const QUrl link(text.mid(start, text.indexOf(QLatin1Char('"'), start) - start).replace("&amp;", "&"));
+    QCOMPARE(link.path(), QStringLiteral("/site0/password-reset/"));
+}
+
+void TestDialogs::reportDialogResults_data()
+{
+    QTest::addColumn<bool>("send");
+    QTest::addColumn<int>("result");
+
+    QTest::newRow("send") << true << int(QDialog::Accepted);
+    QTest::newRow("escape") << false << int(QDialog::Rejected);
+}
+
+void TestDialogs::reportDialogResults()
+{
+    QFETCH(bool, send);
+    QFETCH(int, result);
+
+    DialogReportError dialog;
+    dialog.setData(QStringLiteral("他门"), QStringLiteral("他门来了。"));
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    dialog.findChild<QLineEdit*>("editError")->setText(QStringLiteral("他门来"));
+    if (send)
+        QTest::mouseClick(dialog.findChild<QPushButton*>("btnSend"), Qt::LeftButton);
+    else
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    QVERIFY(!finished.isEmpty());
+    QVERIFY(!dialog.isVisible());
+    for (const QList<QVariant>& arguments : finished)
+        QCOMPARE(arguments.first().toInt(), result);
+    QCOMPARE(dialog.errorText(), QStringLiteral("他门来"));
+    QCOMPARE(dialog.sentence(), QStringLiteral("他门来了。"));
+    QCOMPARE(dialog.note(), QString());
+}
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "serviceserver.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <memory>
+
+struct HttpResult
+{
+    bool finished = false;
+    int status = 0;
+    QByteArray body;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QByteArray location;
+    qint64 elapsedMs = 0;
+
+    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+};
+
+// A service on a free loopback port, spoken to over real sockets.
+class ServiceFixture
+{
+public:
+    explicit ServiceFixture(ServiceOptions options = ServiceOptions())
+    {
+        options.port = 0;
+        server = std::make_unique<ServiceServer>(options);
+        std::string error;
+        started = server->start(error);
+    }
+
+    ~ServiceFixture()
+    {
+        // Idle keep-alive connections would hold the server's workers until they time out.
+        manager.clearConnectionCache();
+        server->stop();
+    }
+
+    bool started = false;
+    std::unique_ptr<ServiceServer> server;
+    QNetworkAccessManager manager;
+
+    QString root() const { return QString::fromStdString(server->rootUrl()); }
+
+    // Every value percent-encoded, '+' included, as a careful client sends them.
+    static QByteArray form(const QList<QPair<QString, QString>>& fields)
+    {
+        QByteArray body;
+        for (const auto& field : fields) {
+            if (!body.isEmpty())
+                body += '&';
+            body += QUrl::toPercentEncoding(field.first) + '=' + QUrl::toPercentEncoding(field.second);
+        }
+        return body;
+    }
+
+    HttpResult post(const QString& path, const QByteArray& body, int timeoutMs = 10000, bool follow = false,
+                    const QByteArray& contentType = "application/x-www-form-urlencoded")
+    {
+        QNetworkRequest request(QUrl(root() + path));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                             follow ? QNetworkRequest::NoLessSafeRedirectPolicy : QNetworkRequest::ManualRedirectPolicy);
+        return wait(manager.post(request, body), timeoutMs);
+    }
+
+    HttpResult postForm(const QString& path, const QList<QPair<QString, QString>>& fields, int timeoutMs = 10000)
+    {
+        return post(path, form(fields), timeoutMs);
+    }
+
+    HttpResult get(const QString& path, int timeoutMs = 10000)
+    {
+        return wait(manager.get(QNetworkRequest(QUrl(root() + path))), timeoutMs);
+    }
+
+    QString login(const QString& user, const QString& password)
+    {
+        return postForm("api/v3/auth/login/", {{"user_name", user}, {"password", password}})
+            .json().value("access_token").toString();
+    }
+
+    HttpResult check(const QString& token, const QString& text,
+                     const QList<QPair<QString, QString>>& extra = {})
+    {
+        QList<QPair<QString, QString>> fields{{"text", text}, {"access_token", token}};
+        fields += extra;
+        return postForm("api/v3/check", fields);
+    }
+
+    HttpResult control(const QString& what, const QList<QPair<QString, QString>>& fields = {})
+    {
+        return postForm("control/" + what, fields);
+    }
+
+    static HttpResult wait(QNetworkReply* reply, int timeoutMs)
+    {
+        HttpResult result;
+        QElapsedTimer clock;
+        clock.start();
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(timeoutMs);
+        if (!reply->isFinished())
+            loop.exec();
+        result.finished = reply->isFinished();
+        if (!result.finished)
+            reply->abort();
+        result.elapsedMs = clock.elapsed();
+        result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        result.body = reply->readAll();
+        result.error = reply->error();
+        result.location = reply->rawHeader("Location");
+        reply->deleteLater();
+        return result;
+    }
+};

@@ -1,0 +1,124 @@
+#include "servicefixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void servesOnAFreePortAndEndsOnTerm();
+    void helpDocumentsEveryOption_data();
+    void helpDocumentsEveryOption();
+    void badArgumentsAreRefused_data();
+    void badArgumentsAreRefused();
+    void busyPortIsReported();
+
+private:
+    // Starts the program and returns the port from its first line, or 0.
+    static int start(QProcess& process, const QStringList& args)
+    {
+        process.start(KORRELO_SERVICE_BIN, args);
+        if (!process.waitForStarted(5000) || !process.waitForReadyRead(5000))
+            return 0;
+        const QString line = QString::fromUtf8(process.readLine()).trimmed();
+        const auto match = QRegularExpression("^listening on 127\\.0\\.0\\.1:(\\d+)$").match(line);
+        return match.hasMatch() ? match.captured(1).toInt() : 0;
+    }
+};
+
+void TestProgram::servesOnAFreePortAndEndsOnTerm()
+{
+    QTemporaryDir dir;
+    const QString logFile = dir.filePath("log.jsonl");
+    QProcess process;
+    const int port = start(process, {"--port", "0", "--request-log", logFile, "--account",
+                                     "user_name=a%2Bb&password=x%26y&is_vip=1&vip_end_date=2030-01-01"});
+    QVERIFY(port > 0);
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(QString("http://127.0.0.1:%1/site0/api/v3/auth/login/").arg(port)));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    const QJsonObject account = ServiceFixture::wait(manager.post(request, "user_name=a%2Bb&password=x%26y"), 10000).json();
+    QCOMPARE(account.value("is_vip"), QJsonValue(true));
+    QCOMPARE(account.value("vip_end_date").toString(), QString("2030-01-01"));
+    QCOMPARE(account.value("check_server").toString(), QString("http://127.0.0.1:%1/").arg(port));
+    // The given account replaces the built-in ones.
+    QCOMPARE(ServiceFixture::wait(manager.post(request, "user_name=demo&password=demo"), 10000)
+                 .json().value("error_id").toString(),
+             QString("login_error"));
+
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QFile log(logFile);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(log.readAll().count('\n'), 2);
+}
+
+void TestProgram::helpDocumentsEveryOption_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const char* option : {"--host", "--port", "--account", "--local-access-token", "--check-server",
+                               "--check-char-max", "--max-body", "--request-log", "--misbehave", "--no-control",
+                               "--help", "/control/misbehave", "/control/reset", "/control/release",
+                               "/control/config", "/control/account", "/control/requests", "/control/clear-requests",
+                               "api/v3/is-domain-ok/", "api/v3/auth/login/", "api/v3/check", "site0/"})
+        QTest::newRow(option) << QString(option);
+}
+
+void TestProgram::helpDocumentsEveryOption()
+{
+    QFETCH(QString, text);
+    QProcess process;
+    process.start(KORRELO_SERVICE_BIN, {"--help"});
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).contains(text));
+}
+
+void TestProgram::badArgumentsAreRefused_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("port not a number") << QStringList{"--port", "x"};
+    QTest::newRow("port too large") << QStringList{"--port", "70000"};
+    QTest::newRow("missing value") << QStringList{"--port"};
+    QTest::newRow("unknown option") << QStringList{"--bogus", "1"};
+    QTest::newRow("stray argument") << QStringList{"extra"};
+    QTest::newRow("account without name") << QStringList{"--account", "password=x"};
+    QTest::newRow("page size zero") << QStringList{"--check-char-max", "0"};
+    QTest::newRow("bad rule") << QStringList{"--misbehave", "mode=nope"};
+}
+
+void TestProgram::badArgumentsAreRefused()
+{
+    QFETCH(QStringList, args);
+    QProcess process;
+    process.start(KORRELO_SERVICE_BIN, args);
+    QVERIFY(process.waitForFinished(5000));
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY(process.readAllStandardOutput().isEmpty());
+    QVERIFY(process.readAllStandardError().startsWith("korrelo-service: "));
+}
+
+void TestProgram::busyPortIsReported()
+{
+    QProcess first;
+    const int port = start(first, {"--port", "0"});
+    QVERIFY(port > 0);
+    QProcess second;
+    second.start(KORRELO_SERVICE_BIN, {"--port", QString::number(port)});
+    QVERIFY(second.waitForFinished(5000));
+    QCOMPARE(second.exitCode(), 1);
+    QVERIFY(second.readAllStandardError().contains("cannot bind"));
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"

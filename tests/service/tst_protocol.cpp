@@ -1,0 +1,384 @@
+#include "servicefixture.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Fields = QList<QPair<QString, QString>>;
+Q_DECLARE_METATYPE(Fields)
+
+class TestProtocol : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void probeAnswersExactlyOkUnderEveryRoot_data();
+    void probeAnswersExactlyOkUnderEveryRoot();
+    void unknownAddressesAreNotFound_data();
+    void unknownAddressesAreNotFound();
+    void apiPathsRefuseOtherMethods();
+    void login_data();
+    void login();
+    void unencodedPlusAndAmpersandBreakThePassword();
+    void formBodiesAreDecodedInOrder_data();
+    void formBodiesAreDecodedInOrder();
+    void queryAndNonFormBodiesAreKeptApart();
+    void requestLogIsReadableOverControl();
+    void requestLogFileHasOneLinePerRequest();
+    void accountCallsNeedAKnownToken_data();
+    void accountCallsNeedAKnownToken();
+    void authRefusesAnotherUsersToken();
+    void checkServerPointsBackAtTheService();
+    void localAccessToken_data();
+    void localAccessToken();
+    void emptyTextIsNoText();
+    void oversizedBodyIsRefusedAndServiceLivesOn();
+    void controlChangesSettingsUntilReset();
+    void controlCanBeSwitchedOff();
+};
+
+void TestProtocol::probeAnswersExactlyOkUnderEveryRoot_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<bool>("viaGet");
+    QTest::addColumn<int>("site");
+    QTest::newRow("bare root") << "" << false << -1;
+    QTest::newRow("site 0") << "site0/" << false << 0;
+    QTest::newRow("site 1") << "site1/" << false << 1;
+    QTest::newRow("site 2") << "site2/" << false << 2;
+    QTest::newRow("site 3") << "site3/" << false << 3;
+    QTest::newRow("site 3 by GET") << "site3/" << true << 3;
+}
+
+void TestProtocol::probeAnswersExactlyOkUnderEveryRoot()
+{
+    QFETCH(QString, root);
+    QFETCH(bool, viaGet);
+    QFETCH(int, site);
+    ServiceFixture service;
+    QVERIFY(service.started);
+    const QString path = root + "api/v3/is-domain-ok/";
+    const HttpResult r = viaGet ? service.get(path)
+                                : service.postForm(path, {{"client_id", "word"}, {"access_token", ""}});
+    QCOMPARE(r.status, 200);
+    QCOMPARE(r.body, QByteArray("OK"));
+    const auto log = service.server->core().requestLog().entries();
+    QCOMPARE(int(log.size()), 1);
+    QCOMPARE(log[0].kind, std::string("probe"));
+    QCOMPARE(log[0].site, site);
+}
+
+void TestProtocol::unknownAddressesAreNotFound_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("site beyond the four") << "site4/api/v3/is-domain-ok/";
+    QTest::newRow("probe without slash") << "api/v3/is-domain-ok";
+    QTest::newRow("check with slash") << "api/v3/check/";
+    QTest::newRow("doubled slash") << "api/v3//check";
+    QTest::newRow("login without slash") << "api/v3/auth/login";
+    QTest::newRow("older version") << "api/v2/auth/";
+    QTest::newRow("two sites") << "site0/site1/api/v3/auth/";
+    QTest::newRow("the root itself") << "";
+    QTest::newRow("moved twice") << "moved/moved/api/v3/check";
+    QTest::newRow("unknown control") << "control/explode";
+}
+
+void TestProtocol::unknownAddressesAreNotFound()
+{
+    QFETCH(QString, path);
+    ServiceFixture service;
+    QCOMPARE(service.post(path, "a=1").status, 404);
+    QCOMPARE(service.get(path).status, 404);
+}
+
+void TestProtocol::apiPathsRefuseOtherMethods()
+{
+    ServiceFixture service;
+    QCOMPARE(service.get("api/v3/check").status, 405);
+    QCOMPARE(service.get("site1/api/v3/auth/login/").status, 405);
+    QCOMPARE(service.get("control/reset").status, 404);
+    QCOMPARE(service.server->core().requestLog().entries().size(), size_t(0));
+}
+
+void TestProtocol::login_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("errorId");
+    QTest::addColumn<bool>("vip");
+    QTest::newRow("right") << "demo" << "demo" << "" << false;
+    QTest::newRow("VIP account") << "vip" << "vip" << "" << true;
+    QTest::newRow("password with + & = %") << "plus" << "p+ss&w=rd%" << "" << false;
+    QTest::newRow("wrong password") << "demo" << "Demo" << "login_error" << false;
+    QTest::newRow("unknown user") << "nobody" << "demo" << "login_error" << false;
+    QTest::newRow("empty user and password") << "" << "" << "login_error" << false;
+}
+
+void TestProtocol::login()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, errorId);
+    QFETCH(bool, vip);
+    ServiceFixture service;
+    const QJsonObject reply = service.postForm("api/v3/auth/login/", {{"password", password}, {"user_name", user}}).json();
+    QCOMPARE(reply.value("error_id").toString(), errorId);
+    if (!errorId.isEmpty()) {
+        QCOMPARE(reply.value("error_msg").toString(), QString("账号或密码错误，请重新登录。"));
+        QVERIFY(!reply.contains("access_token"));
+        return;
+    }
+    QVERIFY(!reply.value("access_token").toString().isEmpty());
+    QCOMPARE(reply.value("user_name").toString(), user);
+    QCOMPARE(reply.value("is_vip"), QJsonValue(vip));
+    QCOMPARE(reply.value("vip_end_date").toString(), QString(vip ? "2099-12-31" : ""));
+    QCOMPARE(reply.value("check_server").toString(), service.root());
+    QCOMPARE(reply.value("check_char_max").toInt(), 3000);
+    // Each login is a new session.
+    QVERIFY(service.login(user, password) != reply.value("access_token").toString());
+}
+
+void TestProtocol::unencodedPlusAndAmpersandBreakThePassword()
+{
+    ServiceFixture service;
+    const HttpResult r = service.post("api/v3/auth/login/", "user_name=plus&password=p+ss&w=rd%");
+    QCOMPARE(r.json().value("error_id").toString(), QString("login_error"));
+    const auto fields = service.server->core().requestLog().entries().back().fields.items();
+    QCOMPARE(fields.size(), size_t(3));
+    QCOMPARE(fields[1].second, std::string("p ss"));
+    QCOMPARE(fields[2].first, std::string("w"));
+}
+
+void TestProtocol::formBodiesAreDecodedInOrder_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("expected");   // key=value per field, in order
+    QTest::newRow("plus is a space") << QByteArray("a=1+2") << QStringList{"a=1 2"};
+    QTest::newRow("%2B is a plus") << QByteArray("a=1%2B2") << QStringList{"a=1+2"};
+    QTest::newRow("%26 stays in the value") << QByteArray("a=x%26y&b=") << QStringList{"a=x&y", "b="};
+    QTest::newRow("encoded equals in key") << QByteArray("k%3Dv=1") << QStringList{"k=v=1"};
+    QTest::newRow("UTF-8 bytes") << QByteArray("t=%E4%BB%96%E9%97%A8") << QStringList{"t=他门"};
+    QTest::newRow("lower-case hex") << QByteArray("t=%e4%bb%96") << QStringList{"t=他"};
+    QTest::newRow("stray percent kept") << QByteArray("a=%zz%&b=%4") << QStringList{"a=%zz%", "b=%4"};
+    QTest::newRow("order kept, not sorted") << QByteArray("z=1&a=2&m=3") << QStringList{"z=1", "a=2", "m=3"};
+    QTest::newRow("repeated key kept twice") << QByteArray("a=1&a=2") << QStringList{"a=1", "a=2"};
+    QTest::newRow("key without value") << QByteArray("flag&b=2") << QStringList{"flag=", "b=2"};
+    QTest::newRow("empty pieces skipped") << QByteArray("&a=1&&b=2&") << QStringList{"a=1", "b=2"};
+}
+
+void TestProtocol::formBodiesAreDecodedInOrder()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, expected);
+    ServiceFixture service;
+    QCOMPARE(service.post("api/v3/report-error/", body).status, 200);
+    const LoggedRequest entry = service.server->core().requestLog().entries().back();
+    QStringList got;
+    for (const auto& field : entry.fields.items())
+        got << QString::fromStdString(field.first + "=" + field.second);
+    QCOMPARE(got, expected);
+}
+
+void TestProtocol::queryAndNonFormBodiesAreKeptApart()
+{
+    ServiceFixture service;
+    QCOMPARE(service.post("api/v3/add-to-dict/?client_id=word&user_name=a%2Bb", "new_word=x", 10000, false,
+                          "text/plain").json().value("error_id").toString(),
+             QString("no_login"));
+    const LoggedRequest entry = service.server->core().requestLog().entries().back();
+    QCOMPARE(entry.query.value("user_name"), std::string("a+b"));
+    QCOMPARE(entry.query.items().front().first, std::string("client_id"));
+    QVERIFY(entry.fields.items().empty());
+    QCOMPARE(entry.body, std::string("new_word=x"));
+    QCOMPARE(entry.contentType, std::string("text/plain"));
+}
+
+void TestProtocol::requestLogIsReadableOverControl()
+{
+    ServiceFixture service;
+    service.postForm("site2/api/v3/auth/login/", {{"user_name", "demo"}, {"password", "a b+c"}});
+    service.postForm("api/v3/is-domain-ok/", {});
+    const QJsonArray log = QJsonDocument::fromJson(service.get("control/requests").body).array();
+    QCOMPARE(log.size(), 2);
+    const QJsonObject first = log[0].toObject();
+    QCOMPARE(first.value("seq").toInt(), 1);
+    QCOMPARE(first.value("kind").toString(), QString("login"));
+    QCOMPARE(first.value("site").toInt(), 2);
+    QCOMPARE(first.value("path").toString(), QString("/site2/api/v3/auth/login/"));
+    QCOMPARE(first.value("fields").toArray()[1].toArray()[1].toString(), QString("a b+c"));
+    QCOMPARE(log[1].toObject().value("site").toInt(), -1);
+    QCOMPARE(service.control("clear-requests").status, 200);
+    QCOMPARE(QJsonDocument::fromJson(service.get("control/requests").body).array().size(), 0);
+}
+
+void TestProtocol::requestLogFileHasOneLinePerRequest()
+{
+    QTemporaryDir dir;
+    ServiceOptions options;
+    options.requestLogFile = dir.filePath("requests.jsonl").toStdString();
+    ServiceFixture service(options);
+    service.postForm("api/v3/check", {{"text", "他门"}, {"access_token", "x"}});
+    service.postForm("api/v3/is-domain-ok/", {{"client_id", "word"}});
+    service.get("control/requests");   // control requests are not service requests
+    QFile file(dir.filePath("requests.jsonl"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 2);
+    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+    QCOMPARE(first.value("kind").toString(), QString("check"));
+    QCOMPARE(first.value("fields").toArray()[0].toArray()[1].toString(), QString("他门"));
+    QCOMPARE(QJsonDocument::fromJson(lines[1]).object().value("kind").toString(), QString("probe"));
+}
+
+void TestProtocol::accountCallsNeedAKnownToken_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<Fields>("fields");
+    QTest::addColumn<QString>("goodReplyKey");   // present in the reply with a valid token
+    const Fields report{{"msg", "note"}, {"text_error", "他门"}, {"text_sentence", "他门来了"}};
+    QTest::newRow("auth") << "api/v3/auth/" << Fields{{"text_length", "10"}, {"user_name", "demo"}} << "access_token";
+    QTest::newRow("report error") << "site1/api/v3/report-error/" << report << "";
+    QTest::newRow("add to dict") << "api/v3/add-to-dict/" << Fields{{"new_word", "他门"}} << "";
+    QTest::newRow("check") << "api/v3/check" << Fields{{"text", "他门"}} << "check_data";
+}
+
+void TestProtocol::accountCallsNeedAKnownToken()
+{
+    QFETCH(QString, path);
+    QFETCH(Fields, fields);
+    QFETCH(QString, goodReplyKey);
+    ServiceFixture service;
+    const QString token = service.login("demo", "demo");
+    const auto withToken = [&](const QString& t) { return service.postForm(path, Fields{{"access_token", t}} + fields); };
+
+    QCOMPARE(withToken("").json().value("error_id").toString(), QString("no_login"));
+    QCOMPARE(withToken("").json().value("error_msg").toString(), QString("请先登录，然后再校对！"));
+    QCOMPARE(withToken("tok-stale").json().value("error_id").toString(), QString("login_again"));
+    const HttpResult good = withToken(token);
+    QCOMPARE(good.status, 200);
+    QVERIFY(!good.json().contains("error_id"));
+    if (goodReplyKey.isEmpty())
+        QCOMPARE(good.body, QByteArray("{}"));
+    else
+        QVERIFY(good.json().contains(goodReplyKey));
+}
+
+void TestProtocol::authRefusesAnotherUsersToken()
+{
+    ServiceFixture service;
+    const QString token = service.login("vip", "vip");
+    const QJsonObject own = service.postForm("api/v3/auth/", {{"access_token", token}, {"text_length", "3"},
+                                                              {"user_name", "vip"}}).json();
+    QCOMPARE(own.value("access_token").toString(), token);
+    QCOMPARE(own.value("is_vip"), QJsonValue(true));
+    QCOMPARE(own.value("check_char_max").toInt(), 3000);
+    const QJsonObject other = service.postForm("api/v3/auth/", {{"access_token", token}, {"user_name", "demo"}}).json();
+    QCOMPARE(other.value("error_id").toString(), QString("login_again"));
+}
+
+void TestProtocol::checkServerPointsBackAtTheService()
+{
+    ServiceFixture service;
+    const QJsonObject account = service.postForm("site3/api/v3/auth/login/", {{"user_name", "demo"},
+                                                                           {"password", "demo"}}).json();
+    const QString checkUrl = account.value("check_server").toString() + "api/v3/check";
+    QNetworkRequest request{QUrl(checkUrl)};
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    const HttpResult r = ServiceFixture::wait(
+        service.manager.post(request, ServiceFixture::form({{"text", "他门"},
+                                                            {"access_token", account.value("access_token").toString()}})),
+        10000);
+    QCOMPARE(r.json().value("check_data").toArray().size(), 1);
+
+    ServiceOptions options;
+    options.checkServer = "http://127.0.0.1:1/elsewhere/";
+    ServiceFixture configured(options);
+    QCOMPARE(configured.postForm("api/v3/auth/login/", {{"user_name", "demo"}, {"password", "demo"}})
+                 .json().value("check_server").toString(),
+             QString("http://127.0.0.1:1/elsewhere/"));
+}
+
+void TestProtocol::localAccessToken_data()
+{
+    QTest::addColumn<QString>("configured");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QString>("errorId");
+    QTest::newRow("configured and matching") << "s3cret+1" << "s3cret+1" << "";
+    QTest::newRow("configured, wrong") << "s3cret+1" << "s3cret 1" << "local_access_token_error";
+    QTest::newRow("not configured: accepted") << "" << "anything" << "";
+    QTest::newRow("none sent, no account") << "s3cret+1" << "" << "no_login";
+}
+
+void TestProtocol::localAccessToken()
+{
+    QFETCH(QString, configured);
+    QFETCH(QString, sent);
+    QFETCH(QString, errorId);
+    ServiceOptions options;
+    options.localAccessToken = configured.toStdString();
+    ServiceFixture service(options);
+    // 再接再励 is VIP only: a local deployment shows it.
+    const QJsonObject reply = service.postForm("api/v3/check", {{"text", "再接再励"}, {"access_token", ""},
+                                                                {"local_access_token", sent}}).json();
+    QCOMPARE(reply.value("error_id").toString(), errorId);
+    if (errorId.isEmpty()) {
+        QCOMPARE(reply.value("check_data").toArray().size(), 1);
+        QCOMPARE(reply.value("vip_error_count").toInt(), 0);
+    }
+}
+
+void TestProtocol::emptyTextIsNoText()
+{
+    ServiceFixture service;
+    const QJsonObject reply = service.check(service.login("demo", "demo"), "").json();
+    QCOMPARE(reply.value("error_id").toString(), QString("no_text"));
+    QCOMPARE(reply.value("error_msg").toString(), QString("没有要校对的文字。"));
+}
+
+void TestProtocol::oversizedBodyIsRefusedAndServiceLivesOn()
+{
+    ServiceOptions options;
+    options.maxBody = 4096;
+    ServiceFixture service(options);
+    const QString token = service.login("demo", "demo");
+    const HttpResult big = service.check(token, QString(5000, QChar(0x4ED6)));
+    QCOMPARE(big.status, 413);
+    QVERIFY(big.json().isEmpty());
+    QCOMPARE(service.check(token, "他门").json().value("check_data").toArray().size(), 1);
+}
+
+void TestProtocol::controlChangesSettingsUntilReset()
+{
+    ServiceFixture service;
+    QCOMPARE(service.control("config", {{"check_char_max", "7"}, {"check_server", "http://127.0.0.1:9/"}}).status, 200);
+    QCOMPARE(service.control("account", {{"user_name", "新用户"}, {"password", "x+y"}, {"is_vip", "1"},
+                                         {"vip_end_date", "2030-01-01"}}).status, 200);
+    QCOMPARE(service.control("account", {{"password", "x"}}).status, 400);
+    QJsonObject account = service.postForm("api/v3/auth/login/", {{"user_name", "新用户"}, {"password", "x+y"}}).json();
+    QCOMPARE(account.value("check_char_max").toInt(), 7);
+    QCOMPARE(account.value("check_server").toString(), QString("http://127.0.0.1:9/"));
+    QCOMPARE(account.value("is_vip"), QJsonValue(true));
+
+    QCOMPARE(service.control("reset").status, 200);
+    QCOMPARE(service.postForm("api/v3/auth/", {{"access_token", account.value("access_token").toString()}})
+                 .json().value("error_id").toString(),
+             QString("login_again"));
+    account = service.postForm("api/v3/auth/login/", {{"user_name", "新用户"}, {"password", "x+y"}}).json();
+    QCOMPARE(account.value("error_id").toString(), QString("login_error"));
+    QCOMPARE(service.postForm("api/v3/auth/login/", {{"user_name", "demo"}, {"password", "demo"}})
+                 .json().value("check_char_max").toInt(),
+             3000);
+}
+
+void TestProtocol::controlCanBeSwitchedOff()
+{
+    ServiceOptions options;
+    options.control = false;
+    ServiceFixture service(options);
+    QCOMPARE(service.control("reset").status, 404);
+    QCOMPARE(service.get("control/requests").status, 404);
+}
+
+QTEST_GUILESS_MAIN(TestProtocol)
+#include "tst_protocol.moc"

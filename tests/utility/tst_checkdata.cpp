@@ -1,0 +1,307 @@
+#include <QtTest>
+
+#include <climits>
+
+#include "checkdata.h"
+#include "dataitem.h"
+#include "dataitemvalue.h"
+
+namespace {
+
+using Ranges = QVector<QPair<uint, uint>>;
+
+std::vector<_CHECK_DATA_POS_> toPos(const Ranges& ranges)
+{
+    std::vector<_CHECK_DATA_POS_> out;
+    for (const auto& r : ranges)
+        out.push_back({r.first, r.second});
+    return out;
+}
+
+// "text:count" of each value, joined with ";", for comparing whole lists at once.
+QString describe(const DataItem& item)
+{
+    QStringList parts;
+    for (const DataItemValue* v : item.values)
+        parts << (v ? QString::fromUtf8(v->value ? v->value : "(null)") + ":" + QString::number(v->GetCount()) : "null");
+    return parts.join(';');
+}
+
+} // namespace
+
+class TestCheckData : public QObject
+{
+    Q_OBJECT
+private slots:
+    void errorLevelStaysInRange_data();
+    void errorLevelStaysInRange();
+    void rangeClassification_data();
+    void rangeClassification();
+    void positionBounds();
+    void frequencyTexts_data();
+    void frequencyTexts();
+    void readLine_data();
+    void readLine();
+    void lineRoundTrip();
+    void copiesAreDeep();
+    void copyValuesAddsMissingOnce();
+    void nullEntriesAreSafe();
+    void diffPositions_data();
+    void diffPositions();
+};
+
+void TestCheckData::errorLevelStaysInRange_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("far down") << 2 << -10 << 0;
+    QTest::newRow("far up") << 2 << 7 << 4;
+    QTest::newRow("one up") << 2 << 1 << 3;
+    QTest::newRow("largest delta") << 4 << INT_MAX << 4;
+    QTest::newRow("smallest delta") << 0 << INT_MIN << 0;
+}
+
+void TestCheckData::errorLevelStaysInRange()
+{
+    QFETCH(int, start);
+    QFETCH(int, delta);
+    QFETCH(int, expected);
+    CheckData data;
+    data.errorLevel = start;
+    data.changeErrorLevel(delta);
+    QCOMPARE(data.errorLevel, expected);
+}
+
+void TestCheckData::rangeClassification_data()
+{
+    QTest::addColumn<Ranges>("own");
+    QTest::addColumn<Ranges>("given");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("same") << Ranges{{5, 8}} << Ranges{{5, 8}} << int(RANGE_SAME);
+    QTest::newRow("inside") << Ranges{{6, 7}} << Ranges{{5, 8}} << int(RANGE_INSIDE);
+    QTest::newRow("contains") << Ranges{{5, 9}} << Ranges{{6, 7}} << int(RANGE_CONTAINS);
+    QTest::newRow("apart") << Ranges{{1, 2}} << Ranges{{4, 6}} << int(RANGE_NONE);
+    QTest::newRow("touching ends overlap") << Ranges{{4, 6}} << Ranges{{6, 9}} << int(RANGE_OVERLAP);
+    QTest::newRow("mixture apart and same") << Ranges{{1, 2}, {6, 7}} << Ranges{{6, 7}} << int(RANGE_OVERLAP);
+    QTest::newRow("all inside two") << Ranges{{1, 2}, {6, 7}} << Ranges{{0, 9}} << int(RANGE_INSIDE);
+    QTest::newRow("no own ranges") << Ranges{} << Ranges{{1, 2}} << int(RANGE_NONE);
+}
+
+void TestCheckData::rangeClassification()
+{
+    QFETCH(Ranges, own);
+    QFETCH(Ranges, given);
+    QFETCH(int, expected);
+    CheckData data;
+    data.pos = toPos(own);
+    QCOMPARE(int(data.isInRange(toPos(given))), expected);
+}
+
+void TestCheckData::positionBounds()
+{
+    CheckData data;
+    QCOMPARE(data.getPosMin(), 0xFFFFFFFFu);
+    QCOMPARE(data.getPosMax(), 0xFFFFFFFFu);
+    data.pos = toPos(Ranges{{9, 12}, {3, 4}, {20, 7}});
+    QCOMPARE(data.getPosMin(), 3u);
+    QCOMPARE(data.getPosMax(), 20u);
+}
+
+void TestCheckData::frequencyTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<double>("frequency");
+    QTest::newRow("count and frequency") << "5.3" << 5 << 3.0;
+    QTest::newRow("not a number") << "x" << 0 << 0.0;
+    QTest::newRow("empty") << "" << 0 << 0.0;
+    QTest::newRow("nan") << "nan" << 0 << 0.0;
+    QTest::newRow("infinity") << "inf" << 0 << 0.0;
+    QTest::newRow("out of range") << "1e999" << 0 << 0.0;
+    QTest::newRow("huge count is clamped") << "1e300" << INT_MAX << 0.0;
+    QTest::newRow("negative has no frequency") << "-2.5" << -2 << 0.0;
+}
+
+void TestCheckData::frequencyTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(int, count);
+    QFETCH(double, frequency);
+    const DataItemValue v("a", text.toStdString());
+    QCOMPARE(v.GetCount(), count);
+    QVERIFY(qAbs(v.getFrequency() - frequency) < 1e-6);
+    QCOMPARE(QString::fromUtf8(v.value), QString("a"));
+}
+
+void TestCheckData::readLine_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("starInKey");
+    QTest::addColumn<bool>("starInList");
+    QTest::addColumn<bool>("freqFirst");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("values");
+    QTest::newRow("duplicate skipped") << QByteArray("k,a;b;a,3;2;1\n") << false << false << false << "k" << "a:3;b:2";
+    QTest::newRow("sorted by count") << QByteArray("k,a;b,1;4") << false << false << false << "k" << "b:4;a:1";
+    QTest::newRow("frequencies first") << QByteArray("k,3;2,a;b") << false << false << true << "k" << "a:3;b:2";
+    QTest::newRow("texts only keep order") << QByteArray(" k ,b; a") << false << false << false << "k" << "b:0;a:0";
+    QTest::newRow("frequencies only") << QByteArray("k,5;6") << false << false << true << "k" << ":6;:5";
+    QTest::newRow("more frequencies than texts") << QByteArray("k,a,1;2") << false << false << false << "k" << "a:1";
+    QTest::newRow("CR ends the line") << QByteArray("k,a;b\r,1;2") << false << false << false << "k" << "a:0;b:0";
+    QTest::newRow("no separator keeps key") << QByteArray("abc") << false << false << false << "old" << "";
+    QTest::newRow("star between blanks") << QByteArray("a * b,x") << true << false << false << "a b" << "x:0";
+    QTest::newRow("star at start") << QByteArray("*ab,x") << true << false << false << "ab" << "x:0";
+    QTest::newRow("star dropped from list") << QByteArray("k,a*b;c*") << false << true << false << "k" << "ab:0;c:0";
+}
+
+void TestCheckData::readLine()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, starInKey);
+    QFETCH(bool, starInList);
+    QFETCH(bool, freqFirst);
+    QFETCH(QString, key);
+    QFETCH(QString, values);
+    DataItem item;
+    item.setKey("old");
+    item.setString(line.constData(), starInKey, starInList, freqFirst);
+    QCOMPARE(QString::fromUtf8(item.key), key);
+    QCOMPARE(describe(item), values);
+}
+
+void TestCheckData::lineRoundTrip()
+{
+    DataItem item;
+    item.setKey("k");
+    item.addValue("a", 3);
+    item.addValue("b", 2);
+    const std::string line = item.toU8String();
+    QCOMPARE(line, std::string("k,a;b,3.0000000000;2.0000000000\n"));
+
+    DataItem back;
+    back.setString(line.c_str(), false, false, false);
+    QCOMPARE(QString::fromUtf8(back.key), QString("k"));
+    QCOMPARE(describe(back), describe(item));
+
+    DataItem empty;
+    QCOMPARE(empty.toU8String(), std::string(",,\n"));   // null key reads as empty text
+}
+
+void TestCheckData::copiesAreDeep()
+{
+    DataItem original;
+    original.setKey("k");
+    original.addValue("a", 3);
+    {
+        DataItem copy(original);
+        DataItem assigned;
+        assigned.addValue("old", 1);
+        assigned = original;
+        assigned = *&assigned;   // self-assignment keeps the contents
+        QCOMPARE(describe(assigned), QString("a:3"));
+        QVERIFY(copy.key != original.key);
+        QVERIFY(copy.values[0] != original.values[0]);
+        QVERIFY(copy.values[0]->value != original.values[0]->value);
+        copy.values[0]->setValue("changed");
+    }
+    QCOMPARE(describe(original), QString("a:3"));
+
+    DataItemValue v("x", 5.0);
+    DataItemValue w(v);
+    w = *&w;
+    v = w;
+    QCOMPARE(QString::fromUtf8(v.value), QString("x"));
+    DataItemValue fromPointer(&v);
+    QVERIFY(fromPointer.value != v.value);
+    QCOMPARE(fromPointer.GetCount(), 5);
+    QCOMPARE(QString::fromStdString(fromPointer.getFrequencyCountString()), QString("5.0000000000"));
+}
+
+void TestCheckData::copyValuesAddsMissingOnce()
+{
+    DataItem target;
+    target.addValue("c", 3);
+    DataItem other;
+    other.addValue("a", 1);
+    other.addValue("b", 5);
+    other.addValue("a", 2);
+    other.addValue("c", 9);
+    target.copyValues(&other);
+    QCOMPARE(describe(target), QString("b:5;c:3;a:1"));
+    target.copyValues(&target);
+    target.copyValues(nullptr);
+    QCOMPARE(describe(target), QString("b:5;c:3;a:1"));
+}
+
+void TestCheckData::nullEntriesAreSafe()
+{
+    DataItem item;
+    item.values.push_back(nullptr);
+    item.addValue("b", 1);
+    item.values.push_back(new DataItemValue("", 2.0));
+    item.values.back()->setValue(static_cast<const char*>(nullptr));
+    item.sortVaules();
+    QCOMPARE(describe(item), QString("(null):2;b:1;null"));
+    QCOMPARE(item.valueToU8String(), std::string(";b;"));
+    QVERIFY(item.hasValue("b"));
+    QVERIFY(!item.hasValue(""));
+    std::vector<std::string> texts;
+    item.getValues(texts);
+    QCOMPARE(texts, (std::vector<std::string>{"", "b", ""}));
+    DataItem copy(item);
+    QCOMPARE(describe(copy), describe(item));
+}
+
+void TestCheckData::diffPositions_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("suggestion");   // a null string: no suggestions at all
+    QTest::addColumn<Ranges>("pos");
+    QTest::addColumn<Ranges>("expected");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("changed last character") << QString::fromUtf8("他门") << QString::fromUtf8("他们") << Ranges{{10, 11}}
+                                            << Ranges{{11, 11}} << QStringList{QString::fromUtf8("门")};
+    QTest::newRow("supplementary before change counts two units")
+        << QString::fromUtf8("\xF0\xA0\x80\x80门") << QString::fromUtf8("\xF0\xA0\x80\x80们") << Ranges{{5, 7}}
+        << Ranges{{7, 7}} << QStringList{QString::fromUtf8("门")};
+    QTest::newRow("two deleted runs") << "abcd" << "xbcy" << Ranges{{0, 3}} << Ranges{{0, 0}, {3, 3}}
+                                      << QStringList{"a", "d"};
+    QTest::newRow("insertion moves nothing") << "ac" << "abc" << Ranges{{4, 5}} << Ranges{} << QStringList{};
+    QTest::newRow("no suggestions") << "ab" << QString() << Ranges{{0, 1}} << Ranges{} << QStringList{};
+    QTest::newRow("no position") << "ab" << "b" << Ranges{} << Ranges{} << QStringList{};
+    QTest::newRow("end of address range") << "ab" << "" << Ranges{{0xFFFFFFFEu, 0xFFFFFFFFu}}
+                                          << Ranges{{0xFFFFFFFEu, 0xFFFFFFFFu}} << QStringList{"ab"};
+    QTest::newRow("past end of address range") << "ab" << "" << Ranges{{0xFFFFFFFFu, 0xFFFFFFFFu}} << Ranges{}
+                                               << QStringList{};
+}
+
+void TestCheckData::diffPositions()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, suggestion);
+    QFETCH(Ranges, pos);
+    QFETCH(Ranges, expected);
+    QFETCH(QStringList, texts);
+    CheckData data;
+    data.words = words.toStdString();
+    data.pos = toPos(pos);
+    if (!suggestion.isNull()) {
+        data.dataItem = std::make_shared<DataItem>();
+        data.dataItem->addValue(suggestion.toStdString(), 1);
+    }
+    data.getDiffStr();   // computes the ranges too
+    Ranges actual;
+    for (const _CHECK_DATA_POS_& p : data.diffPos)
+        actual.append({p.begin, p.end});
+    QCOMPARE(actual, expected);
+    QStringList actualTexts;
+    for (const std::string& t : data.diffStr)
+        actualTexts << QString::fromStdString(t);
+    QCOMPARE(actualTexts, texts);
+    // Asking again neither recomputes nor appends.
+    QCOMPARE(data.getDiffPos().size(), std::size_t(expected.size()));
+}
+
+QTEST_APPLESS_MAIN(TestCheckData)
+#include "tst_checkdata.moc"

@@ -1,0 +1,401 @@
+#include <QtTest>
+
+#include <random>
+
+#include "checkdata.h"
+#include "dataitem.h"
+#include "dataitemvalue.h"
+#include "jsonconvert.h"
+#include "serverinfo.h"
+
+namespace {
+
+// One line per item: words|key|level|types|pos|dataItem key:values.
+QString describe(const CheckData& d)
+{
+    QStringList types;
+    for (int t : d.errorTypes)
+        types << QString::number(t);
+    QStringList pos;
+    for (const _CHECK_DATA_POS_& p : d.pos)
+        pos << QString("%1-%2").arg(p.begin).arg(p.end);
+    QString item = "none";
+    if (d.dataItem) {
+        QStringList values;
+        for (const DataItemValue* v : d.dataItem->values)
+            values << QString::fromUtf8(v->value) + ":" + QString::number(v->GetCount());
+        item = QString::fromUtf8(d.dataItem->key ? d.dataItem->key : "(null)") + ":" + values.join(';');
+    }
+    return QStringList{QString::fromStdString(d.words), QString::fromStdString(d.key), QString::number(d.errorLevel),
+                       types.join(','), pos.join(','), item}
+        .join('|');
+}
+
+QStringList describe(const CHECK_DATAS& items)
+{
+    QStringList out;
+    for (const auto& d : items)
+        out << describe(*d);
+    return out;
+}
+
+std::shared_ptr<CheckData> makeItem(const std::string& words, int level, std::vector<int> types = {},
+                                    int suggestions = 0)
+{
+    auto d = std::make_shared<CheckData>();
+    d->words = words;
+    d->key = "k-" + words;
+    d->errorLevel = level;
+    d->errorTypes = std::move(types);
+    if (suggestions > 0) {
+        d->dataItem = std::make_shared<DataItem>();
+        d->dataItem->setKey("dk");
+        for (int k = 0; k < suggestions; ++k)
+            d->dataItem->addValue("s" + std::to_string(k), k + 1.7);
+    }
+    return d;
+}
+
+int occurrences(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (auto p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+class TestJsonConvert : public QObject
+{
+    Q_OBJECT
+private slots:
+    void checkReplies_data();
+    void checkReplies();
+    void serverReplies_data();
+    void serverReplies();
+    void deepRepliesReturn_data();
+    void deepRepliesReturn();
+    void writeResults_data();
+    void writeResults();
+    void writtenTextIsExact();
+    void resultsRoundTrip();
+    void cleanKeepsFirstPerWords();
+    void serverInfoMoves();
+};
+
+void TestJsonConvert::checkReplies_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QStringList>("items");   // after the one pre-existing item when "pre" is set
+    QTest::addColumn<QString>("other");       // error_id|error_msg|vip_error_count
+    QTest::addColumn<bool>("pre");
+
+    const QString untouched = "old|old msg|9";
+    QTest::newRow("error only") << QByteArray(R"({"error_id":"no_text","error_msg":"没有要校对的文字。"})") << true
+                                << QStringList{} << QString::fromUtf8("no_text|没有要校对的文字。|9") << false;
+    QTest::newRow("empty object keeps stale error") << QByteArray("{}") << true << QStringList{} << untouched << false;
+    QTest::newRow("syntax error") << QByteArray(R"({"error_id":"x",)") << false << QStringList{} << untouched << false;
+    QTest::newRow("root not an object") << QByteArray(R"([{"words":"a"}])") << false << QStringList{} << untouched << false;
+    QTest::newRow("empty array") << QByteArray(R"({"check_data":[]})") << false << QStringList{} << untouched << false;
+    QTest::newRow("empty array after earlier items") << QByteArray(R"({"check_data":[]})") << true << QStringList{}
+                                                     << untouched << true;
+    QTest::newRow("check_data not an array") << QByteArray(R"({"check_data":{"words":"a"}})") << false
+                                             << QStringList{} << untouched << false;
+    QTest::newRow("wrong top-level types ignored")
+        << QByteArray(R"({"error_id":5,"error_msg":null,"vip_error_count":"3","check_data":[{"words":"a"}]})") << true
+        << QStringList{"a||0|||none"} << untouched << false;
+    QTest::newRow("full item")
+        << QByteArray(R"({"check_data":[{"error_level":3,"error_type":[1,21],"key":"k","words":"他门",)"
+                      R"("pos":[{"index_begin":10,"index_end":11}],)"
+                      R"("data_item":{"key":"dk","values":[{"value":"他们","frequency":3}]}}]})")
+        << true << QStringList{QString::fromUtf8("他门|k|3|1,21|10-11|dk:他们:3")} << untouched << false;
+    QTest::newRow("level only is dropped") << QByteArray(R"({"check_data":[{"error_level":2},5,"x"]})") << false
+                                           << QStringList{} << untouched << false;
+    QTest::newRow("level forms")
+        << QByteArray(R"({"check_data":[{"words":"a","error_level":"3"},{"words":"b","error_level":3.5},)"
+                      R"({"words":"c","error_level":"99999999999"},{"words":"d","error_level":" -7x"},)"
+                      R"({"words":"e","error_level":true},{"words":"f","error_level":-99999999999}]})")
+        << true
+        << QStringList{"a||3|||none", "b||0|||none", "c||2147483647|||none", "d||-7|||none", "e||0|||none",
+                       "f||-2147483648|||none"}
+        << untouched << false;
+    QTest::newRow("type forms")
+        << QByteArray(R"({"check_data":[{"words":"a","error_type":2},{"words":"b","error_type":[1,"x",2.5,21]},)"
+                      R"({"words":"c","error_type":"4"}]})")
+        << true << QStringList{"a||0|2||none", "b||0|1,21||none", "c||0|||none"} << untouched << false;
+    QTest::newRow("wrong string types")
+        << QByteArray(R"({"check_data":[{"words":7,"key":[],"data_item":{"values":[{"value":"v","frequency":1}]}}]})")
+        << true << QStringList{"||0|||(null):v:1"} << untouched << false;
+    QTest::newRow("positions checked")
+        << QByteArray(R"({"check_data":[{"words":"a","pos":[{"index_begin":1},{"index_begin":-1,"index_end":2},)"
+                      R"({"index_begin":4294967296,"index_end":1},{"index_begin":"1","index_end":2},7,)"
+                      R"({"index_begin":4294967295,"index_end":0},{"index_begin":3,"index_end":4}]}]})")
+        << true << QStringList{"a||0||4294967295-0,3-4|none"} << untouched << false;
+    QTest::newRow("bad values skipped")
+        << QByteArray(R"({"check_data":[{"words":"a","data_item":{"key":"dk","values":[{"value":"x","frequency":"2"},)"
+                      R"({"value":"y","frequency":2.5},{"value":1,"frequency":1},{"frequency":1},)"
+                      R"({"value":"z","frequency":4294967296},{"value":"ok","frequency":-1},3]}}]})")
+        << true << QStringList{"a||0|||dk:ok:-1"} << untouched << false;
+    QTest::newRow("data_item not an object")
+        << QByteArray(R"({"check_data":[{"words":"a","data_item":[1]},{"data_item":[{"value":"x","frequency":1}]}]})")
+        << true << QStringList{"a||0|||(null):"} << untouched << false;
+}
+
+void TestJsonConvert::checkReplies()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, result);
+    QFETCH(QStringList, items);
+    QFETCH(QString, other);
+    QFETCH(bool, pre);
+    CHECK_DATAS list;
+    if (pre)
+        list.push_back(makeItem("earlier", 1));
+    _CHECK_OTHER_DATA_ extra{"old", "old msg", 9};
+    std::string text = json.toStdString();
+    QCOMPARE(JSONToCheckData(text, list, extra), result);
+    if (pre)
+        list.erase(list.begin());
+    QCOMPARE(describe(list), items);
+    QCOMPARE(QString::fromStdString(extra.error_id + "|" + extra.error_msg + "|")
+                 + QString::number(extra.vip_error_count),
+             other);
+}
+
+void TestJsonConvert::serverReplies_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("fields");   // error_id|error_msg|access_token|check_server|max|vip|end|user
+
+    const QString old = "e|m|t|s|3000|1|d|u";
+    QTest::newRow("full reply")
+        << QByteArray(R"({"error_id":"","error_msg":"","access_token":"T","check_server":"http://c/","check_char_max":4000,)"
+                      R"("is_vip":false,"vip_end_date":"2027-01-01","user_name":"张三"})")
+        << true << QString::fromUtf8("||T|http://c/|4000|0|2027-01-01|张三");
+    QTest::newRow("missing keys keep values") << QByteArray("{}") << true << old;
+    QTest::newRow("syntax error") << QByteArray("{\"user_name\":") << false << old;
+    QTest::newRow("not an object") << QByteArray("\"x\"") << false << old;
+    QTest::newRow("vip number is not true") << QByteArray(R"({"is_vip":1})") << true << "e|m|t|s|3000|0|d|u";
+    QTest::newRow("vip null") << QByteArray(R"({"is_vip":null})") << true << "e|m|t|s|3000|0|d|u";
+    QTest::newRow("page size zero kept") << QByteArray(R"({"check_char_max":0})") << true << old;
+    QTest::newRow("page size as text kept") << QByteArray(R"({"check_char_max":"4000"})") << true << old;
+    QTest::newRow("wrong string types kept")
+        << QByteArray(R"({"error_id":1,"error_msg":[],"access_token":{},"check_server":true,"vip_end_date":2,"user_name":null})")
+        << true << old;
+}
+
+void TestJsonConvert::serverReplies()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, result);
+    QFETCH(QString, fields);
+    ServerInfo info;
+    info.error_id = "e";
+    info.error_msg = "m";
+    info.access_token = "t";
+    info.check_server = "s";
+    info.is_vip = true;
+    info.vip_end_date = "d";
+    info.user_name = "u";
+    info.local_access_token = "local";
+    std::string text = json.toStdString();
+    QCOMPARE(JSONToServer(text, info), result);
+    const QString actual = QStringList{QString::fromStdString(info.error_id), QString::fromStdString(info.error_msg),
+                                       QString::fromStdString(info.access_token),
+                                       QString::fromStdString(info.check_server), QString::number(info.check_char_max),
+                                       QString::number(info.is_vip), QString::fromStdString(info.vip_end_date),
+                                       QString::fromStdString(info.user_name)}
+                               .join('|');
+    QCOMPARE(actual, fields);
+    QCOMPARE(info.local_access_token, std::string("local"));
+}
+
+void TestJsonConvert::deepRepliesReturn_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    const int depth = 200000;
+    QTest::newRow("deep arrays in check_data")
+        << "{\"check_data\":" + QByteArray(depth, '[') + QByteArray(depth, ']') + "}";
+    QTest::newRow("deep objects in an item")
+        << "{\"check_data\":[{\"words\":\"a\",\"data_item\":" + QByteArray("{\"a\":").repeated(depth) + "1"
+               + QByteArray(depth, '}') + "}]}";
+    QTest::newRow("deep and unterminated") << "{\"check_data\":" + QByteArray(depth, '[');
+}
+
+void TestJsonConvert::deepRepliesReturn()
+{
+    QFETCH(QByteArray, json);
+    std::string text = json.toStdString();
+    CHECK_DATAS items;
+    _CHECK_OTHER_DATA_ other;
+    JSONToCheckData(text, items, other);
+    ServerInfo info;
+    JSONToServer(text, info);
+    QCOMPARE(info.check_char_max, 3000);
+    QVERIFY(items.size() <= 1);
+}
+
+void TestJsonConvert::writeResults_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("minLevel");
+    QTest::addColumn<bool>("isVip");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<int>("withheld");
+    QTest::addColumn<QString>("errorId");
+    QTest::newRow("every third withheld") << 5 << 2 << 1 << false << QStringList{"w0", "w1", "w2", "w4"} << 1
+                                          << "vip_error_count";
+    QTest::newRow("vip sees all") << 5 << 2 << 1 << true << QStringList{"w0", "w1", "w2", "w3", "w4"} << 0 << "";
+    QTest::newRow("all below level") << 3 << 1 << 2 << false << QStringList{} << 0 << "not_found_error";
+    QTest::newRow("fourth withheld") << 4 << 2 << 0 << false << QStringList{"w0", "w1", "w2"} << 1 << "vip_error_count";
+}
+
+void TestJsonConvert::writeResults()
+{
+    QFETCH(int, count);
+    QFETCH(int, level);
+    QFETCH(int, minLevel);
+    QFETCH(bool, isVip);
+    QFETCH(QStringList, written);
+    QFETCH(int, withheld);
+    QFETCH(QString, errorId);
+    CHECK_DATAS items;
+    for (int k = 0; k < count; ++k)
+        items.push_back(makeItem("w" + std::to_string(k), level));
+    const std::string json = ResultToJSON(items, minLevel, 3, false, isVip);
+
+    CHECK_DATAS back;
+    _CHECK_OTHER_DATA_ other;
+    std::string text = json;
+    JSONToCheckData(text, back, other);
+    QStringList words;
+    for (const auto& d : back)
+        words << QString::fromStdString(d->words);
+    QCOMPARE(words, written);
+    QCOMPARE(other.vip_error_count, withheld);
+    QCOMPARE(QString::fromStdString(other.error_id), errorId);
+    QVERIFY(occurrences(json, "\"error_id\"") <= 1);
+    QVERIFY(occurrences(json, "\"error_msg\"") <= 1);
+    if (withheld > 0)
+        QCOMPARE(QString::fromStdString(other.error_msg),
+                 QString::fromUtf8(" %1 个高级错误未显示，只提供给 VIP 会员。访问下面网址升级为 VIP。https://www.korrelo.com/vip/")
+                     .arg(withheld));
+}
+
+void TestJsonConvert::writtenTextIsExact()
+{
+    auto d = makeItem("他门", 2, {1, 21}, 1);
+    d->pos = {{10, 11}};
+    auto skip = makeItem("x", 3, {4});
+    skip->skipWords = "<skip>";
+    CHECK_DATAS items{d, skip};
+    QCOMPARE(QString::fromStdString(ResultToJSON(items, 0, 3, false, true)),
+             QString::fromUtf8(R"({"vip_error_count":0,"check_data":[{"words":"他门","key":"k-他门","error_level":2,)"
+                               R"("error_type":[1,21],"pos":[{"index_begin":10,"index_end":11}],)"
+                               R"("data_item":{"key":"dk","values":[{"value":"s0","frequency":1}]}},)"
+                               R"({"words":"<skip>","key":"k-x","error_level":3,"error_type":[4]}]})"));
+
+    // Version 2 writes the old bit form of the types; only the first eleven suggestions are written.
+    CHECK_DATAS old{makeItem("a", 2, {1, 2, 3, 4, 21, 31, 42}, 12)};
+    CHECK_DATAS back;
+    _CHECK_OTHER_DATA_ other;
+    std::string text = ResultToJSON(old, 0, 2, false, true);
+    QVERIFY(text.find("\"error_type\":63") != std::string::npos);
+    QVERIFY(JSONToCheckData(text, back, other));
+    QCOMPARE(back[0]->dataItem->values.size(), std::size_t(11));
+
+    // Only withheld findings: the VIP notice is the one error pair, and the reply still reads as one.
+    CHECK_DATAS withheldOnly{makeItem("a", 0), makeItem("b", 0), makeItem("c", 0), makeItem("d", 3)};
+    text = ResultToJSON(withheldOnly, 2, 3, false, false);
+    QCOMPARE(occurrences(text, "\"error_id\""), 1);
+    QVERIFY(text.find("\"error_id\":\"vip_error_count\"") != std::string::npos);
+    QVERIFY(text.find("check_data") == std::string::npos);
+    back.clear();
+    QVERIFY(JSONToCheckData(text, back, other));
+    QVERIFY(back.empty());
+    QCOMPARE(other.vip_error_count, 1);
+
+    // Dedupe drops repeats only when level and types agree too.
+    CHECK_DATAS repeats{makeItem("a", 2, {1}), makeItem("a", 2, {1}), makeItem("a", 3, {1}), makeItem("a", 2, {1, 2}),
+                        nullptr};
+    text = ResultToJSON(repeats, 0, 3, true, true);
+    back.clear();
+    QVERIFY(JSONToCheckData(text, back, other));
+    QCOMPARE(back.size(), std::size_t(3));
+}
+
+void TestJsonConvert::resultsRoundTrip()
+{
+    std::mt19937 rng(42);
+    const std::vector<std::string> pieces{"他", "们", "\"", "\\", "\n", "a", "𠀀", "\x01", "/", " "};
+    CHECK_DATAS items;
+    for (int k = 0; k < 60; ++k) {
+        auto d = std::make_shared<CheckData>();
+        for (int n = 0; n < 4; ++n) {
+            d->words += pieces[rng() % pieces.size()];
+            d->key += pieces[rng() % pieces.size()];
+        }
+        d->errorLevel = int(rng() % 5);
+        for (unsigned n = rng() % 3; n > 0; --n)
+            d->errorTypes.push_back(int(rng() % 62));
+        for (unsigned n = rng() % 3; n > 0; --n)
+            d->pos.push_back({static_cast<uint32_t>(rng()), static_cast<uint32_t>(rng())});
+        if (rng() % 2) {
+            d->dataItem = std::make_shared<DataItem>();
+            d->dataItem->setKey(pieces[rng() % pieces.size()]);
+            for (unsigned n = 1 + rng() % 11; n > 0; --n)
+                d->dataItem->addValue(pieces[rng() % pieces.size()], double(rng() % 1000));
+        }
+        if (d->hasErrorType(4))
+            d->skipWords = d->words;
+        items.push_back(d);
+    }
+    std::string json = ResultToJSON(items, 0, 3, false, true);
+    CHECK_DATAS back;
+    _CHECK_OTHER_DATA_ other;
+    QVERIFY(JSONToCheckData(json, back, other));
+    QCOMPARE(describe(back), describe(items));
+    QCOMPARE(other.vip_error_count, 0);
+    QVERIFY(other.error_id.empty());
+}
+
+void TestJsonConvert::cleanKeepsFirstPerWords()
+{
+    auto b1 = makeItem("b", 1);
+    auto a = makeItem("a", 1);
+    auto b2 = makeItem("b", 2);
+    CHECK_DATAS items{b1, nullptr, a, b2};
+    CleanCheckData(items);
+    QCOMPARE(items.size(), std::size_t(2));
+    QCOMPARE(items[0].get(), a.get());
+    QCOMPARE(items[1].get(), b1.get());
+}
+
+void TestJsonConvert::serverInfoMoves()
+{
+    ServerInfo info;
+    info.check_char_max = 500;
+    info.is_vip = true;
+    info.user_name = std::string(100, 'u');   // long enough to live outside the object
+    info.error_id = "e";
+    ServerInfo moved(std::move(info));
+    QCOMPARE(moved.user_name, std::string(100, 'u'));
+    QVERIFY(info.user_name.empty() && info.error_id.empty());
+    QCOMPARE(info.check_char_max, 500);
+    QVERIFY(info.is_vip);
+
+    ServerInfo target;
+    target = std::move(moved);
+    QVERIFY(moved.user_name.empty());
+    QCOMPARE(target.error_id, std::string("e"));
+    target.clearError();
+    QVERIFY(target.error_id.empty() && target.error_msg.empty());
+    QCOMPARE(target.user_name, std::string(100, 'u'));
+}
+
+QTEST_APPLESS_MAIN(TestJsonConvert)
+#include "tst_jsonconvert.moc"
