@@ -9,6 +9,8 @@
 
 #include <string>
 
+using namespace korrelo_service;
+
 namespace {
 
 // A 3000-character piece of ordinary prose with a few errors of every kind mixed in.

@@ -60,7 +60,6 @@ private slots:
     void failuresEndTheCheckCleanly_data();
     void failuresEndTheCheckCleanly();
     void secondCheckIsRefusedAndShowsProgress();
-    void pieceWithoutErrorsSaysSo();
     void withheldFindingsAreCounted();
 
 private:
@@ -334,17 +333,6 @@ void TestCheckRun::secondCheckIsRefusedAndShowsProgress()
     QVERIFY(!client->isChecking());
     QCOMPARE(boxes.boxes.size(), 1);
     service.control(QStringLiteral("release"));
-}
-
-void TestCheckRun::pieceWithoutErrorsSaysSo()
-{
-    loginWithPageSize(3000);
-    QSignalSpy done(client, &CheckerClient::checkDone);
-    QString text = QStringLiteral("今天天气很好。");
-    QVERIFY(client->checkText(text));
-    QVERIFY(done.wait(10000));
-    QVERIFY(done.first().first().value<CHECK_DATAS>().empty());
-    QCOMPARE(boxes.texts(), QStringList{"没有找到错误。"});
 }
 
 void TestCheckRun::withheldFindingsAreCounted()

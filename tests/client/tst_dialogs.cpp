@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTranslator>
 #include <QtTest>
 
 #include "clientfixture.h"
@@ -29,6 +30,8 @@ private slots:
     void forgetPasswordLinkOpensResetPage();
     void reportDialogResults_data();
     void reportDialogResults();
+    void chineseTexts_data();
+    void chineseTexts();
 
 private:
     CheckerClient* client = nullptr;
@@ -216,6 +219,36 @@ void TestDialogs::reportDialogResults()
     QCOMPARE(dialog.errorText(), QStringLiteral("他门来"));
     QCOMPARE(dialog.sentence(), QStringLiteral("他门来了。"));
     QCOMPARE(dialog.note(), QString());
+}
+
+void TestDialogs::chineseTexts_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("shortName");
+    QTest::addColumn<bool>("withExperimental");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("experimental short name with suffix") << 3 << true << true << "音近字（实验功能，误报多）";
+    QTest::newRow("experimental short name alone") << 3 << true << false << "音近字";
+    QTest::newRow("full name, suffix only for experimental") << 5 << false << true << "错误词库校对";
+    QTest::newRow("unknown type") << 99 << false << false << "";
+}
+
+void TestDialogs::chineseTexts()
+{
+    QFETCH(int, type);
+    QFETCH(bool, shortName);
+    QFETCH(bool, withExperimental);
+    QFETCH(QString, name);
+
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/translations/proofkit_zh_CN.qm")));
+    QCoreApplication::installTranslator(&translator);
+    QCOMPARE(client->getErrorTypeName(type, shortName, withExperimental), name);
+    DialogLogin login;
+    QCOMPARE(login.windowTitle(), QStringLiteral("登录"));
+    QVERIFY(login.findChild<QLabel*>("labelForgetPassword")->text().contains(QStringLiteral("忘记密码")));
+    QCoreApplication::removeTranslator(&translator);
 }
 
 QTEST_MAIN(TestDialogs)

@@ -15,6 +15,8 @@
 
 #include <memory>
 
+using namespace korrelo_service;
+
 struct HttpResult
 {
     bool finished = false;

@@ -14,7 +14,6 @@ private slots:
     void modes_data();
     void modes();
     void redirectIsFollowedToAPlainCopy();
-    void seeOtherRedirectTurnsIntoGet();
     void delayHoldsTheAnswerBack();
     void hangingRequestWaitsForRelease();
     void stopEndsHangingRequests();
@@ -94,15 +93,6 @@ void TestMisbehaviour::redirectIsFollowedToAPlainCopy()
     QVERIFY(log.back().redirected);
     QCOMPARE(log.back().site, 1);
     QCOMPARE(log.back().fields.items(), log[log.size() - 2].fields.items());
-}
-
-void TestMisbehaviour::seeOtherRedirectTurnsIntoGet()
-{
-    ServiceFixture service;
-    service.control("misbehave", {{"target", "check"}, {"mode", "redirect"}, {"status", "302"}});
-    const HttpResult r = service.post("api/v3/check", "text=x", 10000, true);
-    // The client follows with GET, which the check does not take.
-    QCOMPARE(r.status, 405);
 }
 
 void TestMisbehaviour::delayHoldsTheAnswerBack()

@@ -66,6 +66,7 @@ void TestProgram::helpDocumentsEveryOption_data()
     QTest::addColumn<QString>("text");
     for (const char* option : {"--host", "--port", "--account", "--local-access-token", "--check-server",
                                "--check-char-max", "--max-body", "--request-log", "--misbehave", "--no-control",
+                               "--tls", "--tls-cert", "--tls-key",
                                "--help", "/control/misbehave", "/control/reset", "/control/release",
                                "/control/config", "/control/account", "/control/requests", "/control/clear-requests",
                                "api/v3/is-domain-ok/", "api/v3/auth/login/", "api/v3/check", "site0/"})
@@ -85,23 +86,28 @@ void TestProgram::helpDocumentsEveryOption()
 void TestProgram::badArgumentsAreRefused_data()
 {
     QTest::addColumn<QStringList>("args");
-    QTest::newRow("port not a number") << QStringList{"--port", "x"};
-    QTest::newRow("port too large") << QStringList{"--port", "70000"};
-    QTest::newRow("missing value") << QStringList{"--port"};
-    QTest::newRow("unknown option") << QStringList{"--bogus", "1"};
-    QTest::newRow("stray argument") << QStringList{"extra"};
-    QTest::newRow("account without name") << QStringList{"--account", "password=x"};
-    QTest::newRow("page size zero") << QStringList{"--check-char-max", "0"};
-    QTest::newRow("bad rule") << QStringList{"--misbehave", "mode=nope"};
+    QTest::addColumn<int>("exitCode");   // 2: refused command line, 1: could not start
+    QTest::newRow("port not a number") << QStringList{"--port", "x"} << 2;
+    QTest::newRow("port too large") << QStringList{"--port", "70000"} << 2;
+    QTest::newRow("missing value") << QStringList{"--port"} << 2;
+    QTest::newRow("unknown option") << QStringList{"--bogus", "1"} << 2;
+    QTest::newRow("stray argument") << QStringList{"extra"} << 2;
+    QTest::newRow("account without name") << QStringList{"--account", "password=x"} << 2;
+    QTest::newRow("page size zero") << QStringList{"--check-char-max", "0"} << 2;
+    QTest::newRow("bad rule") << QStringList{"--misbehave", "mode=nope"} << 2;
+    QTest::newRow("certificate without key") << QStringList{"--tls-cert", "cert.pem"} << 2;
+    QTest::newRow("missing certificate files")
+        << QStringList{"--tls-cert", "/nonexistent.pem", "--tls-key", "/nonexistent.key"} << 1;
 }
 
 void TestProgram::badArgumentsAreRefused()
 {
     QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
     QProcess process;
     process.start(KORRELO_SERVICE_BIN, args);
     QVERIFY(process.waitForFinished(5000));
-    QCOMPARE(process.exitCode(), 2);
+    QCOMPARE(process.exitCode(), exitCode);
     QVERIFY(process.readAllStandardOutput().isEmpty());
     QVERIFY(process.readAllStandardError().startsWith("korrelo-service: "));
 }

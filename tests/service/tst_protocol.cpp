@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,6 +37,7 @@ private slots:
     void oversizedBodyIsRefusedAndServiceLivesOn();
     void controlChangesSettingsUntilReset();
     void controlCanBeSwitchedOff();
+    void selfSignedHttpsNeedsTheClientsConsent();
 };
 
 void TestProtocol::probeAnswersExactlyOkUnderEveryRoot_data()
@@ -346,6 +348,16 @@ void TestProtocol::oversizedBodyIsRefusedAndServiceLivesOn()
     QCOMPARE(big.status, 413);
     QVERIFY(big.json().isEmpty());
     QCOMPARE(service.check(token, "他门").json().value("check_data").toArray().size(), 1);
+
+    // A chunked body has no length to judge in advance: refused before it is read.
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", quint16(service.server->port()));
+    QVERIFY(socket.waitForConnected(5000));
+    socket.write("POST /api/v3/check HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"
+                 "5\r\ntext=\r\n");
+    QVERIFY(socket.waitForReadyRead(5000));
+    QVERIFY(socket.readLine().startsWith("HTTP/1.1 411"));
+    QCOMPARE(service.server->core().requestLog().entries().size(), size_t(2));
 }
 
 void TestProtocol::controlChangesSettingsUntilReset()
@@ -378,6 +390,24 @@ void TestProtocol::controlCanBeSwitchedOff()
     ServiceFixture service(options);
     QCOMPARE(service.control("reset").status, 404);
     QCOMPARE(service.get("control/requests").status, 404);
+}
+
+void TestProtocol::selfSignedHttpsNeedsTheClientsConsent()
+{
+    ServiceOptions options;
+    options.tlsSelfSigned = true;
+    ServiceFixture service(options);
+    QVERIFY(service.started);
+    QVERIFY(service.root().startsWith("https://127.0.0.1:"));
+    QCOMPARE(service.post("api/v3/is-domain-ok/", "a=1").error, QNetworkReply::SslHandshakeFailedError);
+
+    QNetworkRequest request(QUrl(service.root() + "site1/api/v3/auth/login/"));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    QNetworkReply* reply = service.manager.post(request, "user_name=demo&password=demo");
+    reply->ignoreSslErrors();
+    const HttpResult r = ServiceFixture::wait(reply, 10000);
+    QCOMPARE(r.error, QNetworkReply::NoError);
+    QCOMPARE(r.json().value("check_server").toString(), service.root());
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace korrelo_service {
+
 std::vector<Account> Accounts::builtIn()
 {
     return {
@@ -78,3 +80,5 @@ std::vector<std::string> Accounts::words(const std::string& userName) const
     auto it = dictionaries.find(userName);
     return it == dictionaries.end() ? std::vector<std::string>() : it->second;
 }
+
+} // namespace korrelo_service

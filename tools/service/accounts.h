@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 struct Account
 {
     std::string userName;
@@ -39,3 +41,5 @@ private:
     std::map<std::string, std::vector<std::string>> dictionaries;
     unsigned issued = 0;
 };
+
+} // namespace korrelo_service

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace korrelo_service {
+
 // How the checker finds errors (also printed by korrelo-service --help).
 //
 // | rule                         | type | level | flagged text                  | suggestion        |
@@ -318,3 +320,5 @@ std::vector<Finding> Checker::check(const std::string& utf8, const CheckOptions&
     });
     return kept;
 }
+
+} // namespace korrelo_service

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // One finding of the checker: the flagged text, its place in UTF-16 units (end inclusive),
 // its level and error-type code, the suggested replacements, and whether only VIP accounts see it.
 struct Finding
@@ -62,3 +64,5 @@ private:
 
     const std::vector<Pattern>* patternsFor(char32_t first) const;
 };
+
+} // namespace korrelo_service

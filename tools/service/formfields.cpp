@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace korrelo_service {
+
 namespace {
 
 int hexDigit(char c)
@@ -112,3 +114,5 @@ int FormFields::intValue(const std::string& key, int fallback) const
         return fallback;
     return static_cast<int>(number);
 }
+
+} // namespace korrelo_service

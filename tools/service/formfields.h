@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+namespace korrelo_service {
+
 // The fields of a form-encoded body or a query string, decoded as a web server decodes them
 // ('+' is a space, %XX is a byte) and kept in the order they arrived, duplicates included,
 // because the request log must show exactly what the client sent.
@@ -28,3 +30,5 @@ public:
 private:
     std::vector<Field> fields;
 };
+
+} // namespace korrelo_service

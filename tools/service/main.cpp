@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <pthread.h>
 
+using korrelo_service::ServiceOptions;
+using korrelo_service::ServiceServer;
+
 int main(int argc, char** argv)
 {
     std::string error;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace korrelo_service {
+
 namespace {
 
 const char* const kModes[] = {"delay", "status", "malformed", "nested", "redirect", "drop", "hang", "body"};
@@ -48,7 +50,7 @@ std::optional<MisbehaviourRule> Misbehaviour::parse(const FormFields& fields, st
         return std::nullopt;
     }
     rule.body = fields.value("body");
-    rule.contentType = fields.value("content_type", "application/json");
+    rule.contentType = fields.value("content_type", rule.mode == "status" ? "text/plain" : "application/json");
     rule.location = fields.value("location");
     rule.depth = std::clamp(fields.intValue("depth", 100000), 1, 10000000);
     return rule;
@@ -90,3 +92,5 @@ std::optional<MisbehaviourRule> Misbehaviour::strike(const std::string& kind, in
     }
     return std::nullopt;
 }
+
+} // namespace korrelo_service

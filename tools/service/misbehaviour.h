@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // One way of failing on purpose, set by a test. Fields (form names in brackets):
 // target [target]    request kind: probe, auth, login, report-error, add-to-dict, check, or any
 // site [site]        0-3 for /siteN/, root for the bare root, any (default)
@@ -15,7 +17,8 @@
 // count [count]      requests it strikes; 0 = every one (default 0)
 // ms [ms]            wait before answering (delay mode; any other mode waits first too)
 // status [status]    HTTP status (status, body: default 500 / 200; redirect: default 307)
-// body [body], content_type [content_type]   the body of status and body modes
+// body [body], content_type [content_type]   the body of status and body modes (content type
+//                    default: text/plain for status, application/json for body)
 // location [location]   redirect target (default: the same address under /moved)
 // depth [depth]      nesting of the nested mode (default 100000)
 struct MisbehaviourRule
@@ -56,3 +59,5 @@ private:
     mutable std::mutex mutex;
     std::vector<MisbehaviourRule> rules;
 };
+
+} // namespace korrelo_service

@@ -5,6 +5,8 @@
 
 #include <map>
 
+namespace korrelo_service {
+
 namespace {
 
 using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
@@ -156,3 +158,5 @@ std::string ReplyWriter::nestedReply(int depth)
     text += '}';
     return text;
 }
+
+} // namespace korrelo_service

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // The JSON texts the service answers with, compact, members in the order the client's reader
 // expects them.
 class ReplyWriter
@@ -26,3 +28,5 @@ public:
     // A reply that is nested depth levels deep, for testing the client's parser.
     static std::string nestedReply(int depth);
 };
+
+} // namespace korrelo_service

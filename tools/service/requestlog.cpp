@@ -1,15 +1,22 @@
 #include "requestlog.h"
 
+#include "scannedtext.h"
+
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
+
+namespace korrelo_service {
 
 namespace {
 
 using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
 
+// Bytes that are not UTF-8 (a client sending another encoding) become U+FFFD, so the log stays
+// readable JSON whatever arrived.
 void writeString(JsonWriter& w, const std::string& text)
 {
-    w.String(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
+    const std::string clean = ScannedText::toUtf8(ScannedText::toUtf32(text));
+    w.String(clean.c_str(), static_cast<rapidjson::SizeType>(clean.size()));
 }
 
 // Pairs rather than an object: order and repeated keys are part of what a test checks.
@@ -103,3 +110,5 @@ std::string RequestLog::toJsonArray() const
     w.EndArray();
     return buffer.GetString();
 }
+
+} // namespace korrelo_service

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // One request as it arrived: the fields in the order the client sent them, already decoded.
 struct LoggedRequest
 {
@@ -41,3 +43,5 @@ private:
     std::ofstream file;
     int next = 1;
 };
+
+} // namespace korrelo_service

@@ -1,5 +1,7 @@
 #include "scannedtext.h"
 
+namespace korrelo_service {
+
 namespace {
 
 // Decodes one code point at i; malformed or overlong input yields U+FFFD for one byte, so
@@ -121,3 +123,5 @@ bool ScannedText::isCjkPunctuation(char32_t cp)
            || (cp >= 0xFF5B && cp <= 0xFF65) || (cp >= 0x2018 && cp <= 0x201F)
            || cp == 0x2026 || cp == 0x2014;
 }
+
+} // namespace korrelo_service

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // UTF-8 text split into code points, each with its offset in UTF-16 units, because the service
 // reports positions as the client measures them (a supplementary character counts two).
 class ScannedText
@@ -29,3 +31,5 @@ private:
     std::vector<char32_t> points;
     std::vector<uint32_t> offsets;   // one more than points: the end offset last
 };
+
+} // namespace korrelo_service

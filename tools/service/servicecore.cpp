@@ -10,6 +10,8 @@
 #include <chrono>
 #include <sstream>
 
+namespace korrelo_service {
+
 namespace {
 
 const char* const kJson = "application/json";
@@ -168,11 +170,17 @@ ServiceCore::Route ServiceCore::route(const std::string& fullPath)
 
 std::string ServiceCore::ownRoot(const httplib::Request& request) const
 {
+    const std::string scheme = options.tls() ? "https://" : "http://";
+    // The address the client used, so a client that reached us as localhost stays on it; only a
+    // plain host[:port] is taken.
     const std::string host = request.get_header_value("Host");
-    if (!host.empty() && host.find_first_of("/\\ \r\n\"") == std::string::npos)
-        return "http://" + host + "/";
+    const bool plain = !host.empty() && host.find_first_not_of("abcdefghijklmnopqrstuvwxyz"
+                                                               "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]")
+                                            == std::string::npos;
+    if (plain)
+        return scheme + host + "/";
     std::lock_guard<std::mutex> lock(settingsMutex);
-    return "http://" + options.host + ":" + std::to_string(port) + "/";
+    return scheme + options.host + ":" + std::to_string(port) + "/";
 }
 
 void ServiceCore::handle(const httplib::Request& request, httplib::Response& response)
@@ -433,3 +441,5 @@ void ServiceCore::handleControl(const httplib::Request& request, httplib::Respon
         reply(response, 404, "Not Found", "text/plain");
     }
 }
+
+} // namespace korrelo_service

@@ -15,6 +15,8 @@ struct Request;
 struct Response;
 }
 
+namespace korrelo_service {
+
 // The service's protocol and state behind the HTTP server: routing of the site roots, the
 // account calls, the check, the misbehaviour a test asked for, and the control interface.
 // Called from the server's worker threads at the same time.
@@ -81,3 +83,5 @@ private:
     unsigned releases = 0;
     bool stopping = false;
 };
+
+} // namespace korrelo_service

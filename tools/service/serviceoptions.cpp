@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace korrelo_service {
+
 namespace {
 
 bool toInt(const std::string& text, long low, long high, long& out)
@@ -25,6 +27,10 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
         }
         if (arg == "--no-control") {
             options.control = false;
+            continue;
+        }
+        if (arg == "--tls") {
+            options.tlsSelfSigned = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -68,6 +74,10 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
                 return std::nullopt;
             }
             options.maxBody = static_cast<size_t>(number);
+        } else if (arg == "--tls-cert") {
+            options.tlsCert = value;
+        } else if (arg == "--tls-key") {
+            options.tlsKey = value;
         } else if (arg == "--request-log") {
             options.requestLogFile = value;
         } else if (arg == "--misbehave") {
@@ -82,6 +92,10 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
             return std::nullopt;
         }
     }
+    if (options.tlsCert.empty() != options.tlsKey.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -90,7 +104,8 @@ std::string ServiceOptions::helpText()
     return R"(Usage: korrelo-service [options]
 
 A local checking service for Korrelo: the site probe, the account calls, the check, error
-reports and the user dictionary, over plain HTTP, with a deterministic checker.
+reports and the user dictionary, over HTTP (HTTPS with --tls), with a deterministic checker.
+It runs until SIGINT or SIGTERM.
 
 Options:
   --host ADDR              address to bind (default 127.0.0.1)
@@ -104,13 +119,18 @@ Options:
                            a different non-empty one gets "local_access_token_error". Without
                            this option a non-empty local access token is accepted unchecked.
   --check-server URL       "check_server" handed out by login and auth (default: this server's
-                           root, http://HOST:PORT/)
+                           root, http://HOST:PORT/, or https:// with TLS)
   --check-char-max N       "check_char_max" handed out by login and auth (default 3000)
-  --max-body BYTES         larger request bodies are refused with 413 (default 1048576)
+  --max-body BYTES         larger request bodies are refused with 413 (default 1048576);
+                           chunked bodies are refused with 411
   --request-log FILE       append every service request to FILE, one JSON object per line
   --misbehave FORM         fail on purpose; FORM as for POST /control/misbehave (below).
                            Repeatable.
   --no-control             switch the /control/ interface off
+  --tls                    serve HTTPS with a self-signed certificate for 127.0.0.1 and
+                           localhost, made at start-up (clients must accept it as untrusted)
+  --tls-cert FILE          serve HTTPS with this PEM certificate (with --tls-key)
+  --tls-key FILE           the PEM private key of --tls-cert
   -h, --help               this text
 
 Site roots: the bare root http://HOST:PORT/ and four sites http://HOST:PORT/site0/ ..
@@ -151,14 +171,16 @@ Control interface (same port, unless --no-control):
                            site (0-3|root|any), mode (delay|status|malformed|nested|redirect|drop|
                            hang|body), skip, count (0 = always), ms, status, body, content_type,
                            location, depth. Rules are tried in order; the first that strikes wins.
-      delay      wait ms, then answer normally
-      status     answer with status (default 500) and body
+      delay      wait ms, then answer normally (ms delays every other mode too)
+      status     answer with status (default 500) and body (default "status N", text/plain)
       malformed  200 with truncated JSON
       nested     200 with {"check_data":[[[...]]]} nested depth (default 100000) deep
       redirect   status (default 307) to location (default /moved + the same path and query)
       drop       send the headers and half the body, then close the connection
-      hang       never answer (until /control/release, /control/reset or shutdown)
-      body       answer with status (default 200), body and content_type
+      hang       never answer (until /control/release, /control/reset or shutdown; each
+                 hanging request holds one of 32 workers)
+      body       answer with status (default 200), body and content_type (default
+                 application/json)
   POST /control/reset      back to the start-up state: rules, log, accounts, tokens, words, settings
   POST /control/release    let every hanging request go (answered 503)
   POST /control/config     fields check_char_max, check_server, local_access_token
@@ -170,3 +192,5 @@ Control interface (same port, unless --no-control):
   POST /control/clear-requests   empty the request log
 )";
 }
+
+} // namespace korrelo_service

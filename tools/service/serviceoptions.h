@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace korrelo_service {
+
 // Everything the service starts with; a control reset returns to exactly this.
 struct ServiceOptions
 {
@@ -20,9 +22,14 @@ struct ServiceOptions
     std::string requestLogFile;
     std::vector<MisbehaviourRule> rules;
     bool control = true;
+    bool tlsSelfSigned = false;      // HTTPS with a certificate made at start-up
+    std::string tlsCert, tlsKey;     // HTTPS with these PEM files
+    bool tls() const { return tlsSelfSigned || !tlsCert.empty(); }
     bool help = false;
 
     // Reads the command line; nothing (and error set) on a bad option.
     static std::optional<ServiceOptions> parse(const std::vector<std::string>& args, std::string& error);
     static std::string helpText();
 };
+
+} // namespace korrelo_service

@@ -1,8 +1,12 @@
 #include "serviceserver.h"
 
+#include "selfsignedcertificate.h"
+
 #include <httplib.h>
 
 #include <chrono>
+
+namespace korrelo_service {
 
 namespace {
 
@@ -24,7 +28,23 @@ bool ServiceServer::start(std::string& error)
         error = "already running";
         return false;
     }
-    server = std::make_unique<httplib::Server>();
+    if (options.tlsSelfSigned) {
+        SelfSignedCertificate certificate;
+        if (!certificate.isValid()) {
+            error = "cannot make a certificate";
+            return false;
+        }
+        server = std::make_unique<httplib::SSLServer>(certificate.certificate(), certificate.privateKey());
+    } else if (options.tls()) {
+        server = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
+    } else {
+        server = std::make_unique<httplib::Server>();
+    }
+    if (!server->is_valid()) {
+        error = "cannot use the certificate or key";
+        server.reset();
+        return false;
+    }
     server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     server->set_payload_max_length(options.maxBody);
     // An idle connection holds a worker until it times out, and stopping waits for the workers.
@@ -36,6 +56,16 @@ bool ServiceServer::start(std::string& error)
     server->set_socket_options([](socket_t sock) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    // The body limit holds only for bodies of declared length; a chunked body could grow without
+    // bound, so it is refused before it is read (no client of ours sends one).
+    server->set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+        if (request.get_header_value("Transfer-Encoding").find("chunked") == std::string::npos)
+            return httplib::Server::HandlerResponse::Unhandled;
+        response.status = 411;
+        response.set_header("Connection", "close");
+        response.set_content("Length Required", "text/plain");
+        return httplib::Server::HandlerResponse::Handled;
     });
     const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
         serviceCore.handle(request, response);
@@ -105,5 +135,7 @@ void ServiceServer::stop()
 
 std::string ServiceServer::rootUrl() const
 {
-    return "http://" + options.host + ":" + std::to_string(boundPort) + "/";
+    return (options.tls() ? "https://" : "http://") + options.host + ":" + std::to_string(boundPort) + "/";
 }
+
+} // namespace korrelo_service

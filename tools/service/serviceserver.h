@@ -12,6 +12,8 @@ namespace httplib {
 class Server;
 }
 
+namespace korrelo_service {
+
 // The HTTP server around ServiceCore: binds, serves on a thread of its own, stops cleanly even
 // while requests hang on purpose.
 class ServiceServer
@@ -28,7 +30,7 @@ public:
 
     int port() const { return boundPort; }
     std::string host() const { return options.host; }
-    // http://HOST:PORT/
+    // http://HOST:PORT/ (https:// with TLS)
     std::string rootUrl() const;
     ServiceCore& core() { return serviceCore; }
 
@@ -40,3 +42,5 @@ private:
     int boundPort = 0;
     std::atomic<bool> listening{false};
 };
+
+} // namespace korrelo_service
