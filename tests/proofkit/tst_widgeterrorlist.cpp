@@ -4,9 +4,11 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <QTranslator>
 
 #include "checkerclient.h"
 #include "config.h"
+#include "contextshow.h"
 #include "errordisplayfixture.h"
 #include "errorslistgroup.h"
 #include "errorslistitem.h"
@@ -29,6 +31,8 @@ private slots:
     void typeFilterShowsMatchingGroups();
     void refillFlipsSharedExpandSwitch();
     void geometrySavedOnlyAsWindow();
+    void chineseTexts_data();
+    void chineseTexts();
 
 private:
     static QList<ErrorsListGroup*> groups(WidgetErrorList& panel)
@@ -216,6 +220,46 @@ void TestWidgetErrorList::geometrySavedOnlyAsWindow()
     again.showAsDialog();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QCOMPARE(again.geometry(), placed);
+}
+
+void TestWidgetErrorList::chineseTexts_data()
+{
+    QTest::addColumn<QString>("object");   // "": the window itself
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("list title") << "" << QByteArray("windowTitle") << "错误列表[ doc ]";
+    QTest::newRow("expand") << "btnExpand" << QByteArray("toolTip") << "展开/折叠";
+    QTest::newRow("type names end in error") << "labelTitle2" << QByteArray("text") << "错误";
+    QTest::newRow("apply") << "btnApply" << QByteArray("toolTip") << "应用";
+    QTest::newRow("row dictionary") << "btnDict" << QByteArray("toolTip") << "词典收录查询";
+    QTest::newRow("pop-up title") << "popup" << QByteArray("windowTitle") << "错误";
+    QTest::newRow("pop-up undo") << "btnUndo" << QByteArray("toolTip") << "恢复原文";
+    QTest::newRow("pop-up ignore all") << "actionIgnoreAll" << QByteArray("text") << "忽略所有";
+}
+
+void TestWidgetErrorList::chineseTexts()
+{
+    QFETCH(QString, object);
+    QFETCH(QByteArray, property);
+    QFETCH(QString, expected);
+
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/translations/proofkit_zh_CN.qm")));
+    QCoreApplication::installTranslator(&translator);
+    WidgetErrorList panel;
+    panel.setCheckData({ makeError("甲", { { "乙", 1 } }, 1) }, "doc");
+    ContextShow popup;
+    QCoreApplication::removeTranslator(&translator);
+
+    QObject* target = object.isEmpty() ? static_cast<QObject*>(&panel)
+                      : object == "popup" ? static_cast<QObject*>(&popup)
+                                          : panel.findChild<QObject*>(object);
+    if (!target)
+        target = popup.findChild<QObject*>(object);
+    QVERIFY(target);
+    QCOMPARE(target->property(property).toString().right(expected.size()), expected);
+    QCOMPARE(combo(panel)->itemText(0), QStringLiteral("所有错误 (1)"));
 }
 
 QTEST_MAIN(TestWidgetErrorList)
