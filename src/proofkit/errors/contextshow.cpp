@@ -21,6 +21,13 @@ void pointAt(QWidget* button)
     QCursor::setPos(button->mapToGlobal(QPoint(button->width() / 2, button->height() / 2)));
 }
 
+// The notice quotes the upgrade address with ', inside which the rich-text parser takes every
+// character as written; a ' of the address (it carries account values) would end the link early.
+QString upgradeUrl(CheckerClient* client)
+{
+    return client->getWebUrl(URL_APP_VIP, QString()).replace(QLatin1Char('\''), QStringLiteral("%27"));
+}
+
 } // namespace
 
 ContextShow::ContextShow(QWidget* parent)
@@ -68,7 +75,7 @@ bool ContextShow::showCheckData(const CHECK_DATAS& datas, const QString& text)
     CheckerClient* client = getCheckerClient();
     if (client && !client->isVIP() && client->getVipErrorCount() > 0) {
         const int vipCount = client->getVipErrorCount();
-        const QString url = client->getWebUrl(URL_APP_VIP, QString());
+        const QString url = upgradeUrl(client);
         showMsg(tr("%1 Errors + <a href='%3' target='_blank' style='color:red'>%2 VIP</a>")
                     .arg(int(datas.size())).arg(vipCount).arg(url),
                 tr("%1 VIP Errors").arg(vipCount));
@@ -190,7 +197,7 @@ void ContextShow::on_widgetErrorList_maxHeightChanged(int maxHeight, int maxWidt
 void ContextShow::on_labelMsg_linkActivated(const QString& link)
 {
     CheckerClient* client = getCheckerClient();
-    if (client && link == client->getWebUrl(URL_APP_VIP, QString()))
+    if (client && link == upgradeUrl(client))
         client->showUpgradeVIP();
 }
 

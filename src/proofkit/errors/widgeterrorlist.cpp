@@ -111,10 +111,11 @@ void WidgetErrorList::updateVipNotice()
         ui->labelVip->hide();
         return;
     }
+    // The address carries account values; escaped, the link still leads to it exactly.
     ui->labelVip->setText(
         tr("we found %1 additional errors for VIP only. <a href=\"%2\" target=\"_blank\"> Upgrade </a>")
             .arg(client->getVipErrorCount())
-            .arg(client->getWebUrl(URL_APP_VIP, QString())));
+            .arg(client->getWebUrl(URL_APP_VIP, QString()).toHtmlEscaped()));
     ui->labelVip->show();
 }
 
