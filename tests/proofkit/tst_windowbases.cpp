@@ -51,6 +51,8 @@ private slots:
     void dragMovesWindow();
     void dragResizes_data();
     void dragResizes();
+    void dragEndsWithoutItsRelease_data();
+    void dragEndsWithoutItsRelease();
     void moveIsClamped_data();
     void moveIsClamped();
     void activationIsReported();
@@ -246,6 +248,38 @@ void TestWindowBases::dragResizes()
     QCOMPARE(window.size(), expected.size());
     window.releaseAt(globalGrab + delta);
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestWindowBases::dragEndsWithoutItsRelease_data()
+{
+    QTest::addColumn<QPoint>("grab");
+    QTest::newRow("moving") << QPoint(50, 40);
+    QTest::newRow("resizing") << QPoint(197, 50);
+}
+
+// Hidden during a drag (its owner hides the pop-up), the window never sees the release: shown again,
+// it must not follow the cursor of a mouse with no button held.
+void TestWindowBases::dragEndsWithoutItsRelease()
+{
+    QFETCH(QPoint, grab);
+    FramelessUnderTest window;
+    window.setWindowFlags(Qt::FramelessWindowHint);
+    window.resize(200, 100);
+    window.move(area().topLeft() + QPoint(100, 100));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setAllMouseTracking();  // as the error pop-up does
+
+    const QPoint globalGrab = window.mapToGlobal(grab);
+    window.press(grab);
+    window.dragTo(globalGrab);
+    window.dragTo(globalGrab + QPoint(20, 10));
+    window.hide();
+    window.show();
+    const QRect before = window.geometry();
+    window.dragTo(globalGrab + QPoint(60, 50), false);
+    window.dragTo(globalGrab + QPoint(90, 70), false);
+    QCOMPARE(window.geometry(), before);
 }
 
 void TestWindowBases::moveIsClamped_data()
