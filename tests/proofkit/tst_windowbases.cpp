@@ -44,6 +44,7 @@ private slots:
     void dialogKeys_data();
     void dialogKeys();
     void widgetReportsHideAndClose();
+    void widgetKeepsARefusedClose();
     void ensureInScreen_data();
     void ensureInScreen();
     void resizeRegions_data();
@@ -114,6 +115,30 @@ void TestWindowBases::widgetReportsHideAndClose()
     widget.show();
     widget.close();
     QCOMPARE(order, QStringList({"hide", "close", "hide"}));
+}
+
+// A window that refuses to close (unsaved text, the user chose Cancel) still ends its closeEvent
+// in the base's: the refusal must hold, and nothing reports a close.
+void TestWindowBases::widgetKeepsARefusedClose()
+{
+    struct Refusing : BaseWidget
+    {
+        bool refuse = true;
+        void closeEvent(QCloseEvent* e) override
+        {
+            if (refuse)
+                e->ignore();
+            BaseWidget::closeEvent(e);
+        }
+    } widget;
+    QSignalSpy closed(&widget, &BaseWidget::closeWidget);
+    widget.show();
+    QVERIFY(!widget.close());
+    QVERIFY(widget.isVisible());
+    QCOMPARE(closed.count(), 0);
+    widget.refuse = false;
+    QVERIFY(widget.close());
+    QCOMPARE(closed.count(), 1);
 }
 
 void TestWindowBases::ensureInScreen_data()
