@@ -374,4 +374,11 @@
         <translation>正在加载 ...</translation>
     </message>
 </context>
+<context>
+    <name>EventThread</name>
+    <message>
+        <source>msaa install error.</source>
+        <translation>MSAA 安装失败！</translation>
+    </message>
+</context>
 </TS>
