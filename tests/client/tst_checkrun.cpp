@@ -40,7 +40,7 @@ std::shared_ptr<CheckData> makeData(const QString& words, const Ranges& ranges,
 
 } // namespace
 
-class TestCheckRun : public QObject
+class TestCheckRun : public QObject, private ClientFixture
 {
     Q_OBJECT
 private slots:
@@ -65,23 +65,16 @@ private slots:
 private:
     void loginWithPageSize(int pageSize);
     QJsonArray checkRequests() { return service.requestsOf(QStringLiteral("check")); }
-
-    CheckerClient* client = nullptr;
-    TestService service;
-    BoxRecorder boxes;
 };
 
 void TestCheckRun::initTestCase()
 {
-    QVERIFY(service.start());
-    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
-    client = getCheckerClient();
-    boxes.install(client);
+    QVERIFY(startClient());
 }
 
 void TestCheckRun::init()
 {
-    resetClient(client, service, boxes);
+    resetClient();
 }
 
 void TestCheckRun::loginWithPageSize(int pageSize)
