@@ -12,7 +12,16 @@ std::shared_ptr<AccNode> findNode(HWND hwnd, LONG objectId)
         if (node->hwnd == hwnd && node->objectId == objectId)
             return node;
     }
-    return nullptr;
+    // Every window has a frame and a client object of its own even when nothing was attached.
+    const Window* w = window(hwnd);
+    if (!w || (objectId != OBJID_WINDOW && objectId != OBJID_CLIENT))
+        return nullptr;
+    sim::AccessibleSpec spec;
+    spec.role = objectId == OBJID_WINDOW ? ROLE_SYSTEM_WINDOW : ROLE_SYSTEM_CLIENT;
+    spec.location = w->spec.rect;
+    spec.value = objectId == OBJID_WINDOW ? w->spec.title : std::u16string();
+    const sim::AccessibleId id = sim::attachAccessible(hwnd, objectId, spec);
+    return state().accessibles[id];
 }
 }
 

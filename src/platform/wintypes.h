@@ -28,10 +28,15 @@ typedef const WCHAR* LPCWSTR;
 typedef WCHAR OLECHAR;
 typedef OLECHAR* LPOLESTR;
 
+// Handle types are pointers to distinct never-used structs, complete so that templates (Qt's signal
+// argument checks among them) can inspect them.
 typedef void* HANDLE;
-typedef struct HWND__* HWND;
-typedef struct HINSTANCE__* HMODULE;
-typedef struct HWINEVENTHOOK__* HWINEVENTHOOK;
+struct HWND__ { int unused; };
+typedef HWND__* HWND;
+struct HINSTANCE__ { int unused; };
+typedef HINSTANCE__* HMODULE;
+struct HWINEVENTHOOK__ { int unused; };
+typedef HWINEVENTHOOK__* HWINEVENTHOOK;
 typedef void (*FARPROC)();
 
 #ifndef TRUE

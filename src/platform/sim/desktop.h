@@ -9,6 +9,17 @@
 // The simulated desktop: the other programs, windows, accessible objects and UI Automation elements
 // that the Windows-name calls answer from. Tests and demonstrations build it here, move the focus,
 // make calls fail and read back what the system did.
+//
+// Where it behaves differently from Windows:
+// - Every request for an accessible object or element returns a new interface object; pointers of
+//   one object are told apart only through their IUnknown identity (IsSameComObject).
+// - WinEvents are queued to the installing thread and delivered only while it pumps: a running Qt
+//   event loop, GetMessageW or PeekMessageW. A thread's hooks go when the thread ends.
+// - COM has no apartments: objects may be called from any thread, nothing is marshalled.
+// - Window handles are small numbers (they fit the 32 bits UI Automation hands them out in).
+// - GetParent answers the owner of every owned top-level window, as Windows does for pop-ups.
+// - Processes that are not simulated (this one among them) answer their real image from /proc.
+// - The simulated desktop exists once per process: libproofkit.so carries it and exports it.
 namespace sim {
 
 struct ProcessSpec
@@ -44,7 +55,8 @@ void setFocus(HWND hwnd, LONG objectId = OBJID_CLIENT, LONG childId = CHILDID_SE
 void moveWindow(HWND hwnd, const RECT& rect);                                         // EVENT_OBJECT_LOCATIONCHANGE
 void fireEvent(DWORD event, HWND hwnd, LONG objectId, LONG childId);
 
-// MSAA: one accessible object per window and object id; it answers every child id alike.
+// MSAA: one accessible object per window and object id; it answers every child id alike. Windows
+// without one attached answer a default object for OBJID_WINDOW and OBJID_CLIENT, as real windows do.
 struct AccessibleSpec
 {
     LONG role = ROLE_SYSTEM_CLIENT;

@@ -1,0 +1,94 @@
+// Filling the error list window with a large result, against putting the same texts into plain labels.
+
+#include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "checkdata.h"
+#include "dataitem.h"
+#include "dataitemvalue.h"
+#include "ratio.h"
+#include "widgeterrorlist.h"
+
+namespace {
+
+constexpr int kErrors = 500;
+const char* const kSuggestions[] = { "的确", "确实", "的*确" };
+
+CHECK_DATAS makeResults()
+{
+    CHECK_DATAS results;
+    for (int i = 0; i < kErrors; ++i) {
+        auto data = std::make_shared<CheckData>();
+        data->words = "地确";
+        data->dataItem = std::make_shared<DataItem>();
+        for (int j = 0; j < 3; ++j)
+            data->dataItem->addValue(kSuggestions[j], 10 - j);
+        _CHECK_DATA_POS_ range;
+        range.begin = unsigned((kErrors - i) * 10);
+        range.end = range.begin + 1;
+        data->pos.push_back(range);
+        data->errorTypes = { 1 + i % 3 };
+        results.push_back(data);
+    }
+    return results;
+}
+
+void BM_FillErrorList(benchmark::State& state)
+{
+    const CHECK_DATAS results = makeResults();
+    for (auto _ : state) {
+        auto panel = std::make_unique<WidgetErrorList>();
+        panel->setCheckData(results, QStringLiteral("bench"));
+        panel->show();
+        QCoreApplication::processEvents();
+        panel.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.SetItemsProcessed(state.iterations() * kErrors);
+}
+BENCHMARK(BM_FillErrorList)->Unit(benchmark::kMillisecond);
+
+void BM_PlainLabels(benchmark::State& state)
+{
+    const CHECK_DATAS results = makeResults();
+    for (auto _ : state) {
+        auto panel = std::make_unique<QWidget>();
+        auto* layout = new QVBoxLayout(panel.get());
+        for (const auto& data : results) {
+            QString text = QString::fromUtf8(data->words.c_str());
+            for (const DataItemValue* value : data->dataItem->values)
+                text += QLatin1Char(' ') + QString::fromUtf8(value->value);
+            layout->addWidget(new QLabel(text, panel.get()));
+        }
+        panel->show();
+        QCoreApplication::processEvents();
+        panel.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.SetItemsProcessed(state.iterations() * kErrors);
+}
+BENCHMARK(BM_PlainLabels)->Unit(benchmark::kMillisecond);
+
+KORRELO_BENCH_RATIO(fill_error_list_per_error, "BM_FillErrorList", "BM_PlainLabels");
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform reports every shown window; keep the figures readable.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
+        if (type >= QtCriticalMsg)
+            fprintf(stderr, "%s\n", qPrintable(msg));
+    });
+    QApplication app(argc, argv);
+    return korrelo_bench::runWithRatios(argc, argv);
+}

@@ -1,0 +1,54 @@
+#include "proofdeskmain.h"
+
+#include <QApplication>
+#include <QTranslator>
+
+#include "checkerclient.h"
+#include "comapi.h"
+#include "config.h"
+#include "crashreporter.h"
+#include "editormanager.h"
+#include "initui.h"
+#include "msaaclienthelper.h"
+#include "signalquit.h"
+#include "uiaclienthelper.h"
+
+int proofdeskMain(int argc, char** argv)
+{
+    CoInitialize(nullptr);
+    InstallCrashReporter(u"Korrelo");
+    // Scaling only takes effect when chosen before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+
+    int exitCode = 0;
+    {
+        QApplication app(argc, argv);
+        initUI();
+        if (QCoreApplication::instance()) {
+            auto* translator = new QTranslator(&app);
+            if (translator->load(QStringLiteral(":/translations/proofdesk_zh_CN.qm")))
+                QCoreApplication::installTranslator(translator);
+        }
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+        if (CheckerClient* client = getCheckerClient())
+            client->setClient(QStringLiteral("client"), QStringLiteral("3.5"));
+
+        // Asked in this order: an element with a text pattern first, then an MSAA text object.
+        auto* uiaHelper = new UIAClientHelper;
+        auto* msaaHelper = new MSAAClientHelper;
+        if (EditorManager* manager = getEditorManager()) {
+            manager->addClientHelper(uiaHelper);
+            manager->addClientHelper(msaaHelper);
+        }
+        SignalQuit signalQuit;
+
+        exitCode = QApplication::exec();
+
+        delete getEditorManager();
+        delete uiaHelper;
+        delete msaaHelper;
+        UninstallCrashReporter();
+        CoUninitialize();
+    }
+    return exitCode;
+}

@@ -1,0 +1,287 @@
+#include "editormanager.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+#include "checkerclient.h"
+#include "comapi.h"
+#include "config.h"
+#include "eventthread.h"
+#include "process.h"
+#include "window.h"
+
+namespace {
+EditorManager* instance = nullptr;
+bool instanceDeleted = false;
+
+constexpr int eventDelayMs = 100;
+
+QString fromBuffer(const WCHAR* buffer)
+{
+    return QString::fromUtf16(buffer);
+}
+}
+
+EditorManager* getEditorManager()
+{
+    // Once the program has deleted the manager at exit, late callers get nothing rather than a new
+    // manager and hook thread.
+    if (!instance && !instanceDeleted)
+        instance = new EditorManager(nullptr);
+    return instance;
+}
+
+EditorManager::EditorManager(QObject* parent) : QObject(parent)
+{
+    CoInitialize(nullptr);
+    focusEventTimer = new QTimer(this);
+    connect(focusEventTimer, &QTimer::timeout, this, &EditorManager::focusTimer);
+    focusEventTimer->start(eventDelayMs);
+    locationEventTimer = new QTimer(this);
+    connect(locationEventTimer, &QTimer::timeout, this, &EditorManager::locationChangeTimer);
+    locationEventTimer->start(eventDelayMs);
+    eventThread = new EventThread;
+    connect(eventThread, &EventThread::threadWinEvent, this, &EditorManager::threadWinEvent);
+    eventThread->start(QThread::InheritPriority);
+}
+
+EditorManager::~EditorManager()
+{
+    // The hook thread must not outlive the application: its loop is ended and joined here.
+    eventThread->quit();
+    eventThread->wait();
+    delete eventThread;
+    eventThread = nullptr;
+    CoUninitialize();
+    if (instance == this) {
+        instance = nullptr;
+        instanceDeleted = true;
+    }
+}
+
+void EditorManager::addClientHelper(ClientHelper* helper)
+{
+    if (!helper)
+        return;
+    helpers.append(helper);
+    connect(helper, &ClientHelper::editorDetected, this, &EditorManager::onEditorDetected);
+}
+
+void EditorManager::threadWinEvent(void* hWinEventHook, ulong event, void* hwnd, long idObject, long idChild,
+                                   ulong idEventThread, ulong dwmsEventTime)
+{
+    if (helpers.isEmpty())
+        return;
+    const WinEventRecord record{static_cast<HWINEVENTHOOK>(hWinEventHook), static_cast<DWORD>(event),
+                                static_cast<HWND>(hwnd), static_cast<LONG>(idObject), static_cast<LONG>(idChild),
+                                static_cast<DWORD>(idEventThread), static_cast<DWORD>(dwmsEventTime)};
+    if (event == EVENT_OBJECT_FOCUS) {
+        pendingFocus = record;
+        focusEventTimer->start();
+    } else if (event == EVENT_OBJECT_LOCATIONCHANGE) {
+        pendingLocation = record;
+        locationEventTimer->start();
+    }
+}
+
+void EditorManager::focusTimer()
+{
+    if (pendingFocus.event != EVENT_OBJECT_FOCUS)
+        return;
+    // Taken before examining: a tracker or receiver that spins an event loop must not see the same
+    // event examined again from a nested timer.
+    const WinEventRecord record = pendingFocus;
+    pendingFocus = emptyRecord;
+
+    IAccessiblePtr acc;
+    VARIANT child;
+    if (FAILED(AccessibleObjectFromEvent(record.hwnd, static_cast<DWORD>(record.idObject),
+                                         static_cast<DWORD>(record.idChild), &acc, &child)))
+        return;
+    VariantClear(&child);
+
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = record.hwnd;
+    param->setAcc(acc);
+    param->childId = record.idChild;
+
+    bool accepted = false;
+    const QVector<ClientHelper*> askInOrder = helpers;
+    for (ClientHelper* helper : askInOrder) {
+        if (helper->focusChanged(param)) {
+            accepted = true;
+            break;
+        }
+    }
+    emit winEvent(acc.GetInterfacePtr(), record.hWinEventHook, record.event, record.hwnd, record.idObject,
+                  record.idChild, record.idEventThread, record.dwmsEventTime, accepted);
+}
+
+void EditorManager::locationChangeTimer()
+{
+    if (pendingLocation.event != EVENT_OBJECT_LOCATIONCHANGE)
+        return;
+    const WinEventRecord record = pendingLocation;
+    pendingLocation = emptyRecord;
+
+    IAccessiblePtr acc;
+    VARIANT child;
+    if (FAILED(AccessibleObjectFromEvent(record.hwnd, static_cast<DWORD>(record.idObject),
+                                         static_cast<DWORD>(record.idChild), &acc, &child)))
+        return;
+    VariantClear(&child);
+    emit winEvent(acc.GetInterfacePtr(), record.hWinEventHook, record.event, record.hwnd, record.idObject,
+                  record.idChild, record.idEventThread, record.dwmsEventTime, false);
+}
+
+void EditorManager::onEditorDetected(ClientHelper* pHelper, QString editorName,
+                                     QSharedPointer<EditorParam> editorParam)
+{
+    setActiveEditorDetected(pHelper, editorName, editorParam);
+    if (!isEditorEnable(editorParam))
+        return;
+
+    const HWND hwnd = activeEditorParam ? activeEditorParam->hwnd : nullptr;
+    const HWND parent = GetParent(hwnd);
+    const HWND root = GetAncestor(hwnd, GA_ROOT);
+    InsertParent(parent, editorParam);
+    if (root != parent)
+        InsertParent(root, editorParam);
+
+    if (Config* config = GetConfig(); config && pHelper)
+        pHelper->enableErrorTip(config->getValueBool(QStringLiteral("ShowErrorTip"), true));
+
+    if (activeEditorParam && !activeEditorParam->exeName.isEmpty()) {
+        if (CheckerClient* client = getCheckerClient())
+            client->setHost(activeEditorParam->exeName, QString());
+    }
+    emit editorDetected(pHelper, editorName, editorParam);
+}
+
+void EditorManager::uiaEditorFocused(IUIAutomationElement* sender)
+{
+    if (!sender)
+        return;
+    try {
+        auto param = QSharedPointer<EditorParam>::create();
+        param->setUiaElement(IUIAutomationElementPtr(sender));
+        UIA_HWND native = nullptr;
+        if (FAILED(sender->get_CachedNativeWindowHandle(&native)) || !native) {
+            native = nullptr;
+            VARIANT value;
+            if (SUCCEEDED(sender->GetCachedPropertyValue(UIA_NativeWindowHandlePropertyId, &value))
+                && value.vt == VT_I4)
+                native = reinterpret_cast<UIA_HWND>(static_cast<uintptr_t>(static_cast<uint32_t>(value.lVal)));
+            VariantClear(&value);
+        }
+        if (!native)
+            return;
+        param->hwnd = static_cast<HWND>(native);
+        const QVector<ClientHelper*> askInOrder = helpers;
+        for (ClientHelper* helper : askInOrder) {
+            if (helper->focusChanged(param))
+                break;
+        }
+    } catch (...) {
+        // An element of a program that went away mid-way is simply not offered.
+    }
+}
+
+void EditorManager::setActiveEditorDetected(ClientHelper* pHelper, QString editorName,
+                                            QSharedPointer<EditorParam> param)
+{
+    if (param)
+        param->exeName = getExeFileName(param->hwnd);
+    activeEditorParam = param;
+    activeEditorName = editorName;
+    activeHelper = pHelper;
+}
+
+QString EditorManager::getExeFileName(HWND hwnd)
+{
+    DWORD processId = 0xFFFFFFFF;
+    GetWindowThreadProcessId(hwnd, &processId);
+    if (processId == 0xFFFFFFFF)
+        return QString();
+
+    WCHAR buffer[MAX_PATH] = {};
+    QString path;
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId)) {
+        if (K32GetModuleFileNameExW(process, nullptr, buffer, MAX_PATH) > 0) {
+            path = fromBuffer(buffer);
+        } else {
+            DWORD size = MAX_PATH;
+            if (QueryFullProcessImageNameW(process, 0, buffer, &size))
+                path = fromBuffer(buffer);
+        }
+        CloseHandle(process);
+    }
+    if (path.isEmpty() && GetWindowModuleFileNameW(hwnd, buffer, MAX_PATH) > 0)
+        path = fromBuffer(buffer);
+    if (path.isEmpty())
+        return QString();
+    // Paths of the desktop's programs use backslashes, which QFileInfo does not split on here.
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QFileInfo(path).fileName().toLower();
+}
+
+QString EditorManager::getActiveEditorExeFileName()
+{
+    return activeEditorParam ? getExeFileName(activeEditorParam->hwnd) : QString();
+}
+
+void EditorManager::enableCurrentEditor(bool enable)
+{
+    if (!activeEditorParam)
+        return;
+    if (Config* config = GetConfig())
+        config->setValueBool(activeEditorParam->exeName, enable, QStringLiteral("app"));
+}
+
+bool EditorManager::isEditorEnable(QSharedPointer<EditorParam> param)
+{
+    Config* config = GetConfig();
+    if (!config)
+        return true;
+    const bool mode = config->getValueBool(QStringLiteral("BlackMode"), true);
+    if (!param)
+        param = activeEditorParam;
+    if (!param)
+        return true;
+    if (param->exeName.isEmpty())
+        param->exeName = getExeFileName(param->hwnd);
+    return config->getValueBool(param->exeName, mode, QStringLiteral("app"));
+}
+
+void EditorManager::InsertParent(HWND parent, QSharedPointer<EditorParam> param)
+{
+    if (!parent || !param)
+        return;
+    // Only windows that still exist are kept, so the record cannot grow without bound.
+    for (auto it = parentMap.begin(); it != parentMap.end();) {
+        if (!IsWindow(it.key())) {
+            it = parentMap.erase(it);
+            continue;
+        }
+        for (auto w = it->begin(); w != it->end();)
+            w = IsWindow(*w) ? std::next(w) : it->erase(w);
+        ++it;
+    }
+    if (IsWindow(param->hwnd))
+        parentMap[parent].insert(param->hwnd);
+}
+
+ClientHelper* EditorManager::getActiveHelper() const
+{
+    return activeHelper;
+}
+
+QSharedPointer<EditorParam> EditorManager::getActiveEditorParam() const
+{
+    return activeEditorParam;
+}
+
+QString EditorManager::getActiveEditorName() const
+{
+    return activeEditorName;
+}

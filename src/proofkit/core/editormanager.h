@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QSharedPointer>
+#include <QVector>
+
+#include "clienthelper.h"
+#include "editorparam.h"
+#include "proofkit_export.h"
+#include "uiautomation.h"
+#include "winevent.h"
+
+class EventThread;
+class QTimer;
+
+// The seven arguments of one WinEvent; pending while event holds its event number.
+struct WinEventRecord
+{
+    HWINEVENTHOOK hWinEventHook = nullptr;
+    DWORD event = 0;
+    HWND hwnd = nullptr;
+    LONG idObject = 0;
+    LONG idChild = 0;
+    DWORD idEventThread = 0;
+    DWORD dwmsEventTime = 0;
+};
+
+// The hub of editor tracking: turns the hook thread's focus and location events into at most one
+// examination per 100 ms, offers focused editors to the trackers in registration order, keeps the
+// active editor and tells the checking client which program the text comes from.
+class PROOFKIT_EXPORT EditorManager : public QObject
+{
+    Q_OBJECT
+public:
+    explicit EditorManager(QObject* parent = nullptr);
+    ~EditorManager() override;
+
+    void addClientHelper(ClientHelper* helper);
+    void setActiveEditorDetected(ClientHelper* pHelper, QString editorName, QSharedPointer<EditorParam> param);
+    QString getExeFileName(HWND hwnd);
+    QString getActiveEditorExeFileName();
+    void enableCurrentEditor(bool enable);
+    bool isEditorEnable(QSharedPointer<EditorParam> param);
+    void InsertParent(HWND parent, QSharedPointer<EditorParam> param);
+
+    ClientHelper* getActiveHelper() const;
+    QSharedPointer<EditorParam> getActiveEditorParam() const;
+    QString getActiveEditorName() const;
+
+public slots:
+    void threadWinEvent(void* hWinEventHook, ulong event, void* hwnd, long idObject, long idChild,
+                        ulong idEventThread, ulong dwmsEventTime);
+    void focusTimer();
+    void locationChangeTimer();
+    void onEditorDetected(ClientHelper* pHelper, QString editorName, QSharedPointer<EditorParam> editorParam);
+    void uiaEditorFocused(IUIAutomationElement* sender);
+
+signals:
+    // pAcc is valid only during the emission.
+    void winEvent(IUnknown* pAcc, HWINEVENTHOOK hWinEventHook, DWORD event, HWND hwnd, LONG idObject,
+                  LONG idChild, DWORD idEventThread, DWORD dwmsEventTime, bool focusChanged);
+    void editorDetected(ClientHelper* pHelper, QString editorName, QSharedPointer<EditorParam> editorParam);
+
+private:
+    ClientHelper* activeHelper = nullptr;
+    QSharedPointer<EditorParam> activeEditorParam;
+    QString activeEditorName;
+    QVector<ClientHelper*> helpers;
+    QMap<HWND, QSet<HWND>> parentMap;
+    QTimer* focusEventTimer = nullptr;
+    QTimer* locationEventTimer = nullptr;
+    WinEventRecord pendingFocus;
+    WinEventRecord pendingLocation;
+    const WinEventRecord emptyRecord;
+    EventThread* eventThread = nullptr;
+};
+
+// The process-wide manager, made on first use; null once it has been deleted.
+PROOFKIT_EXPORT EditorManager* getEditorManager();

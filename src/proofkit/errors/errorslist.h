@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+#include "proofkit_export.h"
+
+namespace Ui { class ErrorsList; }
+class CheckData;
+class ErrorsListGroup;
+class ErrorsListItem;
+
+// The scrolling column of error groups shown by the error pop-up and the error list window. It only
+// displays: a chosen suggestion leaves as apply().
+class PROOFKIT_EXPORT ErrorsList : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ErrorsList(QWidget* parent = nullptr);
+    ~ErrorsList() override;
+
+    // index: the error's place in the caller's result list, carried back by apply().
+    ErrorsListGroup* addCheckData(const std::shared_ptr<CheckData>& data, int index);
+    void addStretch();
+    void clear();
+    void expandAll(bool expand);
+    QList<ErrorsListGroup*> groups() const { return m_groups; }
+    void enableGroupAt(int groupIndex, bool enable);
+
+    // A group addressed by its place in the column.
+    ErrorsListItem* addItemAt(int layoutIndex, const QString& text, int count, int groupIndex, int itemIndex);
+    void addItemEndAt(int layoutIndex);
+
+    void updateMaxSize();
+
+signals:
+    void apply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
+    void maxHeightChanged(int maxHeight, int maxWidth);
+
+public slots:
+    void onItemApply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
+    void onHighlightGroup(ErrorsListGroup* group);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    ErrorsListGroup* groupAt(int layoutIndex) const;
+    ErrorsListItem* connectItem(ErrorsListItem* item);
+
+    Ui::ErrorsList* ui = nullptr;
+    QString m_currentWords;
+    int m_maxHeight = 0;
+    int m_maxWidth = 0;
+    bool m_showDictTip = true;
+    QList<ErrorsListGroup*> m_groups;
+};

@@ -1,0 +1,175 @@
+#include "errorslistgroup.h"
+#include "ui_errorslistgroup.h"
+
+#include "checkerclient.h"
+#include "errorslistitem.h"
+#include "iconfont.h"
+
+namespace {
+
+QIcon expandIcon(bool expanded)
+{
+    return getIconFont()->icon(expanded ? 0xf107 : 0xf104,
+                               IconColorOptions(QColor(77, 130, 184), QColor(176, 176, 176)));
+}
+
+void setLabelEnabled(QLabel* label, bool enable)
+{
+    QFont font = label->font();
+    font.setStrikeOut(!enable);
+    label->setFont(font);
+    label->setEnabled(enable);
+}
+
+void setLabelColor(QLabel* label, const QColor& color)
+{
+    QPalette pal = label->palette();
+    pal.setColor(label->foregroundRole(), color);
+    label->setPalette(pal);
+}
+
+} // namespace
+
+ErrorsListGroup::ErrorsListGroup(QWidget* parent)
+    : QWidget(parent)
+    , ui(new Ui::ErrorsListGroup)
+{
+    ui->setupUi(this);
+    ui->btnExpandGroup->setIcon(expandIcon(true));
+    ui->btnDict->setIcon(getIconFont()->icon(0xf02d, IconColorOptions(QColor(0, 122, 204))));
+    ui->btnDict->hide();
+    // The title carries the escaped flagged words inside markup.
+    ui->labelTitle->setTextFormat(Qt::RichText);
+}
+
+ErrorsListGroup::~ErrorsListGroup()
+{
+    removeAllItems();
+    delete ui;
+}
+
+void ErrorsListGroup::setTitle(QString& title, QString& title2)
+{
+    m_title = title;
+    // The flagged words come from the service and are shown as written.
+    ui->labelTitle->setText(QStringLiteral("<b>") + title.toHtmlEscaped() + QStringLiteral("</b>"));
+    ui->labelTitle2->setText(title2);
+}
+
+QString ErrorsListGroup::title() const
+{
+    return m_title;
+}
+
+void ErrorsListGroup::setGroupIndex(int groupIndex)
+{
+    m_groupIndex = groupIndex;
+}
+
+int ErrorsListGroup::groupIndex() const
+{
+    return m_groupIndex;
+}
+
+void ErrorsListGroup::setShowDictTip(bool show)
+{
+    m_showDictTip = show;
+}
+
+ErrorsListItem* ErrorsListGroup::addItem(QString text, int count, int groupIndex, int itemIndex)
+{
+    auto* item = new ErrorsListItem(this);
+    item->setText(text, count, m_title, groupIndex, itemIndex);
+    ui->widgetItems->layout()->addWidget(item);
+    m_items.append(item);
+    return item;
+}
+
+void ErrorsListGroup::addItemEnd()
+{
+}
+
+void ErrorsListGroup::removeAllItems()
+{
+    m_items.clear();
+    QLayout* layout = ui->widgetItems->layout();
+    while (QLayoutItem* item = layout->takeAt(0)) {
+        if (QWidget* widget = item->widget())
+            widget->deleteLater();
+        delete item;
+    }
+}
+
+void ErrorsListGroup::expand(bool expand)
+{
+    ui->widgetItems->setVisible(expand);
+    ui->btnExpandGroup->setIcon(expandIcon(expand));
+}
+
+void ErrorsListGroup::setTitleCursor(QCursor& cursor)
+{
+    ui->labelTitle->setCursor(cursor);
+}
+
+void ErrorsListGroup::enableGroup(bool enable)
+{
+    setLabelEnabled(ui->labelTitle, enable);
+    setLabelEnabled(ui->labelTitle2, enable);
+    for (ErrorsListItem* item : qAsConst(m_items))
+        item->setItemEnabled(enable);
+}
+
+void ErrorsListGroup::setHighlightGroup(bool on)
+{
+    const QColor color = on ? QColor(Qt::blue) : QColor(Qt::black);
+    setLabelColor(ui->labelTitle, color);
+    setLabelColor(ui->labelTitle2, color);
+    if (on)
+        emit highlightGroup(this);
+}
+
+void ErrorsListGroup::enterEvent(QEvent* event)
+{
+    QWidget::enterEvent(event);
+    if (m_showDictTip)
+        ui->btnDict->show();
+}
+
+void ErrorsListGroup::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    ui->btnDict->hide();
+}
+
+void ErrorsListGroup::on_btnExpandGroup_clicked()
+{
+    expand(!ui->widgetItems->isVisibleTo(this));
+}
+
+void ErrorsListGroup::on_labelTitle_mouseLeftClick()
+{
+    emit clicked(this);
+    setHighlightGroup(true);
+}
+
+void ErrorsListGroup::on_labelTitle2_mouseLeftClick()
+{
+    on_labelTitle_mouseLeftClick();
+}
+
+void ErrorsListGroup::on_labelTitle_mouseDoubleClick()
+{
+    on_btnExpandGroup_clicked();
+    setHighlightGroup(true);
+}
+
+void ErrorsListGroup::on_labelTitle2_mouseDoubleClick()
+{
+    on_labelTitle_mouseDoubleClick();
+}
+
+void ErrorsListGroup::on_btnDict_clicked()
+{
+    if (CheckerClient* client = getCheckerClient())
+        client->openDictUrl(m_title);
+}

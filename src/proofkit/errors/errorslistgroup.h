@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QWidget>
+
+#include "proofkit_export.h"
+
+namespace Ui { class ErrorsListGroup; }
+class ErrorsListItem;
+
+// The group of one error: a title bar with the flagged words and the error's type names, and one row
+// per suggestion below it. Clicking the title reports the group and highlights it.
+class PROOFKIT_EXPORT ErrorsListGroup : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ErrorsListGroup(QWidget* parent = nullptr);
+    ~ErrorsListGroup() override;
+
+    void setTitle(QString& title, QString& title2);
+    QString title() const;
+    void setGroupIndex(int groupIndex);
+    int groupIndex() const;
+    void setShowDictTip(bool show);
+
+    ErrorsListItem* addItem(QString text, int count, int groupIndex, int itemIndex);
+    void addItemEnd();
+    void removeAllItems();
+    QList<ErrorsListItem*> items() const { return m_items; }
+
+    void expand(bool expand);
+    void setTitleCursor(QCursor& cursor);
+    void enableGroup(bool enable);
+    void setHighlightGroup(bool on);
+
+signals:
+    void clicked(ErrorsListGroup* group);
+    void highlightGroup(ErrorsListGroup* group);
+
+protected:
+    void enterEvent(QEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private slots:
+    void on_btnExpandGroup_clicked();
+    void on_labelTitle_mouseLeftClick();
+    void on_labelTitle2_mouseLeftClick();
+    void on_labelTitle_mouseDoubleClick();
+    void on_labelTitle2_mouseDoubleClick();
+    void on_btnDict_clicked();
+
+private:
+    Ui::ErrorsListGroup* ui = nullptr;
+    QString m_title;
+    int m_groupIndex = -1;
+    bool m_showDictTip = true;
+    QList<ErrorsListItem*> m_items;
+};

@@ -1,0 +1,104 @@
+// Runs the tray program's start-up and shut-down in a process of its own, with a scenario that
+// observes it from inside and ends it; what it saw is printed for the test to read.
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <cstring>
+
+#include "config.h"
+#include "editormanager.h"
+#include "proofdeskmain.h"
+#include "sim/desktop.h"
+
+namespace {
+const char* scenario = "";
+
+void say(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+int visibleWindows()
+{
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        count += w->isVisible() ? 1 : 0;
+    return count;
+}
+
+// A window of another program whose focused object is MSAA text; with a text element when asked.
+HWND editor(bool withTextElement)
+{
+    sim::WindowSpec spec;
+    spec.title = withTextElement ? u"Rich editor" : u"Plain editor";
+    spec.processId = sim::createProcess({u"C:\\editor.exe"});
+    HWND hwnd = sim::createWindow(spec);
+    sim::AccessibleSpec acc;
+    acc.role = ROLE_SYSTEM_TEXT;
+    const sim::AccessibleId object = sim::attachAccessible(hwnd, OBJID_CLIENT, acc);
+    if (withTextElement) {
+        sim::ElementSpec element;
+        element.textPattern = true;
+        sim::linkElement(object, sim::createElement(hwnd, 0, element));
+    }
+    return hwnd;
+}
+
+void reportTakerOf(HWND hwnd, std::function<void()> next)
+{
+    sim::setFocus(hwnd);
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll, hwnd, next] {
+        EditorManager* manager = getEditorManager();
+        QSharedPointer<EditorParam> active = manager ? manager->getActiveEditorParam() : nullptr;
+        if (!active || active->hwnd != hwnd)
+            return;
+        poll->deleteLater();
+        say(QStringLiteral("taken by %1").arg(manager->getActiveHelper()->metaObject()->className()));
+        next();
+    });
+    poll->start(20);
+}
+
+void startScenario()
+{
+    if (!std::strcmp(scenario, "exit")) {
+        QTimer::singleShot(200, [] { QCoreApplication::exit(7); });
+    } else if (!std::strcmp(scenario, "windows")) {
+        // Still inside the application's constructor: only a choice made before it can show here.
+        say(QStringLiteral("scaling %1").arg(QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling)));
+        GetConfig()->setValueBool(QStringLiteral("ShowTip"), false);
+        QTimer::singleShot(100, [] {
+            say(QStringLiteral("visible %1").arg(visibleWindows()));
+            auto* window = new QWidget;
+            window->setAttribute(Qt::WA_DeleteOnClose);
+            window->show();
+            window->close();
+            QTimer::singleShot(200, [] {
+                say(QStringLiteral("alive"));
+                QCoreApplication::exit(3);
+            });
+        });
+    } else if (!std::strcmp(scenario, "trackers")) {
+        QTimer::singleShot(50, [] {
+            reportTakerOf(editor(true), [] {
+                reportTakerOf(editor(false), [] { QCoreApplication::exit(0); });
+            });
+        });
+    }
+}
+}
+
+// Runs inside the QApplication constructor, so the scenario is in place before start-up goes on.
+Q_COREAPP_STARTUP_FUNCTION(startScenario)
+
+int main(int argc, char** argv)
+{
+    if (argc > 1)
+        scenario = argv[1];
+    const int code = proofdeskMain(argc, argv);
+    say(QStringLiteral("manager after exit: %1").arg(getEditorManager() ? "present" : "none"));
+    return code;
+}

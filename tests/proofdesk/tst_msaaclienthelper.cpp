@@ -1,0 +1,165 @@
+#include <QtTest>
+
+#include "comapi.h"
+#include "msaaclienthelper.h"
+#include "sim/desktop.h"
+
+namespace {
+struct Editor
+{
+    HWND hwnd = nullptr;
+    sim::AccessibleId object = 0;
+};
+
+Editor makeEditor(const sim::AccessibleSpec& spec, const std::u16string& title = u"Notes - Editor")
+{
+    sim::WindowSpec top;
+    top.title = title;
+    top.processId = sim::createProcess({u"C:\\notes.exe"});
+    sim::WindowSpec edit;
+    edit.parent = sim::createWindow(top);
+    edit.title = u"inner";
+    Editor e;
+    e.hwnd = sim::createWindow(edit);
+    e.object = sim::attachAccessible(e.hwnd, OBJID_CLIENT, spec);
+    return e;
+}
+
+QSharedPointer<EditorParam> paramOf(const Editor& e, LONG childId = 0)
+{
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = e.hwnd;
+    param->childId = childId;
+    param->setAcc(sim::accessiblePtr(e.object));
+    return param;
+}
+
+RECT rect(LONG l, LONG t, LONG r, LONG b)
+{
+    RECT x;
+    x.left = l;
+    x.top = t;
+    x.right = r;
+    x.bottom = b;
+    return x;
+}
+}
+
+class TestMsaaClientHelper : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { CoInitialize(nullptr); }
+    void cleanupTestCase() { CoUninitialize(); }
+    void init() { sim::reset(); }
+    void takesOnlyTextObjects_data();
+    void takesOnlyTextObjects();
+    void readsValueAndLocation_data();
+    void readsValueAndLocation();
+    void longTitlesAreCut();
+    void objectsAreReleased();
+};
+
+void TestMsaaClientHelper::takesOnlyTextObjects_data()
+{
+    QTest::addColumn<LONG>("role");
+    QTest::addColumn<HRESULT>("roleResult");
+    QTest::addColumn<bool>("withObject");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("edit field") << ROLE_SYSTEM_TEXT << S_OK << true << true;
+    QTest::newRow("push button") << ROLE_SYSTEM_PUSHBUTTON << S_OK << true << false;
+    QTest::newRow("static text") << ROLE_SYSTEM_STATICTEXT << S_OK << true << false;
+    QTest::newRow("role unreadable") << ROLE_SYSTEM_TEXT << E_FAIL << true << false;
+    QTest::newRow("role answered S_FALSE") << ROLE_SYSTEM_TEXT << S_FALSE << true << false;
+    QTest::newRow("no accessible object") << ROLE_SYSTEM_TEXT << S_OK << false << false;
+}
+
+void TestMsaaClientHelper::takesOnlyTextObjects()
+{
+    QFETCH(LONG, role);
+    QFETCH(HRESULT, roleResult);
+    QFETCH(bool, withObject);
+    QFETCH(bool, taken);
+    sim::AccessibleSpec spec;
+    spec.role = role;
+    spec.roleResult = roleResult;
+    const Editor editor = makeEditor(spec);
+    auto param = paramOf(editor);
+    if (!withObject)
+        param->setAcc(nullptr);
+    MSAAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QCOMPARE(helper.focusChanged(param), taken);
+    QCOMPARE(detected.count(), taken ? 1 : 0);
+    QCOMPARE(helper.getCurDocument() == param, taken);
+    if (taken) {
+        QCOMPARE(detected[0][0].value<ClientHelper*>(), &helper);
+        QCOMPARE(detected[0][1].toString(), QStringLiteral("Notes - Editor"));  // the top-level title
+        QCOMPARE(detected[0][2].value<QSharedPointer<EditorParam>>(), param);
+    }
+}
+
+void TestMsaaClientHelper::readsValueAndLocation_data()
+{
+    QTest::addColumn<HRESULT>("valueResult");
+    QTest::addColumn<HRESULT>("locationResult");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("readable") << S_OK << S_OK << "他们再次相遇。" << QRect(10, 20, 300, 40);
+    QTest::newRow("value unreadable") << E_NOTIMPL << S_OK << "" << QRect(10, 20, 300, 40);
+    QTest::newRow("value answered S_FALSE") << S_FALSE << S_OK << "" << QRect(10, 20, 300, 40);
+    QTest::newRow("location unreadable") << S_OK << E_FAIL << "他们再次相遇。" << QRect();
+}
+
+void TestMsaaClientHelper::readsValueAndLocation()
+{
+    QFETCH(HRESULT, valueResult);
+    QFETCH(HRESULT, locationResult);
+    QFETCH(QString, text);
+    QFETCH(QRect, area);
+    sim::AccessibleSpec spec;
+    spec.role = ROLE_SYSTEM_TEXT;
+    spec.value = u"他们再次相遇。";
+    spec.valueResult = valueResult;
+    spec.location = rect(10, 20, 310, 60);
+    spec.locationResult = locationResult;
+    MSAAClientHelper helper;
+    auto param = paramOf(makeEditor(spec), 2);
+    QCOMPARE(helper.getCurrentPageText(param, false), text);
+    QCOMPARE(helper.getEditRect(param), area);
+    QVERIFY(helper.getAllPageText(param, false).isEmpty());
+    QVERIFY(helper.getNextPageText(param, false, 2).isEmpty());
+    QVERIFY(!helper.getCheckDatas(param));
+    param->setAcc(nullptr);
+    QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
+    QVERIFY(helper.getEditRect(param).isNull());
+}
+
+void TestMsaaClientHelper::longTitlesAreCut()
+{
+    sim::AccessibleSpec spec;
+    spec.role = ROLE_SYSTEM_TEXT;
+    const std::u16string title(300, u'文');
+    MSAAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QVERIFY(helper.focusChanged(paramOf(makeEditor(spec, title))));
+    QCOMPARE(detected[0][1].toString(), QString::fromStdU16String(title.substr(0, 254)));
+}
+
+void TestMsaaClientHelper::objectsAreReleased()
+{
+    {
+        sim::AccessibleSpec spec;
+        spec.role = ROLE_SYSTEM_TEXT;
+        spec.value = u"x";
+        MSAAClientHelper helper;
+        auto param = paramOf(makeEditor(spec));
+        helper.focusChanged(param);
+        helper.getCurrentPageText(param, false);
+    }
+    QCOMPARE(sim::liveComObjects(), 0);
+    QCOMPARE(sim::liveStrings(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestMsaaClientHelper)
+#include "tst_msaaclienthelper.moc"

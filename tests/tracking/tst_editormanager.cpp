@@ -1,0 +1,426 @@
+#include <QtTest>
+
+#include "checkerclient.h"
+#include "comapi.h"
+#include "config.h"
+#include "editormanager.h"
+#include "sim/desktop.h"
+
+
+namespace {
+// A tracker that takes editors on demand and records what it was offered.
+class FakeTracker : public ClientHelper
+{
+public:
+    bool takes = true;
+    int nestedLoopMs = 0;
+    QVector<QSharedPointer<EditorParam>> offered;
+
+    bool focusChanged(QSharedPointer<EditorParam> param) override
+    {
+        offered.append(param);
+        if (nestedLoopMs > 0) {
+            // As a tracker showing a message box would: the GUI thread's timers keep running.
+            QEventLoop loop;
+            QTimer::singleShot(nestedLoopMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        if (!takes)
+            return false;
+        curDocument = param;
+        emit editorDetected(this, QStringLiteral("Editor"), param);
+        return true;
+    }
+};
+
+struct WinEventSeen
+{
+    DWORD event;
+    HWND hwnd;
+    LONG idObject;
+    LONG idChild;
+    DWORD idEventThread;
+    DWORD time;
+    bool focusChanged;
+    bool onGuiThread;
+    bool hasObject;
+    bool hasHook;
+};
+
+// An edit window of another program, with its accessible object.
+HWND editorWindow(const std::u16string& image = u"C:\\Program Files\\Note\\Note.exe", LONG objectId = OBJID_CLIENT,
+                  DWORD pid = 0)
+{
+    sim::WindowSpec top;
+    top.title = u"Note";
+    top.processId = pid ? pid : sim::createProcess({image});
+    HWND frame = sim::createWindow(top);
+    sim::WindowSpec edit;
+    edit.className = u"Edit";
+    edit.parent = frame;
+    HWND hwnd = sim::createWindow(edit);
+    sim::AccessibleSpec spec;
+    spec.role = ROLE_SYSTEM_TEXT;
+    sim::attachAccessible(hwnd, objectId, spec);
+    return hwnd;
+}
+}
+
+class TestEditorManager : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void burstIsExaminedOnceForItsLastEvent();
+    void focusAndLocationAreEachExamined();
+    void nothingIsExaminedWithoutTrackers();
+    void untakenEditorLeavesActiveEditor();
+    void whiteListModeHidesUnlistedPrograms();
+    void detectionSetsTheHost();
+    void executableNameSources_data();
+    void executableNameSources();
+    void nestedLoopSeesTheEventOnce();
+    void hookThreadFiltersObjects_data();
+    void hookThreadFiltersObjects();
+    void refusedHookShowsOneMessage();
+    void automationElementIsOffered_data();
+    void automationElementIsOffered();
+    void deletedManagerIsGone();
+
+private:
+    void watch(EditorManager& manager);
+
+    QVector<WinEventSeen> seen;
+    int comBaseline = 0;
+};
+
+void TestEditorManager::initTestCase()
+{
+    CoInitialize(nullptr);
+    comBaseline = sim::comInitTotal();
+}
+
+void TestEditorManager::init()
+{
+    sim::reset();
+    seen.clear();
+    GetConfig()->setValueBool(QStringLiteral("BlackMode"), true);
+}
+
+void TestEditorManager::cleanup()
+{
+    // Managers are gone: their hook threads ended and every handle was closed.
+    QCOMPARE(sim::installedHooks(), 0);
+    QCOMPARE(sim::openProcessHandles(), 0);
+    QCOMPARE(sim::comInitTotal(), comBaseline);
+    sim::clearFailures();
+}
+
+void TestEditorManager::watch(EditorManager& manager)
+{
+    QThread* gui = thread();
+    connect(&manager, &EditorManager::winEvent, this,
+            [this, gui](IUnknown* acc, HWINEVENTHOOK hook, DWORD event, HWND hwnd, LONG idObject, LONG idChild,
+                        DWORD idEventThread, DWORD time, bool focusChanged) {
+                seen.append({event, hwnd, idObject, idChild, idEventThread, time, focusChanged,
+                             QThread::currentThread() == gui, acc != nullptr, hook != nullptr});
+            });
+    QTRY_COMPARE(sim::installedHooks(), 2);
+}
+
+void TestEditorManager::burstIsExaminedOnceForItsLastEvent()
+{
+    // A busy machine can stall the burst past the 100 ms delay; such a round proves nothing and is
+    // run again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        seen.clear();
+        EditorManager manager;
+        FakeTracker tracker;
+        manager.addClientHelper(&tracker);
+        watch(manager);
+        const HWND windows[] = {editorWindow(), editorWindow(), editorWindow()};
+        QElapsedTimer clock;
+        qint64 longestGap = 0;
+        for (HWND hwnd : windows) {
+            clock.restart();
+            sim::setFocus(hwnd);
+            QTest::qWait(30);
+            longestGap = std::max(longestGap, clock.elapsed());
+        }
+        QTRY_VERIFY(!tracker.offered.isEmpty());
+        QTest::qWait(250);
+        if (longestGap >= 90)
+            continue;
+        QCOMPARE(tracker.offered.size(), 1);
+        QCOMPARE(tracker.offered[0]->hwnd, windows[2]);
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(seen[0].focusChanged);
+        QCOMPARE(manager.getActiveHelper(), &tracker);
+        QCOMPARE(manager.getActiveEditorName(), QStringLiteral("Editor"));
+        QCOMPARE(manager.getActiveEditorParam()->exeName, QStringLiteral("note.exe"));
+        return;
+    }
+    QSKIP("the machine was too busy to send a burst within 90 ms");
+}
+
+void TestEditorManager::focusAndLocationAreEachExamined()
+{
+    EditorManager manager;
+    FakeTracker tracker;
+    manager.addClientHelper(&tracker);
+    watch(manager);
+    HWND hwnd = editorWindow();
+    sim::setFocus(hwnd);
+    RECT moved;
+    moved.right = 100;
+    moved.bottom = 100;
+    sim::moveWindow(hwnd, moved);
+    QTRY_COMPARE(seen.size(), 2);
+    QTest::qWait(250);
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(tracker.offered.size(), 1);     // location changes are not offered to trackers
+    std::sort(seen.begin(), seen.end(), [](const WinEventSeen& a, const WinEventSeen& b) { return a.event < b.event; });
+    QCOMPARE(seen[0].event, EVENT_OBJECT_FOCUS);
+    QVERIFY(seen[0].focusChanged);
+    QCOMPARE(seen[1].event, EVENT_OBJECT_LOCATIONCHANGE);
+    QCOMPARE(seen[1].idObject, OBJID_WINDOW);
+    QVERIFY(!seen[1].focusChanged);
+}
+
+void TestEditorManager::nothingIsExaminedWithoutTrackers()
+{
+    EditorManager manager;
+    watch(manager);
+    HWND hwnd = editorWindow();
+    sim::setFocus(hwnd);
+    sim::moveWindow(hwnd, RECT());
+    QTest::qWait(300);
+    QVERIFY(seen.isEmpty());
+    QCOMPARE(sim::callCount(sim::Call::AccessibleObjectFromEvent), 0);
+}
+
+void TestEditorManager::untakenEditorLeavesActiveEditor()
+{
+    EditorManager manager;
+    FakeTracker first;
+    FakeTracker second;
+    first.takes = false;
+    second.takes = false;
+    manager.addClientHelper(&first);
+    manager.addClientHelper(&second);
+    watch(manager);
+    QSignalSpy detected(&manager, &EditorManager::editorDetected);
+    sim::setFocus(editorWindow());
+    QTRY_COMPARE(seen.size(), 1);
+    QVERIFY(!seen[0].focusChanged);
+    QCOMPARE(first.offered.size(), 1);
+    QCOMPARE(second.offered.size(), 1);      // asked in turn
+    QVERIFY(!manager.getActiveHelper());
+    QVERIFY(!manager.getActiveEditorParam());
+    QCOMPARE(detected.count(), 0);
+    manager.enableCurrentEditor(false);      // nothing to switch off yet
+    QVERIFY(!GetConfig()->getValue(QStringLiteral("note.exe"), QVariant(), QStringLiteral("app")).isValid());
+}
+
+void TestEditorManager::whiteListModeHidesUnlistedPrograms()
+{
+    GetConfig()->setValueBool(QStringLiteral("BlackMode"), false);
+    EditorManager manager;
+    FakeTracker tracker;
+    manager.addClientHelper(&tracker);
+    watch(manager);
+    QSignalSpy detected(&manager, &EditorManager::editorDetected);
+    sim::setFocus(editorWindow());
+    QTRY_COMPARE(seen.size(), 1);
+    QCOMPARE(manager.getActiveHelper(), &tracker);
+    QCOMPARE(detected.count(), 0);
+    QVERIFY(!manager.isEditorEnable({}));
+    // Switching the program on makes its next detection count.
+    manager.enableCurrentEditor(true);
+    QVERIFY(manager.isEditorEnable({}));
+    sim::setFocus(editorWindow());
+    QTRY_COMPARE(detected.count(), 1);
+    GetConfig()->setValue(QStringLiteral("note.exe"), QVariant(), QStringLiteral("app"));
+}
+
+void TestEditorManager::detectionSetsTheHost()
+{
+    EditorManager manager;
+    FakeTracker tracker;
+    manager.addClientHelper(&tracker);
+    watch(manager);
+    QSignalSpy detected(&manager, &EditorManager::editorDetected);
+    sim::setFocus(editorWindow(u"D:\\Tools\\WordPad.EXE"));
+    QTRY_COMPARE(detected.count(), 1);
+    QCOMPARE(getCheckerClient()->getHostId(), QStringLiteral("wordpad.exe"));
+    QCOMPARE(manager.getActiveEditorExeFileName(), QStringLiteral("wordpad.exe"));
+}
+
+void TestEditorManager::executableNameSources_data()
+{
+    QTest::addColumn<bool>("canOpen");
+    QTest::addColumn<bool>("moduleReadable");
+    QTest::addColumn<bool>("imageReadable");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("module name") << true << true << true << "note.exe";
+    QTest::newRow("image name") << true << false << true << "note.exe";
+    QTest::newRow("window module when unreadable") << true << false << false << "notecore.dll";
+    QTest::newRow("window module when closed to us") << false << true << true << "notecore.dll";
+}
+
+void TestEditorManager::executableNameSources()
+{
+    QFETCH(bool, canOpen);
+    QFETCH(bool, moduleReadable);
+    QFETCH(bool, imageReadable);
+    QFETCH(QString, expected);
+    EditorManager manager;
+    sim::WindowSpec spec;
+    spec.processId = sim::createProcess({u"C:\\Apps\\NOTE.exe", canOpen, moduleReadable, imageReadable});
+    spec.moduleFileName = u"C:\\Apps\\NoteCore.dll";
+    HWND hwnd = sim::createWindow(spec);
+    QCOMPARE(manager.getExeFileName(hwnd), expected);
+    QCOMPARE(sim::openProcessHandles(), 0);
+    QCOMPARE(manager.getExeFileName(nullptr), QString());
+}
+
+void TestEditorManager::nestedLoopSeesTheEventOnce()
+{
+    EditorManager manager;
+    FakeTracker tracker;
+    tracker.nestedLoopMs = 350;
+    manager.addClientHelper(&tracker);
+    watch(manager);
+    sim::setFocus(editorWindow());
+    QTRY_COMPARE(seen.size(), 1);
+    QTest::qWait(200);
+    QCOMPARE(tracker.offered.size(), 1);
+    QCOMPARE(seen.size(), 1);
+}
+
+void TestEditorManager::hookThreadFiltersObjects_data()
+{
+    QTest::addColumn<LONG>("objectId");
+    QTest::addColumn<bool>("ownProcess");
+    QTest::addColumn<bool>("arrives");
+    QTest::newRow("client area") << OBJID_CLIENT << false << true;
+    QTest::newRow("window") << OBJID_WINDOW << false << true;
+    QTest::newRow("first custom id") << LONG(0x10000) << false << true;
+    QTest::newRow("below custom ids") << LONG(0xFFFF) << false << false;
+    QTest::newRow("caret") << OBJID_CARET << false << false;
+    QTest::newRow("cursor") << OBJID_CURSOR << false << false;
+    QTest::newRow("scroll bar") << OBJID_VSCROLL << false << false;
+    QTest::newRow("own process") << OBJID_CLIENT << true << false;
+}
+
+void TestEditorManager::hookThreadFiltersObjects()
+{
+    QFETCH(LONG, objectId);
+    QFETCH(bool, ownProcess);
+    QFETCH(bool, arrives);
+    EditorManager manager;
+    FakeTracker tracker;
+    tracker.takes = false;
+    manager.addClientHelper(&tracker);
+    watch(manager);
+    HWND hwnd = editorWindow(u"C:\\a.exe", objectId, ownProcess ? sim::ownProcessId() : 0);
+    sim::fireEvent(EVENT_OBJECT_FOCUS, hwnd, objectId, 42);
+    if (arrives) {
+        QTRY_COMPARE(seen.size(), 1);
+        const WinEventSeen& e = seen[0];
+        QCOMPARE(e.event, EVENT_OBJECT_FOCUS);
+        QCOMPARE(e.hwnd, hwnd);
+        QCOMPARE(e.idObject, objectId);
+        QCOMPARE(e.idChild, 42);
+        QCOMPARE(e.idEventThread, GetWindowThreadProcessId(hwnd, nullptr));
+        QVERIFY(e.time != 0);
+        QVERIFY(e.onGuiThread);
+        QVERIFY(e.hasObject);
+        QVERIFY(e.hasHook);
+        QCOMPARE(tracker.offered[0]->childId, 42);
+    } else {
+        QTest::qWait(300);
+        QVERIFY(seen.isEmpty());
+    }
+}
+
+void TestEditorManager::refusedHookShowsOneMessage()
+{
+    QStringList messages;
+    bool onGuiThread = false;
+    QThread* gui = thread();
+    getCheckerClient()->setMsgBoxHandler([&](const QString& text, QMessageBox::Icon icon, QMessageBox::StandardButtons) {
+        messages << text;
+        onGuiThread = QThread::currentThread() == gui && icon == QMessageBox::Critical;
+        return int(QMessageBox::Ok);
+    });
+    QTranslator chinese;
+    QVERIFY(chinese.load(QStringLiteral(":/translations/proofkit_zh_CN.qm")));
+    QCoreApplication::installTranslator(&chinese);
+    sim::failCall(sim::Call::SetWinEventHook);
+    {
+        EditorManager manager;
+        FakeTracker tracker;
+        manager.addClientHelper(&tracker);
+        QTRY_COMPARE(messages.size(), 1);
+        QTest::qWait(100);
+        QCOMPARE(messages, QStringList{QStringLiteral("MSAA 安装失败！")});
+        QVERIFY(onGuiThread);
+        sim::clearFailures();
+        sim::setFocus(editorWindow());
+        QTest::qWait(250);
+        QVERIFY(tracker.offered.isEmpty());  // no hook: no editor is ever seen
+    }
+    getCheckerClient()->setMsgBoxHandler(nullptr);
+    QCoreApplication::removeTranslator(&chinese);
+}
+
+void TestEditorManager::automationElementIsOffered_data()
+{
+    QTest::addColumn<HRESULT>("cachedHandle");
+    QTest::addColumn<HRESULT>("cachedProperty");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("cached handle") << S_OK << E_FAIL << true;
+    QTest::newRow("property fallback") << E_FAIL << S_OK << true;
+    QTest::newRow("no window handle") << E_FAIL << E_FAIL << false;
+}
+
+void TestEditorManager::automationElementIsOffered()
+{
+    QFETCH(HRESULT, cachedHandle);
+    QFETCH(HRESULT, cachedProperty);
+    QFETCH(bool, offered);
+    EditorManager manager;
+    FakeTracker tracker;
+    tracker.takes = false;
+    manager.addClientHelper(&tracker);
+    HWND hwnd = editorWindow();
+    sim::ElementSpec spec;
+    spec.nativeWindow = hwnd;
+    spec.cachedHandleResult = cachedHandle;
+    spec.cachedPropertyResult = cachedProperty;
+    IUIAutomationElementPtr element = sim::elementPtr(sim::createElement(hwnd, 0, spec));
+    manager.uiaEditorFocused(element);
+    QCOMPARE(tracker.offered.size(), offered ? 1 : 0);
+    if (offered) {
+        QCOMPARE(tracker.offered[0]->hwnd, hwnd);
+        QVERIFY(tracker.offered[0]->isUiaValid());
+    }
+    manager.uiaEditorFocused(nullptr);
+}
+
+void TestEditorManager::deletedManagerIsGone()
+{
+    EditorManager* manager = getEditorManager();
+    QVERIFY(manager);
+    QCOMPARE(getEditorManager(), manager);
+    QTRY_COMPARE(sim::installedHooks(), 2);
+    delete manager;
+    QCOMPARE(sim::installedHooks(), 0);      // the hook thread was stopped and joined
+    QVERIFY(!getEditorManager());
+}
+
+QTEST_MAIN(TestEditorManager)
+#include "tst_editormanager.moc"
