@@ -286,7 +286,9 @@ void TestCheckRun::failuresEndTheCheckCleanly()
     QFETCH(int, errorsKept);
 
     loginWithPageSize(10);
-    client->setTransferTimeout(1000);
+    // Only the row that waits for a time-out gets a short one, so a slow machine fails no other row.
+    if (rule.contains({QStringLiteral("mode"), QStringLiteral("hang")}))
+        client->setTransferTimeout(1000);
     QVERIFY(service.misbehave(rule));
     QSignalSpy done(client, &CheckerClient::checkDone);
     QString text = QStringLiteral("他门在这里说话。以经走了。");
