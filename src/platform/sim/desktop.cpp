@@ -267,26 +267,29 @@ void linkElement(AccessibleId accessible, ElementId element)
         it->second->element = element;
 }
 
+namespace {
+// A new interface object over the record with this id; null when there is none.
+template <class Interface, class Node>
+ComPtr<Interface> objectOver(const std::map<int, std::shared_ptr<Node>>& nodes, int id,
+                             Interface* (*make)(const std::shared_ptr<Node>&))
+{
+    Lock lock(state().mutex);
+    auto it = nodes.find(id);
+    ComPtr<Interface> result;
+    if (it != nodes.end())
+        result.Attach(make(it->second));
+    return result;
+}
+}
+
 IUIAutomationElementPtr elementPtr(ElementId id)
 {
-    State& s = state();
-    Lock lock(s.mutex);
-    auto it = s.elements.find(id);
-    IUIAutomationElementPtr result;
-    if (it != s.elements.end())
-        result.Attach(newElement(it->second));
-    return result;
+    return objectOver(state().elements, id, &newElement);
 }
 
 IAccessiblePtr accessiblePtr(AccessibleId id)
 {
-    State& s = state();
-    Lock lock(s.mutex);
-    auto it = s.accessibles.find(id);
-    IAccessiblePtr result;
-    if (it != s.accessibles.end())
-        result.Attach(newAccessible(it->second));
-    return result;
+    return objectOver(state().accessibles, id, &newAccessible);
 }
 
 ElementId elementOf(IUnknown* object)
