@@ -16,11 +16,11 @@ std::shared_ptr<AccNode> findNode(HWND hwnd, LONG objectId)
     const Window* w = window(hwnd);
     if (!w || (objectId != OBJID_WINDOW && objectId != OBJID_CLIENT))
         return nullptr;
-    sim::AccessibleSpec spec;
-    spec.role = objectId == OBJID_WINDOW ? ROLE_SYSTEM_WINDOW : ROLE_SYSTEM_CLIENT;
-    spec.location = w->spec.rect;
-    spec.value = objectId == OBJID_WINDOW ? w->spec.title : std::u16string();
-    const sim::AccessibleId id = sim::attachAccessible(hwnd, objectId, spec);
+    sim::AccessibleSpec desc;
+    desc.role = objectId == OBJID_WINDOW ? ROLE_SYSTEM_WINDOW : ROLE_SYSTEM_CLIENT;
+    desc.location = w->desc.rect;
+    desc.value = objectId == OBJID_WINDOW ? w->desc.title : std::u16string();
+    const sim::AccessibleId id = sim::attachAccessible(hwnd, objectId, desc);
     return state().accessibles[id];
 }
 }

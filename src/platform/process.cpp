@@ -47,10 +47,10 @@ bool imageOf(HANDLE handle, DWORD neededAccess, bool viaModule, std::u16string& 
         path = linuxImage(h->pid);
         return !path.empty();
     }
-    const sim::ProcessSpec& spec = it->second.spec;
-    if (viaModule ? !spec.moduleNameReadable : !spec.imageNameReadable)
+    const sim::ProcessSpec& desc = it->second.desc;
+    if (viaModule ? !desc.moduleNameReadable : !desc.imageNameReadable)
         return false;
-    path = spec.imagePath;
+    path = desc.imagePath;
     return true;
 }
 
@@ -73,7 +73,7 @@ HANDLE OpenProcess(DWORD access, BOOL, DWORD processId)
     Lock lock(state().mutex);
     auto it = state().processes.find(processId);
     if (it != state().processes.end()) {
-        if (!it->second.spec.canOpen)
+        if (!it->second.desc.canOpen)
             return nullptr;
     } else if (linuxImage(processId).empty()) {
         return nullptr;

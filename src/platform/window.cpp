@@ -18,7 +18,7 @@ HWND GetParent(HWND hwnd)
     const Window* w = window(hwnd);
     if (!w)
         return nullptr;
-    return w->spec.parent ? w->spec.parent : w->spec.owner;
+    return w->desc.parent ? w->desc.parent : w->desc.owner;
 }
 
 HWND GetAncestor(HWND hwnd, UINT flags)
@@ -29,14 +29,14 @@ HWND GetAncestor(HWND hwnd, UINT flags)
         return nullptr;
     switch (flags) {
     case GA_PARENT:
-        return w->spec.parent;
+        return w->desc.parent;
     case GA_ROOT:
-        while (w->spec.parent && window(w->spec.parent))
-            w = window(w->spec.parent);
+        while (w->desc.parent && window(w->desc.parent))
+            w = window(w->desc.parent);
         return w->hwnd;
     case GA_ROOTOWNER:
         for (;;) {
-            HWND up = w->spec.parent ? w->spec.parent : w->spec.owner;
+            HWND up = w->desc.parent ? w->desc.parent : w->desc.owner;
             const Window* next = window(up);
             if (!next)
                 return w->hwnd;
@@ -51,7 +51,7 @@ int GetClassNameW(HWND hwnd, LPWSTR buffer, int maxCount)
 {
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
-    return w ? copyText(w->spec.className, buffer, maxCount) : 0;
+    return w ? copyText(w->desc.className, buffer, maxCount) : 0;
 }
 
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount)
@@ -63,7 +63,7 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount)
             buffer[0] = 0;
         return 0;
     }
-    return copyText(w->spec.title, buffer, maxCount);
+    return copyText(w->desc.title, buffer, maxCount);
 }
 
 BOOL GetWindowRect(HWND hwnd, RECT* rect)
@@ -72,7 +72,7 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect)
     const Window* w = window(hwnd);
     if (!w || !rect)
         return FALSE;
-    *rect = w->spec.rect;
+    *rect = w->desc.rect;
     return TRUE;
 }
 
@@ -101,7 +101,7 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param)
             collect(parent);
         } else {
             for (const auto& [h, w] : state().windows) {
-                if (!w.spec.parent)
+                if (!w.desc.parent)
                     all.push_back(h);
             }
         }
@@ -128,5 +128,5 @@ UINT GetWindowModuleFileNameW(HWND hwnd, LPWSTR buffer, UINT maxCount)
 {
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
-    return w ? static_cast<UINT>(copyText(w->spec.moduleFileName, buffer, static_cast<int>(maxCount))) : 0;
+    return w ? static_cast<UINT>(copyText(w->desc.moduleFileName, buffer, static_cast<int>(maxCount))) : 0;
 }

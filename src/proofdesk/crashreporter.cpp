@@ -45,8 +45,7 @@ bool CrashReporter::install(const WCHAR* name, const WCHAR* library)
 
     appName = name ? name : u"";
     appVersion = QString::asprintf("%d.%d.%d.%d", 2, 1, 0, 1545).toStdU16String();
-    subject = QStringLiteral("%1-%2-crash").arg(QString::fromStdU16String(appName),
-                                               QString::fromStdU16String(appVersion)).toStdU16String();
+    subject = QStringLiteral("Korrelo-%1-crash").arg(QString::fromStdU16String(appVersion)).toStdU16String();
     // The running program restarts itself; the folder already ends in its separator.
     const QString program = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName();
     restartCommand = GetModuleDir(nullptr) + program.toStdU16String();

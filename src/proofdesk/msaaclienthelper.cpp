@@ -13,8 +13,6 @@ VARIANT childOf(const EditorParam& param)
 }
 }
 
-void MSAAClientHelper::setForegroundEditor() {}
-
 QString MSAAClientHelper::getCurrentPageText(QSharedPointer<EditorParam> param, bool)
 {
     if (!param)
@@ -28,16 +26,6 @@ QString MSAAClientHelper::getCurrentPageText(QSharedPointer<EditorParam> param, 
         text = QString::fromUtf16(value, static_cast<int>(SysStringLen(value)));
     SysFreeString(value);
     return text;
-}
-
-QString MSAAClientHelper::getAllPageText(QSharedPointer<EditorParam>, bool)
-{
-    return QString();
-}
-
-QString MSAAClientHelper::getNextPageText(QSharedPointer<EditorParam>, bool, int)
-{
-    return QString();
 }
 
 bool MSAAClientHelper::focusChanged(QSharedPointer<EditorParam> param)
@@ -55,21 +43,6 @@ bool MSAAClientHelper::focusChanged(QSharedPointer<EditorParam> param)
     return true;
 }
 
-bool MSAAClientHelper::hasData(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-bool MSAAClientHelper::canShowErrors(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-void MSAAClientHelper::showErrors(const std::vector<std::shared_ptr<CheckData>>&, QSharedPointer<EditorParam>,
-                                  const QVector<int>&)
-{
-}
-
 void MSAAClientHelper::reportError(QSharedPointer<EditorParam>)
 {
     if (CheckerClient* client = getCheckerClient()) {
@@ -77,23 +50,6 @@ void MSAAClientHelper::reportError(QSharedPointer<EditorParam>)
         QString sentence;
         client->reportError(errorText, sentence);
     }
-}
-
-std::vector<std::shared_ptr<CheckData>>* MSAAClientHelper::getCheckDatas(QSharedPointer<EditorParam>)
-{
-    return nullptr;
-}
-
-void MSAAClientHelper::clearErrors(QSharedPointer<EditorParam>) {}
-
-bool MSAAClientHelper::nextError(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-bool MSAAClientHelper::prevError(QSharedPointer<EditorParam>)
-{
-    return false;
 }
 
 QRect MSAAClientHelper::getEditRect(QSharedPointer<EditorParam> param)
@@ -104,14 +60,4 @@ QRect MSAAClientHelper::getEditRect(QSharedPointer<EditorParam> param)
     if (FAILED(param->getAcc()->accLocation(&left, &top, &width, &height, childOf(*param))))
         return QRect();
     return QRect(left, top, width, height);
-}
-
-bool MSAAClientHelper::canShowErrorList(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-bool MSAAClientHelper::showErrorList(QSharedPointer<EditorParam>)
-{
-    return false;
 }

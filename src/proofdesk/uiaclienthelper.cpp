@@ -127,8 +127,6 @@ bool UIAClientHelper::getTextPattern(QSharedPointer<EditorParam> param, IUIAutom
     return findTextPattern(*param, getElement(*param), pattern, textElement);
 }
 
-void UIAClientHelper::setForegroundEditor() {}
-
 QString UIAClientHelper::getCurrentPageText(QSharedPointer<EditorParam> param, bool)
 {
     IUIAutomationTextPatternPtr pattern;
@@ -146,16 +144,6 @@ QString UIAClientHelper::getCurrentPageText(QSharedPointer<EditorParam> param, b
     return result;
 }
 
-QString UIAClientHelper::getAllPageText(QSharedPointer<EditorParam>, bool)
-{
-    return QString();
-}
-
-QString UIAClientHelper::getNextPageText(QSharedPointer<EditorParam>, bool, int)
-{
-    return QString();
-}
-
 bool UIAClientHelper::focusChanged(QSharedPointer<EditorParam> param)
 {
     if (!param || (!param->isUiaValid() && !param->isMsaaValid()))
@@ -171,21 +159,6 @@ bool UIAClientHelper::focusChanged(QSharedPointer<EditorParam> param)
     return true;
 }
 
-bool UIAClientHelper::hasData(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-bool UIAClientHelper::canShowErrors(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-void UIAClientHelper::showErrors(const std::vector<std::shared_ptr<CheckData>>&, QSharedPointer<EditorParam>,
-                                 const QVector<int>&)
-{
-}
-
 void UIAClientHelper::reportError(QSharedPointer<EditorParam>)
 {
     if (CheckerClient* client = getCheckerClient()) {
@@ -193,23 +166,6 @@ void UIAClientHelper::reportError(QSharedPointer<EditorParam>)
         QString sentence;
         client->reportError(errorText, sentence);
     }
-}
-
-std::vector<std::shared_ptr<CheckData>>* UIAClientHelper::getCheckDatas(QSharedPointer<EditorParam>)
-{
-    return nullptr;
-}
-
-void UIAClientHelper::clearErrors(QSharedPointer<EditorParam>) {}
-
-bool UIAClientHelper::nextError(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-bool UIAClientHelper::prevError(QSharedPointer<EditorParam>)
-{
-    return false;
 }
 
 QRect UIAClientHelper::getEditRect(QSharedPointer<EditorParam> param)
@@ -222,14 +178,4 @@ QRect UIAClientHelper::getEditRect(QSharedPointer<EditorParam> param)
     if (FAILED(element->get_CurrentBoundingRectangle(&rect)))
         return QRect();
     return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-}
-
-bool UIAClientHelper::canShowErrorList(QSharedPointer<EditorParam>)
-{
-    return false;
-}
-
-bool UIAClientHelper::showErrorList(QSharedPointer<EditorParam>)
-{
-    return false;
 }

@@ -52,13 +52,13 @@ void TestAutomation::accessibleCallsAnswerOrFail()
     QFETCH(HRESULT, valueResult);
     QFETCH(bool, destroyed);
     HWND hwnd = sim::createWindow({});
-    sim::AccessibleSpec spec;
-    spec.role = ROLE_SYSTEM_TEXT;
-    spec.value = u"正文";
-    spec.location = rect(10, 20, 110, 70);
-    spec.roleResult = roleResult;
-    spec.valueResult = valueResult;
-    sim::attachAccessible(hwnd, OBJID_CLIENT, spec);
+    sim::AccessibleSpec desc;
+    desc.role = ROLE_SYSTEM_TEXT;
+    desc.value = u"正文";
+    desc.location = rect(10, 20, 110, 70);
+    desc.roleResult = roleResult;
+    desc.valueResult = valueResult;
+    sim::attachAccessible(hwnd, OBJID_CLIENT, desc);
     IAccessiblePtr acc;
     VARIANT child;
     QCOMPARE(AccessibleObjectFromEvent(hwnd, DWORD(OBJID_CLIENT), 3, &acc, &child), S_OK);
@@ -156,12 +156,12 @@ void TestAutomation::findAllWalksTheSubtreeInDocumentOrder()
 void TestAutomation::textPatternReadsTheDocument()
 {
     HWND hwnd = sim::createWindow({});
-    sim::ElementSpec spec;
-    spec.textPattern = true;
-    spec.text = u"第一段。第二段。";
-    spec.nativeWindow = hwnd;
-    spec.rect = rect(1, 2, 30, 40);
-    IUIAutomationElementPtr element = sim::elementPtr(sim::createElement(hwnd, 0, spec));
+    sim::ElementSpec desc;
+    desc.textPattern = true;
+    desc.text = u"第一段。第二段。";
+    desc.nativeWindow = hwnd;
+    desc.rect = rect(1, 2, 30, 40);
+    IUIAutomationElementPtr element = sim::elementPtr(sim::createElement(hwnd, 0, desc));
     IUIAutomationTextPatternPtr pattern;
     QCOMPARE(element->GetCurrentPatternAs(UIA_TextPatternId, IID_IUIAutomationTextPattern,
                                           reinterpret_cast<void**>(&pattern)), S_OK);

@@ -12,13 +12,13 @@ QString text(const WCHAR* buffer) { return QString::fromUtf16(buffer); }
 
 HWND makeWindow(HWND parent, HWND owner, const std::u16string& title, DWORD pid = 0)
 {
-    sim::WindowSpec spec;
-    spec.className = u"Edit";
-    spec.title = title;
-    spec.parent = parent;
-    spec.owner = owner;
-    spec.processId = pid;
-    return sim::createWindow(spec);
+    sim::WindowSpec desc;
+    desc.className = u"Edit";
+    desc.title = title;
+    desc.parent = parent;
+    desc.owner = owner;
+    desc.processId = pid;
+    return sim::createWindow(desc);
 }
 
 BOOL collect(HWND hwnd, LPARAM param)

@@ -63,9 +63,9 @@ protected:
 
 HWND windowOf(DWORD pid)
 {
-    sim::WindowSpec spec;
-    spec.processId = pid;
-    return sim::createWindow(spec);
+    sim::WindowSpec desc;
+    desc.processId = pid;
+    return sim::createWindow(desc);
 }
 }
 

@@ -11,7 +11,7 @@ struct Editor
     sim::AccessibleId object = 0;
 };
 
-Editor makeEditor(const sim::AccessibleSpec& spec, const std::u16string& title = u"Notes - Editor")
+Editor makeEditor(const sim::AccessibleSpec& desc, const std::u16string& title = u"Notes - Editor")
 {
     sim::WindowSpec top;
     top.title = title;
@@ -21,7 +21,7 @@ Editor makeEditor(const sim::AccessibleSpec& spec, const std::u16string& title =
     edit.title = u"inner";
     Editor e;
     e.hwnd = sim::createWindow(edit);
-    e.object = sim::attachAccessible(e.hwnd, OBJID_CLIENT, spec);
+    e.object = sim::attachAccessible(e.hwnd, OBJID_CLIENT, desc);
     return e;
 }
 
@@ -80,10 +80,10 @@ void TestMsaaClientHelper::takesOnlyTextObjects()
     QFETCH(HRESULT, roleResult);
     QFETCH(bool, withObject);
     QFETCH(bool, taken);
-    sim::AccessibleSpec spec;
-    spec.role = role;
-    spec.roleResult = roleResult;
-    const Editor editor = makeEditor(spec);
+    sim::AccessibleSpec desc;
+    desc.role = role;
+    desc.roleResult = roleResult;
+    const Editor editor = makeEditor(desc);
     auto param = paramOf(editor);
     if (!withObject)
         param->setAcc(nullptr);
@@ -117,14 +117,14 @@ void TestMsaaClientHelper::readsValueAndLocation()
     QFETCH(HRESULT, locationResult);
     QFETCH(QString, text);
     QFETCH(QRect, area);
-    sim::AccessibleSpec spec;
-    spec.role = ROLE_SYSTEM_TEXT;
-    spec.value = u"他们再次相遇。";
-    spec.valueResult = valueResult;
-    spec.location = rect(10, 20, 310, 60);
-    spec.locationResult = locationResult;
+    sim::AccessibleSpec desc;
+    desc.role = ROLE_SYSTEM_TEXT;
+    desc.value = u"他们再次相遇。";
+    desc.valueResult = valueResult;
+    desc.location = rect(10, 20, 310, 60);
+    desc.locationResult = locationResult;
     MSAAClientHelper helper;
-    auto param = paramOf(makeEditor(spec), 2);
+    auto param = paramOf(makeEditor(desc), 2);
     QCOMPARE(helper.getCurrentPageText(param, false), text);
     QCOMPARE(helper.getEditRect(param), area);
     QVERIFY(helper.getAllPageText(param, false).isEmpty());
@@ -137,23 +137,23 @@ void TestMsaaClientHelper::readsValueAndLocation()
 
 void TestMsaaClientHelper::longTitlesAreCut()
 {
-    sim::AccessibleSpec spec;
-    spec.role = ROLE_SYSTEM_TEXT;
+    sim::AccessibleSpec desc;
+    desc.role = ROLE_SYSTEM_TEXT;
     const std::u16string title(300, u'文');
     MSAAClientHelper helper;
     QSignalSpy detected(&helper, &ClientHelper::editorDetected);
-    QVERIFY(helper.focusChanged(paramOf(makeEditor(spec, title))));
+    QVERIFY(helper.focusChanged(paramOf(makeEditor(desc, title))));
     QCOMPARE(detected[0][1].toString(), QString::fromStdU16String(title.substr(0, 254)));
 }
 
 void TestMsaaClientHelper::objectsAreReleased()
 {
     {
-        sim::AccessibleSpec spec;
-        spec.role = ROLE_SYSTEM_TEXT;
-        spec.value = u"x";
+        sim::AccessibleSpec desc;
+        desc.role = ROLE_SYSTEM_TEXT;
+        desc.value = u"x";
         MSAAClientHelper helper;
-        auto param = paramOf(makeEditor(spec));
+        auto param = paramOf(makeEditor(desc));
         helper.focusChanged(param);
         helper.getCurrentPageText(param, false);
     }

@@ -25,10 +25,10 @@ struct Composite
 
     explicit Composite(HRESULT locationResult = S_OK)
     {
-        sim::WindowSpec spec;
-        spec.title = u"Composer";
-        spec.processId = sim::createProcess({u"C:\\mail.exe"});
-        hwnd = sim::createWindow(spec);
+        sim::WindowSpec desc;
+        desc.title = u"Composer";
+        desc.processId = sim::createProcess({u"C:\\mail.exe"});
+        hwnd = sim::createWindow(desc);
         sim::AccessibleSpec acc;
         acc.role = ROLE_SYSTEM_CLIENT;
         acc.location = rect(100, 100, 400, 300);
@@ -40,12 +40,12 @@ struct Composite
 
     void candidate(const std::u16string& name, LONG left, LONG top, HRESULT rectResult = S_OK)
     {
-        sim::ElementSpec spec;
-        spec.textPattern = true;
-        spec.text = name;
-        spec.rect = rect(left, top, left + 50, top + 20);
-        spec.rectResult = rectResult;
-        sim::createElement(hwnd, root, spec);
+        sim::ElementSpec desc;
+        desc.textPattern = true;
+        desc.text = name;
+        desc.rect = rect(left, top, left + 50, top + 20);
+        desc.rectResult = rectResult;
+        sim::createElement(hwnd, root, desc);
     }
 
     QSharedPointer<EditorParam> param() const
@@ -77,13 +77,13 @@ private slots:
 void TestUiaClientHelper::elementWithOwnPatternNeedsNoSearch()
 {
     HWND hwnd = sim::createWindow({});
-    sim::ElementSpec spec;
-    spec.textPattern = true;
-    spec.text = u"全文内容";
-    spec.rect = rect(5, 6, 105, 56);
+    sim::ElementSpec desc;
+    desc.textPattern = true;
+    desc.text = u"全文内容";
+    desc.rect = rect(5, 6, 105, 56);
     auto param = QSharedPointer<EditorParam>::create();
     param->hwnd = hwnd;
-    param->setUiaElement(sim::elementPtr(sim::createElement(hwnd, 0, spec)));
+    param->setUiaElement(sim::elementPtr(sim::createElement(hwnd, 0, desc)));
     {
         UIAClientHelper helper;
         QSignalSpy detected(&helper, &ClientHelper::editorDetected);

@@ -59,9 +59,9 @@ HWND editorWindow(const std::u16string& image = u"C:\\Program Files\\Note\\Note.
     edit.className = u"Edit";
     edit.parent = frame;
     HWND hwnd = sim::createWindow(edit);
-    sim::AccessibleSpec spec;
-    spec.role = ROLE_SYSTEM_TEXT;
-    sim::attachAccessible(hwnd, objectId, spec);
+    sim::AccessibleSpec desc;
+    desc.role = ROLE_SYSTEM_TEXT;
+    sim::attachAccessible(hwnd, objectId, desc);
     return hwnd;
 }
 }
@@ -277,10 +277,10 @@ void TestEditorManager::executableNameSources()
     QFETCH(bool, imageReadable);
     QFETCH(QString, expected);
     EditorManager manager;
-    sim::WindowSpec spec;
-    spec.processId = sim::createProcess({u"C:\\Apps\\NOTE.exe", canOpen, moduleReadable, imageReadable});
-    spec.moduleFileName = u"C:\\Apps\\NoteCore.dll";
-    HWND hwnd = sim::createWindow(spec);
+    sim::WindowSpec desc;
+    desc.processId = sim::createProcess({u"C:\\Apps\\NOTE.exe", canOpen, moduleReadable, imageReadable});
+    desc.moduleFileName = u"C:\\Apps\\NoteCore.dll";
+    HWND hwnd = sim::createWindow(desc);
     QCOMPARE(manager.getExeFileName(hwnd), expected);
     QCOMPARE(sim::openProcessHandles(), 0);
     QCOMPARE(manager.getExeFileName(nullptr), QString());
@@ -397,11 +397,11 @@ void TestEditorManager::automationElementIsOffered()
     tracker.takes = false;
     manager.addClientHelper(&tracker);
     HWND hwnd = editorWindow();
-    sim::ElementSpec spec;
-    spec.nativeWindow = hwnd;
-    spec.cachedHandleResult = cachedHandle;
-    spec.cachedPropertyResult = cachedProperty;
-    IUIAutomationElementPtr element = sim::elementPtr(sim::createElement(hwnd, 0, spec));
+    sim::ElementSpec desc;
+    desc.nativeWindow = hwnd;
+    desc.cachedHandleResult = cachedHandle;
+    desc.cachedPropertyResult = cachedProperty;
+    IUIAutomationElementPtr element = sim::elementPtr(sim::createElement(hwnd, 0, desc));
     manager.uiaEditorFocused(element);
     QCOMPARE(tracker.offered.size(), offered ? 1 : 0);
     if (offered) {

@@ -106,13 +106,13 @@ void TestEditorParam::equalityComparesWindowChildAndObject()
 void TestEditorParam::copySurvivesClearOfTheOriginal()
 {
     HWND hwnd = sim::createWindow({});
-    sim::AccessibleSpec spec;
-    spec.role = ROLE_SYSTEM_TEXT;
+    sim::AccessibleSpec desc;
+    desc.role = ROLE_SYSTEM_TEXT;
     auto original = QSharedPointer<EditorParam>::create();
     original->hwnd = hwnd;
     original->childId = 4;
     original->exeName = "note.exe";
-    original->setAcc(sim::accessiblePtr(sim::attachAccessible(hwnd, OBJID_CLIENT, spec)));
+    original->setAcc(sim::accessiblePtr(sim::attachAccessible(hwnd, OBJID_CLIENT, desc)));
     original->setUiaElement(sim::elementPtr(sim::createElement(hwnd, 0, {})));
     IUIAutomationElement* element = original->getUiaElement();
     EditorParam copy(*original);

@@ -64,7 +64,7 @@ using namespace sim_detail;
 
 namespace sim {
 
-DWORD createProcess(const ProcessSpec& spec)
+DWORD createProcess(const ProcessSpec& desc)
 {
     State& s = state();
     Lock lock(s.mutex);
@@ -72,7 +72,7 @@ DWORD createProcess(const ProcessSpec& spec)
     p.pid = s.nextProcess;
     p.tid = s.nextProcess + 1;
     s.nextProcess += 4;
-    p.spec = spec;
+    p.desc = desc;
     s.processes[p.pid] = p;
     return p.pid;
 }
@@ -82,17 +82,17 @@ DWORD ownProcessId()
     return GetCurrentProcessId();
 }
 
-HWND createWindow(const WindowSpec& spec)
+HWND createWindow(const WindowSpec& desc)
 {
     State& s = state();
     Lock lock(s.mutex);
     Window w;
-    w.spec = spec;
+    w.desc = desc;
     w.hwnd = reinterpret_cast<HWND>(s.nextWindow);
     s.nextWindow += 0x10;
-    w.pid = spec.processId;
+    w.pid = desc.processId;
     if (!w.pid) {
-        if (const Window* above = window(spec.parent ? spec.parent : spec.owner))
+        if (const Window* above = window(desc.parent ? desc.parent : desc.owner))
             w.pid = above->pid;
         else
             w.pid = createProcess({});
@@ -100,8 +100,8 @@ HWND createWindow(const WindowSpec& spec)
     auto p = s.processes.find(w.pid);
     // Own-process windows run on the calling thread, like windows a program creates itself.
     w.tid = p != s.processes.end() ? p->second.tid : GetCurrentThreadId();
-    if (spec.parent) {
-        auto parent = s.windows.find(spec.parent);
+    if (desc.parent) {
+        auto parent = s.windows.find(desc.parent);
         if (parent != s.windows.end())
             parent->second.children.push_back(w.hwnd);
     }
@@ -118,7 +118,7 @@ void destroyLocked(State& s, HWND hwnd)
     const std::vector<HWND> children = it->second.children;
     for (HWND child : children)
         destroyLocked(s, child);
-    if (HWND parent = it->second.spec.parent) {
+    if (HWND parent = it->second.desc.parent) {
         auto p = s.windows.find(parent);
         if (p != s.windows.end())
             p->second.children.erase(std::remove(p->second.children.begin(), p->second.children.end(), hwnd), p->second.children.end());
@@ -173,7 +173,7 @@ void setWindowTitle(HWND hwnd, const std::u16string& title)
     Lock lock(s.mutex);
     auto it = s.windows.find(hwnd);
     if (it != s.windows.end())
-        it->second.spec.title = title;
+        it->second.desc.title = title;
 }
 
 void setForeground(HWND hwnd)
@@ -199,7 +199,7 @@ void moveWindow(HWND hwnd, const RECT& rect)
         auto it = s.windows.find(hwnd);
         if (it == s.windows.end())
             return;
-        it->second.spec.rect = rect;
+        it->second.desc.rect = rect;
     }
     raiseFrom(EVENT_OBJECT_LOCATIONCHANGE, hwnd, OBJID_WINDOW, CHILDID_SELF);
 }
@@ -209,13 +209,13 @@ void fireEvent(DWORD event, HWND hwnd, LONG objectId, LONG childId)
     raiseFrom(event, hwnd, objectId, childId);
 }
 
-AccessibleId attachAccessible(HWND hwnd, LONG objectId, const AccessibleSpec& spec)
+AccessibleId attachAccessible(HWND hwnd, LONG objectId, const AccessibleSpec& desc)
 {
     State& s = state();
     Lock lock(s.mutex);
     for (auto& [id, node] : s.accessibles) {
         if (node->hwnd == hwnd && node->objectId == objectId) {
-            node->spec = spec;
+            node->desc = desc;
             return id;
         }
     }
@@ -223,18 +223,18 @@ AccessibleId attachAccessible(HWND hwnd, LONG objectId, const AccessibleSpec& sp
     node->id = s.nextId++;
     node->hwnd = hwnd;
     node->objectId = objectId;
-    node->spec = spec;
+    node->desc = desc;
     s.accessibles[node->id] = node;
     return node->id;
 }
 
-void updateAccessible(AccessibleId id, const AccessibleSpec& spec)
+void updateAccessible(AccessibleId id, const AccessibleSpec& desc)
 {
     State& s = state();
     Lock lock(s.mutex);
     auto it = s.accessibles.find(id);
     if (it != s.accessibles.end())
-        it->second->spec = spec;
+        it->second->desc = desc;
 }
 
 AccessibleId accessibleOf(IUnknown* object)
@@ -243,7 +243,7 @@ AccessibleId accessibleOf(IUnknown* object)
     return node ? node->id : 0;
 }
 
-ElementId createElement(HWND hwnd, ElementId parent, const ElementSpec& spec)
+ElementId createElement(HWND hwnd, ElementId parent, const ElementSpec& desc)
 {
     State& s = state();
     Lock lock(s.mutex);
@@ -251,7 +251,7 @@ ElementId createElement(HWND hwnd, ElementId parent, const ElementSpec& spec)
     node->id = s.nextId++;
     node->hwnd = hwnd;
     node->parent = parent;
-    node->spec = spec;
+    node->desc = desc;
     auto p = s.elements.find(parent);
     if (p != s.elements.end())
         p->second->children.push_back(node->id);
@@ -268,26 +268,29 @@ void linkElement(AccessibleId accessible, ElementId element)
         it->second->element = element;
 }
 
+namespace {
+// A new interface object over the record with this id; null when there is none.
+template <class Interface, class Node>
+ComPtr<Interface> objectOver(const std::map<int, std::shared_ptr<Node>>& nodes, int id,
+                             Interface* (*make)(const std::shared_ptr<Node>&))
+{
+    Lock lock(state().mutex);
+    auto it = nodes.find(id);
+    ComPtr<Interface> result;
+    if (it != nodes.end())
+        result.Attach(make(it->second));
+    return result;
+}
+}
+
 IUIAutomationElementPtr elementPtr(ElementId id)
 {
-    State& s = state();
-    Lock lock(s.mutex);
-    auto it = s.elements.find(id);
-    IUIAutomationElementPtr result;
-    if (it != s.elements.end())
-        result.Attach(newElement(it->second));
-    return result;
+    return objectOver(state().elements, id, &newElement);
 }
 
 IAccessiblePtr accessiblePtr(AccessibleId id)
 {
-    State& s = state();
-    Lock lock(s.mutex);
-    auto it = s.accessibles.find(id);
-    IAccessiblePtr result;
-    if (it != s.accessibles.end())
-        result.Attach(newAccessible(it->second));
-    return result;
+    return objectOver(state().accessibles, id, &newAccessible);
 }
 
 ElementId elementOf(IUnknown* object)

@@ -30,7 +30,7 @@ struct ProcessSpec
     bool imageNameReadable = true;       // QueryFullProcessImageNameW answers the path
 };
 // A new process; its id (and its one thread's id) never collides with a real Linux id.
-DWORD createProcess(const ProcessSpec& spec);
+DWORD createProcess(const ProcessSpec& desc);
 // Windows of this process are skipped by hooks installed with WINEVENT_SKIPOWNPROCESS.
 DWORD ownProcessId();
 
@@ -44,7 +44,7 @@ struct WindowSpec
     DWORD processId = 0;                 // 0: the parent's or owner's, else a new process
     std::u16string moduleFileName;       // what GetWindowModuleFileNameW answers
 };
-HWND createWindow(const WindowSpec& spec);
+HWND createWindow(const WindowSpec& desc);
 // Destroys the window and its children; their accessible objects and elements are disconnected.
 void destroyWindow(HWND hwnd);
 void setWindowTitle(HWND hwnd, const std::u16string& title);
@@ -67,8 +67,8 @@ struct AccessibleSpec
     HRESULT locationResult = S_OK;
 };
 using AccessibleId = int;
-AccessibleId attachAccessible(HWND hwnd, LONG objectId, const AccessibleSpec& spec);
-void updateAccessible(AccessibleId id, const AccessibleSpec& spec);
+AccessibleId attachAccessible(HWND hwnd, LONG objectId, const AccessibleSpec& desc);
+void updateAccessible(AccessibleId id, const AccessibleSpec& desc);
 // The simulated object behind an interface pointer, 0 when it is none of ours.
 AccessibleId accessibleOf(IUnknown* object);
 
@@ -88,7 +88,7 @@ struct ElementSpec
     HRESULT cachedPropertyResult = S_OK; // GetCachedPropertyValue
 };
 using ElementId = int;
-ElementId createElement(HWND hwnd, ElementId parent, const ElementSpec& spec);
+ElementId createElement(HWND hwnd, ElementId parent, const ElementSpec& desc);
 // The element ElementFromIAccessible answers for the accessible object.
 void linkElement(AccessibleId accessible, ElementId element);
 // A new reference to an element, as a UI Automation client would get it.

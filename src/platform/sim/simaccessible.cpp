@@ -54,11 +54,11 @@ public:
         Lock lock(state().mutex);
         if (!role || child.vt != VT_I4)
             return E_INVALIDARG;
-        if (HRESULT hr = check(node->spec.roleResult); hr != S_OK)
+        if (HRESULT hr = check(node->desc.roleResult); hr != S_OK)
             return hr;
         VariantInit(role);
         role->vt = VT_I4;
-        role->lVal = node->spec.role;
+        role->lVal = node->desc.role;
         return S_OK;
     }
 
@@ -68,9 +68,9 @@ public:
         if (!value || child.vt != VT_I4)
             return E_INVALIDARG;
         *value = nullptr;
-        if (HRESULT hr = check(node->spec.valueResult); hr != S_OK)
+        if (HRESULT hr = check(node->desc.valueResult); hr != S_OK)
             return hr;
-        const std::u16string& text = node->spec.value;
+        const std::u16string& text = node->desc.value;
         *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
         return S_OK;
     }
@@ -80,9 +80,9 @@ public:
         Lock lock(state().mutex);
         if (!left || !top || !width || !height || child.vt != VT_I4)
             return E_INVALIDARG;
-        if (HRESULT hr = check(node->spec.locationResult); hr != S_OK)
+        if (HRESULT hr = check(node->desc.locationResult); hr != S_OK)
             return hr;
-        const RECT& r = node->spec.location;
+        const RECT& r = node->desc.location;
         *left = r.left;
         *top = r.top;
         *width = r.right - r.left;

@@ -18,9 +18,9 @@ public:
     {
         switch (property) {
         case UIA_IsTextPatternAvailablePropertyId:
-            return value.vt == VT_BOOL && (value.boolVal != VARIANT_FALSE) == node.spec.textPattern;
+            return value.vt == VT_BOOL && (value.boolVal != VARIANT_FALSE) == node.desc.textPattern;
         case UIA_NativeWindowHandlePropertyId:
-            return value.vt == VT_I4 && value.lVal == static_cast<LONG>(reinterpret_cast<uintptr_t>(node.spec.nativeWindow));
+            return value.vt == VT_I4 && value.lVal == static_cast<LONG>(reinterpret_cast<uintptr_t>(node.desc.nativeWindow));
         default:
             return false;
         }
@@ -47,9 +47,9 @@ public:
         *text = nullptr;
         if (!node->connected)
             return RPC_E_DISCONNECTED;
-        if (FAILED(node->spec.textResult))
-            return node->spec.textResult;
-        std::u16string value = node->spec.text;
+        if (FAILED(node->desc.textResult))
+            return node->desc.textResult;
+        std::u16string value = node->desc.text;
         if (maxLength >= 0 && value.size() > static_cast<size_t>(maxLength))
             value.resize(static_cast<size_t>(maxLength));
         *text = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
@@ -73,8 +73,8 @@ public:
         *range = nullptr;
         if (!node->connected)
             return RPC_E_DISCONNECTED;
-        if (FAILED(node->spec.documentRangeResult))
-            return node->spec.documentRangeResult;
+        if (FAILED(node->desc.documentRangeResult))
+            return node->desc.documentRangeResult;
         *range = new SimTextRange(node);
         return S_OK;
     }
@@ -104,8 +104,8 @@ public:
         if (index < 0 || index >= static_cast<int>(nodes.size()))
             return E_INVALIDARG;
         Lock lock(state().mutex);
-        if (FAILED(nodes[index]->spec.fetchResult))
-            return nodes[index]->spec.fetchResult;
+        if (FAILED(nodes[index]->desc.fetchResult))
+            return nodes[index]->desc.fetchResult;
         *element = newElement(nodes[index]);
         return S_OK;
     }
@@ -129,7 +129,7 @@ public:
         *object = nullptr;
         if (!node->connected)
             return RPC_E_DISCONNECTED;
-        if (pattern != UIA_TextPatternId || !node->spec.textPattern)
+        if (pattern != UIA_TextPatternId || !node->desc.textPattern)
             return S_OK;
         IUIAutomationTextPattern* textPattern = new SimTextPattern(node);
         const HRESULT hr = textPattern->QueryInterface(iid, object);
@@ -179,9 +179,9 @@ public:
             return E_INVALIDARG;
         if (!node->connected)
             return RPC_E_DISCONNECTED;
-        if (FAILED(node->spec.rectResult))
-            return node->spec.rectResult;
-        *rect = node->spec.rect;
+        if (FAILED(node->desc.rectResult))
+            return node->desc.rectResult;
+        *rect = node->desc.rect;
         return S_OK;
     }
 
@@ -191,9 +191,9 @@ public:
         if (!hwnd)
             return E_INVALIDARG;
         *hwnd = nullptr;
-        if (FAILED(node->spec.cachedHandleResult))
-            return node->spec.cachedHandleResult;
-        *hwnd = node->spec.nativeWindow;
+        if (FAILED(node->desc.cachedHandleResult))
+            return node->desc.cachedHandleResult;
+        *hwnd = node->desc.nativeWindow;
         return S_OK;
     }
 
@@ -203,17 +203,17 @@ public:
         if (!value)
             return E_INVALIDARG;
         VariantInit(value);
-        if (FAILED(node->spec.cachedPropertyResult))
-            return node->spec.cachedPropertyResult;
+        if (FAILED(node->desc.cachedPropertyResult))
+            return node->desc.cachedPropertyResult;
         switch (property) {
         case UIA_NativeWindowHandlePropertyId:
             // Window handles travel as 32-bit integers, as on Windows.
             value->vt = VT_I4;
-            value->lVal = static_cast<LONG>(reinterpret_cast<uintptr_t>(node->spec.nativeWindow));
+            value->lVal = static_cast<LONG>(reinterpret_cast<uintptr_t>(node->desc.nativeWindow));
             return S_OK;
         case UIA_IsTextPatternAvailablePropertyId:
             value->vt = VT_BOOL;
-            value->boolVal = node->spec.textPattern ? VARIANT_TRUE : VARIANT_FALSE;
+            value->boolVal = node->desc.textPattern ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
         default:
             return E_INVALIDARG;

@@ -14,13 +14,13 @@ struct Process
 {
     DWORD pid = 0;
     DWORD tid = 0;
-    sim::ProcessSpec spec;
+    sim::ProcessSpec desc;
 };
 
 struct Window
 {
     HWND hwnd = nullptr;
-    sim::WindowSpec spec;
+    sim::WindowSpec desc;
     DWORD pid = 0;
     DWORD tid = 0;
     std::vector<HWND> children;
@@ -31,7 +31,7 @@ struct AccNode
     int id = 0;
     HWND hwnd = nullptr;
     LONG objectId = 0;
-    sim::AccessibleSpec spec;
+    sim::AccessibleSpec desc;
     bool connected = true;
     int element = 0;
     IUnknown* identity = nullptr;        // not owned; cleared when the identity object dies
@@ -43,7 +43,7 @@ struct ElementNode
     HWND hwnd = nullptr;
     int parent = 0;
     std::vector<int> children;
-    sim::ElementSpec spec;
+    sim::ElementSpec desc;
     bool connected = true;
 };
 

@@ -86,19 +86,10 @@ void EditorManager::threadWinEvent(void* hWinEventHook, ulong event, void* hwnd,
 
 void EditorManager::focusTimer()
 {
-    if (pendingFocus.event != EVENT_OBJECT_FOCUS)
-        return;
-    // Taken before examining: a tracker or receiver that spins an event loop must not see the same
-    // event examined again from a nested timer.
-    const WinEventRecord record = pendingFocus;
-    pendingFocus = emptyRecord;
-
+    WinEventRecord record;
     IAccessiblePtr acc;
-    VARIANT child;
-    if (FAILED(AccessibleObjectFromEvent(record.hwnd, static_cast<DWORD>(record.idObject),
-                                         static_cast<DWORD>(record.idChild), &acc, &child)))
+    if (!takePending(pendingFocus, EVENT_OBJECT_FOCUS, record, acc))
         return;
-    VariantClear(&child);
 
     auto param = QSharedPointer<EditorParam>::create();
     param->hwnd = record.hwnd;
@@ -113,25 +104,37 @@ void EditorManager::focusTimer()
             break;
         }
     }
-    emit winEvent(acc.GetInterfacePtr(), record.hWinEventHook, record.event, record.hwnd, record.idObject,
-                  record.idChild, record.idEventThread, record.dwmsEventTime, accepted);
+    emitWinEvent(acc, record, accepted);
 }
 
 void EditorManager::locationChangeTimer()
 {
-    if (pendingLocation.event != EVENT_OBJECT_LOCATIONCHANGE)
-        return;
-    const WinEventRecord record = pendingLocation;
-    pendingLocation = emptyRecord;
-
+    WinEventRecord record;
     IAccessiblePtr acc;
+    if (takePending(pendingLocation, EVENT_OBJECT_LOCATIONCHANGE, record, acc))
+        emitWinEvent(acc, record, false);
+}
+
+bool EditorManager::takePending(WinEventRecord& pending, DWORD event, WinEventRecord& record, IAccessiblePtr& acc)
+{
+    if (pending.event != event)
+        return false;
+    // Taken before examining: a tracker or receiver that spins an event loop must not see the same
+    // event examined again from a nested timer.
+    record = pending;
+    pending = emptyRecord;
+
     VARIANT child;
-    if (FAILED(AccessibleObjectFromEvent(record.hwnd, static_cast<DWORD>(record.idObject),
-                                         static_cast<DWORD>(record.idChild), &acc, &child)))
-        return;
+    const HRESULT hr = AccessibleObjectFromEvent(record.hwnd, static_cast<DWORD>(record.idObject),
+                                                 static_cast<DWORD>(record.idChild), &acc, &child);
     VariantClear(&child);
+    return SUCCEEDED(hr) && acc;
+}
+
+void EditorManager::emitWinEvent(const IAccessiblePtr& acc, const WinEventRecord& record, bool focusChanged)
+{
     emit winEvent(acc.GetInterfacePtr(), record.hWinEventHook, record.event, record.hwnd, record.idObject,
-                  record.idChild, record.idEventThread, record.dwmsEventTime, false);
+                  record.idChild, record.idEventThread, record.dwmsEventTime, focusChanged);
 }
 
 void EditorManager::onEditorDetected(ClientHelper* pHelper, QString editorName,

@@ -64,6 +64,11 @@ signals:
     void editorDetected(ClientHelper* pHelper, QString editorName, QSharedPointer<EditorParam> editorParam);
 
 private:
+    // Moves the pending record of the event into record and gets its accessible object; false when
+    // nothing is pending or the object cannot be had.
+    bool takePending(WinEventRecord& pending, DWORD event, WinEventRecord& record, IAccessiblePtr& acc);
+    void emitWinEvent(const IAccessiblePtr& acc, const WinEventRecord& record, bool focusChanged);
+
     ClientHelper* activeHelper = nullptr;
     QSharedPointer<EditorParam> activeEditorParam;
     QString activeEditorName;

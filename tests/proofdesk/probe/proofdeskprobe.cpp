@@ -31,10 +31,10 @@ int visibleWindows()
 // A window of another program whose focused object is MSAA text; with a text element when asked.
 HWND editor(bool withTextElement)
 {
-    sim::WindowSpec spec;
-    spec.title = withTextElement ? u"Rich editor" : u"Plain editor";
-    spec.processId = sim::createProcess({u"C:\\editor.exe"});
-    HWND hwnd = sim::createWindow(spec);
+    sim::WindowSpec desc;
+    desc.title = withTextElement ? u"Rich editor" : u"Plain editor";
+    desc.processId = sim::createProcess({u"C:\\editor.exe"});
+    HWND hwnd = sim::createWindow(desc);
     sim::AccessibleSpec acc;
     acc.role = ROLE_SYSTEM_TEXT;
     const sim::AccessibleId object = sim::attachAccessible(hwnd, OBJID_CLIENT, acc);
