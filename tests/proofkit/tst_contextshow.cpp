@@ -136,7 +136,6 @@ void TestContextShow::placedBesideError_data()
     QTest::newRow("room above") << QRect(300, 400, 60, 20) << false << "above" << true;
     QTest::newRow("at the top: to its right") << QRect(300, 10, 60, 20) << false << "right" << true;
     QTest::newRow("at the top right corner: to its left") << QRect(-80, 10, 60, 20) << true << "left" << true;
-    QTest::newRow("hidden, room above") << QRect(300, 400, 60, 20) << false << "above" << false;
     QTest::newRow("hidden, at the top: to its right") << QRect(300, 10, 60, 20) << false << "right" << false;
     QTest::newRow("hidden, at the top right corner: to its left") << QRect(-80, 10, 60, 20) << true << "left" << false;
 }
