@@ -36,6 +36,9 @@ inline bool declareRatio(std::string label, std::string subject, std::string bas
 class CollectingReporter : public benchmark::ConsoleReporter
 {
 public:
+    // Plain output: colour codes would hide the ratio lines from a line-oriented reader.
+    CollectingReporter() : benchmark::ConsoleReporter(OO_Tabular) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {

@@ -59,8 +59,10 @@ struct Registry
 
 Registry& registry()
 {
-    static Registry instance;
-    return instance;
+    // Never destroyed: a hook thread's queue is removed at that thread's very end, which can come
+    // after the program has started running its static destructors.
+    static Registry* instance = new Registry;
+    return *instance;
 }
 
 void deliverPending(ThreadQueue& queue);

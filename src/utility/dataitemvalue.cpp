@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "numbertext.h"
+
 namespace {
 
 char* copyText(const char* text, std::size_t size)
@@ -21,7 +23,7 @@ double parseFrequency(const std::string& text)
 {
     const char* p = text.c_str();
     const char* end = p + std::strlen(p);
-    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+    while (p < end && numbertext::isBlank(*p))
         ++p;
     if (p < end && *p == '+')
         ++p;

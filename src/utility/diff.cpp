@@ -1,13 +1,13 @@
 #include "diff.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <iterator>
-#include <locale.h>
 #include <stdexcept>
 #include <unordered_map>
 #include <wctype.h>
+
+#include "textlocale.h"
 
 namespace {
 
@@ -30,26 +30,14 @@ bool timeIsUp(const TextDiff::Deadline& deadline)
 }
 
 // Character classes of the boundary score must not depend on the process locale.
-locale_t classLocale()
-{
-    static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
 bool isAlnumUnit(char16_t unit)
 {
-    locale_t locale = classLocale();
-    if (!locale)
-        return unit < 0x80 && (std::isalnum(static_cast<unsigned char>(unit)) != 0);
-    return iswalnum_l(static_cast<wint_t>(unit), locale) != 0;
+    return iswalnum_l(static_cast<wint_t>(unit), textLocale()) != 0;
 }
 
 bool isSpaceUnit(char16_t unit)
 {
-    locale_t locale = classLocale();
-    if (!locale)
-        return unit < 0x80 && (std::isspace(static_cast<unsigned char>(unit)) != 0);
-    return iswspace_l(static_cast<wint_t>(unit), locale) != 0;
+    return iswspace_l(static_cast<wint_t>(unit), textLocale()) != 0;
 }
 
 // "\n", an optional "\r", "\n" at the end of a text.

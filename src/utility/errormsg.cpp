@@ -7,6 +7,7 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "numbertext.h"
 #include "siteroots.h"
 #include "strconvert.h"
 
@@ -48,7 +49,7 @@ std::optional<int> leadingInt(const std::string& piece)
 {
     const char* p = piece.c_str();
     const char* end = p + std::strlen(p);
-    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
+    while (p < end && numbertext::isBlank(*p))
         ++p;
     if (p < end && *p == '+') {
         ++p;

@@ -11,6 +11,7 @@
 #include "dataitem.h"
 #include "dataitemvalue.h"
 #include "errormsg.h"
+#include "numbertext.h"
 #include "serverinfo.h"
 #include "urls.h"
 
@@ -56,23 +57,6 @@ int clampToInt(long long v)
     return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
 }
 
-// The leading decimal integer of a text (blanks and a sign allowed, 0 for none), kept within int.
-int leadingInt(const char* p, const char* end)
-{
-    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r')))
-        ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
-    long long value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            break;
-    }
-    return clampToInt(negative ? -value : value);
-}
-
 int readErrorLevel(const Value& v)
 {
     if (v.IsInt())
@@ -82,7 +66,7 @@ int readErrorLevel(const Value& v)
     if (v.IsUint64())
         return INT_MAX;
     if (v.IsString())
-        return leadingInt(v.GetString(), v.GetString() + v.GetStringLength());
+        return numbertext::leadingInt(std::string_view(v.GetString(), v.GetStringLength()));
     return 0;
 }
 

@@ -4,25 +4,12 @@
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
-#include <locale.h>
 #include <wctype.h>
 
-namespace {
+#include "numbertext.h"
+#include "textlocale.h"
 
-// Character classes and case come from one fixed UTF-8 locale, so results do not depend on LANG or on
-// what a host program did to the global locale.
-locale_t textLocale()
-{
-    static const locale_t loc = [] {
-        locale_t l = newlocale(LC_ALL_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-        if (!l)
-            l = newlocale(LC_ALL_MASK, "C.utf8", static_cast<locale_t>(nullptr));
-        if (!l)
-            l = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-        return l;
-    }();
-    return loc;
-}
+namespace {
 
 bool isWideSpace(char16_t c)
 {
@@ -39,11 +26,6 @@ char16_t wideUpper(char16_t c)
 {
     const wint_t r = towupper_l(static_cast<wint_t>(c), textLocale());
     return r <= 0xFFFF ? static_cast<char16_t>(r) : c;
-}
-
-bool isAsciiSpace(unsigned char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 // Sequence length announced by a lead byte; five- and six-byte forms are counted but never legal.
@@ -607,14 +589,14 @@ unsigned splitW(const std::u16string& s, char16_t sep, bool keepSep, std::vector
 
 std::string& ltrim(std::string& s)
 {
-    const auto it = std::find_if(s.begin(), s.end(), [](char c) { return !isAsciiSpace(static_cast<unsigned char>(c)); });
+    const auto it = std::find_if(s.begin(), s.end(), [](char c) { return !numbertext::isBlank(c); });
     s.erase(s.begin(), it);
     return s;
 }
 
 std::string& rtrim(std::string& s)
 {
-    const auto it = std::find_if(s.rbegin(), s.rend(), [](char c) { return !isAsciiSpace(static_cast<unsigned char>(c)); });
+    const auto it = std::find_if(s.rbegin(), s.rend(), [](char c) { return !numbertext::isBlank(c); });
     s.erase(it.base(), s.end());
     return s;
 }

@@ -2,6 +2,7 @@
 
 #include "clientfixture.h"
 #include "dataitem.h"
+#include "dialoglogin.h"
 #include "dialogprogress.h"
 
 using Fields = TestService::Fields;
@@ -38,9 +39,18 @@ std::shared_ptr<CheckData> makeData(const QString& words, const Ranges& ranges,
     return data;
 }
 
+DialogProgress* progressDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* progress = qobject_cast<DialogProgress*>(widget))
+            return progress;
+    }
+    return nullptr;
+}
+
 } // namespace
 
-class TestCheckRun : public QObject
+class TestCheckRun : public QObject, private ClientFixture
 {
     Q_OBJECT
 private slots:
@@ -60,28 +70,22 @@ private slots:
     void failuresEndTheCheckCleanly_data();
     void failuresEndTheCheckCleanly();
     void secondCheckIsRefusedAndShowsProgress();
+    void checkRefusedDuringLoginLeavesNoProgress();
     void withheldFindingsAreCounted();
 
 private:
     void loginWithPageSize(int pageSize);
     QJsonArray checkRequests() { return service.requestsOf(QStringLiteral("check")); }
-
-    CheckerClient* client = nullptr;
-    TestService service;
-    BoxRecorder boxes;
 };
 
 void TestCheckRun::initTestCase()
 {
-    QVERIFY(service.start());
-    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
-    client = getCheckerClient();
-    boxes.install(client);
+    QVERIFY(startClient());
 }
 
 void TestCheckRun::init()
 {
-    resetClient(client, service, boxes);
+    resetClient();
 }
 
 void TestCheckRun::loginWithPageSize(int pageSize)
@@ -310,14 +314,7 @@ void TestCheckRun::secondCheckIsRefusedAndShowsProgress()
     QSignalSpy done(client, &CheckerClient::checkDone);
     QString text = QStringLiteral("他门来了。");
     QVERIFY(client->checkText(text));
-    auto* progress = qobject_cast<DialogProgress*>(
-        [] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (qobject_cast<DialogProgress*>(widget))
-                    return widget;
-            }
-            return static_cast<QWidget*>(nullptr);
-        }());
+    DialogProgress* progress = progressDialog();
     QVERIFY(progress);
     QVERIFY(progress->isVisible());
     progress->hide();
@@ -333,6 +330,22 @@ void TestCheckRun::secondCheckIsRefusedAndShowsProgress()
     QVERIFY(!client->isChecking());
     QCOMPARE(boxes.boxes.size(), 1);
     service.control(QStringLiteral("release"));
+}
+
+void TestCheckRun::checkRefusedDuringLoginLeavesNoProgress()
+{
+    QString text = QStringLiteral("他门来了。");
+    bool refused = false;
+    whenShown<DialogLogin>([&](DialogLogin* login) {
+        refused = !client->checkText(text);
+        login->reject();
+    });
+    QVERIFY(!client->checkText(text));
+    QVERIFY(refused);
+    QCOMPARE(boxes.texts(), QStringList{"checking, please wait."});
+    // Neither check runs: no progress dialog may stay on screen.
+    QVERIFY(!progressDialog()->isVisible());
+    QVERIFY(!client->isChecking());
 }
 
 void TestCheckRun::withheldFindingsAreCounted()

@@ -10,7 +10,7 @@
 
 using Fields = TestService::Fields;
 
-class TestClientRequests : public QObject
+class TestClientRequests : public QObject, private ClientFixture
 {
     Q_OBJECT
 public slots:
@@ -41,33 +41,21 @@ private slots:
     void vipOnlyFeatures_data();
     void vipOnlyFeatures();
 
-private:
-    CheckerClient* client = nullptr;
-    TestService service;
-    BoxRecorder boxes;
-    QList<QUrl> openedUrls;
 };
 
 void TestClientRequests::initTestCase()
 {
-    QVERIFY(service.start());
-    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
-    client = getCheckerClient();
-    boxes.install(client);
+    QVERIFY(startClient(this));
 }
 
 void TestClientRequests::init()
 {
-    resetClient(client, service, boxes);
-    openedUrls.clear();
+    resetClient();
 }
 
 void TestClientRequests::cleanupTestCase()
 {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    stopClient();
 }
 
 void TestClientRequests::probeChoosesFirstSiteAnsweringOK_data()
@@ -344,8 +332,8 @@ void TestClientRequests::localModeAddresses_data()
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("checkAddress");
 
-    QTest::newRow("no trailing slash") << "http://127.0.0.1:9/" << "http://127.0.0.1:9/api/v3/check";
-    QTest::newRow("trailing slash") << "http://127.0.0.1:9" << "http://127.0.0.1:9/api/v3/check";
+    QTest::newRow("trailing slash") << "http://127.0.0.1:9/" << "http://127.0.0.1:9/api/v3/check";
+    QTest::newRow("no trailing slash") << "http://127.0.0.1:9" << "http://127.0.0.1:9/api/v3/check";
     QTest::newRow("already the check address") << "http://127.0.0.1:9/x/api/v3/check"
                                                << "http://127.0.0.1:9/x/api/v3/check";
 }

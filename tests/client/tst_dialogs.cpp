@@ -10,7 +10,7 @@
 #include "dialoglogin.h"
 #include "dialogreporterror.h"
 
-class TestDialogs : public QObject
+class TestDialogs : public QObject, private ClientFixture
 {
     Q_OBJECT
 public slots:
@@ -33,33 +33,21 @@ private slots:
     void chineseTexts_data();
     void chineseTexts();
 
-private:
-    CheckerClient* client = nullptr;
-    TestService service;
-    BoxRecorder boxes;
-    QList<QUrl> openedUrls;
 };
 
 void TestDialogs::initTestCase()
 {
-    QVERIFY(service.start());
-    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "openUrl");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
-    client = getCheckerClient();
-    boxes.install(client);
+    QVERIFY(startClient(this));
 }
 
 void TestDialogs::init()
 {
-    resetClient(client, service, boxes);
-    openedUrls.clear();
+    resetClient();
 }
 
 void TestDialogs::cleanupTestCase()
 {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    stopClient();
 }
 
 void TestDialogs::formsCarryTheirObjects_data()

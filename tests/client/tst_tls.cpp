@@ -67,7 +67,7 @@ private:
 
 } // namespace
 
-class TestTls : public QObject
+class TestTls : public QObject, private ClientFixture
 {
     Q_OBJECT
 private slots:
@@ -78,26 +78,22 @@ private slots:
     void localServerMayUseItsOwnCertificate();
 
 private:
-    CheckerClient* client = nullptr;
-    TestService service;
     TlsServer tls;
-    BoxRecorder boxes;
 };
 
 void TestTls::initTestCase()
 {
     if (!QSslSocket::supportsSsl())
         QSKIP("no TLS library");
-    QVERIFY(service.start());
+    QVERIFY(startClient());
     QVERIFY(tls.start());
-    client = getCheckerClient();
-    boxes.install(client);
 }
 
 void TestTls::init()
 {
+    // A test may point the client at the TLS server instead.
     qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
-    resetClient(client, service, boxes);
+    resetClient();
     tls.requests = 0;
 }
 

@@ -30,7 +30,7 @@ const char* const kPage = "data:text/html,<html><head><title>Account</title></he
 
 } // namespace
 
-class TestDialogWeb : public QObject
+class TestDialogWeb : public QObject, private ClientFixture
 {
     Q_OBJECT
 public slots:
@@ -48,33 +48,22 @@ private slots:
     void closeWaitsForThePage();
     void upgradePageForLoggedInUser();
 
-private:
-    CheckerClient* client = nullptr;
-    TestService service;
-    BoxRecorder boxes;
-    QList<QUrl> openedUrls;
 };
 
 void TestDialogWeb::initTestCase()
 {
-    QVERIFY(service.start());
-    qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
-    for (const char* scheme : {"http", "https", "file", "mailto"})
-        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
-    client = getCheckerClient();
-    boxes.install(client);
+    // file and mailto too: a page must not get those opened either.
+    QVERIFY(startClient(this, {"http", "https", "file", "mailto"}));
 }
 
 void TestDialogWeb::init()
 {
-    resetClient(client, service, boxes);
-    openedUrls.clear();
+    resetClient();
 }
 
 void TestDialogWeb::cleanupTestCase()
 {
-    for (const char* scheme : {"http", "https", "file", "mailto"})
-        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    stopClient();
 }
 
 void TestDialogWeb::navigationDecisions_data()

@@ -44,6 +44,7 @@ private slots:
     void dialogKeys_data();
     void dialogKeys();
     void widgetReportsHideAndClose();
+    void widgetKeepsARefusedClose();
     void ensureInScreen_data();
     void ensureInScreen();
     void resizeRegions_data();
@@ -51,6 +52,8 @@ private slots:
     void dragMovesWindow();
     void dragResizes_data();
     void dragResizes();
+    void dragEndsWithoutItsRelease_data();
+    void dragEndsWithoutItsRelease();
     void moveIsClamped_data();
     void moveIsClamped();
     void activationIsReported();
@@ -112,6 +115,30 @@ void TestWindowBases::widgetReportsHideAndClose()
     widget.show();
     widget.close();
     QCOMPARE(order, QStringList({"hide", "close", "hide"}));
+}
+
+// A window that refuses to close (unsaved text, the user chose Cancel) still ends its closeEvent
+// in the base's: the refusal must hold, and nothing reports a close.
+void TestWindowBases::widgetKeepsARefusedClose()
+{
+    struct Refusing : BaseWidget
+    {
+        bool refuse = true;
+        void closeEvent(QCloseEvent* e) override
+        {
+            if (refuse)
+                e->ignore();
+            BaseWidget::closeEvent(e);
+        }
+    } widget;
+    QSignalSpy closed(&widget, &BaseWidget::closeWidget);
+    widget.show();
+    QVERIFY(!widget.close());
+    QVERIFY(widget.isVisible());
+    QCOMPARE(closed.count(), 0);
+    widget.refuse = false;
+    QVERIFY(widget.close());
+    QCOMPARE(closed.count(), 1);
 }
 
 void TestWindowBases::ensureInScreen_data()
@@ -246,6 +273,38 @@ void TestWindowBases::dragResizes()
     QCOMPARE(window.size(), expected.size());
     window.releaseAt(globalGrab + delta);
     QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestWindowBases::dragEndsWithoutItsRelease_data()
+{
+    QTest::addColumn<QPoint>("grab");
+    QTest::newRow("moving") << QPoint(50, 40);
+    QTest::newRow("resizing") << QPoint(197, 50);
+}
+
+// Hidden during a drag (its owner hides the pop-up), the window never sees the release: shown again,
+// it must not follow the cursor of a mouse with no button held.
+void TestWindowBases::dragEndsWithoutItsRelease()
+{
+    QFETCH(QPoint, grab);
+    FramelessUnderTest window;
+    window.setWindowFlags(Qt::FramelessWindowHint);
+    window.resize(200, 100);
+    window.move(area().topLeft() + QPoint(100, 100));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.setAllMouseTracking();  // as the error pop-up does
+
+    const QPoint globalGrab = window.mapToGlobal(grab);
+    window.press(grab);
+    window.dragTo(globalGrab);
+    window.dragTo(globalGrab + QPoint(20, 10));
+    window.hide();
+    window.show();
+    const QRect before = window.geometry();
+    window.dragTo(globalGrab + QPoint(60, 50), false);
+    window.dragTo(globalGrab + QPoint(90, 70), false);
+    QCOMPARE(window.geometry(), before);
 }
 
 void TestWindowBases::moveIsClamped_data()

@@ -21,8 +21,9 @@ namespace sim_detail {
 
 State& state()
 {
-    static State instance;
-    return instance;
+    // Never destroyed, for the same reason as the hook registry: threads ending late still ask it.
+    static State* instance = new State;
+    return *instance;
 }
 
 HRESULT enter(sim::Call call)

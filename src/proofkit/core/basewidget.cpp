@@ -32,6 +32,10 @@ void BaseWidget::ensureInScreen()
 
 void BaseWidget::closeEvent(QCloseEvent* e)
 {
+    // Subclasses end their closeEvent here even when they refused the close (unsaved text kept
+    // open): QWidget's handler would accept it again, and the window is not closing.
+    if (!e->isAccepted())
+        return;
     QWidget::closeEvent(e);
     emit closeWidget();
 }

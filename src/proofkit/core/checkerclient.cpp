@@ -481,8 +481,12 @@ bool CheckerClient::checkText(QString& text, bool flag)
         return false;
     }();
     starting = false;
-    if (!started)
+    if (!started) {
+        // A check refused meanwhile may have brought the dialog up while the login dialog ran.
+        if (progress)
+            progress->hide();
         return false;
+    }
     checking = true;
     emit checkBegin();
     return true;

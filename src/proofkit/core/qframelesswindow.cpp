@@ -35,6 +35,14 @@ void QFramelessWindow::mousePressEvent(QMouseEvent* e)
 
 void QFramelessWindow::mouseMoveEvent(QMouseEvent* e)
 {
+    // The release can go elsewhere (the owner hid the window mid-drag, another window took the
+    // mouse): with the button up the drag is over, or the window would follow a hovering cursor.
+    if (!(e->buttons() & Qt::LeftButton)) {
+        pressed = false;
+        moving = false;
+        resizeRegion = None;
+    }
+
     if (resizeRegion != None) {
         handleResize();
         return;

@@ -2,10 +2,12 @@
 
 #include <mutex>
 
+#include "utility_export.h"
+
 namespace filelog {
 
 // A plain lock; usable with std::lock_guard and std::unique_lock.
-class LockHelper
+class UTILITY_EXPORT LockHelper
 {
 public:
     LockHelper() = default;

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstdio>
 #include <cstring>
+
+#include "numbertext.h"
 
 namespace filelog {
 
@@ -61,21 +62,7 @@ int LogConfig::parseLevel(const std::string& word)
 
 int LogConfig::parseNumber(const std::string& text)
 {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            break;  // clamped below; more digits change nothing
-    }
-    if (negative)
-        value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    return numbertext::leadingInt(text);
 }
 
 std::map<std::string, ParsedLogger> LogConfig::parse(const std::string& text)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "utility_export.h"
+
 namespace filelog {
 
 // Console output of records and of the engine's own messages.
-class LogConsole
+class UTILITY_EXPORT LogConsole
 {
 public:
     // Levels 2..6 are coloured (info green, warn yellow, error red, alarm and fatal magenta)

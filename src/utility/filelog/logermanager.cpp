@@ -76,6 +76,13 @@ void terminateRecord(LogRecord* record)
     record->length += 2;
 }
 
+void printLoadError(const std::string& path)
+{
+    std::printf(" !!! !!! !!! !!!\r\n");
+    std::printf(" !!! !!! filelog load config file error. filename=%s  !!! !!! \r\n", path.c_str());
+    std::printf(" !!! !!! !!! !!!\r\n");
+}
+
 int currentThreadId()
 {
     thread_local const int id = static_cast<int>(gettid());
@@ -175,9 +182,7 @@ bool LogerManager::configFromFile(const char* path)
     }
     std::string text;
     if (!readConfigFile(newPath, text)) {
-        std::printf(" !!! !!! !!! !!!\r\n");
-        std::printf(" !!! !!! filelog load config file error. filename=%s  !!! !!! \r\n", newPath.c_str());
-        std::printf(" !!! !!! !!! !!!\r\n");
+        printLoadError(newPath);
         return false;
     }
     return applyConfig(text, false);
@@ -192,9 +197,7 @@ bool LogerManager::reloadConfig()
     }
     std::string text;
     if (path.empty() || !readConfigFile(path, text)) {
-        std::printf(" !!! !!! !!! !!!\r\n");
-        std::printf(" !!! !!! filelog load config file error. filename=%s  !!! !!! \r\n", path.c_str());
-        std::printf(" !!! !!! !!! !!!\r\n");
+        printLoadError(path);
         return false;
     }
     return applyConfig(text, true);

@@ -3,10 +3,12 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "utility_export.h"
+
 namespace filelog {
 
 // A counting semaphore (0..64) for the writer thread to tell that it is up.
-class SemHelper
+class UTILITY_EXPORT SemHelper
 {
 public:
     static constexpr int MAX_COUNT = 64;

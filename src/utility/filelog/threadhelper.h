@@ -2,10 +2,12 @@
 
 #include <thread>
 
+#include "utility_export.h"
+
 namespace filelog {
 
 // Owns one worker thread that runs run() of the derived class.
-class ThreadHelper
+class UTILITY_EXPORT ThreadHelper
 {
 public:
     ThreadHelper() = default;
