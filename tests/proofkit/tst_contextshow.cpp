@@ -131,10 +131,13 @@ void TestContextShow::placedBesideError_data()
     QTest::addColumn<QRect>("errorRect");
     QTest::addColumn<bool>("yAtTop");       // the owner's y: the error's top instead of below it
     QTest::addColumn<QString>("expected");  // "above", "right" or "left"
+    QTest::addColumn<bool>("shownFirst");   // owners place the pop-up before showing it
 
-    QTest::newRow("room above") << QRect(300, 400, 60, 20) << false << "above";
-    QTest::newRow("at the top: to its right") << QRect(300, 10, 60, 20) << false << "right";
-    QTest::newRow("at the top right corner: to its left") << QRect(-80, 10, 60, 20) << true << "left";
+    QTest::newRow("room above") << QRect(300, 400, 60, 20) << false << "above" << true;
+    QTest::newRow("at the top: to its right") << QRect(300, 10, 60, 20) << false << "right" << true;
+    QTest::newRow("at the top right corner: to its left") << QRect(-80, 10, 60, 20) << true << "left" << true;
+    QTest::newRow("hidden, at the top: to its right") << QRect(300, 10, 60, 20) << false << "right" << false;
+    QTest::newRow("hidden, at the top right corner: to its left") << QRect(-80, 10, 60, 20) << true << "left" << false;
 }
 
 void TestContextShow::placedBesideError()
@@ -142,6 +145,7 @@ void TestContextShow::placedBesideError()
     QFETCH(QRect, errorRect);
     QFETCH(bool, yAtTop);
     QFETCH(QString, expected);
+    QFETCH(bool, shownFirst);
 
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     QRect rect = errorRect.translated(area.topLeft());
@@ -149,11 +153,15 @@ void TestContextShow::placedBesideError()
         rect.moveLeft(area.left() + area.width() + errorRect.x());
     ContextShow popup;
     popup.resize(200, 150);
-    popup.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    if (shownFirst) {
+        popup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    }
     const int x = rect.left();
     const int y = yAtTop ? rect.top() : rect.bottom() + 1;
     popup.move(x, y, rect);
+    popup.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
 
     QVERIFY(!popup.geometry().intersects(rect));
     if (expected == "above")

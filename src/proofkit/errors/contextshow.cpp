@@ -3,6 +3,7 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <QMoveEvent>
 #include <QToolButton>
 
 #include "checkerclient.h"
@@ -102,11 +103,22 @@ bool ContextShow::showCheckData(const CHECK_DATAS& datas, const QString& text)
 
 void ContextShow::move(int x, int y, QRect& errorRect)
 {
-    QWidget::move(x, y - errorRect.height() - height() - 2);
+    placeAt(x, y - errorRect.height() - height() - 2);
     if (geometry().intersects(errorRect))
-        QWidget::move(errorRect.right() + 2, y);
+        placeAt(errorRect.right() + 2, y);
     if (geometry().intersects(errorRect))
-        QWidget::move(errorRect.left() - width() - 2, y);
+        placeAt(errorRect.left() - width() - 2, y);
+}
+
+void ContextShow::placeAt(int x, int y)
+{
+    QWidget::move(x, y);
+    // A hidden window gets its move event, and with it the screen clamp, only when it is shown; the
+    // owners place the pop-up before showing it, and the overlap test must see where it will appear.
+    if (!isVisible()) {
+        QMoveEvent event(pos(), pos());
+        QFramelessWindow::moveEvent(&event);
+    }
 }
 
 void ContextShow::enableUndo(bool enable)

@@ -56,6 +56,8 @@ private slots:
     void on_labelMsg_linkActivated(const QString& link);
 
 private:
+    void placeAt(int x, int y);
+
     Ui::ContextShow* ui = nullptr;
 };
 
