@@ -34,15 +34,6 @@ QSharedPointer<EditorParam> paramOf(const Editor& e, LONG childId = 0)
     return param;
 }
 
-RECT rect(LONG l, LONG t, LONG r, LONG b)
-{
-    RECT x;
-    x.left = l;
-    x.top = t;
-    x.right = r;
-    x.bottom = b;
-    return x;
-}
 }
 
 class TestMsaaClientHelper : public QObject
@@ -121,7 +112,7 @@ void TestMsaaClientHelper::readsValueAndLocation()
     desc.role = ROLE_SYSTEM_TEXT;
     desc.value = u"他们再次相遇。";
     desc.valueResult = valueResult;
-    desc.location = rect(10, 20, 310, 60);
+    desc.location = RECT{10, 20, 310, 60};
     desc.locationResult = locationResult;
     MSAAClientHelper helper;
     auto param = paramOf(makeEditor(desc), 2);

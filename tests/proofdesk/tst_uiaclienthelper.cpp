@@ -5,15 +5,6 @@
 #include "uiaclienthelper.h"
 
 namespace {
-RECT rect(LONG l, LONG t, LONG r, LONG b)
-{
-    RECT x;
-    x.left = l;
-    x.top = t;
-    x.right = r;
-    x.bottom = b;
-    return x;
-}
 
 // A composite window: a root element without text pattern, linked to the focused accessible object
 // at (100, 100), with candidate text elements below it.
@@ -31,7 +22,7 @@ struct Composite
         hwnd = sim::createWindow(desc);
         sim::AccessibleSpec acc;
         acc.role = ROLE_SYSTEM_CLIENT;
-        acc.location = rect(100, 100, 400, 300);
+        acc.location = RECT{100, 100, 400, 300};
         acc.locationResult = locationResult;
         object = sim::attachAccessible(hwnd, OBJID_CLIENT, acc);
         root = sim::createElement(hwnd, 0, {});
@@ -43,7 +34,7 @@ struct Composite
         sim::ElementSpec desc;
         desc.textPattern = true;
         desc.text = name;
-        desc.rect = rect(left, top, left + 50, top + 20);
+        desc.rect = RECT{left, top, left + 50, top + 20};
         desc.rectResult = rectResult;
         sim::createElement(hwnd, root, desc);
     }
@@ -80,7 +71,7 @@ void TestUiaClientHelper::elementWithOwnPatternNeedsNoSearch()
     sim::ElementSpec desc;
     desc.textPattern = true;
     desc.text = u"全文内容";
-    desc.rect = rect(5, 6, 105, 56);
+    desc.rect = RECT{5, 6, 105, 56};
     auto param = QSharedPointer<EditorParam>::create();
     param->hwnd = hwnd;
     param->setUiaElement(sim::elementPtr(sim::createElement(hwnd, 0, desc)));

@@ -23,7 +23,6 @@ private slots:
     void neverTakesTheFocus();
     void listsOnlyErrorsInText_data();
     void listsOnlyErrorsInText();
-    void applyCarriesIndexInResults();
     void sizeFollowsListWithinBounds_data();
     void sizeFollowsListWithinBounds();
     void placedBesideError_data();
@@ -70,23 +69,17 @@ void TestContextShow::listsOnlyErrorsInText()
     QFETCH(QStringList, titles);
 
     ContextShow popup;
-    const CHECK_DATAS results{ makeError("了", { { "啦", 1 } }), makeError("的", { { "地", 1 } }) };
+    const CHECK_DATAS results{ makeError("了", { { "啦", 1 } }), nullptr, makeError("的", { { "地", 3 } }) };
     QCOMPARE(popup.showCheckData(results, text), listed);
     QStringList shown;
     for (ErrorsListGroup* group : list(popup)->findChildren<ErrorsListGroup*>())
         shown << group->title();
     QCOMPARE(shown, titles);
-}
-
-void TestContextShow::applyCarriesIndexInResults()
-{
-    ContextShow popup;
-    const CHECK_DATAS results{ makeError("了", { { "啦", 1 } }), nullptr, makeError("的", { { "地", 3 } }) };
-    QVERIFY(popup.showCheckData(results, "他的书"));
+    if (titles.size() != 1)
+        return;
+    // The apply of the one listed group carries its index in the full results.
     QSignalSpy spy(&popup, &ContextShow::apply);
-    auto rows = list(popup)->findChildren<ErrorsListItem*>();
-    QCOMPARE(rows.size(), 1);
-    rows[0]->findChild<QToolButton*>("btnApply")->click();
+    list(popup)->findChild<ErrorsListItem*>()->findChild<QToolButton*>("btnApply")->click();
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0), (QList<QVariant>{ QString("地"), 0, QString("的"), 2 }));
 }
@@ -193,10 +186,9 @@ void TestContextShow::menuActionsHideFirst()
     int emitted = 0;
     bool visibleAtSignal = true;
     QSignalSpy spy(&popup, signal.constData());
-    connect(&popup, &ContextShow::ignoreOnce, [&] { ++emitted; visibleAtSignal = popup.isVisible(); });
-    connect(&popup, &ContextShow::ignoreAll, [&] { ++emitted; visibleAtSignal = popup.isVisible(); });
-    connect(&popup, &ContextShow::reportError, [&] { ++emitted; visibleAtSignal = popup.isVisible(); });
-    connect(&popup, &ContextShow::addToDict, [&] { ++emitted; visibleAtSignal = popup.isVisible(); });
+    for (auto sig : { &ContextShow::ignoreOnce, &ContextShow::ignoreAll, &ContextShow::reportError,
+                      &ContextShow::addToDict })
+        connect(&popup, sig, [&] { ++emitted; visibleAtSignal = popup.isVisible(); });
 
     popup.findChild<QAction*>(action)->trigger();
     QCOMPARE(spy.count(), 1);
