@@ -216,12 +216,9 @@ void TestWidgetErrorList::chineseTexts_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("list title") << "" << QByteArray("windowTitle") << "错误列表[ doc ]";
-    QTest::newRow("expand") << "btnExpand" << QByteArray("toolTip") << "展开/折叠";
     QTest::newRow("type names end in error") << "labelTitle2" << QByteArray("text") << "错误";
     QTest::newRow("apply") << "btnApply" << QByteArray("toolTip") << "应用";
-    QTest::newRow("row dictionary") << "btnDict" << QByteArray("toolTip") << "词典收录查询";
     QTest::newRow("pop-up title") << "popup" << QByteArray("windowTitle") << "错误";
-    QTest::newRow("pop-up undo") << "btnUndo" << QByteArray("toolTip") << "恢复原文";
     QTest::newRow("pop-up ignore all") << "actionIgnoreAll" << QByteArray("text") << "忽略所有";
 }
 

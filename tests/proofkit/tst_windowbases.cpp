@@ -65,11 +65,8 @@ private slots:
     void ensureInScreen();
     void resizeRegions_data();
     void resizeRegions();
-    void dragMovesWindow();
-    void dragResizes_data();
-    void dragResizes();
-    void dragEndsWithoutItsRelease_data();
-    void dragEndsWithoutItsRelease();
+    void drag_data();
+    void drag();
     void moveIsClamped_data();
     void moveIsClamped();
     void activationIsReported();
@@ -210,92 +207,56 @@ void TestWindowBases::resizeRegions()
     QCOMPARE(window.size(), QSize(200, 100));
 }
 
-void TestWindowBases::dragMovesWindow()
+void TestWindowBases::drag_data()
 {
-    FramelessUnderTest window;
-    QVERIFY(window.showAt(QSize(200, 100), QPoint(100, 100)));
-    const QPoint start = window.pos();
-
-    const QPoint grab = window.mapToGlobal(QPoint(50, 40));
-    window.press(QPoint(50, 40));
-    window.dragTo(grab + QPoint(30, 20));
-    QCOMPARE(window.pos(), start + QPoint(30, 20));
+    QTest::addColumn<QPoint>("grab");      // window coordinates of the press
+    QTest::addColumn<QPoint>("delta");     // cursor movement
+    QTest::addColumn<QRect>("expected");   // relative to the window's start position
+    QTest::addColumn<bool>("hideMidway");  // hidden before the release, as an owner hides the pop-up
+    QTest::newRow("body moves") << QPoint(50, 40) << QPoint(30, 20) << QRect(30, 20, 200, 100) << false;
     // Fast moves leave the window behind the cursor: it follows from outside itself, too.
-    window.dragTo(grab + QPoint(330, 120));
-    QCOMPARE(window.pos(), start + QPoint(330, 120));
-    window.releaseAt(grab + QPoint(335, 125));
-    QCOMPARE(window.pos(), start + QPoint(335, 125));
-    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
-
-    // Released, hovering moves nothing; a click in the band neither moves nor resizes.
-    window.dragTo(grab + QPoint(400, 200), false);
-    const QPoint settled = window.pos();
-    window.press(QPoint(197, 50));
-    window.releaseAt(window.mapToGlobal(QPoint(197, 50)));
-    QCOMPARE(window.pos(), settled);
-    QCOMPARE(window.size(), QSize(200, 100));
-}
-
-void TestWindowBases::dragResizes_data()
-{
-    QTest::addColumn<QPoint>("grab");   // window coordinates of the press
-    QTest::addColumn<QPoint>("delta");  // cursor movement
-    QTest::addColumn<QRect>("expected");  // relative to the window's start position
-    QTest::newRow("right edge wider") << QPoint(197, 50) << QPoint(40, 7) << QRect(0, 0, 240, 100);
-    QTest::newRow("bottom-right both") << QPoint(198, 98) << QPoint(-20, 10) << QRect(0, 0, 180, 110);
+    QTest::newRow("body follows a fast move") << QPoint(50, 40) << QPoint(330, 120) << QRect(330, 120, 200, 100)
+                                              << true;
+    QTest::newRow("click in the band") << QPoint(197, 50) << QPoint(0, 0) << QRect(0, 0, 200, 100) << false;
+    QTest::newRow("right edge wider") << QPoint(197, 50) << QPoint(40, 7) << QRect(0, 0, 240, 100) << true;
+    QTest::newRow("bottom-right both") << QPoint(198, 98) << QPoint(-20, 10) << QRect(0, 0, 180, 110) << false;
     // The dragged left or top edge goes to the cursor.
-    QTest::newRow("left edge") << QPoint(2, 50) << QPoint(-30, 0) << QRect(-28, 0, 230, 100);
-    QTest::newRow("top edge") << QPoint(100, 1) << QPoint(0, 25) << QRect(0, 26, 200, 75);
-    QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(10, 10) << QRect(13, 13, 190, 90);
+    QTest::newRow("left edge") << QPoint(2, 50) << QPoint(-30, 0) << QRect(-28, 0, 230, 100) << false;
+    QTest::newRow("top edge") << QPoint(100, 1) << QPoint(0, 25) << QRect(0, 26, 200, 75) << false;
+    QTest::newRow("top-left corner") << QPoint(3, 3) << QPoint(10, 10) << QRect(13, 13, 190, 90) << false;
 }
 
-void TestWindowBases::dragResizes()
+void TestWindowBases::drag()
 {
     QFETCH(QPoint, grab);
     QFETCH(QPoint, delta);
     QFETCH(QRect, expected);
+    QFETCH(bool, hideMidway);
     FramelessUnderTest window;
     QVERIFY(window.showAt(QSize(200, 100), QPoint(150, 150)));
+    window.setAllMouseTracking();  // as the error pop-up does
     const QPoint start = window.pos();
+    auto placed = [&] { return QRect(window.pos() - start, window.size()); };
 
     const QPoint globalGrab = window.mapToGlobal(grab);
     window.press(grab);
     window.dragTo(globalGrab);  // the first move still lands in the band: a resize starts
     window.dragTo(globalGrab + delta);
-    QCOMPARE(QRect(window.pos() - start, window.size()), expected);
-    // The resize goes on until release, wherever the cursor goes; sizes are measured from the press.
+    QCOMPARE(placed(), expected);
+    // The drag goes on until release, wherever the cursor goes; it is measured from the press.
     window.dragTo(globalGrab + delta);
-    QCOMPARE(window.size(), expected.size());
-    window.releaseAt(globalGrab + delta);
-    QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
-}
-
-void TestWindowBases::dragEndsWithoutItsRelease_data()
-{
-    QTest::addColumn<QPoint>("grab");
-    QTest::newRow("moving") << QPoint(50, 40);
-    QTest::newRow("resizing") << QPoint(197, 50);
-}
-
-// Hidden during a drag (its owner hides the pop-up), the window never sees the release: shown again,
-// it must not follow the cursor of a mouse with no button held.
-void TestWindowBases::dragEndsWithoutItsRelease()
-{
-    QFETCH(QPoint, grab);
-    FramelessUnderTest window;
-    QVERIFY(window.showAt(QSize(200, 100), QPoint(100, 100)));
-    window.setAllMouseTracking();  // as the error pop-up does
-
-    const QPoint globalGrab = window.mapToGlobal(grab);
-    window.press(grab);
-    window.dragTo(globalGrab);
-    window.dragTo(globalGrab + QPoint(20, 10));
-    window.hide();
-    window.show();
-    const QRect before = window.geometry();
-    window.dragTo(globalGrab + QPoint(60, 50), false);
-    window.dragTo(globalGrab + QPoint(90, 70), false);
-    QCOMPARE(window.geometry(), before);
+    QCOMPARE(placed(), expected);
+    if (hideMidway) {
+        window.hide();
+        window.show();
+    } else {
+        window.releaseAt(globalGrab + delta);
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+    }
+    // Without a button held, whether or not the release was seen, nothing follows the cursor.
+    window.dragTo(globalGrab + delta + QPoint(40, 50), false);
+    window.dragTo(globalGrab + delta + QPoint(70, 70), false);
+    QCOMPARE(placed(), expected);
 }
 
 void TestWindowBases::moveIsClamped_data()
