@@ -43,12 +43,16 @@ private slots:
     void initTestCase() { CoInitialize(nullptr); }
     void cleanupTestCase() { CoUninitialize(); }
     void init() { sim::reset(); }
+    void cleanup()
+    {
+        // Every object and string the tracker took or read was released with it.
+        QCOMPARE(sim::liveComObjects(), 0);
+        QCOMPARE(sim::liveStrings(), 0);
+    }
     void takesOnlyTextObjects_data();
     void takesOnlyTextObjects();
     void readsValueAndLocation_data();
     void readsValueAndLocation();
-    void longTitlesAreCut();
-    void objectsAreReleased();
 };
 
 void TestMsaaClientHelper::takesOnlyTextObjects_data()
@@ -57,12 +61,14 @@ void TestMsaaClientHelper::takesOnlyTextObjects_data()
     QTest::addColumn<HRESULT>("roleResult");
     QTest::addColumn<bool>("withObject");
     QTest::addColumn<bool>("taken");
-    QTest::newRow("edit field") << ROLE_SYSTEM_TEXT << S_OK << true << true;
-    QTest::newRow("push button") << ROLE_SYSTEM_PUSHBUTTON << S_OK << true << false;
-    QTest::newRow("static text") << ROLE_SYSTEM_STATICTEXT << S_OK << true << false;
-    QTest::newRow("role unreadable") << ROLE_SYSTEM_TEXT << E_FAIL << true << false;
-    QTest::newRow("role answered S_FALSE") << ROLE_SYSTEM_TEXT << S_FALSE << true << false;
-    QTest::newRow("no accessible object") << ROLE_SYSTEM_TEXT << S_OK << false << false;
+    QTest::addColumn<int>("titleLength");   // 0: "Notes - Editor"; a longer one is cut to 254
+    QTest::newRow("edit field") << ROLE_SYSTEM_TEXT << S_OK << true << true << 0;
+    QTest::newRow("edit field of a long title") << ROLE_SYSTEM_TEXT << S_OK << true << true << 300;
+    QTest::newRow("push button") << ROLE_SYSTEM_PUSHBUTTON << S_OK << true << false << 0;
+    QTest::newRow("static text") << ROLE_SYSTEM_STATICTEXT << S_OK << true << false << 0;
+    QTest::newRow("role unreadable") << ROLE_SYSTEM_TEXT << E_FAIL << true << false << 0;
+    QTest::newRow("role answered S_FALSE") << ROLE_SYSTEM_TEXT << S_FALSE << true << false << 0;
+    QTest::newRow("no accessible object") << ROLE_SYSTEM_TEXT << S_OK << false << false << 0;
 }
 
 void TestMsaaClientHelper::takesOnlyTextObjects()
@@ -71,10 +77,12 @@ void TestMsaaClientHelper::takesOnlyTextObjects()
     QFETCH(HRESULT, roleResult);
     QFETCH(bool, withObject);
     QFETCH(bool, taken);
+    QFETCH(int, titleLength);
     sim::AccessibleSpec desc;
     desc.role = role;
     desc.roleResult = roleResult;
-    const Editor editor = makeEditor(desc);
+    const std::u16string title = titleLength ? std::u16string(size_t(titleLength), u'文') : u"Notes - Editor";
+    const Editor editor = makeEditor(desc, title);
     auto param = paramOf(editor);
     if (!withObject)
         param->setAcc(nullptr);
@@ -85,7 +93,8 @@ void TestMsaaClientHelper::takesOnlyTextObjects()
     QCOMPARE(helper.getCurDocument() == param, taken);
     if (taken) {
         QCOMPARE(detected[0][0].value<ClientHelper*>(), &helper);
-        QCOMPARE(detected[0][1].toString(), QStringLiteral("Notes - Editor"));  // the top-level title
+        // The top-level window's title.
+        QCOMPARE(detected[0][1].toString(), QString::fromStdU16String(title.substr(0, 254)));
         QCOMPARE(detected[0][2].value<QSharedPointer<EditorParam>>(), param);
     }
 }
@@ -124,32 +133,6 @@ void TestMsaaClientHelper::readsValueAndLocation()
     param->setAcc(nullptr);
     QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
     QVERIFY(helper.getEditRect(param).isNull());
-}
-
-void TestMsaaClientHelper::longTitlesAreCut()
-{
-    sim::AccessibleSpec desc;
-    desc.role = ROLE_SYSTEM_TEXT;
-    const std::u16string title(300, u'文');
-    MSAAClientHelper helper;
-    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
-    QVERIFY(helper.focusChanged(paramOf(makeEditor(desc, title))));
-    QCOMPARE(detected[0][1].toString(), QString::fromStdU16String(title.substr(0, 254)));
-}
-
-void TestMsaaClientHelper::objectsAreReleased()
-{
-    {
-        sim::AccessibleSpec desc;
-        desc.role = ROLE_SYSTEM_TEXT;
-        desc.value = u"x";
-        MSAAClientHelper helper;
-        auto param = paramOf(makeEditor(desc));
-        helper.focusChanged(param);
-        helper.getCurrentPageText(param, false);
-    }
-    QCOMPARE(sim::liveComObjects(), 0);
-    QCOMPARE(sim::liveStrings(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestMsaaClientHelper)

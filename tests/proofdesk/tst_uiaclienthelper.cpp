@@ -75,16 +75,13 @@ void TestUiaClientHelper::elementWithOwnPatternNeedsNoSearch()
     auto param = QSharedPointer<EditorParam>::create();
     param->hwnd = hwnd;
     param->setUiaElement(sim::elementPtr(sim::createElement(hwnd, 0, desc)));
-    {
-        UIAClientHelper helper;
-        QSignalSpy detected(&helper, &ClientHelper::editorDetected);
-        QVERIFY(helper.focusChanged(param));
-        QCOMPARE(detected.count(), 1);
-        QCOMPARE(sim::callCount(sim::Call::FindAll), 0);
-        QCOMPARE(helper.getCurrentPageText(param, false), QStringLiteral("全文内容"));
-        QCOMPARE(helper.getEditRect(param), QRect(5, 6, 100, 50));
-    }
-    param.reset();
+    UIAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QVERIFY(helper.focusChanged(param));
+    QCOMPARE(detected.count(), 1);
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 0);
+    QCOMPARE(helper.getCurrentPageText(param, false), QStringLiteral("全文内容"));
+    QCOMPARE(helper.getEditRect(param), QRect(5, 6, 100, 50));
 }
 
 void TestUiaClientHelper::nearestCandidateIsChosen_data()
@@ -119,14 +116,11 @@ void TestUiaClientHelper::nearestCandidateIsChosen()
     for (int i = 0; i < names.size(); ++i)
         window.candidate(names[i].toStdU16String(), lefts[i], tops[i], readable[i] ? S_OK : E_FAIL);
     auto param = window.param();
-    {
-        UIAClientHelper helper;
-        QVERIFY(helper.focusChanged(param));
-        QCOMPARE(sim::callCount(sim::Call::FindAll), 1);
-        QCOMPARE(helper.getCurrentPageText(param, false), chosen);
-        QCOMPARE(sim::callCount(sim::Call::FindAll), 1);  // the current editor reads from the cache
-    }
-    param.reset();
+    UIAClientHelper helper;
+    QVERIFY(helper.focusChanged(param));
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 1);
+    QCOMPARE(helper.getCurrentPageText(param, false), chosen);
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 1);  // the current editor reads from the cache
 }
 
 void TestUiaClientHelper::nothingWithoutAutomationOrPattern_data()
@@ -150,15 +144,12 @@ void TestUiaClientHelper::nothingWithoutAutomationOrPattern()
     if (withCandidate)
         window.candidate(u"text", 100, 100);
     auto param = window.param();
-    {
-        UIAClientHelper helper;
-        QSignalSpy detected(&helper, &ClientHelper::editorDetected);
-        QVERIFY(!helper.focusChanged(param));
-        QCOMPARE(detected.count(), 0);
-        QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
-        QVERIFY(helper.getEditRect(param).isNull());
-    }
-    param.reset();
+    UIAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QVERIFY(!helper.focusChanged(param));
+    QCOMPARE(detected.count(), 0);
+    QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
+    QVERIFY(helper.getEditRect(param).isNull());
     sim::clearFailures();
 }
 
@@ -170,22 +161,18 @@ void TestUiaClientHelper::otherEditorsAreReadAfresh()
     second.candidate(u"second text", 100, 100);
     auto a = first.param();
     auto b = second.param();
-    {
-        UIAClientHelper helper;
-        QVERIFY(helper.focusChanged(a));
-        QCOMPARE(helper.getCurrentPageText(b, false), QStringLiteral("second text"));
-        QCOMPARE(sim::callCount(sim::Call::FindAll), 2);
-        QCOMPARE(helper.getCurDocument(), a);  // reading another editor does not change the current one
-        QCOMPARE(helper.getCurrentPageText(a, false), QStringLiteral("first text"));
-        QCOMPARE(sim::callCount(sim::Call::FindAll), 2);
-        // Only a UI Automation element and no accessible object: no nearest-element search.
-        auto elementOnly = QSharedPointer<EditorParam>::create();
-        elementOnly->hwnd = first.hwnd;
-        elementOnly->setUiaElement(sim::elementPtr(first.root));
-        QVERIFY(!helper.focusChanged(elementOnly));
-    }
-    a.reset();
-    b.reset();
+    UIAClientHelper helper;
+    QVERIFY(helper.focusChanged(a));
+    QCOMPARE(helper.getCurrentPageText(b, false), QStringLiteral("second text"));
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 2);
+    QCOMPARE(helper.getCurDocument(), a);  // reading another editor does not change the current one
+    QCOMPARE(helper.getCurrentPageText(a, false), QStringLiteral("first text"));
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 2);
+    // Only a UI Automation element and no accessible object: no nearest-element search.
+    auto elementOnly = QSharedPointer<EditorParam>::create();
+    elementOnly->hwnd = first.hwnd;
+    elementOnly->setUiaElement(sim::elementPtr(first.root));
+    QVERIFY(!helper.focusChanged(elementOnly));
 }
 
 QTEST_GUILESS_MAIN(TestUiaClientHelper)
