@@ -1,10 +1,40 @@
+// The MSAA and UI Automation trackers against the simulated desktop.
 #include <QtTest>
 
 #include "comapi.h"
+#include "msaaclienthelper.h"
 #include "sim/desktop.h"
 #include "uiaclienthelper.h"
 
 namespace {
+struct Editor
+{
+    HWND hwnd = nullptr;
+    sim::AccessibleId object = 0;
+};
+
+Editor makeEditor(const sim::AccessibleSpec& desc, const std::u16string& title = u"Notes - Editor")
+{
+    sim::WindowSpec top;
+    top.title = title;
+    top.processId = sim::createProcess({u"C:\\notes.exe"});
+    sim::WindowSpec edit;
+    edit.parent = sim::createWindow(top);
+    edit.title = u"inner";
+    Editor e;
+    e.hwnd = sim::createWindow(edit);
+    e.object = sim::attachAccessible(e.hwnd, OBJID_CLIENT, desc);
+    return e;
+}
+
+QSharedPointer<EditorParam> paramOf(const Editor& e, LONG childId = 0)
+{
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = e.hwnd;
+    param->childId = childId;
+    param->setAcc(sim::accessiblePtr(e.object));
+    return param;
+}
 
 // A composite window: a root element without text pattern, linked to the focused accessible object
 // at (100, 100), with candidate text elements below it.
@@ -49,14 +79,23 @@ struct Composite
 };
 }
 
-class TestUiaClientHelper : public QObject
+class TestTrackers : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase() { CoInitialize(nullptr); }
     void cleanupTestCase() { CoUninitialize(); }
     void init() { sim::reset(); }
-    void cleanup() { QCOMPARE(sim::liveComObjects(), 0); }
+    void cleanup()
+    {
+        // Every object and string the tracker took or read was released with it.
+        QCOMPARE(sim::liveComObjects(), 0);
+        QCOMPARE(sim::liveStrings(), 0);
+    }
+    void takesOnlyTextObjects_data();
+    void takesOnlyTextObjects();
+    void readsValueAndLocation_data();
+    void readsValueAndLocation();
     void elementWithOwnPatternNeedsNoSearch();
     void nearestCandidateIsChosen_data();
     void nearestCandidateIsChosen();
@@ -65,7 +104,87 @@ private slots:
     void otherEditorsAreReadAfresh();
 };
 
-void TestUiaClientHelper::elementWithOwnPatternNeedsNoSearch()
+void TestTrackers::takesOnlyTextObjects_data()
+{
+    QTest::addColumn<LONG>("role");
+    QTest::addColumn<HRESULT>("roleResult");
+    QTest::addColumn<bool>("withObject");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<int>("titleLength");   // 0: "Notes - Editor"; a longer one is cut to 254
+    QTest::newRow("edit field") << ROLE_SYSTEM_TEXT << S_OK << true << true << 0;
+    QTest::newRow("edit field of a long title") << ROLE_SYSTEM_TEXT << S_OK << true << true << 300;
+    QTest::newRow("push button") << ROLE_SYSTEM_PUSHBUTTON << S_OK << true << false << 0;
+    QTest::newRow("static text") << ROLE_SYSTEM_STATICTEXT << S_OK << true << false << 0;
+    QTest::newRow("role unreadable") << ROLE_SYSTEM_TEXT << E_FAIL << true << false << 0;
+    QTest::newRow("role answered S_FALSE") << ROLE_SYSTEM_TEXT << S_FALSE << true << false << 0;
+    QTest::newRow("no accessible object") << ROLE_SYSTEM_TEXT << S_OK << false << false << 0;
+}
+
+void TestTrackers::takesOnlyTextObjects()
+{
+    QFETCH(LONG, role);
+    QFETCH(HRESULT, roleResult);
+    QFETCH(bool, withObject);
+    QFETCH(bool, taken);
+    QFETCH(int, titleLength);
+    sim::AccessibleSpec desc;
+    desc.role = role;
+    desc.roleResult = roleResult;
+    const std::u16string title = titleLength ? std::u16string(size_t(titleLength), u'文') : u"Notes - Editor";
+    const Editor editor = makeEditor(desc, title);
+    auto param = paramOf(editor);
+    if (!withObject)
+        param->setAcc(nullptr);
+    MSAAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QCOMPARE(helper.focusChanged(param), taken);
+    QCOMPARE(detected.count(), taken ? 1 : 0);
+    QCOMPARE(helper.getCurDocument() == param, taken);
+    if (taken) {
+        QCOMPARE(detected[0][0].value<ClientHelper*>(), &helper);
+        // The top-level window's title.
+        QCOMPARE(detected[0][1].toString(), QString::fromStdU16String(title.substr(0, 254)));
+        QCOMPARE(detected[0][2].value<QSharedPointer<EditorParam>>(), param);
+    }
+}
+
+void TestTrackers::readsValueAndLocation_data()
+{
+    QTest::addColumn<HRESULT>("valueResult");
+    QTest::addColumn<HRESULT>("locationResult");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("readable") << S_OK << S_OK << "他们再次相遇。" << QRect(10, 20, 300, 40);
+    QTest::newRow("value unreadable") << E_NOTIMPL << S_OK << "" << QRect(10, 20, 300, 40);
+    QTest::newRow("value answered S_FALSE") << S_FALSE << S_OK << "" << QRect(10, 20, 300, 40);
+    QTest::newRow("location unreadable") << S_OK << E_FAIL << "他们再次相遇。" << QRect();
+}
+
+void TestTrackers::readsValueAndLocation()
+{
+    QFETCH(HRESULT, valueResult);
+    QFETCH(HRESULT, locationResult);
+    QFETCH(QString, text);
+    QFETCH(QRect, area);
+    sim::AccessibleSpec desc;
+    desc.role = ROLE_SYSTEM_TEXT;
+    desc.value = u"他们再次相遇。";
+    desc.valueResult = valueResult;
+    desc.location = RECT{10, 20, 310, 60};
+    desc.locationResult = locationResult;
+    MSAAClientHelper helper;
+    auto param = paramOf(makeEditor(desc), 2);
+    QCOMPARE(helper.getCurrentPageText(param, false), text);
+    QCOMPARE(helper.getEditRect(param), area);
+    QVERIFY(helper.getAllPageText(param, false).isEmpty());
+    QVERIFY(helper.getNextPageText(param, false, 2).isEmpty());
+    QVERIFY(!helper.getCheckDatas(param));
+    param->setAcc(nullptr);
+    QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
+    QVERIFY(helper.getEditRect(param).isNull());
+}
+
+void TestTrackers::elementWithOwnPatternNeedsNoSearch()
 {
     HWND hwnd = sim::createWindow({});
     sim::ElementSpec desc;
@@ -84,7 +203,7 @@ void TestUiaClientHelper::elementWithOwnPatternNeedsNoSearch()
     QCOMPARE(helper.getEditRect(param), QRect(5, 6, 100, 50));
 }
 
-void TestUiaClientHelper::nearestCandidateIsChosen_data()
+void TestTrackers::nearestCandidateIsChosen_data()
 {
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QList<int>>("lefts");
@@ -105,7 +224,7 @@ void TestUiaClientHelper::nearestCandidateIsChosen_data()
                                                  << QList<int>{100, 400} << QList<int>{0, 1} << "off";
 }
 
-void TestUiaClientHelper::nearestCandidateIsChosen()
+void TestTrackers::nearestCandidateIsChosen()
 {
     QFETCH(QStringList, names);
     QFETCH(QList<int>, lefts);
@@ -123,7 +242,7 @@ void TestUiaClientHelper::nearestCandidateIsChosen()
     QCOMPARE(sim::callCount(sim::Call::FindAll), 1);  // the current editor reads from the cache
 }
 
-void TestUiaClientHelper::nothingWithoutAutomationOrPattern_data()
+void TestTrackers::nothingWithoutAutomationOrPattern_data()
 {
     QTest::addColumn<bool>("automationFails");
     QTest::addColumn<bool>("withCandidate");
@@ -133,7 +252,7 @@ void TestUiaClientHelper::nothingWithoutAutomationOrPattern_data()
     QTest::newRow("focused object has no location") << false << true << E_FAIL;
 }
 
-void TestUiaClientHelper::nothingWithoutAutomationOrPattern()
+void TestTrackers::nothingWithoutAutomationOrPattern()
 {
     QFETCH(bool, automationFails);
     QFETCH(bool, withCandidate);
@@ -153,7 +272,7 @@ void TestUiaClientHelper::nothingWithoutAutomationOrPattern()
     sim::clearFailures();
 }
 
-void TestUiaClientHelper::otherEditorsAreReadAfresh()
+void TestTrackers::otherEditorsAreReadAfresh()
 {
     Composite first;
     first.candidate(u"first text", 100, 100);
@@ -175,5 +294,5 @@ void TestUiaClientHelper::otherEditorsAreReadAfresh()
     QVERIFY(!helper.focusChanged(elementOnly));
 }
 
-QTEST_GUILESS_MAIN(TestUiaClientHelper)
-#include "tst_uiaclienthelper.moc"
+QTEST_GUILESS_MAIN(TestTrackers)
+#include "tst_trackers.moc"
