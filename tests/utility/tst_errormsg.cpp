@@ -1,7 +1,5 @@
 #include <QtTest>
 
-#include <rapidjson/document.h>
-
 #include "errormsg.h"
 
 class TestErrorMsg : public QObject
@@ -10,8 +8,6 @@ class TestErrorMsg : public QObject
 private slots:
     void messages_data();
     void messages();
-    void unusualIdsStayValidJson_data();
-    void unusualIdsStayValidJson();
     void checkWhatNames_data();
     void checkWhatNames();
     void lists_data();
@@ -32,6 +28,13 @@ void TestErrorMsg::messages_data()
                                << QByteArray(R"({"error_id":"not_found_error","error_msg":"没有找到错误。"})");
     QTest::newRow("unknown id") << QByteArray("whatever") << QByteArray(R"({"error_id":"whatever","error_msg":""})");
     QTest::newRow("empty id") << QByteArray("") << QByteArray(R"({"error_id":"","error_msg":""})");
+    // Unusual ids are escaped by the writer, so the reply is still valid JSON.
+    QTest::newRow("quote and backslash") << QByteArray("a\"b\\c")
+                                         << QByteArray(R"({"error_id":"a\"b\\c","error_msg":""})");
+    QTest::newRow("control characters") << QByteArray("a\nb\tc\x01")
+                                        << QByteArray(R"({"error_id":"a\nb\tc\u0001","error_msg":""})");
+    QTest::newRow("longer than any buffer") << QByteArray(5000, 'x')
+                                            << R"({"error_id":")" + QByteArray(5000, 'x') + R"(","error_msg":""})";
 }
 
 void TestErrorMsg::messages()
@@ -41,35 +44,13 @@ void TestErrorMsg::messages()
     QCOMPARE(QByteArray::fromStdString(GetErrorMsg(id.toStdString())), json);
 }
 
-void TestErrorMsg::unusualIdsStayValidJson_data()
-{
-    QTest::addColumn<QByteArray>("id");
-    QTest::newRow("quote and backslash") << QByteArray("a\"b\\c");
-    QTest::newRow("control characters") << QByteArray("a\nb\tc\x01");
-    QTest::newRow("longer than any buffer") << QByteArray(5000, 'x');
-}
-
-void TestErrorMsg::unusualIdsStayValidJson()
-{
-    QFETCH(QByteArray, id);
-    const std::string json = GetErrorMsg(id.toStdString());
-    rapidjson::Document doc;
-    doc.Parse(json.c_str());
-    QVERIFY(!doc.HasParseError());
-    QVERIFY(doc.IsObject());
-    QCOMPARE(QByteArray(doc["error_id"].GetString(), int(doc["error_id"].GetStringLength())), id);
-    QCOMPARE(doc["error_msg"].GetStringLength(), 0u);
-}
-
 void TestErrorMsg::checkWhatNames_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("name");
     QTest::newRow("0") << 0 << "UNKOWN";
     QTest::newRow("4") << 4 << "SKIP";
-    QTest::newRow("6") << 6 << "JI_CHU_CUO_CI_KU";
     QTest::newRow("25") << 25 << "ERROR_FULLWIDTH_ASCII";
-    QTest::newRow("34") << 34 << "LING_DAO_PAI_XU";
     QTest::newRow("61") << 61 << "DI_MING";
     QTest::newRow("7") << 7 << "";
     QTest::newRow("27") << 27 << "";

@@ -9,12 +9,7 @@ const QStringList kRoots = {"https://www.korrelo.com/", "https://www.korrelo.cn/
 
 // What each id appends to the root, for the query "q=1" and the path part "p.json";
 // "{q}" marks where "?q=1" goes when the id uses the query.
-struct Expected
-{
-    int id;
-    const char* suffix;
-    const char* suffixNoQuery;   // with empty query and empty path part
-};
+struct Expected { int id; const char* suffix; const char* suffixNoQuery; };   // bare: no query, no path part
 
 const Expected kTable[] = {
     {-1, "{q}", ""},
@@ -55,8 +50,6 @@ private slots:
     void cleanup() { qunsetenv("KORRELO_SERVICE_ROOTS"); }
     void everyIdAndSite_data();
     void everyIdAndSite();
-    void examples_data();
-    void examples();
     void rootsOverride_data();
     void rootsOverride();
 };
@@ -86,33 +79,6 @@ void TestUrls::everyIdAndSite()
     QFETCH(bool, withQuery);
     QFETCH(QString, expected);
     QCOMPARE(url(id, withQuery ? "q=1" : "", withQuery ? "p.json" : "", site), expected);
-}
-
-void TestUrls::examples_data()
-{
-    QTest::addColumn<int>("id");
-    QTest::addColumn<QString>("query");
-    QTest::addColumn<QString>("pathPart");
-    QTest::addColumn<int>("site");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("login drops query") << int(URL_LOGIN) << "a=1" << "" << 0
-                                       << "https://www.korrelo.com/api/v3/auth/login/";
-    QTest::newRow("dict word as segment") << int(URL_DICT) << QString::fromUtf8("词") << "" << 1
-                                          << QString::fromUtf8("https://www.korrelo.cn/dict/词/");
-    QTest::newRow("update feed") << int(URL_UPDATE) << "v=3.5" << "latest.json" << 2
-                                 << "https://www.korrelo.net/krl/update/client/latest.json?v=3.5";
-    QTest::newRow("app vip bare") << int(URL_APP_VIP) << "" << "" << 3 << "https://www.korrelo.org/app/vip/";
-    QTest::newRow("path part ignored by home") << int(URL_HOME) << "" << "x/" << 0 << "https://www.korrelo.com/";
-}
-
-void TestUrls::examples()
-{
-    QFETCH(int, id);
-    QFETCH(QString, query);
-    QFETCH(QString, pathPart);
-    QFETCH(int, site);
-    QFETCH(QString, expected);
-    QCOMPARE(url(id, query.toUtf8().constData(), pathPart.toUtf8().constData(), site), expected);
 }
 
 void TestUrls::rootsOverride_data()
