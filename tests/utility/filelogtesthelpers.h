@@ -48,8 +48,9 @@ private:
 inline QStringList logFilesBelow(const QString& folder)
 {
     QStringList files;
-    for (QDirIterator it(folder, {"*.log"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-        files << it.next().mid(folder.size() + 1);
+    const QString root = QDir(folder).absolutePath();
+    for (QDirIterator it(root, {"*.log"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        files << it.next().mid(root.size() + 1);
     files.sort();
     return files;
 }

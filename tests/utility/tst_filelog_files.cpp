@@ -4,9 +4,8 @@
 #include <QtTest>
 
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -25,21 +24,13 @@ void setZone(const char* zone)
     tzset();
 }
 
-qint64 utcMilliseconds(const QString& iso)
-{
-    QDateTime time = QDateTime::fromString(iso, Qt::ISODateWithMs);
-    time.setTimeSpec(Qt::UTC);
-    return time.toMSecsSinceEpoch();
-}
-
 // "<program>_<logger>_<stamp>_<pid>_<index>.log", stamp and index given as "stamp_index".
 QString fileName(const QString& logger, const QString& stampAndIndex)
 {
-    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    const QString stamp = stampAndIndex.section('_', 0, 0);
-    const QString index = stampAndIndex.section('_', 1, 1);
     return QString("%1_%2_%3_%4_%5.log")
-        .arg(program, logger, stamp, QString::asprintf("%06lld", QCoreApplication::applicationPid()), index);
+        .arg(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), logger,
+             stampAndIndex.section('_', 0, 0), QString::asprintf("%06lld", QCoreApplication::applicationPid()),
+             stampAndIndex.section('_', 1, 1));
 }
 
 // A manager logging into a temporary folder on a clock the test sets.
@@ -63,16 +54,14 @@ public:
         manager.setSynchronous(synchronous);
         return manager.start();
     }
-
-    void setTime(const QString& iso) { m_now = utcMilliseconds(iso); }
+    void setTime(const QString& iso) { m_now = QDateTime::fromString(iso + 'Z', Qt::ISODateWithMs).toMSecsSinceEpoch(); }
 
     bool log(int level, const QByteArray& text, const char* file = nullptr, int line = 0)
     {
         if (!manager.acceptsLog(id, level))
             return false;
         filelog::LogRecord* record = manager.allocRecord(id, level);
-        const int room = filelog::LOG_RECORD_TEXT_SIZE - 1 - record->length;
-        const int count = std::min(room, int(text.size()));
+        const int count = std::min(filelog::LOG_RECORD_TEXT_SIZE - 1 - record->length, int(text.size()));
         std::memcpy(record->text + record->length, text.constData(), count);
         record->length += count;
         record->text[record->length] = '\0';
@@ -98,7 +87,6 @@ class TestFilelogFiles : public QObject
 
 private slots:
     void init();
-    void cleanup();
     void writesRecordLines_data();
     void writesRecordLines();
     void rollsFiles_data();
@@ -109,20 +97,13 @@ private slots:
     void appliesChangesBetweenQueuedRecords();
 
 private:
-    QTemporaryDir* m_dir = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void TestFilelogFiles::init()
 {
     setZone("UTC0");
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void TestFilelogFiles::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
+    m_dir.reset(new QTemporaryDir);
 }
 
 void TestFilelogFiles::writesRecordLines_data()
@@ -280,14 +261,11 @@ void TestFilelogFiles::removesExpiredFiles()
     engine.setTime("2019-08-15T02:00:00");
     for (int i = 0; i < oldFiles; ++i)
         QVERIFY(engine.log(2, "old"));
-    QCOMPARE(engine.files().size(), oldFiles);
-    engine.setTime(QDateTime(QDate(2019, 8, 15), QTime(2, 0), Qt::UTC).addSecs(laterSeconds).toString(Qt::ISODate));
+    engine.setTime(QTime(2, 0).addSecs(laterSeconds).toString("'2019-08-15T'HH:mm:ss"));
     QVERIFY(engine.log(2, "new"));
     QVERIFY(engine.manager.stop());
-
-    const QStringList files = engine.files();
-    QCOMPARE(files.size(), remaining);
-    QVERIFY(engine.content(files.last()).contains("new"));
+    QCOMPARE(engine.files().size(), remaining);
+    QVERIFY(engine.content(engine.files().last()).contains("new"));
 }
 
 void TestFilelogFiles::writesQueuedRecordsFromManyThreads()
@@ -297,15 +275,12 @@ void TestFilelogFiles::writesQueuedRecordsFromManyThreads()
     Engine engine(m_dir->path());
     engine.setTime("2019-08-15T13:45:00");
     QVERIFY(engine.start(false));
-
     std::vector<std::thread> producers;
     std::atomic<int> refused{0};
     for (int t = 0; t < THREADS; ++t) {
         producers.emplace_back([&engine, &refused, t] {
-            for (int i = 0; i < RECORDS; ++i) {
-                if (!engine.log(2, "thread " + QByteArray::number(t) + " record " + QByteArray::number(i)))
-                    ++refused;
-            }
+            for (int i = 0; i < RECORDS; ++i)
+                refused += !engine.log(2, "thread " + QByteArray::number(t) + " record " + QByteArray::number(i));
         });
     }
     for (std::thread& producer : producers)
@@ -316,22 +291,19 @@ void TestFilelogFiles::writesQueuedRecordsFromManyThreads()
     const uint64_t pushed = engine.manager.pushedRecordCount();
     QCOMPARE(engine.manager.takenRecordCount(), pushed);
     QCOMPARE(engine.manager.writtenRecordCount(), pushed);
-
     QCOMPARE(engine.files().size(), 1);
     const QList<QByteArray> records = recordsOf(engine.content(engine.files().first()));
     QCOMPARE(records.size(), THREADS * RECORDS);
     // The main logger holds the writer's start-up lines; every pushed record is in one file or the other.
-    const QList<QByteArray> ownRecords = recordsOf(readWhole(m_dir->path() + "/main/" + logFilesBelow(m_dir->path() + "/main").value(0)));
-    QCOMPARE(uint64_t(records.size() + ownRecords.size()), pushed);
+    const QString main = m_dir->path() + "/main/";
+    QCOMPARE(uint64_t(records.size() + recordsOf(readWhole(main + logFilesBelow(main).value(0))).size()), pushed);
 
     int next[THREADS] = {};
     const QRegularExpression shape("^2019-08-15 13:45:00\\.000 \\[\\d{4,}\\] LOG_INFO thread (\\d) record (\\d+)\\r\\n$");
     for (const QByteArray& record : records) {
         const QRegularExpressionMatch match = shape.match(QString::fromUtf8(record));
         QVERIFY2(match.hasMatch(), record.constData());
-        const int thread = match.captured(1).toInt();
-        QCOMPARE(match.captured(2).toInt(), next[thread]);   // each thread's records in order
-        ++next[thread];
+        QCOMPARE(match.captured(2).toInt(), next[match.captured(1).toInt()]++);   // each thread's records in order
     }
 }
 
