@@ -111,17 +111,17 @@ void TestFilelogFiles::writesRecordLines_data()
     QTest::addColumn<bool>("synchronous");
     QTest::addColumn<int>("level");
     QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<bool>("fileline");
     QTest::addColumn<QString>("stamp");
-    QTest::addColumn<QString>("expected");   // pattern of the one record after the time prefix
+    // Pattern of the one record after the time prefix; the source position is switched on where it is expected.
+    QTest::addColumn<QString>("expected");
 
-    QTest::newRow("synchronous named by hour") << true << 2 << QByteArray("hello") << false << "2019081513"
+    QTest::newRow("synchronous named by hour") << true << 2 << QByteArray("hello") << "2019081513"
                                                << "LOG_INFO hello\\r\\n";
-    QTest::newRow("queued named by minute") << false << 3 << QByteArray("hello") << false << "201908151345"
+    QTest::newRow("queued named by minute") << false << 3 << QByteArray("hello") << "201908151345"
                                             << "LOG_WARN hello\\r\\n";
-    QTest::newRow("source file and line") << true << 4 << QByteArray("hello") << true << "2019081513"
+    QTest::newRow("source file and line") << true << 4 << QByteArray("hello") << "2019081513"
                                           << "LOG_ERROR hello x\\.cpp:42\\r\\n";
-    QTest::newRow("long message cut before CR LF") << true << 5 << QByteArray(10000, 'x') << false << "2019081513"
+    QTest::newRow("long message cut before CR LF") << true << 5 << QByteArray(10000, 'x') << "2019081513"
                                                    << "LOG_ALARM x+\\r\\n";
 }
 
@@ -130,12 +130,11 @@ void TestFilelogFiles::writesRecordLines()
     QFETCH(bool, synchronous);
     QFETCH(int, level);
     QFETCH(QByteArray, message);
-    QFETCH(bool, fileline);
     QFETCH(QString, stamp);
     QFETCH(QString, expected);
 
     Engine engine(m_dir->path());
-    engine.manager.setLoggerFileLine(engine.id, fileline);
+    engine.manager.setLoggerFileLine(engine.id, expected.contains("cpp"));
     engine.setTime("2019-08-15T13:45:30.123");
     QVERIFY(!engine.log(level, message));   // refused before start
     QVERIFY(engine.start(synchronous));
@@ -169,9 +168,7 @@ void TestFilelogFiles::rollsFiles_data()
     QTest::newRow("limit 0: a file per record") << QByteArray("UTC0") << 0 << false << 10 << QStringList{at, at, at}
                                                 << QStringList{"2019081510_000", "2019081510_001", "2019081510_002"}
                                                 << QStringList();
-    QStringList many;
-    for (int i = 0; i < 140; ++i)
-        many << at;
+    const QStringList many(QVector<QString>(140, at).toList());
     QTest::newRow("limit 1 MB") << QByteArray("UTC0") << 1 << false << 8000 << many
                                 << QStringList{"2019081510_000", "2019081510_001"} << QStringList();
     QTest::newRow("limit of 4096 MB is not 0") << QByteArray("UTC0") << 4096 << false << 10 << QStringList{at, at, at}
