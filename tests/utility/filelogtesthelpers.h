@@ -2,10 +2,7 @@
 
 // Helpers shared by the logging tests.
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QStringList>
+#include <QtCore>
 
 #include <cstdio>
 #include <string>

@@ -1,5 +1,3 @@
-#include <QElapsedTimer>
-#include <QStringList>
 #include <QtTest>
 
 #include <random>

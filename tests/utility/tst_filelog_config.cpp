@@ -1,4 +1,3 @@
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>

@@ -1,6 +1,3 @@
-#include <QDateTime>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>

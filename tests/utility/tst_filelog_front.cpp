@@ -1,5 +1,3 @@
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <thread>
