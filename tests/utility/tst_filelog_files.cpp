@@ -88,8 +88,6 @@ private slots:
     void writesRecordLines();
     void rollsFiles_data();
     void rollsFiles();
-    void removesExpiredFiles_data();
-    void removesExpiredFiles();
     void writesQueuedRecordsFromManyThreads();
     void appliesChangesBetweenQueuedRecords();
 
@@ -155,47 +153,67 @@ void TestFilelogFiles::rollsFiles_data()
 {
     QTest::addColumn<QByteArray>("zone");
     QTest::addColumn<int>("limit");
-    QTest::addColumn<bool>("monthdir");
     QTest::addColumn<int>("size");
+    QTest::addColumn<int>("reserve");
     QTest::addColumn<QStringList>("times");      // UTC, one record each
-    QTest::addColumn<QStringList>("expected");   // "[folder/]stamp_index" of each file
+    QTest::addColumn<QStringList>("expected");   // "[month folder/]stamp_index" of each file left
     QTest::addColumn<QStringList>("prefixes");   // start of each file's first record, when given
 
     const QString at = "2019-08-15T10:00:00";
-    QTest::newRow("limit 0: a file per record") << QByteArray("UTC0") << 0 << false << 10 << QStringList{at, at, at}
+    QTest::newRow("limit 0: a file per record") << QByteArray("UTC0") << 0 << 10 << 0 << QStringList{at, at, at}
                                                 << QStringList{"2019081510_000", "2019081510_001", "2019081510_002"}
                                                 << QStringList();
     const QStringList many(QVector<QString>(140, at).toList());
-    QTest::newRow("limit 1 MB") << QByteArray("UTC0") << 1 << false << 8000 << many
+    QTest::newRow("limit 1 MB") << QByteArray("UTC0") << 1 << 8000 << 0 << many
                                 << QStringList{"2019081510_000", "2019081510_001"} << QStringList();
-    QTest::newRow("limit of 4096 MB is not 0") << QByteArray("UTC0") << 4096 << false << 10 << QStringList{at, at, at}
+    QTest::newRow("limit of 4096 MB is not 0") << QByteArray("UTC0") << 4096 << 10 << 0 << QStringList{at, at, at}
                                                << QStringList{"2019081510_000"} << QStringList();
-    QTest::newRow("negative limit never rolls") << QByteArray("UTC0") << -1 << false << 10 << QStringList{at, at, at}
+    QTest::newRow("negative limit never rolls") << QByteArray("UTC0") << -1 << 10 << 0 << QStringList{at, at, at}
                                                 << QStringList{"2019081510_000"} << QStringList();
     QTest::newRow("midnight starts again at 000")
-        << QByteArray("UTC0") << 0 << false << 10
+        << QByteArray("UTC0") << 0 << 10 << 0
         << QStringList{"2019-08-15T23:59:58", "2019-08-15T23:59:59.999", "2019-08-16T00:00:00"}
         << QStringList{"2019081523_000", "2019081523_001", "2019081600_000"}
         << QStringList{"2019-08-15 23:59:58.000", "2019-08-15 23:59:59.999", "2019-08-16 00:00:00.000"};
-    QTest::newRow("month folders") << QByteArray("UTC0") << 100 << true << 10
+    QTest::newRow("month folders") << QByteArray("UTC0") << 100 << 10 << 0
                                    << QStringList{"2019-08-31T23:59:59", "2019-09-01T00:00:00"}
                                    << QStringList{"2019_08/2019083123_000", "2019_09/2019090100_000"} << QStringList();
     QTest::newRow("short day in spring")
-        << QByteArray(CET) << 0 << false << 10 << QStringList{"2019-03-30T23:30:00", "2019-03-31T22:30:00"}
+        << QByteArray(CET) << 0 << 10 << 0 << QStringList{"2019-03-30T23:30:00", "2019-03-31T22:30:00"}
         << QStringList{"2019033100_000", "2019040100_000"}
         << QStringList{"2019-03-31 00:30:00.000", "2019-04-01 00:30:00.000"};
     QTest::newRow("long day in autumn")
-        << QByteArray(CET) << 0 << false << 10 << QStringList{"2019-10-26T22:30:00", "2019-10-27T22:30:00"}
+        << QByteArray(CET) << 0 << 10 << 0 << QStringList{"2019-10-26T22:30:00", "2019-10-27T22:30:00"}
         << QStringList{"2019102700_000", "2019102723_001"}
         << QStringList{"2019-10-27 00:30:00.000", "2019-10-27 23:30:00.000"};
+    // Files of the same day past their reserve go once more than seven are there.
+    auto series = [](const QString& stamp, int first, int count) {
+        QStringList names;
+        for (int i = first; i < first + count; ++i)
+            names << stamp + QString::asprintf("_%03d", i);
+        return names;
+    };
+    const QStringList early(QVector<QString>(8, "2019-08-15T02:00:00").toList());
+    QTest::newRow("reserve: more than 7 expired") << QByteArray("UTC0") << 0 << 10 << 3600
+                                                  << early + QStringList{"2019-08-15T04:00:00"}
+                                                  << QStringList{"2019081504_008"} << QStringList();
+    QTest::newRow("reserve: not yet expired") << QByteArray("UTC0") << 0 << 10 << 3600
+                                              << early + QStringList{"2019-08-15T02:30:00"}
+                                              << series("2019081502", 0, 9) << QStringList();
+    QTest::newRow("reserve: 7 files are kept") << QByteArray("UTC0") << 0 << 10 << 3600
+                                               << early.mid(1) + QStringList{"2019-08-15T04:00:00"}
+                                               << series("2019081502", 0, 7) + series("2019081504", 7, 1) << QStringList();
+    QTest::newRow("reserve 0 keeps everything") << QByteArray("UTC0") << 0 << 10 << 0
+                                                << early + QStringList{"2019-08-15T04:00:00"}
+                                                << series("2019081502", 0, 8) + series("2019081504", 8, 1) << QStringList();
 }
 
 void TestFilelogFiles::rollsFiles()
 {
     QFETCH(QByteArray, zone);
     QFETCH(int, limit);
-    QFETCH(bool, monthdir);
     QFETCH(int, size);
+    QFETCH(int, reserve);
     QFETCH(QStringList, times);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, prefixes);
@@ -203,7 +221,8 @@ void TestFilelogFiles::rollsFiles()
     setZone(zone.constData());
     Engine engine(m_dir->path());
     engine.manager.setLoggerLimitSize(engine.id, limit);
-    engine.manager.setLoggerMonthDir(engine.id, monthdir);
+    engine.manager.setLoggerMonthDir(engine.id, expected.first().contains('/'));
+    engine.manager.setLoggerReserve(engine.id, reserve);
     QVERIFY(engine.start(true));
     for (const QString& time : times) {
         engine.setTime(time);
@@ -223,43 +242,9 @@ void TestFilelogFiles::rollsFiles()
         if (!prefixes.isEmpty())
             QVERIFY2(content.startsWith(prefixes[i].toUtf8()), content.left(30).constData());
     }
-    QCOMPARE(records, times.size());
+    QCOMPARE(records, reserve > 0 ? names.size() : times.size());
     if (limit == 1)
         QVERIFY(engine.content(names[0]).size() > 1048576);
-}
-
-void TestFilelogFiles::removesExpiredFiles_data()
-{
-    QTest::addColumn<int>("reserve");
-    QTest::addColumn<int>("oldFiles");
-    QTest::addColumn<int>("laterSeconds");
-    QTest::addColumn<int>("remaining");
-
-    QTest::newRow("more than 7 expired") << 3600 << 8 << 7200 << 1;
-    QTest::newRow("not yet expired") << 3600 << 8 << 1800 << 9;
-    QTest::newRow("7 files are kept") << 3600 << 7 << 7200 << 8;
-    QTest::newRow("reserve 0 keeps everything") << 0 << 8 << 7200 << 9;
-}
-
-void TestFilelogFiles::removesExpiredFiles()
-{
-    QFETCH(int, reserve);
-    QFETCH(int, oldFiles);
-    QFETCH(int, laterSeconds);
-    QFETCH(int, remaining);
-
-    Engine engine(m_dir->path());
-    engine.manager.setLoggerLimitSize(engine.id, 0);
-    engine.manager.setLoggerReserve(engine.id, reserve);
-    QVERIFY(engine.start(true));
-    engine.setTime("2019-08-15T02:00:00");
-    for (int i = 0; i < oldFiles; ++i)
-        QVERIFY(engine.log(2, "old"));
-    engine.setTime(QTime(2, 0).addSecs(laterSeconds).toString("'2019-08-15T'HH:mm:ss"));
-    QVERIFY(engine.log(2, "new"));
-    QVERIFY(engine.manager.stop());
-    QCOMPARE(engine.files().size(), remaining);
-    QVERIFY(engine.content(engine.files().last()).contains("new"));
 }
 
 void TestFilelogFiles::writesQueuedRecordsFromManyThreads()
