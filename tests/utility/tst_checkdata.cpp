@@ -27,6 +27,15 @@ QString describe(const DataItem& item)
     return parts.join(';');
 }
 
+DataItem makeItem(const char* key, std::initializer_list<std::pair<const char*, double>> values)
+{
+    DataItem item;
+    item.setKey(key);
+    for (const auto& [text, frequency] : values)
+        item.addValue(text, frequency);
+    return item;
+}
+
 } // namespace
 
 class TestCheckData : public QObject
@@ -162,23 +171,16 @@ void TestCheckData::readLine()
 
 void TestCheckData::lineWritten()
 {
-    DataItem item;
-    item.setKey("k");
-    item.addValue("a", 3);
-    item.addValue("b", 2);
-    QCOMPARE(item.toU8String(), std::string("k,a;b,3.0000000000;2.0000000000\n"));
+    QCOMPARE(makeItem("k", {{"a", 3}, {"b", 2}}).toU8String(), std::string("k,a;b,3.0000000000;2.0000000000\n"));
     QCOMPARE(DataItem().toU8String(), std::string(",,\n"));   // null key reads as empty text
 }
 
 void TestCheckData::copiesAreDeep()
 {
-    DataItem original;
-    original.setKey("k");
-    original.addValue("a", 3);
+    DataItem original = makeItem("k", {{"a", 3}});
     {
         DataItem copy(original);
-        DataItem assigned;
-        assigned.addValue("old", 1);
+        DataItem assigned = makeItem("", {{"old", 1}});
         assigned = original;
         assigned = *&assigned;   // self-assignment keeps the contents
         QCOMPARE(describe(assigned), QString("a:3"));
@@ -202,13 +204,8 @@ void TestCheckData::copiesAreDeep()
 
 void TestCheckData::copyValuesAddsMissingOnce()
 {
-    DataItem target;
-    target.addValue("c", 3);
-    DataItem other;
-    other.addValue("a", 1);
-    other.addValue("b", 5);
-    other.addValue("a", 2);
-    other.addValue("c", 9);
+    DataItem target = makeItem("", {{"c", 3}});
+    DataItem other = makeItem("", {{"a", 1}, {"b", 5}, {"a", 2}, {"c", 9}});
     target.copyValues(&other);
     QCOMPARE(describe(target), QString("b:5;c:3;a:1"));
     target.copyValues(&target);
