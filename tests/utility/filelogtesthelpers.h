@@ -5,7 +5,6 @@
 #include <QtCore>
 
 #include <cstdio>
-#include <string>
 #include <unistd.h>
 
 // Collects what the process prints on standard output while it lives.
@@ -27,13 +26,13 @@ public:
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
-    std::string text()
+    QByteArray text()
     {
         std::fflush(stdout);
         QFile file;
         file.open(fileno(m_file), QIODevice::ReadOnly);
         file.seek(0);
-        return file.read(1 << 24).toStdString();
+        return file.read(1 << 24);
     }
 
 private:

@@ -66,8 +66,8 @@ void TestFilelogFront::firstCallsStartTheEngineOnce()
     first.join();
     second.join();
 
-    const std::string console = capture.text();
-    QVERIFY2(console.find("filelog already start") == std::string::npos, console.c_str());
+    const QByteArray console = capture.text();
+    QVERIFY2(!console.contains("filelog already start"), console.constData());
     const QByteArray log = mainLog();
     QVERIFY(log.contains(" LOG_INFO [first] from one\r\n"));
     QVERIFY(log.contains(" LOG_INFO [second] from two\r\n"));
@@ -106,7 +106,7 @@ void TestFilelogFront::logsByType()
     if (message.size() > 8192)
         QCOMPARE(added.size(), 8191);
     // Standard output is not a terminal here: the same line, without colour codes.
-    QCOMPARE(QByteArray::fromStdString(capture.text()), added);
+    QCOMPARE(capture.text(), added);
 }
 
 QTEST_GUILESS_MAIN(TestFilelogFront)
