@@ -1,7 +1,5 @@
 #include <QtTest>
 
-#include <random>
-
 #include "checkdata.h"
 #include "dataitem.h"
 #include "dataitemvalue.h"
@@ -314,30 +312,15 @@ void TestJsonConvert::writtenTextIsExact()
 
 void TestJsonConvert::resultsRoundTrip()
 {
-    std::mt19937 rng(42);
-    const std::vector<std::string> pieces{"他", "们", "\"", "\\", "\n", "a", "𠀀", "\x01", "/", " "};
-    CHECK_DATAS items;
-    for (int k = 0; k < 60; ++k) {
-        auto d = std::make_shared<CheckData>();
-        for (int n = 0; n < 4; ++n) {
-            d->words += pieces[rng() % pieces.size()];
-            d->key += pieces[rng() % pieces.size()];
-        }
-        d->errorLevel = int(rng() % 5);
-        for (unsigned n = rng() % 3; n > 0; --n)
-            d->errorTypes.push_back(int(rng() % 62));
-        for (unsigned n = rng() % 3; n > 0; --n)
-            d->pos.push_back({static_cast<uint32_t>(rng()), static_cast<uint32_t>(rng())});
-        if (rng() % 2) {
-            d->dataItem = std::make_shared<DataItem>();
-            d->dataItem->setKey(pieces[rng() % pieces.size()]);
-            for (unsigned n = 1 + rng() % 11; n > 0; --n)
-                d->dataItem->addValue(pieces[rng() % pieces.size()], double(rng() % 1000));
-        }
-        if (d->hasErrorType(4))
-            d->skipWords = d->words;
-        items.push_back(d);
-    }
+    // Texts that need escaping, a supplementary character, extreme positions and a full suggestion list.
+    auto odd = makeItem("他\"\\\n\x01/ \xF0\xA0\x80\x80", 4, {1, 21, 61}, 11);
+    odd->key = "\\k\"\t";
+    odd->pos = {{0, 4294967295u}, {7, 3}};
+    odd->dataItem->setKey("\"/\\");
+    odd->dataItem->values[3]->setValue("\n\"\xF0\xA0\x80\x80");
+    auto skip = makeItem("skipped", 2, {4});
+    skip->skipWords = skip->words;
+    CHECK_DATAS items{odd, skip, makeItem("plain", 0)};
     std::string json = ResultToJSON(items, 0, 3, false, true);
     CHECK_DATAS back;
     _CHECK_OTHER_DATA_ other;
