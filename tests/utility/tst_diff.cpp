@@ -228,7 +228,6 @@ void TestDiff::measures_data()
     QTest::newRow("score: ideographic space") << true << "a" << QString(QChar(0x3000)) + "b" << 2;
     QTest::newRow("score: punctuation") << true << "a" << ".b" << 1;
     QTest::newRow("score: inside a word") << true << "a" << "b" << 0;
-    QTest::newRow("score: inside Chinese text") << true << "中" << "文" << 0;
     QTest::newRow("overlap") << false << "abcxxx" << "xxxdef" << 3;
     QTest::newRow("overlap: second empty") << false << "abc" << "" << 0;
     QTest::newRow("overlap: whole first") << false << "abc" << "abcd" << 3;

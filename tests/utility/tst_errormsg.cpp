@@ -49,11 +49,9 @@ void TestErrorMsg::checkWhatNames_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("name");
     QTest::newRow("0") << 0 << "UNKOWN";
-    QTest::newRow("4") << 4 << "SKIP";
     QTest::newRow("25") << 25 << "ERROR_FULLWIDTH_ASCII";
     QTest::newRow("61") << 61 << "DI_MING";
     QTest::newRow("7") << 7 << "";
-    QTest::newRow("27") << 27 << "";
     QTest::newRow("-1") << -1 << "";
     QTest::newRow("62") << 62 << "";
 }
