@@ -79,66 +79,60 @@ void TestJsonConvert::checkReplies_data()
     QTest::addColumn<QStringList>("items");   // after the one pre-existing item when "pre" is set
     QTest::addColumn<QString>("other");       // error_id|error_msg|vip_error_count
     QTest::addColumn<bool>("pre");
-
-    const QString untouched = "old|old msg|9";
-    QTest::newRow("error only") << QByteArray(R"({"error_id":"no_text","error_msg":"没有要校对的文字。"})") << true
-                                << QStringList{} << QString::fromUtf8("no_text|没有要校对的文字。|9") << false;
-    QTest::newRow("empty object keeps stale error") << QByteArray("{}") << true << QStringList{} << untouched << false;
-    QTest::newRow("syntax error") << QByteArray(R"({"error_id":"x",)") << false << QStringList{} << untouched << false;
-    QTest::newRow("root not an object") << QByteArray(R"([{"words":"a"}])") << false << QStringList{} << untouched << false;
-    QTest::newRow("empty array") << QByteArray(R"({"check_data":[]})") << false << QStringList{} << untouched << false;
-    QTest::newRow("empty array after earlier items") << QByteArray(R"({"check_data":[]})") << true << QStringList{}
-                                                     << untouched << true;
-    QTest::newRow("check_data not an array") << QByteArray(R"({"check_data":{"words":"a"}})") << false
-                                             << QStringList{} << untouched << false;
-    QTest::newRow("wrong top-level types ignored")
-        << QByteArray(R"({"error_id":5,"error_msg":null,"vip_error_count":"3","check_data":[{"words":"a"}]})") << true
-        << QStringList{"a||0|||none"} << untouched << false;
-    QTest::newRow("full item")
-        << QByteArray(R"({"check_data":[{"error_level":3,"error_type":[1,21],"key":"k","words":"他门",)"
-                      R"("pos":[{"index_begin":10,"index_end":11}],)"
-                      R"("data_item":{"key":"dk","values":[{"value":"他们","frequency":3}]}}]})")
-        << true << QStringList{QString::fromUtf8("他门|k|3|1,21|10-11|dk:他们:3")} << untouched << false;
-    QTest::newRow("level only is dropped") << QByteArray(R"({"check_data":[{"error_level":2},5,"x"]})") << false
-                                           << QStringList{} << untouched << false;
-    QTest::newRow("level forms")
-        << QByteArray(R"({"check_data":[{"words":"a","error_level":"3"},{"words":"b","error_level":3.5},)"
-                      R"({"words":"c","error_level":"99999999999"},{"words":"d","error_level":" -7x"},)"
-                      R"({"words":"e","error_level":true},{"words":"f","error_level":-99999999999}]})")
-        << true
-        << QStringList{"a||3|||none", "b||0|||none", "c||2147483647|||none", "d||-7|||none", "e||0|||none",
-                       "f||-2147483648|||none"}
-        << untouched << false;
-    QTest::newRow("type forms")
-        << QByteArray(R"({"check_data":[{"words":"a","error_type":2},{"words":"b","error_type":[1,"x",2.5,21]},)"
-                      R"({"words":"c","error_type":"4"}]})")
-        << true << QStringList{"a||0|2||none", "b||0|1,21||none", "c||0|||none"} << untouched << false;
-    QTest::newRow("wrong string types")
-        << QByteArray(R"({"check_data":[{"words":7,"key":[],"data_item":{"values":[{"value":"v","frequency":1}]}}]})")
-        << true << QStringList{"||0|||(null):v:1"} << untouched << false;
-    QTest::newRow("positions checked")
-        << QByteArray(R"({"check_data":[{"words":"a","pos":[{"index_begin":1},{"index_begin":-1,"index_end":2},)"
-                      R"({"index_begin":4294967296,"index_end":1},{"index_begin":"1","index_end":2},7,)"
-                      R"({"index_begin":4294967295,"index_end":0},{"index_begin":3,"index_end":4}]}]})")
-        << true << QStringList{"a||0||4294967295-0,3-4|none"} << untouched << false;
-    QTest::newRow("bad values skipped")
-        << QByteArray(R"({"check_data":[{"words":"a","data_item":{"key":"dk","values":[{"value":"x","frequency":"2"},)"
-                      R"({"value":"y","frequency":2.5},{"value":1,"frequency":1},{"frequency":1},)"
-                      R"({"value":"z","frequency":4294967296},{"value":"ok","frequency":-1},3]}}]})")
-        << true << QStringList{"a||0|||dk:ok:-1"} << untouched << false;
-    QTest::newRow("data_item not an object")
-        << QByteArray(R"({"check_data":[{"words":"a","data_item":[1]},{"data_item":[{"value":"x","frequency":1}]}]})")
-        << true << QStringList{"a||0|||(null):"} << untouched << false;
+    auto row = [](const char* name, const QByteArray& json, bool result, const QStringList& items = {},
+                  const QString& other = "old|old msg|9", bool pre = false) {
+        QTest::newRow(name) << json << result << items << other << pre;
+    };
+    row("error only", R"({"error_id":"no_text","error_msg":"没有要校对的文字。"})", true, {},
+        QString::fromUtf8("no_text|没有要校对的文字。|9"));
+    row("empty object keeps stale error", "{}", true);
+    row("syntax error", R"({"error_id":"x",)", false);
+    row("root not an object", R"([{"words":"a"}])", false);
+    row("empty array", R"({"check_data":[]})", false);
+    row("empty array after earlier items", R"({"check_data":[]})", true, {}, "old|old msg|9", true);
+    row("check_data not an array", R"({"check_data":{"words":"a"}})", false);
+    row("wrong top-level types ignored",
+        R"({"error_id":5,"error_msg":null,"vip_error_count":"3","check_data":[{"words":"a"}]})", true, {"a||0|||none"});
+    row("full item",
+        R"({"check_data":[{"error_level":3,"error_type":[1,21],"key":"k","words":"他门",)"
+        R"("pos":[{"index_begin":10,"index_end":11}],)"
+        R"("data_item":{"key":"dk","values":[{"value":"他们","frequency":3}]}}]})",
+        true, {QString::fromUtf8("他门|k|3|1,21|10-11|dk:他们:3")});
+    row("level only is dropped", R"({"check_data":[{"error_level":2},5,"x"]})", false);
+    row("level forms",
+        R"({"check_data":[{"words":"a","error_level":"3"},{"words":"b","error_level":3.5},)"
+        R"({"words":"c","error_level":"99999999999"},{"words":"d","error_level":" -7x"},)"
+        R"({"words":"e","error_level":true},{"words":"f","error_level":-99999999999}]})",
+        true,
+        {"a||3|||none", "b||0|||none", "c||2147483647|||none", "d||-7|||none", "e||0|||none", "f||-2147483648|||none"});
+    row("type forms",
+        R"({"check_data":[{"words":"a","error_type":2},{"words":"b","error_type":[1,"x",2.5,21]},)"
+        R"({"words":"c","error_type":"4"}]})",
+        true, {"a||0|2||none", "b||0|1,21||none", "c||0|||none"});
+    row("wrong string types",
+        R"({"check_data":[{"words":7,"key":[],"data_item":{"values":[{"value":"v","frequency":1}]}}]})", true,
+        {"||0|||(null):v:1"});
+    row("positions checked",
+        R"({"check_data":[{"words":"a","pos":[{"index_begin":1},{"index_begin":-1,"index_end":2},)"
+        R"({"index_begin":4294967296,"index_end":1},{"index_begin":"1","index_end":2},7,)"
+        R"({"index_begin":4294967295,"index_end":0},{"index_begin":3,"index_end":4}]}]})",
+        true, {"a||0||4294967295-0,3-4|none"});
+    row("bad values skipped",
+        R"({"check_data":[{"words":"a","data_item":{"key":"dk","values":[{"value":"x","frequency":"2"},)"
+        R"({"value":"y","frequency":2.5},{"value":1,"frequency":1},{"frequency":1},)"
+        R"({"value":"z","frequency":4294967296},{"value":"ok","frequency":-1},3]}}]})",
+        true, {"a||0|||dk:ok:-1"});
+    row("data_item not an object",
+        R"({"check_data":[{"words":"a","data_item":[1]},{"data_item":[{"value":"x","frequency":1}]}]})", true,
+        {"a||0|||(null):"});
     // Nested far deeper than any stack would allow a recursive reader.
     const int depth = 200000;
-    QTest::newRow("deep arrays in check_data") << "{\"check_data\":" + QByteArray(depth, '[') + QByteArray(depth, ']') + "}"
-                                               << false << QStringList{} << untouched << false;
-    QTest::newRow("deep objects in an item")
-        << "{\"check_data\":[{\"words\":\"a\",\"data_item\":" + QByteArray("{\"a\":").repeated(depth) + "1"
-               + QByteArray(depth, '}') + "}]}"
-        << true << QStringList{"a||0|||(null):"} << untouched << false;
-    QTest::newRow("deep and unterminated") << "{\"check_data\":" + QByteArray(depth, '[') << false << QStringList{}
-                                           << untouched << false;
+    row("deep arrays in check_data", "{\"check_data\":" + QByteArray(depth, '[') + QByteArray(depth, ']') + "}", false);
+    row("deep objects in an item",
+        "{\"check_data\":[{\"words\":\"a\",\"data_item\":" + QByteArray("{\"a\":").repeated(depth) + "1"
+            + QByteArray(depth, '}') + "}]}",
+        true, {"a||0|||(null):"});
+    row("deep and unterminated", "{\"check_data\":" + QByteArray(depth, '['), false);
 }
 
 void TestJsonConvert::checkReplies()
