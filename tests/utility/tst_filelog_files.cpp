@@ -158,34 +158,26 @@ void TestFilelogFiles::rollsFiles_data()
     QTest::addColumn<QStringList>("times");      // UTC, one record each
     QTest::addColumn<QStringList>("expected");   // "[month folder/]stamp_index" of each file left
     QTest::addColumn<QStringList>("prefixes");   // start of each file's first record, when given
+    auto row = [](const char* name, int limit, const QStringList& times, const QStringList& expected,
+                  const QStringList& prefixes = {}, const char* zone = "UTC0", int size = 10, int reserve = 0) {
+        QTest::newRow(name) << QByteArray(zone) << limit << size << reserve << times << expected << prefixes;
+    };
+    const QStringList three(QVector<QString>(3, "2019-08-15T10:00:00").toList());
+    row("limit 0: a file per record", 0, three, {"2019081510_000", "2019081510_001", "2019081510_002"});
+    row("limit 1 MB", 1, QVector<QString>(140, "2019-08-15T10:00:00").toList(), {"2019081510_000", "2019081510_001"}, {},
+        "UTC0", 8000);
+    row("limit of 4096 MB is not 0", 4096, three, {"2019081510_000"});
+    row("negative limit never rolls", -1, three, {"2019081510_000"});
+    row("midnight starts again at 000", 0, {"2019-08-15T23:59:58", "2019-08-15T23:59:59.999", "2019-08-16T00:00:00"},
+        {"2019081523_000", "2019081523_001", "2019081600_000"},
+        {"2019-08-15 23:59:58.000", "2019-08-15 23:59:59.999", "2019-08-16 00:00:00.000"});
+    row("month folders", 100, {"2019-08-31T23:59:59", "2019-09-01T00:00:00"},
+        {"2019_08/2019083123_000", "2019_09/2019090100_000"});
+    row("short day in spring", 0, {"2019-03-30T23:30:00", "2019-03-31T22:30:00"}, {"2019033100_000", "2019040100_000"},
+        {"2019-03-31 00:30:00.000", "2019-04-01 00:30:00.000"}, CET);
+    row("long day in autumn", 0, {"2019-10-26T22:30:00", "2019-10-27T22:30:00"}, {"2019102700_000", "2019102723_001"},
+        {"2019-10-27 00:30:00.000", "2019-10-27 23:30:00.000"}, CET);
 
-    const QString at = "2019-08-15T10:00:00";
-    QTest::newRow("limit 0: a file per record") << QByteArray("UTC0") << 0 << 10 << 0 << QStringList{at, at, at}
-                                                << QStringList{"2019081510_000", "2019081510_001", "2019081510_002"}
-                                                << QStringList();
-    const QStringList many(QVector<QString>(140, at).toList());
-    QTest::newRow("limit 1 MB") << QByteArray("UTC0") << 1 << 8000 << 0 << many
-                                << QStringList{"2019081510_000", "2019081510_001"} << QStringList();
-    QTest::newRow("limit of 4096 MB is not 0") << QByteArray("UTC0") << 4096 << 10 << 0 << QStringList{at, at, at}
-                                               << QStringList{"2019081510_000"} << QStringList();
-    QTest::newRow("negative limit never rolls") << QByteArray("UTC0") << -1 << 10 << 0 << QStringList{at, at, at}
-                                                << QStringList{"2019081510_000"} << QStringList();
-    QTest::newRow("midnight starts again at 000")
-        << QByteArray("UTC0") << 0 << 10 << 0
-        << QStringList{"2019-08-15T23:59:58", "2019-08-15T23:59:59.999", "2019-08-16T00:00:00"}
-        << QStringList{"2019081523_000", "2019081523_001", "2019081600_000"}
-        << QStringList{"2019-08-15 23:59:58.000", "2019-08-15 23:59:59.999", "2019-08-16 00:00:00.000"};
-    QTest::newRow("month folders") << QByteArray("UTC0") << 100 << 10 << 0
-                                   << QStringList{"2019-08-31T23:59:59", "2019-09-01T00:00:00"}
-                                   << QStringList{"2019_08/2019083123_000", "2019_09/2019090100_000"} << QStringList();
-    QTest::newRow("short day in spring")
-        << QByteArray(CET) << 0 << 10 << 0 << QStringList{"2019-03-30T23:30:00", "2019-03-31T22:30:00"}
-        << QStringList{"2019033100_000", "2019040100_000"}
-        << QStringList{"2019-03-31 00:30:00.000", "2019-04-01 00:30:00.000"};
-    QTest::newRow("long day in autumn")
-        << QByteArray(CET) << 0 << 10 << 0 << QStringList{"2019-10-26T22:30:00", "2019-10-27T22:30:00"}
-        << QStringList{"2019102700_000", "2019102723_001"}
-        << QStringList{"2019-10-27 00:30:00.000", "2019-10-27 23:30:00.000"};
     // Files of the same day past their reserve go once more than seven are there.
     auto series = [](const QString& stamp, int first, int count) {
         QStringList names;
@@ -194,18 +186,14 @@ void TestFilelogFiles::rollsFiles_data()
         return names;
     };
     const QStringList early(QVector<QString>(8, "2019-08-15T02:00:00").toList());
-    QTest::newRow("reserve: more than 7 expired") << QByteArray("UTC0") << 0 << 10 << 3600
-                                                  << early + QStringList{"2019-08-15T04:00:00"}
-                                                  << QStringList{"2019081504_008"} << QStringList();
-    QTest::newRow("reserve: not yet expired") << QByteArray("UTC0") << 0 << 10 << 3600
-                                              << early + QStringList{"2019-08-15T02:30:00"}
-                                              << series("2019081502", 0, 9) << QStringList();
-    QTest::newRow("reserve: 7 files are kept") << QByteArray("UTC0") << 0 << 10 << 3600
-                                               << early.mid(1) + QStringList{"2019-08-15T04:00:00"}
-                                               << series("2019081502", 0, 7) + series("2019081504", 7, 1) << QStringList();
-    QTest::newRow("reserve 0 keeps everything") << QByteArray("UTC0") << 0 << 10 << 0
-                                                << early + QStringList{"2019-08-15T04:00:00"}
-                                                << series("2019081502", 0, 8) + series("2019081504", 8, 1) << QStringList();
+    row("reserve: more than 7 expired", 0, early + QStringList{"2019-08-15T04:00:00"}, {"2019081504_008"}, {}, "UTC0", 10,
+        3600);
+    row("reserve: not yet expired", 0, early + QStringList{"2019-08-15T02:30:00"}, series("2019081502", 0, 9), {}, "UTC0",
+        10, 3600);
+    row("reserve: 7 files are kept", 0, early.mid(1) + QStringList{"2019-08-15T04:00:00"},
+        series("2019081502", 0, 7) + series("2019081504", 7, 1), {}, "UTC0", 10, 3600);
+    row("reserve 0 keeps everything", 0, early + QStringList{"2019-08-15T04:00:00"},
+        series("2019081502", 0, 8) + series("2019081504", 8, 1), {}, "UTC0", 10, 0);
 }
 
 void TestFilelogFiles::rollsFiles()
