@@ -18,23 +18,20 @@ void TestErrorMsg::messages_data()
 {
     QTest::addColumn<QByteArray>("id");
     QTest::addColumn<QByteArray>("json");
-    QTest::newRow("server busy") << QByteArray("server_busy")
-                                 << QByteArray(R"({"error_id":"server_busy","error_msg":"服务器忙，请稍后再试。"})");
-    QTest::newRow("old client") << QByteArray("old_client")
-                                << QByteArray(R"({"error_id":"old_client","error_msg":"您的软件版本太老，请下载最新版本 http://www.korrelo.com/"})");
-    QTest::newRow("disabled") << QByteArray("is_disable")
-                              << QByteArray(R"({"error_id":"is_disable","error_msg":"此账号已被封禁，请联系我们客服 http://www.korrelo.com/"})");
-    QTest::newRow("not found") << QByteArray("not_found_error")
-                               << QByteArray(R"({"error_id":"not_found_error","error_msg":"没有找到错误。"})");
-    QTest::newRow("unknown id") << QByteArray("whatever") << QByteArray(R"({"error_id":"whatever","error_msg":""})");
-    QTest::newRow("empty id") << QByteArray("") << QByteArray(R"({"error_id":"","error_msg":""})");
+    auto row = [](const char* name, const QByteArray& id, const char* message, const QByteArray& written = {}) {
+        QTest::newRow(name) << id
+                            << R"({"error_id":")" + (written.isNull() ? id : written) + R"(","error_msg":")" + message + "\"}";
+    };
+    row("server busy", "server_busy", "服务器忙，请稍后再试。");
+    row("old client", "old_client", "您的软件版本太老，请下载最新版本 http://www.korrelo.com/");
+    row("disabled", "is_disable", "此账号已被封禁，请联系我们客服 http://www.korrelo.com/");
+    row("not found", "not_found_error", "没有找到错误。");
+    row("unknown id", "whatever", "");
+    row("empty id", "", "");
     // Unusual ids are escaped by the writer, so the reply is still valid JSON.
-    QTest::newRow("quote and backslash") << QByteArray("a\"b\\c")
-                                         << QByteArray(R"({"error_id":"a\"b\\c","error_msg":""})");
-    QTest::newRow("control characters") << QByteArray("a\nb\tc\x01")
-                                        << QByteArray(R"({"error_id":"a\nb\tc\u0001","error_msg":""})");
-    QTest::newRow("longer than any buffer") << QByteArray(5000, 'x')
-                                            << R"({"error_id":")" + QByteArray(5000, 'x') + R"(","error_msg":""})";
+    row("quote and backslash", "a\"b\\c", "", R"(a\"b\\c)");
+    row("control characters", "a\nb\tc\x01", "", R"(a\nb\tc\u0001)");
+    row("longer than any buffer", QByteArray(5000, 'x'), "");
 }
 
 void TestErrorMsg::messages()
