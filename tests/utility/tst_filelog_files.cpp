@@ -1,12 +1,8 @@
-#include <QDateTime>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -25,21 +21,13 @@ void setZone(const char* zone)
     tzset();
 }
 
-qint64 utcMilliseconds(const QString& iso)
-{
-    QDateTime time = QDateTime::fromString(iso, Qt::ISODateWithMs);
-    time.setTimeSpec(Qt::UTC);
-    return time.toMSecsSinceEpoch();
-}
-
 // "<program>_<logger>_<stamp>_<pid>_<index>.log", stamp and index given as "stamp_index".
 QString fileName(const QString& logger, const QString& stampAndIndex)
 {
-    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    const QString stamp = stampAndIndex.section('_', 0, 0);
-    const QString index = stampAndIndex.section('_', 1, 1);
     return QString("%1_%2_%3_%4_%5.log")
-        .arg(program, logger, stamp, QString::asprintf("%06lld", QCoreApplication::applicationPid()), index);
+        .arg(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(), logger,
+             stampAndIndex.section('_', 0, 0), QString::asprintf("%06lld", QCoreApplication::applicationPid()),
+             stampAndIndex.section('_', 1, 1));
 }
 
 // A manager logging into a temporary folder on a clock the test sets.
@@ -63,16 +51,14 @@ public:
         manager.setSynchronous(synchronous);
         return manager.start();
     }
-
-    void setTime(const QString& iso) { m_now = utcMilliseconds(iso); }
+    void setTime(const QString& iso) { m_now = QDateTime::fromString(iso + 'Z', Qt::ISODateWithMs).toMSecsSinceEpoch(); }
 
     bool log(int level, const QByteArray& text, const char* file = nullptr, int line = 0)
     {
         if (!manager.acceptsLog(id, level))
             return false;
         filelog::LogRecord* record = manager.allocRecord(id, level);
-        const int room = filelog::LOG_RECORD_TEXT_SIZE - 1 - record->length;
-        const int count = std::min(room, int(text.size()));
+        const int count = std::min(filelog::LOG_RECORD_TEXT_SIZE - 1 - record->length, int(text.size()));
         std::memcpy(record->text + record->length, text.constData(), count);
         record->length += count;
         record->text[record->length] = '\0';
@@ -98,31 +84,21 @@ class TestFilelogFiles : public QObject
 
 private slots:
     void init();
-    void cleanup();
     void writesRecordLines_data();
     void writesRecordLines();
     void rollsFiles_data();
     void rollsFiles();
-    void removesExpiredFiles_data();
-    void removesExpiredFiles();
     void writesQueuedRecordsFromManyThreads();
     void appliesChangesBetweenQueuedRecords();
 
 private:
-    QTemporaryDir* m_dir = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void TestFilelogFiles::init()
 {
     setZone("UTC0");
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void TestFilelogFiles::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
+    m_dir.reset(new QTemporaryDir);
 }
 
 void TestFilelogFiles::writesRecordLines_data()
@@ -130,17 +106,17 @@ void TestFilelogFiles::writesRecordLines_data()
     QTest::addColumn<bool>("synchronous");
     QTest::addColumn<int>("level");
     QTest::addColumn<QByteArray>("message");
-    QTest::addColumn<bool>("fileline");
     QTest::addColumn<QString>("stamp");
-    QTest::addColumn<QString>("expected");   // pattern of the one record after the time prefix
+    // Pattern of the one record after the time prefix; the source position is switched on where it is expected.
+    QTest::addColumn<QString>("expected");
 
-    QTest::newRow("synchronous named by hour") << true << 2 << QByteArray("hello") << false << "2019081513"
+    QTest::newRow("synchronous named by hour") << true << 2 << QByteArray("hello") << "2019081513"
                                                << "LOG_INFO hello\\r\\n";
-    QTest::newRow("queued named by minute") << false << 3 << QByteArray("hello") << false << "201908151345"
+    QTest::newRow("queued named by minute") << false << 3 << QByteArray("hello") << "201908151345"
                                             << "LOG_WARN hello\\r\\n";
-    QTest::newRow("source file and line") << true << 4 << QByteArray("hello") << true << "2019081513"
+    QTest::newRow("source file and line") << true << 4 << QByteArray("hello") << "2019081513"
                                           << "LOG_ERROR hello x\\.cpp:42\\r\\n";
-    QTest::newRow("long message cut before CR LF") << true << 5 << QByteArray(10000, 'x') << false << "2019081513"
+    QTest::newRow("long message cut before CR LF") << true << 5 << QByteArray(10000, 'x') << "2019081513"
                                                    << "LOG_ALARM x+\\r\\n";
 }
 
@@ -149,12 +125,11 @@ void TestFilelogFiles::writesRecordLines()
     QFETCH(bool, synchronous);
     QFETCH(int, level);
     QFETCH(QByteArray, message);
-    QFETCH(bool, fileline);
     QFETCH(QString, stamp);
     QFETCH(QString, expected);
 
     Engine engine(m_dir->path());
-    engine.manager.setLoggerFileLine(engine.id, fileline);
+    engine.manager.setLoggerFileLine(engine.id, expected.contains("cpp"));
     engine.setTime("2019-08-15T13:45:30.123");
     QVERIFY(!engine.log(level, message));   // refused before start
     QVERIFY(engine.start(synchronous));
@@ -178,49 +153,55 @@ void TestFilelogFiles::rollsFiles_data()
 {
     QTest::addColumn<QByteArray>("zone");
     QTest::addColumn<int>("limit");
-    QTest::addColumn<bool>("monthdir");
     QTest::addColumn<int>("size");
+    QTest::addColumn<int>("reserve");
     QTest::addColumn<QStringList>("times");      // UTC, one record each
-    QTest::addColumn<QStringList>("expected");   // "[folder/]stamp_index" of each file
+    QTest::addColumn<QStringList>("expected");   // "[month folder/]stamp_index" of each file left
     QTest::addColumn<QStringList>("prefixes");   // start of each file's first record, when given
+    auto row = [](const char* name, int limit, const QStringList& times, const QStringList& expected,
+                  const QStringList& prefixes = {}, const char* zone = "UTC0", int size = 10, int reserve = 0) {
+        QTest::newRow(name) << QByteArray(zone) << limit << size << reserve << times << expected << prefixes;
+    };
+    const QStringList three(QVector<QString>(3, "2019-08-15T10:00:00").toList());
+    row("limit 0: a file per record", 0, three, {"2019081510_000", "2019081510_001", "2019081510_002"});
+    row("limit 1 MB", 1, QVector<QString>(140, "2019-08-15T10:00:00").toList(), {"2019081510_000", "2019081510_001"}, {},
+        "UTC0", 8000);
+    row("limit of 4096 MB is not 0", 4096, three, {"2019081510_000"});
+    row("negative limit never rolls", -1, three, {"2019081510_000"});
+    row("midnight starts again at 000", 0, {"2019-08-15T23:59:58", "2019-08-15T23:59:59.999", "2019-08-16T00:00:00"},
+        {"2019081523_000", "2019081523_001", "2019081600_000"},
+        {"2019-08-15 23:59:58.000", "2019-08-15 23:59:59.999", "2019-08-16 00:00:00.000"});
+    row("month folders", 100, {"2019-08-31T23:59:59", "2019-09-01T00:00:00"},
+        {"2019_08/2019083123_000", "2019_09/2019090100_000"});
+    row("short day in spring", 0, {"2019-03-30T23:30:00", "2019-03-31T22:30:00"}, {"2019033100_000", "2019040100_000"},
+        {"2019-03-31 00:30:00.000", "2019-04-01 00:30:00.000"}, CET);
+    row("long day in autumn", 0, {"2019-10-26T22:30:00", "2019-10-27T22:30:00"}, {"2019102700_000", "2019102723_001"},
+        {"2019-10-27 00:30:00.000", "2019-10-27 23:30:00.000"}, CET);
 
-    const QString at = "2019-08-15T10:00:00";
-    QTest::newRow("limit 0: a file per record") << QByteArray("UTC0") << 0 << false << 10 << QStringList{at, at, at}
-                                                << QStringList{"2019081510_000", "2019081510_001", "2019081510_002"}
-                                                << QStringList();
-    QStringList many;
-    for (int i = 0; i < 140; ++i)
-        many << at;
-    QTest::newRow("limit 1 MB") << QByteArray("UTC0") << 1 << false << 8000 << many
-                                << QStringList{"2019081510_000", "2019081510_001"} << QStringList();
-    QTest::newRow("limit of 4096 MB is not 0") << QByteArray("UTC0") << 4096 << false << 10 << QStringList{at, at, at}
-                                               << QStringList{"2019081510_000"} << QStringList();
-    QTest::newRow("negative limit never rolls") << QByteArray("UTC0") << -1 << false << 10 << QStringList{at, at, at}
-                                                << QStringList{"2019081510_000"} << QStringList();
-    QTest::newRow("midnight starts again at 000")
-        << QByteArray("UTC0") << 0 << false << 10
-        << QStringList{"2019-08-15T23:59:58", "2019-08-15T23:59:59.999", "2019-08-16T00:00:00"}
-        << QStringList{"2019081523_000", "2019081523_001", "2019081600_000"}
-        << QStringList{"2019-08-15 23:59:58.000", "2019-08-15 23:59:59.999", "2019-08-16 00:00:00.000"};
-    QTest::newRow("month folders") << QByteArray("UTC0") << 100 << true << 10
-                                   << QStringList{"2019-08-31T23:59:59", "2019-09-01T00:00:00"}
-                                   << QStringList{"2019_08/2019083123_000", "2019_09/2019090100_000"} << QStringList();
-    QTest::newRow("short day in spring")
-        << QByteArray(CET) << 0 << false << 10 << QStringList{"2019-03-30T23:30:00", "2019-03-31T22:30:00"}
-        << QStringList{"2019033100_000", "2019040100_000"}
-        << QStringList{"2019-03-31 00:30:00.000", "2019-04-01 00:30:00.000"};
-    QTest::newRow("long day in autumn")
-        << QByteArray(CET) << 0 << false << 10 << QStringList{"2019-10-26T22:30:00", "2019-10-27T22:30:00"}
-        << QStringList{"2019102700_000", "2019102723_001"}
-        << QStringList{"2019-10-27 00:30:00.000", "2019-10-27 23:30:00.000"};
+    // Files of the same day past their reserve go once more than seven are there.
+    auto series = [](const QString& stamp, int first, int count) {
+        QStringList names;
+        for (int i = first; i < first + count; ++i)
+            names << stamp + QString::asprintf("_%03d", i);
+        return names;
+    };
+    const QStringList early(QVector<QString>(8, "2019-08-15T02:00:00").toList());
+    row("reserve: more than 7 expired", 0, early + QStringList{"2019-08-15T04:00:00"}, {"2019081504_008"}, {}, "UTC0", 10,
+        3600);
+    row("reserve: not yet expired", 0, early + QStringList{"2019-08-15T02:30:00"}, series("2019081502", 0, 9), {}, "UTC0",
+        10, 3600);
+    row("reserve: 7 files are kept", 0, early.mid(1) + QStringList{"2019-08-15T04:00:00"},
+        series("2019081502", 0, 7) + series("2019081504", 7, 1), {}, "UTC0", 10, 3600);
+    row("reserve 0 keeps everything", 0, early + QStringList{"2019-08-15T04:00:00"},
+        series("2019081502", 0, 8) + series("2019081504", 8, 1), {}, "UTC0", 10, 0);
 }
 
 void TestFilelogFiles::rollsFiles()
 {
     QFETCH(QByteArray, zone);
     QFETCH(int, limit);
-    QFETCH(bool, monthdir);
     QFETCH(int, size);
+    QFETCH(int, reserve);
     QFETCH(QStringList, times);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, prefixes);
@@ -228,7 +209,8 @@ void TestFilelogFiles::rollsFiles()
     setZone(zone.constData());
     Engine engine(m_dir->path());
     engine.manager.setLoggerLimitSize(engine.id, limit);
-    engine.manager.setLoggerMonthDir(engine.id, monthdir);
+    engine.manager.setLoggerMonthDir(engine.id, expected.first().contains('/'));
+    engine.manager.setLoggerReserve(engine.id, reserve);
     QVERIFY(engine.start(true));
     for (const QString& time : times) {
         engine.setTime(time);
@@ -248,46 +230,9 @@ void TestFilelogFiles::rollsFiles()
         if (!prefixes.isEmpty())
             QVERIFY2(content.startsWith(prefixes[i].toUtf8()), content.left(30).constData());
     }
-    QCOMPARE(records, times.size());
+    QCOMPARE(records, reserve > 0 ? names.size() : times.size());
     if (limit == 1)
         QVERIFY(engine.content(names[0]).size() > 1048576);
-}
-
-void TestFilelogFiles::removesExpiredFiles_data()
-{
-    QTest::addColumn<int>("reserve");
-    QTest::addColumn<int>("oldFiles");
-    QTest::addColumn<int>("laterSeconds");
-    QTest::addColumn<int>("remaining");
-
-    QTest::newRow("more than 7 expired") << 3600 << 8 << 7200 << 1;
-    QTest::newRow("not yet expired") << 3600 << 8 << 1800 << 9;
-    QTest::newRow("7 files are kept") << 3600 << 7 << 7200 << 8;
-    QTest::newRow("reserve 0 keeps everything") << 0 << 8 << 7200 << 9;
-}
-
-void TestFilelogFiles::removesExpiredFiles()
-{
-    QFETCH(int, reserve);
-    QFETCH(int, oldFiles);
-    QFETCH(int, laterSeconds);
-    QFETCH(int, remaining);
-
-    Engine engine(m_dir->path());
-    engine.manager.setLoggerLimitSize(engine.id, 0);
-    engine.manager.setLoggerReserve(engine.id, reserve);
-    QVERIFY(engine.start(true));
-    engine.setTime("2019-08-15T02:00:00");
-    for (int i = 0; i < oldFiles; ++i)
-        QVERIFY(engine.log(2, "old"));
-    QCOMPARE(engine.files().size(), oldFiles);
-    engine.setTime(QDateTime(QDate(2019, 8, 15), QTime(2, 0), Qt::UTC).addSecs(laterSeconds).toString(Qt::ISODate));
-    QVERIFY(engine.log(2, "new"));
-    QVERIFY(engine.manager.stop());
-
-    const QStringList files = engine.files();
-    QCOMPARE(files.size(), remaining);
-    QVERIFY(engine.content(files.last()).contains("new"));
 }
 
 void TestFilelogFiles::writesQueuedRecordsFromManyThreads()
@@ -297,15 +242,12 @@ void TestFilelogFiles::writesQueuedRecordsFromManyThreads()
     Engine engine(m_dir->path());
     engine.setTime("2019-08-15T13:45:00");
     QVERIFY(engine.start(false));
-
     std::vector<std::thread> producers;
     std::atomic<int> refused{0};
     for (int t = 0; t < THREADS; ++t) {
         producers.emplace_back([&engine, &refused, t] {
-            for (int i = 0; i < RECORDS; ++i) {
-                if (!engine.log(2, "thread " + QByteArray::number(t) + " record " + QByteArray::number(i)))
-                    ++refused;
-            }
+            for (int i = 0; i < RECORDS; ++i)
+                refused += !engine.log(2, "thread " + QByteArray::number(t) + " record " + QByteArray::number(i));
         });
     }
     for (std::thread& producer : producers)
@@ -316,22 +258,19 @@ void TestFilelogFiles::writesQueuedRecordsFromManyThreads()
     const uint64_t pushed = engine.manager.pushedRecordCount();
     QCOMPARE(engine.manager.takenRecordCount(), pushed);
     QCOMPARE(engine.manager.writtenRecordCount(), pushed);
-
     QCOMPARE(engine.files().size(), 1);
     const QList<QByteArray> records = recordsOf(engine.content(engine.files().first()));
     QCOMPARE(records.size(), THREADS * RECORDS);
     // The main logger holds the writer's start-up lines; every pushed record is in one file or the other.
-    const QList<QByteArray> ownRecords = recordsOf(readWhole(m_dir->path() + "/main/" + logFilesBelow(m_dir->path() + "/main").value(0)));
-    QCOMPARE(uint64_t(records.size() + ownRecords.size()), pushed);
+    const QString main = m_dir->path() + "/main/";
+    QCOMPARE(uint64_t(records.size() + recordsOf(readWhole(main + logFilesBelow(main).value(0))).size()), pushed);
 
     int next[THREADS] = {};
     const QRegularExpression shape("^2019-08-15 13:45:00\\.000 \\[\\d{4,}\\] LOG_INFO thread (\\d) record (\\d+)\\r\\n$");
     for (const QByteArray& record : records) {
         const QRegularExpressionMatch match = shape.match(QString::fromUtf8(record));
         QVERIFY2(match.hasMatch(), record.constData());
-        const int thread = match.captured(1).toInt();
-        QCOMPARE(match.captured(2).toInt(), next[thread]);   // each thread's records in order
-        ++next[thread];
+        QCOMPARE(match.captured(2).toInt(), next[match.captured(1).toInt()]++);   // each thread's records in order
     }
 }
 

@@ -20,20 +20,14 @@ std::u16string units(const QVector<int>& v)
     return s;
 }
 
-enum CharClass { WhiteSpace, EnPunct, CnPunct, CnPlain, CnKana, CnHangul };
-
 } // namespace
-
-Q_DECLARE_METATYPE(CharClass)
 
 class TestStrConvert : public QObject
 {
     Q_OBJECT
 private slots:
-    void utf8Decoding_data();
-    void utf8Decoding();
-    void utf16Encoding_data();
-    void utf16Encoding();
+    void utf8Strictness_data();
+    void utf8Strictness();
     void roundTrips();
     void codePage_data();
     void codePage();
@@ -41,8 +35,6 @@ private slots:
     void characterWalk();
     void characterClasses_data();
     void characterClasses();
-    void wholeStringTests_data();
-    void wholeStringTests();
     void splitAndReplace_data();
     void splitAndReplace();
     void trimAndCaseIgnoreLocale();
@@ -50,51 +42,45 @@ private slots:
     void wildcard();
 };
 
-void TestStrConvert::utf8Decoding_data()
+enum Direction { Both, DecodeOnly, EncodeOnly };
+
+void TestStrConvert::utf8Strictness_data()
 {
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QVector<int>>("utf16");   // empty: rejected
-    QTest::newRow("three-byte CJK") << QByteArray("\xE4\xB8\xAD") << QVector<int>{0x4E2D};
-    QTest::newRow("truncated") << QByteArray("\xE4\xB8") << QVector<int>{};
-    QTest::newRow("overlong two-byte NUL") << QByteArray("\xC0\x80", 2) << QVector<int>{};
-    QTest::newRow("overlong three-byte") << QByteArray("\xE0\x9F\xBF") << QVector<int>{};
-    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << QVector<int>{};
-    QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QVector<int>{};
-    QTest::newRow("five-byte form") << QByteArray("\xF8\x88\x80\x80\x80") << QVector<int>{};
-    QTest::newRow("stray continuation") << QByteArray("a\x80") << QVector<int>{};
-    QTest::newRow("supplementary to pair") << QByteArray("\xF0\x9F\x98\x80") << QVector<int>{0xD83D, 0xDE00};
-    QTest::newRow("mixed") << QByteArray("a\xC3\xA4\xE4\xB8\xAD") << QVector<int>{'a', 0xE4, 0x4E2D};
-    QTest::newRow("embedded NUL ends text") << QByteArray("a\0b", 3) << QVector<int>{'a'};
+    QTest::addColumn<QByteArray>("utf8");    // empty: refused when encoding
+    QTest::addColumn<QVector<int>>("utf16");   // empty: refused when decoding
+    QTest::addColumn<int>("direction");
+    QTest::newRow("three-byte CJK") << QByteArray("\xE4\xB8\xAD") << QVector<int>{0x4E2D} << int(Both);
+    QTest::newRow("truncated") << QByteArray("\xE4\xB8") << QVector<int>{} << int(DecodeOnly);
+    QTest::newRow("overlong two-byte NUL") << QByteArray("\xC0\x80", 2) << QVector<int>{} << int(DecodeOnly);
+    QTest::newRow("overlong three-byte") << QByteArray("\xE0\x9F\xBF") << QVector<int>{} << int(DecodeOnly);
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << QVector<int>{} << int(DecodeOnly);
+    QTest::newRow("above U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << QVector<int>{} << int(DecodeOnly);
+    QTest::newRow("five-byte form") << QByteArray("\xF8\x88\x80\x80\x80") << QVector<int>{} << int(DecodeOnly);
+    QTest::newRow("stray continuation") << QByteArray("a\x80") << QVector<int>{} << int(DecodeOnly);
+    QTest::newRow("supplementary and pair") << QByteArray("\xF0\x9F\x98\x80") << QVector<int>{0xD83D, 0xDE00} << int(Both);
+    QTest::newRow("mixed") << QByteArray("a\xC3\xA4\xE4\xB8\xAD") << QVector<int>{'a', 0xE4, 0x4E2D} << int(Both);
+    QTest::newRow("embedded NUL ends text") << QByteArray("a\0b", 3) << QVector<int>{'a'} << int(DecodeOnly);
+    QTest::newRow("trailing lone high surrogate") << QByteArray() << QVector<int>{'a', 0xD800} << int(EncodeOnly);
+    QTest::newRow("high surrogate then letter") << QByteArray("\xED\xA0\x80" "a") << QVector<int>{0xD800, 'a'}
+                                                << int(EncodeOnly);
 }
 
-void TestStrConvert::utf8Decoding()
+void TestStrConvert::utf8Strictness()
 {
-    QFETCH(QByteArray, input);
-    QFETCH(QVector<int>, utf16);
-    const std::u16string wide = toWString(bytes(input));
-    QCOMPARE(wide, units(utf16));
-    // The UTF-32 reader applies the same legality rules.
-    const std::u32string u32 = toU32String(bytes(input));
-    QCOMPARE(u32.empty(), utf16.isEmpty());
-    if (!u32.empty())
-        QCOMPARE(toU8String(u32), toU8String(wide));
-}
-
-void TestStrConvert::utf16Encoding_data()
-{
-    QTest::addColumn<QVector<int>>("input");
-    QTest::addColumn<QByteArray>("utf8");
-    QTest::newRow("pair joined") << QVector<int>{0xD83D, 0xDE00} << QByteArray("\xF0\x9F\x98\x80");
-    QTest::newRow("trailing lone high surrogate") << QVector<int>{'a', 0xD800} << QByteArray();
-    QTest::newRow("high surrogate then letter") << QVector<int>{0xD800, 'a'} << QByteArray("\xED\xA0\x80" "a");
-    QTest::newRow("CJK and Latin") << QVector<int>{0x4E2D, 0xE4, 'z'} << QByteArray("\xE4\xB8\xAD\xC3\xA4z");
-}
-
-void TestStrConvert::utf16Encoding()
-{
-    QFETCH(QVector<int>, input);
     QFETCH(QByteArray, utf8);
-    QCOMPARE(toU8String(units(input)), bytes(utf8));
+    QFETCH(QVector<int>, utf16);
+    QFETCH(int, direction);
+    if (direction != EncodeOnly) {
+        const std::u16string wide = toWString(bytes(utf8));
+        QCOMPARE(wide, units(utf16));
+        // The UTF-32 reader applies the same legality rules.
+        const std::u32string u32 = toU32String(bytes(utf8));
+        QCOMPARE(u32.empty(), utf16.isEmpty());
+        if (!u32.empty())
+            QCOMPARE(toU8String(u32), toU8String(wide));
+    }
+    if (direction != DecodeOnly)
+        QCOMPARE(toU8String(units(utf16)), bytes(utf8));
 }
 
 void TestStrConvert::roundTrips()
@@ -197,53 +183,23 @@ void TestStrConvert::characterWalk()
 
 void TestStrConvert::characterClasses_data()
 {
-    QTest::addColumn<CharClass>("cls");
-    QTest::addColumn<int>("c");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("ideographic space") << WhiteSpace << 0x3000 << true;
-    QTest::newRow("letter not space") << WhiteSpace << int('a') << false;
-    QTest::newRow("multiplication sign") << EnPunct << 0xD7 << true;
-    QTest::newRow("A umlaut is a letter") << EnPunct << 0xC4 << false;
-    QTest::newRow("ideographic full stop") << CnPunct << 0x3002 << true;
-    QTest::newRow("full-width digit") << CnPunct << 0xFF10 << false;
-    QTest::newRow("em dash") << CnPunct << 0x2014 << true;
-    QTest::newRow("CJK ideograph") << CnPlain << 0x4E2D << true;
-    QTest::newRow("after unified block") << CnPlain << 0x9FC0 << false;
-    QTest::newRow("hiragana plain") << CnPlain << 0x3042 << false;
-    QTest::newRow("hiragana with kana") << CnKana << 0x3042 << true;
-    QTest::newRow("hangul with hangul") << CnHangul << 0xAC00 << true;
-}
-
-void TestStrConvert::characterClasses()
-{
-    QFETCH(CharClass, cls);
-    QFETCH(int, c);
-    QFETCH(bool, expected);
-    const auto cp = static_cast<char32_t>(c);
-    switch (cls) {
-    case WhiteSpace:
-        QCOMPARE(u32IsWhiteSpace(cp), expected);
-        QCOMPARE(IsWhiteSpaceW(static_cast<char16_t>(c)), expected);
-        break;
-    case EnPunct:
-        QCOMPARE(IsEnPunctuation(cp), expected);
-        if (c < 0x80)
-            QCOMPARE(IsEnPunctuation(static_cast<char>(c)), expected);
-        else
-            QVERIFY(!IsEnPunctuation(static_cast<char>(c)));   // the byte form knows ASCII only
-        break;
-    case CnPunct: QCOMPARE(IsCnPunctuation(cp), expected); break;
-    case CnPlain: QCOMPARE(IsCnChar(cp, false, false), expected); break;
-    case CnKana: QCOMPARE(IsCnChar(cp, true, false), expected); break;
-    case CnHangul: QCOMPARE(IsCnChar(cp, false, true), expected); break;
-    }
-}
-
-void TestStrConvert::wholeStringTests_data()
-{
     QTest::addColumn<QString>("test");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("expected");
+    auto ch = [](int c) { return QString(QChar(c)); };
+    QTest::newRow("ideographic space") << "IsWhiteSpace" << ch(0x3000) << true;
+    QTest::newRow("letter not space") << "IsWhiteSpace" << "a" << false;
+    QTest::newRow("multiplication sign") << "IsEnPunctuation" << ch(0xD7) << true;
+    QTest::newRow("A umlaut is a letter") << "IsEnPunctuation" << ch(0xC4) << false;
+    QTest::newRow("ASCII punctuation") << "IsEnPunctuation" << "!" << true;
+    QTest::newRow("ideographic full stop") << "IsCnPunctuation" << ch(0x3002) << true;
+    QTest::newRow("full-width digit") << "IsCnPunctuation" << ch(0xFF10) << false;
+    QTest::newRow("em dash") << "IsCnPunctuation" << ch(0x2014) << true;
+    QTest::newRow("CJK ideograph") << "IsCnChar" << ch(0x4E2D) << true;
+    QTest::newRow("after unified block") << "IsCnChar" << ch(0x9FC0) << false;
+    QTest::newRow("hiragana plain") << "IsCnChar" << ch(0x3042) << false;
+    QTest::newRow("hiragana with kana") << "IsCnCharKana" << ch(0x3042) << true;
+    QTest::newRow("hangul with hangul") << "IsCnCharHangul" << ch(0xAC00) << true;
     QTest::newRow("number with exponent") << "IsAllNumber" << "3.5e+2%" << true;
     QTest::newRow("number empty") << "IsAllNumber" << "" << false;
     QTest::newRow("number with letter") << "IsAllNumber" << "12a" << false;
@@ -253,23 +209,31 @@ void TestStrConvert::wholeStringTests_data()
     QTest::newRow("Latin-1 is English") << "IsAllEnCharU32" << QString::fromUtf8("Ä") << true;
 }
 
-void TestStrConvert::wholeStringTests()
+void TestStrConvert::characterClasses()
 {
     QFETCH(QString, test);
     QFETCH(QString, text);
     QFETCH(bool, expected);
     const std::u32string u32 = text.toStdU32String();
     const std::string u8 = text.toUtf8().toStdString();
+    const char32_t c = u32.empty() ? 0 : u32[0];
     bool result = !expected;
-    if (test == "IsAllNumber") result = IsAllNumber(u32);
+    if (test == "IsCnPunctuation") result = IsCnPunctuation(c);
+    else if (test == "IsCnChar") result = IsCnChar(c, false, false);
+    else if (test == "IsCnCharKana") result = IsCnChar(c, true, false);
+    else if (test == "IsCnCharHangul") result = IsCnChar(c, false, true);
+    else if (test == "IsAllNumber") result = IsAllNumber(u32);
     else if (test == "IsAllEnNumber") result = IsAllEnNumber(u8);
     else if (test == "IsAllEnNumberU32") result = IsAllEnNumber(u32);
-    else if (test == "IsAllSpace") result = IsAllSpace(u32);
     else if (test == "IsAllPunctuation") result = IsAllPunctuation(u32);
-    else if (test == "HasPunctuation") result = HasPunctuation(u32);
-    else if (test == "IsAllCnChar") result = IsAllCnChar(u32);
     else if (test == "IsAllEnCharU32") result = IsAllEnChar(u32);
-    else if (test == "IsAllEnChar") result = IsAllEnChar(u8);
+    else if (test == "IsWhiteSpace") {
+        result = u32IsWhiteSpace(c);
+        QCOMPARE(IsWhiteSpaceW(static_cast<char16_t>(c)), expected);
+    } else if (test == "IsEnPunctuation") {
+        result = IsEnPunctuation(c);
+        QCOMPARE(IsEnPunctuation(static_cast<char>(c)), c < 0x80 && expected);   // the byte form knows ASCII only
+    }
     else QFAIL("unknown test");
     QCOMPARE(result, expected);
 }
