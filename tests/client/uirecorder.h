@@ -1,13 +1,11 @@
 #pragma once
 
 #include <QApplication>
-#include <QList>
 #include <QMessageBox>
-#include <QStringList>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
+#include <memory>
 
 #include "checkerclient.h"
 
