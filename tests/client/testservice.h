@@ -29,10 +29,11 @@ public:
         process.waitForFinished(5000);
     }
 
-    bool start()
+    // With "--tls" it serves HTTPS under a self-signed certificate.
+    bool start(const QStringList& extraArgs = {})
     {
         process.setProgram(QStringLiteral(KORRELO_SERVICE_PATH));
-        process.setArguments({QStringLiteral("--port"), QStringLiteral("0")});
+        process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + extraArgs);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start();
         if (!process.waitForStarted(10000))
@@ -46,7 +47,8 @@ public:
         }
         const QRegularExpressionMatch match =
             QRegularExpression(QStringLiteral("listening on ([^:\\s]+):(\\d+)")).match(QString::fromUtf8(firstLine));
-        base = QStringLiteral("http://%1:%2/").arg(match.captured(1), match.captured(2));
+        base = QStringLiteral("%1://%2:%3/").arg(extraArgs.contains(QStringLiteral("--tls")) ? "https" : "http",
+                                                 match.captured(1), match.captured(2));
         return match.hasMatch();
     }
 
@@ -108,6 +110,7 @@ public:
 private:
     bool send(QNetworkReply* reply, QByteArray& answer)
     {
+        reply->ignoreSslErrors();   // the test's own control requests only
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);
