@@ -27,6 +27,7 @@ struct HttpResult
     qint64 elapsedMs = 0;
 
     QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+    QString errorId() const { return json().value("error_id").toString(); }
 };
 
 // A service on a free loopback port, spoken to over real sockets.

@@ -177,7 +177,7 @@ void TestChecker::addedWordsAreNoLongerFlagged()
     QCOMPARE(describe(own.check(demo, text).json()), (QStringList{"他门@0-1/1/4>他们", "他门@7-8/1/4>他们"}));
 
     QCOMPARE(own.postForm("api/v3/add-to-dict/", {{"access_token", demo}, {"new_word", ""}})
-                 .json().value("error_id").toString(),
+                 .errorId(),
              QString("param_error"));
     QCOMPARE(own.postForm("api/v3/add-to-dict/", {{"access_token", demo}, {"new_word", "他门口"}}).body,
              QByteArray("{}"));

@@ -48,7 +48,7 @@ void TestProgram::servesOnAFreePortAndEndsOnTerm()
     QCOMPARE(account.value("check_server").toString(), QString("http://127.0.0.1:%1/").arg(port));
     // The given account replaces the built-in ones.
     QCOMPARE(ServiceFixture::wait(manager.post(request, "user_name=demo&password=demo"), 10000)
-                 .json().value("error_id").toString(),
+                 .errorId(),
              QString("login_error"));
 
     process.terminate();
