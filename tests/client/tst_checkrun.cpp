@@ -8,11 +8,6 @@ Q_DECLARE_METATYPE(Ranges)
 
 namespace {
 
-QString repeated(const QString& unit, int count)
-{
-    return unit.repeated(count);
-}
-
 std::shared_ptr<CheckData> makeData(const QString& words, const Ranges& ranges,
                                     const QStringList& values)
 {
@@ -75,14 +70,14 @@ void TestCheckRun::splitsAtPunctuationWithoutEmptyOrBrokenPieces_data()
     QTest::addColumn<QVector<int>>("lengths");
 
     const QString han = QStringLiteral("字");
-    QTest::newRow("full page ending in a full stop") << repeated(han, 2999) + QStringLiteral("。") << 3000
+    QTest::newRow("full page ending in a full stop") << han.repeated(2999) + QStringLiteral("。") << 3000
                                                      << QVector<int>{3000};
-    QTest::newRow("no punctuation: half pages") << repeated(han, 3000) << 3000 << QVector<int>{1500, 1500};
+    QTest::newRow("no punctuation: half pages") << han.repeated(3000) << 3000 << QVector<int>{1500, 1500};
     QTest::newRow("last mark of the second half")
         << QStringLiteral("一二三四五六，七八九十一二三四五") << 10 << QVector<int>{7, 9};
     QTest::newRow("mark in the first half only")
         << QStringLiteral("一，三四五六七八九十一二") << 10 << QVector<int>{5, 7};
-    QTest::newRow("at most ten pieces") << repeated(han, 40000) << 3000 << QVector<int>(10, 1500);
+    QTest::newRow("at most ten pieces") << han.repeated(40000) << 3000 << QVector<int>(10, 1500);
     QTest::newRow("page size 1") << QStringLiteral("a。b") << 1 << QVector<int>{1, 1, 1};
     QTest::newRow("pair kept whole at a forced cut")
         << QStringLiteral("一\U0001F600二三四五") << 4 << QVector<int>{1, 2, 2, 2};
@@ -156,7 +151,7 @@ void TestCheckRun::piecesSentToTheService_data()
     QTest::addColumn<int>("pieces");
     QTest::addColumn<QStringList>("boxTexts");
 
-    QTest::newRow("too long for one check") << repeated(QStringLiteral("他门在这里。"), 6667) << 3000 << 10
+    QTest::newRow("too long for one check") << QStringLiteral("他门在这里。").repeated(6667) << 3000 << 10
                                             << QStringList{"Max 30000 words!"};
     QTest::newRow("page size 1") << QStringLiteral("他门") << 1 << 2
                                  << QStringList{"没有找到错误。", "没有找到错误。"};

@@ -25,8 +25,6 @@ private slots:
     void loginResults_data();
     void loginResults();
     void loginDialogThroughTheClient();
-    void reportDialogResults_data();
-    void reportDialogResults();
     void chineseTexts_data();
     void chineseTexts();
 };
@@ -148,38 +146,6 @@ void TestDialogs::loginDialogThroughTheClient()
     QCOMPARE(client->showLogin(0), 0);
 }
 
-void TestDialogs::reportDialogResults_data()
-{
-    QTest::addColumn<bool>("send");
-    QTest::addColumn<int>("result");
-
-    QTest::newRow("send") << true << int(QDialog::Accepted);
-    QTest::newRow("escape") << false << int(QDialog::Rejected);
-}
-
-void TestDialogs::reportDialogResults()
-{
-    QFETCH(bool, send);
-    QFETCH(int, result);
-
-    DialogReportError dialog;
-    dialog.setData(QStringLiteral("他门"), QStringLiteral("他门来了。"));
-    QSignalSpy finished(&dialog, &QDialog::finished);
-    dialog.show();
-    dialog.findChild<QLineEdit*>("editError")->setText(QStringLiteral("他门来"));
-    if (send)
-        QTest::mouseClick(dialog.findChild<QPushButton*>("btnSend"), Qt::LeftButton);
-    else
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    QVERIFY(!finished.isEmpty());
-    QVERIFY(!dialog.isVisible());
-    for (const QList<QVariant>& arguments : finished)
-        QCOMPARE(arguments.first().toInt(), result);
-    QCOMPARE(dialog.errorText(), QStringLiteral("他门来"));
-    QCOMPARE(dialog.sentence(), QStringLiteral("他门来了。"));
-    QCOMPARE(dialog.note(), QString());
-}
-
 void TestDialogs::chineseTexts_data()
 {
     QTest::addColumn<int>("type");
@@ -188,7 +154,6 @@ void TestDialogs::chineseTexts_data()
     QTest::addColumn<QString>("name");
 
     QTest::newRow("experimental short name with suffix") << 3 << true << true << "音近字（实验功能，误报多）";
-    QTest::newRow("experimental short name alone") << 3 << true << false << "音近字";
     QTest::newRow("full name, suffix only for experimental") << 5 << false << true << "错误词库校对";
     QTest::newRow("unknown type") << 99 << false << false << "";
 }
