@@ -104,9 +104,7 @@ void TestMisbehaviour::hangingRequestWaitsForRelease()
 {
     ServiceFixture service;
     service.control("misbehave", {{"target", "login"}, {"mode", "hang"}});
-    QNetworkRequest request(QUrl(service.root() + "api/v3/auth/login/"));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-    QNetworkReply* hanging = service.manager.post(request, "user_name=demo&password=demo");
+    QNetworkReply* hanging = service.start("api/v3/auth/login/", "user_name=demo&password=demo");
     QTest::qWait(400);
     QVERIFY(!hanging->isFinished());
     // Other requests still get through while one hangs.
@@ -121,9 +119,7 @@ void TestMisbehaviour::stopEndsHangingRequests()
 {
     ServiceFixture service;
     service.control("misbehave", {{"mode", "hang"}});
-    QNetworkRequest request(QUrl(service.root() + "api/v3/check"));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-    QNetworkReply* hanging = service.manager.post(request, "text=x");
+    QNetworkReply* hanging = service.start("api/v3/check", "text=x");
     QTRY_COMPARE_WITH_TIMEOUT(service.server->core().requestLog().entries().size(), size_t(1), 5000);
     QElapsedTimer clock;
     clock.start();

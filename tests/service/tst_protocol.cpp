@@ -343,9 +343,7 @@ void TestProtocol::selfSignedHttpsNeedsTheClientsConsent()
     QVERIFY(service.root().startsWith("https://127.0.0.1:"));
     QCOMPARE(service.post("api/v3/is-domain-ok/", "a=1").error, QNetworkReply::SslHandshakeFailedError);
 
-    QNetworkRequest request(QUrl(service.root() + "site1/api/v3/auth/login/"));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-    QNetworkReply* reply = service.manager.post(request, "user_name=demo&password=demo");
+    QNetworkReply* reply = service.start("site1/api/v3/auth/login/", "user_name=demo&password=demo");
     reply->ignoreSslErrors();
     const HttpResult r = ServiceFixture::wait(reply, 10000);
     QCOMPARE(r.error, QNetworkReply::NoError);
