@@ -221,7 +221,8 @@ void TestCheckRun::failuresEndTheCheckCleanly()
         client->setTransferTimeout(1000);
     // The second piece fails (the nested reply: the first; a redirect fails nothing: every piece).
     const QString skip = mode == "redirect" || mode == "nested" ? "0" : "1";
-    QVERIFY(service.misbehave({{"target", "check"}, {"mode", mode}, {"skip", skip}, {"count", mode == "nested" ? "1" : "0"}}));
+    const QString count = mode == "nested" ? "1" : "0";
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", mode}, {"skip", skip}, {"count", count}}));
     const QString text = QStringLiteral("他门在这里说话。以经走了。");
     CHECK_DATAS found;
     QVERIFY(checkAndWait(text, &found));

@@ -237,7 +237,8 @@ void TestClientRequests::successMessagesOnlyAfterRealSuccess_data()
     QTest::newRow("empty body") << "body" << "" << true << thanks;
     QTest::newRow("server error") << "status" << "" << false << "Connect Server Error!";
     QTest::newRow("malformed") << "malformed" << "" << true << "Parse JSON Data Error!";
-    QTest::newRow("service error") << "body" << "{\"error_id\":\"server_busy\",\"error_msg\":\"busy\"}" << true << "busy";
+    QTest::newRow("service error") << "body" << "{\"error_id\":\"server_busy\",\"error_msg\":\"busy\"}" << true
+                                   << "busy";
     QTest::newRow("no answer in time") << "hang" << "" << false << "Connect Server Error! [Request timed out ]";
 }
 

@@ -50,8 +50,8 @@ void TestMisbehaviour::modes_data()
     QTest::newRow("redirect, not followed") << Fields{{"mode", "redirect"}} << 307 << QByteArray() << false << none << 0;
     QTest::newRow("dropped connection")
         << Fields{{"mode", "drop"}} << 0 << QByteArray() << false << QNetworkReply::RemoteHostClosedError << 0;
-    QTest::newRow("delay") << Fields{{"mode", "delay"}, {"ms", "300"}} << 200 << QByteArray("{\"vip_error_count\":0,") << true
-                           << none << 250;
+    QTest::newRow("delay") << Fields{{"mode", "delay"}, {"ms", "300"}} << 200 << QByteArray("{\"vip_error_count\":0,")
+                           << true << none << 250;
 }
 
 void TestMisbehaviour::modes()

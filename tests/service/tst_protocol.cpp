@@ -64,7 +64,8 @@ void TestProtocol::routes()
     QFETCH(int, site);
     ServiceFixture service;
     QVERIFY(service.started);
-    const HttpResult r = viaGet ? service.get(path) : service.postForm(path, {{"client_id", "word"}, {"access_token", ""}});
+    const HttpResult r = viaGet ? service.get(path)
+                                : service.postForm(path, {{"client_id", "word"}, {"access_token", ""}});
     QCOMPARE(r.status, status);
     const auto log = service.server->core().requestLog().entries();
     QCOMPARE(int(log.size()), site == -2 ? 0 : 1);
