@@ -28,6 +28,14 @@ static QStringList describe(const QJsonObject& reply)
     return out;
 }
 
+static QStringList words(const QJsonObject& reply)
+{
+    QStringList out;
+    for (const QJsonValue& v : reply.value("check_data").toArray())
+        out << v.toObject().value("words").toString();
+    return out;
+}
+
 class TestChecker : public QObject
 {
     Q_OBJECT
@@ -126,10 +134,7 @@ void TestChecker::clientChoicesNarrowTheFindings()
     QFETCH(QString, text);
     QFETCH(Fields, choices);
     QFETCH(QStringList, words);
-    QStringList got;
-    for (const QJsonValue& v : service->check(vipToken, text, choices).json().value("check_data").toArray())
-        got << v.toObject().value("words").toString();
-    QCOMPARE(got, words);
+    QCOMPARE(::words(service->check(vipToken, text, choices).json()), words);
 }
 
 void TestChecker::vipOnlyFindingsAreWithheld_data()
@@ -154,10 +159,7 @@ void TestChecker::vipOnlyFindingsAreWithheld()
     QFETCH(QString, errorId);
     const QByteArray body = service->check(service->login(user, user), text).body;
     const QJsonObject reply = QJsonDocument::fromJson(body).object();
-    QStringList got;
-    for (const QJsonValue& v : reply.value("check_data").toArray())
-        got << v.toObject().value("words").toString();
-    QCOMPARE(got, shown);
+    QCOMPARE(words(reply), shown);
     QCOMPARE(reply.value("vip_error_count").toInt(), withheld);
     QCOMPARE(reply.value("error_id").toString(), errorId);
     QCOMPARE(body.count("\"error_id\""), errorId.isEmpty() ? 0 : 1);   // one error, never two

@@ -16,7 +16,6 @@ private slots:
     void redirectIsFollowedToAPlainCopy();
     void hangingRequestWaitsForRelease();
     void stopEndsHangingRequests();
-    void skipAndCountPickTheRequests();
     void rulesMatchTargetAndSite_data();
     void rulesMatchTargetAndSite();
     void badRulesAreRefused_data();
@@ -128,16 +127,6 @@ void TestMisbehaviour::stopEndsHangingRequests()
     QVERIFY(ServiceFixture::wait(hanging, 10000).finished);
 }
 
-void TestMisbehaviour::skipAndCountPickTheRequests()
-{
-    ServiceFixture service;
-    service.control("misbehave", {{"target", "probe"}, {"mode", "status"}, {"skip", "1"}, {"count", "2"}});
-    QList<int> statuses;
-    for (int i = 0; i < 5; ++i)
-        statuses << service.post("api/v3/is-domain-ok/", "a=1").status;
-    QCOMPARE(statuses, (QList<int>{200, 500, 500, 200, 200}));
-}
-
 void TestMisbehaviour::rulesMatchTargetAndSite_data()
 {
     QTest::addColumn<Fields>("rule");
@@ -152,6 +141,8 @@ void TestMisbehaviour::rulesMatchTargetAndSite_data()
     QTest::newRow("any target, site 3")
         << Fields{{"site", "3"}, {"mode", "status"}, {"body", "down"}} << QStringList{"OK", "OK", "OK", "OK", "down"};
     QTest::newRow("another target") << Fields{{"target", "check"}, {"mode", "status"}} << allOk;
+    QTest::newRow("skip one, then two") << Fields{{"target", "probe"}, {"mode", "status"}, {"skip", "1"}, {"count", "2"}}
+                                        << QStringList{"OK", "status 500", "status 500", "OK", "OK"};
 }
 
 void TestMisbehaviour::rulesMatchTargetAndSite()
