@@ -27,15 +27,6 @@ std::shared_ptr<CheckData> makeData(const QString& words, const Ranges& ranges,
     return data;
 }
 
-DialogProgress* progressDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* progress = qobject_cast<DialogProgress*>(widget))
-            return progress;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class TestCheckRun : public QObject, private ClientFixture
@@ -246,7 +237,7 @@ void TestCheckRun::secondCheckIsRefusedAndShowsProgress()
     QSignalSpy done(client, &CheckerClient::checkDone);
     QString text = QStringLiteral("他门来了。");
     QVERIFY(client->checkText(text));
-    DialogProgress* progress = progressDialog();
+    DialogProgress* progress = topLevel<DialogProgress>();
     QVERIFY(progress && progress->isVisible());
     progress->hide();
 
@@ -275,7 +266,7 @@ void TestCheckRun::checkRefusedDuringLoginLeavesNoProgress()
     QVERIFY(refused);
     QCOMPARE(boxes.texts(), QStringList{"checking, please wait."});
     // Neither check runs: no progress dialog may stay on screen.
-    QVERIFY(!progressDialog()->isVisible());
+    QVERIFY(!topLevel<DialogProgress>()->isVisible());
     QVERIFY(!client->isChecking());
 }
 

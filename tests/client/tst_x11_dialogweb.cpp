@@ -13,16 +13,6 @@ Q_DECLARE_METATYPE(QWebEnginePage::NavigationType)
 
 namespace {
 
-DialogWeb* shownWebDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<DialogWeb*>(widget);
-        if (dialog && dialog->isVisible())
-            return dialog;
-    }
-    return nullptr;
-}
-
 const char* const kPage = "data:text/html,<html><head><title>Account</title></head><body>page</body></html>";
 
 } // namespace
@@ -86,8 +76,7 @@ void TestDialogWeb::loginLinkLogsInThenRebuildsThePage()
     const QUrl link(service.site(0) + QStringLiteral("app/%6Cogin/?next=x"));
     QVERIFY(!dialog.webPage()->acceptNavigationRequest(link, QWebEnginePage::NavigationTypeLinkClicked, true));
     // Nothing modal runs inside the engine's callback.
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        QVERIFY(!qobject_cast<DialogLogin*>(widget) || !widget->isVisible());
+    QVERIFY(!topLevel<DialogLogin>(true));
 
     whenShown<DialogLogin>([](DialogLogin* login) {
         login->findChild<QLineEdit*>("editUserName")->setText("demo");
@@ -147,7 +136,7 @@ void TestDialogWeb::upgradePageForLoggedInUser()
     QVERIFY(!client->checkForVIPOnly());
     QCOMPARE(boxes.boxes.size(), 1);
     QVERIFY(openedUrls.isEmpty());
-    DialogWeb* dialog = shownWebDialog();
+    DialogWeb* dialog = topLevel<DialogWeb>(true);
     QVERIFY(dialog);
     QVERIFY(dialog->testAttribute(Qt::WA_DeleteOnClose));
     QTRY_VERIFY(!dialog->webView()->url().isEmpty());
