@@ -6,17 +6,6 @@
 #include "uiautomation.h"
 #include "window.h"
 
-namespace {
-RECT rect(LONG l, LONG t, LONG r, LONG b)
-{
-    RECT x;
-    x.left = l;
-    x.top = t;
-    x.right = r;
-    x.bottom = b;
-    return x;
-}
-}
 
 class TestAutomation : public QObject
 {
@@ -55,7 +44,7 @@ void TestAutomation::accessibleCallsAnswerOrFail()
     sim::AccessibleSpec desc;
     desc.role = ROLE_SYSTEM_TEXT;
     desc.value = u"正文";
-    desc.location = rect(10, 20, 110, 70);
+    desc.location = RECT{10, 20, 110, 70};
     desc.roleResult = roleResult;
     desc.valueResult = valueResult;
     sim::attachAccessible(hwnd, OBJID_CLIENT, desc);
@@ -160,7 +149,7 @@ void TestAutomation::textPatternReadsTheDocument()
     desc.textPattern = true;
     desc.text = u"第一段。第二段。";
     desc.nativeWindow = hwnd;
-    desc.rect = rect(1, 2, 30, 40);
+    desc.rect = RECT{1, 2, 30, 40};
     IUIAutomationElementPtr element = sim::elementPtr(sim::createElement(hwnd, 0, desc));
     IUIAutomationTextPatternPtr pattern;
     QCOMPARE(element->GetCurrentPatternAs(UIA_TextPatternId, IID_IUIAutomationTextPattern,

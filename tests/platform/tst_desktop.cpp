@@ -87,7 +87,6 @@ void TestDesktop::textIsCutToTheBuffer_data()
     QTest::addColumn<int>("titleLength");
     QTest::addColumn<int>("bufferSize");
     QTest::addColumn<int>("expected");
-    QTest::newRow("fits") << 10 << 255 << 10;
     QTest::newRow("exactly one short") << 254 << 255 << 254;
     QTest::newRow("too long") << 300 << 255 << 254;
     QTest::newRow("buffer of one") << 5 << 1 << 0;

@@ -34,32 +34,43 @@ class TestCrashReporter : public QObject
 {
     Q_OBJECT
 private slots:
-    // First: once a double is loaded, its name is found among the loaded libraries.
-    void withoutLibraryNothingHappens();
-    void missingEntryPointInstallsNothing();
+    void failedInstallLeavesNothing_data();
+    void failedInstallLeavesNothing();
     void recordCarriesTheProgramsSetUp();
-    void refusedInstallationRegistersNoCallback();
     void callbackDecides_data();
     void callbackDecides();
 };
 
-void TestCrashReporter::withoutLibraryNothingHappens()
+void TestCrashReporter::failedInstallLeavesNothing_data()
 {
-    CrashReporter reporter;
-    QVERIFY(!reporter.install(u"Korrelo"));  // the real library's name: absent beside tests
-    QVERIFY(!reporter.isLoaded());
-    QVERIFY(!reporter.isInstalled());
-    reporter.uninstall();                    // harmless without the library
-    InstallCrashReporter(u"Korrelo");
-    UninstallCrashReporter();
+    QTest::addColumn<int>("library");  // 0: the real one, absent beside tests; 1: lacking an entry point
+    QTest::addColumn<int>("installCalls");
+    // First: once a double is loaded, its name is found among the loaded libraries.
+    QTest::newRow("no library") << 0 << 0;
+    QTest::newRow("missing entry point") << 1 << 0;
+    QTest::newRow("installation refused") << 2 << 1;
 }
 
-void TestCrashReporter::missingEntryPointInstallsNothing()
+void TestCrashReporter::failedInstallLeavesNothing()
 {
+    QFETCH(int, library);
+    QFETCH(int, installCalls);
+    const WCHAR* path = library == 1 ? partialDouble.c_str() : fullDouble.c_str();
+    if (library == 2)
+        freshDouble()->installResult = 1;
     CrashReporter reporter;
-    QVERIFY(!reporter.install(u"Korrelo", partialDouble.c_str()));
-    QVERIFY(reporter.isLoaded());
-    QCOMPARE(doubleState(partialDouble.c_str())->installCalls, 0);
+    QVERIFY(library ? !reporter.install(u"Korrelo", path) : !reporter.install(u"Korrelo"));
+    QCOMPARE(reporter.isLoaded(), library != 0);
+    QVERIFY(!reporter.isInstalled());
+    if (library == 0) {
+        reporter.uninstall();  // harmless without the library
+        InstallCrashReporter(u"Korrelo");
+        UninstallCrashReporter();
+        return;
+    }
+    const CrashDoubleState* state = doubleState(path);
+    QCOMPARE(state->installCalls, installCalls);
+    QCOMPARE(state->callbackCalls, 0);
 }
 
 void TestCrashReporter::recordCarriesTheProgramsSetUp()
@@ -94,17 +105,6 @@ void TestCrashReporter::recordCarriesTheProgramsSetUp()
     QVERIFY(state->callback == &CrashReportCallback);
     reporter.uninstall();
     QCOMPARE(state->uninstallCalls, 1);
-}
-
-void TestCrashReporter::refusedInstallationRegistersNoCallback()
-{
-    freshDouble()->installResult = 1;
-    CrashReporter reporter;
-    QVERIFY(!reporter.install(u"Korrelo", fullDouble.c_str()));
-    const CrashDoubleState* state = doubleState(fullDouble.c_str());
-    QCOMPARE(state->installCalls, 1);
-    QCOMPARE(state->callbackCalls, 0);
-    QVERIFY(!reporter.isInstalled());
 }
 
 void TestCrashReporter::callbackDecides_data()

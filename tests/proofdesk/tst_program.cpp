@@ -44,38 +44,34 @@ class TestProgram : public QObject
 {
     Q_OBJECT
 private slots:
-    void exitCodeIsTheOneGivenToExit();
-    void startsWithoutWindowsAndOutlivesThem();
-    void trackersAreOfferedInOrder();
+    void scenario_data();
+    void scenario();
     void programEndsCleanlyOnTerminate();
 };
 
-void TestProgram::exitCodeIsTheOneGivenToExit()
+void TestProgram::scenario_data()
 {
-    const Run run = runProbe(QStringLiteral("exit"));
-    QVERIFY(!run.crashed);
-    QCOMPARE(run.exitCode, 7);
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("lines");
     // The manager was deleted at exit and is not made again.
-    QCOMPARE(run.lines, QStringList{QStringLiteral("manager after exit: none")});
+    QTest::newRow("exit code is the one given to exit") << "exit" << 7 << QStringList{"manager after exit: none"};
+    // High-DPI scaling set before the application; no window after start-up, none needed to live on.
+    QTest::newRow("starts without windows and outlives them") << "windows" << 3
+                                                              << QStringList{"scaling 1", "visible 0", "alive"};
+    QTest::newRow("trackers are offered in order")
+        << "trackers" << 0 << QStringList{"taken by UIAClientHelper", "taken by MSAAClientHelper"};
 }
 
-void TestProgram::startsWithoutWindowsAndOutlivesThem()
+void TestProgram::scenario()
 {
-    const Run run = runProbe(QStringLiteral("windows"));
+    QFETCH(QString, name);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, lines);
+    const Run run = runProbe(name);
     QVERIFY(!run.crashed);
-    QCOMPARE(run.exitCode, 3);
-    QCOMPARE(run.lines.value(0), QStringLiteral("scaling 1"));
-    QCOMPARE(run.lines.value(1), QStringLiteral("visible 0"));
-    QCOMPARE(run.lines.value(2), QStringLiteral("alive"));
-}
-
-void TestProgram::trackersAreOfferedInOrder()
-{
-    const Run run = runProbe(QStringLiteral("trackers"));
-    QVERIFY(!run.crashed);
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.lines.value(0), QStringLiteral("taken by UIAClientHelper"));
-    QCOMPARE(run.lines.value(1), QStringLiteral("taken by MSAAClientHelper"));
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.lines.mid(0, lines.size()), lines);
 }
 
 void TestProgram::programEndsCleanlyOnTerminate()

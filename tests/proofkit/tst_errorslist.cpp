@@ -17,11 +17,14 @@ class TestErrorsList : public QObject
     Q_OBJECT
 private slots:
     void init();
+    void rendersSuggestionAgainstWords_data();
+    void rendersSuggestionAgainstWords();
+    void oneApplyPerChoice_data();
+    void oneApplyPerChoice();
     void groupShowsWordsAndRows_data();
     void groupShowsWordsAndRows();
     void enableGroupStrikesTitleAndKeepsRowsUsable();
     void oneHighlightedGroupAtATime();
-    void doubleClickOnTitleTogglesAndHighlights();
     void clearHidesGroupsAndReportsZeroSize();
     void sizeReportedOnceForUnchangedContent();
     void dictButtonsFollowSetting_data();
@@ -29,6 +32,12 @@ private slots:
 
 private:
     static QLabel* label(QWidget* w, const char* name) { return w->findChild<QLabel*>(name); }
+    static bool show(ErrorsList& list)
+    {
+        list.addStretch();
+        list.show();
+        return QTest::qWaitForWindowExposed(&list);
+    }
 };
 
 void TestErrorsList::init()
@@ -76,9 +85,7 @@ void TestErrorsList::enableGroupStrikesTitleAndKeepsRowsUsable()
 {
     ErrorsList list;
     ErrorsListGroup* group = list.addCheckData(makeError("地确", { { "的确", 12 } }), 0);
-    list.addStretch();
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(show(list));
 
     list.enableGroupAt(0, false);
     for (const char* name : { "labelTitle", "labelTitle2" }) {
@@ -102,11 +109,9 @@ void TestErrorsList::enableGroupStrikesTitleAndKeepsRowsUsable()
 void TestErrorsList::oneHighlightedGroupAtATime()
 {
     ErrorsList list;
-    ErrorsListGroup* first = list.addCheckData(makeError("地确"), 0);
+    ErrorsListGroup* first = list.addCheckData(makeError("地确", { { "的确", 1 } }), 0);
     ErrorsListGroup* second = list.addCheckData(makeError("他门"), 1);
-    list.addStretch();
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(show(list));
     auto titleColor = [](ErrorsListGroup* g) {
         QLabel* l = g->findChild<QLabel*>("labelTitle");
         return l->palette().color(l->foregroundRole());
@@ -121,23 +126,15 @@ void TestErrorsList::oneHighlightedGroupAtATime()
     QTest::mouseClick(label(second, "labelTitle2"), Qt::LeftButton);
     QCOMPARE(titleColor(first), QColor(Qt::black));
     QCOMPARE(titleColor(second), QColor(Qt::blue));
-}
 
-void TestErrorsList::doubleClickOnTitleTogglesAndHighlights()
-{
-    ErrorsList list;
-    ErrorsListGroup* group = list.addCheckData(makeError("地确", { { "的确", 1 } }), 0);
-    list.addStretch();
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QWidget* rows = group->findChild<QWidget*>("widgetItems");
+    // A double click on the title folds the rows away and back, highlighting the group.
+    QWidget* rows = first->findChild<QWidget*>("widgetItems");
     QVERIFY(rows->isVisible());
-
-    QSignalSpy highlighted(group, &ErrorsListGroup::highlightGroup);
-    QTest::mouseDClick(label(group, "labelTitle"), Qt::LeftButton);
+    QSignalSpy highlighted(first, &ErrorsListGroup::highlightGroup);
+    QTest::mouseDClick(label(first, "labelTitle"), Qt::LeftButton);
     QVERIFY(!rows->isVisible());
     QVERIFY(highlighted.count() >= 1);
-    QTest::mouseDClick(label(group, "labelTitle"), Qt::LeftButton);
+    QTest::mouseDClick(label(first, "labelTitle"), Qt::LeftButton);
     QVERIFY(rows->isVisible());
 }
 
@@ -145,9 +142,7 @@ void TestErrorsList::clearHidesGroupsAndReportsZeroSize()
 {
     ErrorsList list;
     ErrorsListGroup* group = list.addCheckData(makeError("地确", { { "的确", 1 } }), 0);
-    list.addStretch();
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(show(list));
     QVERIFY(group->isVisible());
 
     QSignalSpy size(&list, &ErrorsList::maxHeightChanged);
@@ -198,15 +193,99 @@ void TestErrorsList::dictButtonsFollowSetting()
     ErrorsList list;
     list.clear();  // the setting is read again for each fill
     ErrorsListGroup* group = list.addCheckData(makeError("地确", { { "的确", 1 } }), 0);
-    list.addStretch();
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QVERIFY(show(list));
 
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(group, &enter);
     QApplication::sendEvent(group->items()[0], &enter);
     QCOMPARE(group->findChild<QToolButton*>("btnDict")->isVisible(), showDictTip);
     QCOMPARE(group->items()[0]->findChild<QToolButton*>("btnDict")->isVisible(), showDictTip);
+}
+
+void TestErrorsList::rendersSuggestionAgainstWords_data()
+{
+    QTest::addColumn<QString>("suggestion");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("red");
+    QTest::addColumn<QString>("grey");
+
+    QTest::newRow("changed first character") << "的确" << "地确" << 12 << "的确 (12)" << "的" << "(12)";
+    QTest::newRow("star becomes ellipsis") << "在*中" << "在其中" << -1 << "在...中" << "" << "";
+    QTest::newRow("zero count shown") << "他们" << "他门" << 0 << "他们 (0)" << "们" << "(0)";
+    QTest::newRow("same as words") << "书名" << "书名" << 3 << "书名 (3)" << "" << "(3)";
+    QTest::newRow("empty suggestion") << "" << "的的" << 2 << "(2)" << "" << "(2)";
+    QTest::newRow("markup shown literally") << "<b>x</b>" << "x" << -1 << "<b>x</b>" << "<b></b>" << "";
+    QTest::newRow("entities shown literally") << "<&amp;>" << "y" << -1 << "<&amp;>" << "<&amp;>" << "";
+    QTest::newRow("ampersand equal to the words") << "a&b" << "a&b" << -1 << "a&b" << "" << "";
+    QTest::newRow("angle brackets of a title") << "《书名》" << "<书名>" << -1 << "《书名》" << "《》" << "";
+    QTest::newRow("star inside a red run splits it") << "甲*乙" << "丙" << -1 << "甲...乙" << "甲乙" << "";
+}
+
+void TestErrorsList::rendersSuggestionAgainstWords()
+{
+    QFETCH(QString, suggestion);
+    QFETCH(QString, words);
+    QFETCH(int, count);
+    QFETCH(QString, plain);
+    QFETCH(QString, red);
+    QFETCH(QString, grey);
+
+    ErrorsListItem item;
+    item.setText(suggestion, count, words, 0, 0);
+    const fixture::Rendered shown = fixture::render(label(&item, "labelText"));
+    QCOMPARE(shown.plain, plain);
+    QCOMPARE(shown.red, red);
+    QCOMPARE(shown.grey, grey);
+}
+
+void TestErrorsList::oneApplyPerChoice_data()
+{
+    QTest::addColumn<bool>("byDoubleClick");
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("applies");
+
+    QTest::newRow("single mode: click on the text") << false << "click text" << 1;
+    QTest::newRow("single mode: click beside the text") << false << "click row" << 1;
+    QTest::newRow("single mode: right click on the row") << false << "right click row" << 1;
+    QTest::newRow("single mode: apply button") << false << "apply button" << 1;
+    QTest::newRow("double mode: click on the text") << true << "click text" << 0;
+    QTest::newRow("double mode: click beside the text") << true << "click row" << 0;
+    QTest::newRow("double mode: double click on the text") << true << "double click text" << 1;
+    QTest::newRow("double mode: apply button") << true << "apply button" << 1;
+}
+
+void TestErrorsList::oneApplyPerChoice()
+{
+    QFETCH(bool, byDoubleClick);
+    QFETCH(QString, gesture);
+    QFETCH(int, applies);
+
+    GetConfig()->setValueBool(SettingKeys::ApplyByDoubleClick, byDoubleClick);
+    ErrorsListItem item;
+    item.setText("的确", 1, "地确", 0, 0);
+    item.resize(400, 44);
+    item.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&item));
+    QCOMPARE(item.cursor().shape(), byDoubleClick ? Qt::ArrowCursor : Qt::PointingHandCursor);
+
+    QSignalSpy spy(&item, &ErrorsListItem::apply);
+    QLabel* text = label(&item, "labelText");
+    QWidget* row = item.findChild<QWidget*>("frameMore");
+    const QPoint besideText(row->width() - 2, row->height() / 2);
+    if (gesture == "click text") {
+        QTest::mouseClick(text, Qt::LeftButton);
+    } else if (gesture == "click row") {
+        QTest::mouseClick(row, Qt::LeftButton, {}, besideText);
+    } else if (gesture == "right click row") {
+        QTest::mouseClick(row, Qt::RightButton, {}, besideText);
+    } else if (gesture == "double click text") {
+        QTest::mouseDClick(text, Qt::LeftButton);
+    } else if (gesture == "apply button") {
+        item.findChild<QToolButton*>("btnApply")->click();
+    }
+    QCOMPARE(spy.count(), applies);
 }
 
 QTEST_MAIN(TestErrorsList)

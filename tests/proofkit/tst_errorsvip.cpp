@@ -20,11 +20,9 @@ class TestErrorsVip : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void noticeShownWithCounts_data();
-    void noticeShownWithCounts();
+    void noticeAndUpgradeLink_data();
+    void noticeAndUpgradeLink();
     void listNoticeClearedByLaterResult();
-    void upgradeLinkStartsUpgrade_data();
-    void upgradeLinkStartsUpgrade();
 
 private:
     CHECK_DATAS check(const QString& text);
@@ -60,16 +58,21 @@ CHECK_DATAS TestErrorsVip::check(const QString& text)
     return done.first().first().value<CHECK_DATAS>();
 }
 
-void TestErrorsVip::noticeShownWithCounts_data()
+void TestErrorsVip::noticeAndUpgradeLink_data()
 {
     QTest::addColumn<bool>("popup");
-    QTest::newRow("pop-up") << true;
-    QTest::newRow("error list") << false;
+    QTest::addColumn<bool>("upgradeLink");
+    QTest::newRow("pop-up, upgrade link") << true << true;
+    QTest::newRow("pop-up, other link") << true << false;
+    QTest::newRow("error list, upgrade link") << false << true;
+    QTest::newRow("error list, other link") << false << false;
 }
 
-void TestErrorsVip::noticeShownWithCounts()
+void TestErrorsVip::noticeAndUpgradeLink()
 {
     QFETCH(bool, popup);
+    QFETCH(bool, upgradeLink);
+    QVERIFY(client->login("demo", "demo"));
     const CHECK_DATAS results = check(withheldText);
     QVERIFY(!results.empty());
     const int withheld = client->getVipErrorCount();
@@ -100,45 +103,6 @@ void TestErrorsVip::noticeShownWithCounts()
     QVERIFY(shown.contains(QString::number(withheld)));
     if (popup)
         QVERIFY(label->text().startsWith(QString::number(results.size())));
-}
-
-void TestErrorsVip::listNoticeClearedByLaterResult()
-{
-    WidgetErrorList errorList;
-    errorList.setCheckData(check(withheldText), "doc");
-    QVERIFY(!notice(&errorList, false)->isHidden());
-
-    // A later check without withheld findings and without any error at all.
-    const CHECK_DATAS none = check(QStringLiteral("今天天气很好。"));
-    QVERIFY(none.empty());
-    QCOMPARE(client->getVipErrorCount(), 0);
-    errorList.setCheckData(none, "doc");
-    QVERIFY(notice(&errorList, false)->isHidden());
-}
-
-void TestErrorsVip::upgradeLinkStartsUpgrade_data()
-{
-    QTest::addColumn<bool>("popup");
-    QTest::addColumn<bool>("upgradeLink");
-    QTest::newRow("pop-up, upgrade link") << true << true;
-    QTest::newRow("pop-up, other link") << true << false;
-    QTest::newRow("error list, upgrade link") << false << true;
-    QTest::newRow("error list, other link") << false << false;
-}
-
-void TestErrorsVip::upgradeLinkStartsUpgrade()
-{
-    QFETCH(bool, popup);
-    QFETCH(bool, upgradeLink);
-    QVERIFY(client->login("demo", "demo"));
-    const CHECK_DATAS results = check(withheldText);
-    ContextShow contextShow;
-    WidgetErrorList errorList;
-    QWidget* display = popup ? static_cast<QWidget*>(&contextShow) : &errorList;
-    if (popup)
-        QVERIFY(contextShow.showCheckData(results, withheldText));
-    else
-        errorList.setCheckData(results, "doc");
 
     // Logged out, the upgrade asks for the login first; the dialog is closed as soon as it shows.
     QVERIFY(client->logout());
@@ -156,9 +120,24 @@ void TestErrorsVip::upgradeLinkStartsUpgrade()
     closer.start(20);
     const QString link = upgradeLink ? client->getWebUrl(URL_APP_VIP, QString())
                                      : QStringLiteral("http://127.0.0.1/elsewhere");
-    QVERIFY(QMetaObject::invokeMethod(notice(display, popup), "linkActivated", Q_ARG(QString, link)));
+    QVERIFY(QMetaObject::invokeMethod(label, "linkActivated", Q_ARG(QString, link)));
     QTest::qWait(60);
     QCOMPARE(loginAsked, upgradeLink);
+}
+
+void TestErrorsVip::listNoticeClearedByLaterResult()
+{
+    QVERIFY(client->login("demo", "demo"));
+    WidgetErrorList errorList;
+    errorList.setCheckData(check(withheldText), "doc");
+    QVERIFY(!notice(&errorList, false)->isHidden());
+
+    // A later check without withheld findings and without any error at all.
+    const CHECK_DATAS none = check(QStringLiteral("今天天气很好。"));
+    QVERIFY(none.empty());
+    QCOMPARE(client->getVipErrorCount(), 0);
+    errorList.setCheckData(none, "doc");
+    QVERIFY(notice(&errorList, false)->isHidden());
 }
 
 QTEST_MAIN(TestErrorsVip)

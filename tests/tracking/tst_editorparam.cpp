@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "clienthelper.h"
 #include "comapi.h"
 #include "editorparam.h"
 #include "sim/desktop.h"
@@ -22,6 +23,7 @@ private slots:
     void copySurvivesClearOfTheOriginal();
     void clearAbandonsObjectsOfGoneWindows();
     void orderFollowsTheHandleAsUnsigned();
+    void bareTrackerIsNeutral();
 
 private:
     int baseline = 0;
@@ -164,6 +166,37 @@ void TestEditorParam::orderFollowsTheHandleAsUnsigned()
     QVERIFY(low < high);
     QVERIFY(!(high < low));
     QVERIFY(!(low < low));
+}
+
+// A bare tracker answers neutrally to everything, so callers never need to know its type.
+void TestEditorParam::bareTrackerIsNeutral()
+{
+    ClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = sim::createWindow({});
+    helper.setForegroundEditor();
+    QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
+    QVERIFY(helper.getAllPageText(param, true).isEmpty());
+    QVERIFY(helper.getNextPageText(param, false, 3).isEmpty());
+    QVERIFY(!helper.focusChanged(param));
+    QVERIFY(!helper.focusChanged({}));
+    QVERIFY(!helper.hasData(param));
+    QVERIFY(!helper.canShowErrors(param));
+    helper.showErrors({}, param, {});
+    helper.reportError(param);
+    QVERIFY(!helper.getCheckDatas(param));
+    helper.clearErrors(param);
+    QVERIFY(!helper.nextError(param));
+    QVERIFY(!helper.prevError(param));
+    QVERIFY(helper.getEditRect(param).isNull());
+    QVERIFY(!helper.canShowErrorList(param));
+    QVERIFY(!helper.showErrorList(param));
+    QVERIFY(!helper.getCurDocument());
+    QCOMPARE(detected.count(), 0);
+    QWeakPointer<EditorParam> watch = param;
+    param.reset();
+    QVERIFY(watch.isNull());                 // nothing kept the editor
 }
 
 QTEST_GUILESS_MAIN(TestEditorParam)

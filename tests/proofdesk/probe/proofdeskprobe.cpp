@@ -82,11 +82,18 @@ void startScenario()
             });
         });
     } else if (!std::strcmp(scenario, "trackers")) {
-        QTimer::singleShot(50, [] {
+        // A focus change before the hook thread has installed its hooks is lost, as it would be on
+        // a real desktop; so the scenario starts once both hooks are in.
+        auto* ready = new QTimer(qApp);
+        QObject::connect(ready, &QTimer::timeout, [ready] {
+            if (sim::installedHooks() < 2)
+                return;
+            ready->deleteLater();
             reportTakerOf(editor(true), [] {
                 reportTakerOf(editor(false), [] { QCoreApplication::exit(0); });
             });
         });
+        ready->start(20);
     }
 }
 }

@@ -1,0 +1,298 @@
+// The MSAA and UI Automation trackers against the simulated desktop.
+#include <QtTest>
+
+#include "comapi.h"
+#include "msaaclienthelper.h"
+#include "sim/desktop.h"
+#include "uiaclienthelper.h"
+
+namespace {
+struct Editor
+{
+    HWND hwnd = nullptr;
+    sim::AccessibleId object = 0;
+};
+
+Editor makeEditor(const sim::AccessibleSpec& desc, const std::u16string& title = u"Notes - Editor")
+{
+    sim::WindowSpec top;
+    top.title = title;
+    top.processId = sim::createProcess({u"C:\\notes.exe"});
+    sim::WindowSpec edit;
+    edit.parent = sim::createWindow(top);
+    edit.title = u"inner";
+    Editor e;
+    e.hwnd = sim::createWindow(edit);
+    e.object = sim::attachAccessible(e.hwnd, OBJID_CLIENT, desc);
+    return e;
+}
+
+QSharedPointer<EditorParam> paramOf(const Editor& e, LONG childId = 0)
+{
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = e.hwnd;
+    param->childId = childId;
+    param->setAcc(sim::accessiblePtr(e.object));
+    return param;
+}
+
+// A composite window: a root element without text pattern, linked to the focused accessible object
+// at (100, 100), with candidate text elements below it.
+struct Composite
+{
+    HWND hwnd = nullptr;
+    sim::AccessibleId object = 0;
+    sim::ElementId root = 0;
+
+    explicit Composite(HRESULT locationResult = S_OK)
+    {
+        sim::WindowSpec desc;
+        desc.title = u"Composer";
+        desc.processId = sim::createProcess({u"C:\\mail.exe"});
+        hwnd = sim::createWindow(desc);
+        sim::AccessibleSpec acc;
+        acc.role = ROLE_SYSTEM_CLIENT;
+        acc.location = RECT{100, 100, 400, 300};
+        acc.locationResult = locationResult;
+        object = sim::attachAccessible(hwnd, OBJID_CLIENT, acc);
+        root = sim::createElement(hwnd, 0, {});
+        sim::linkElement(object, root);
+    }
+
+    void candidate(const std::u16string& name, LONG left, LONG top, HRESULT rectResult = S_OK)
+    {
+        sim::ElementSpec desc;
+        desc.textPattern = true;
+        desc.text = name;
+        desc.rect = RECT{left, top, left + 50, top + 20};
+        desc.rectResult = rectResult;
+        sim::createElement(hwnd, root, desc);
+    }
+
+    QSharedPointer<EditorParam> param() const
+    {
+        auto p = QSharedPointer<EditorParam>::create();
+        p->hwnd = hwnd;
+        p->setAcc(sim::accessiblePtr(object));
+        return p;
+    }
+};
+}
+
+class TestTrackers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { CoInitialize(nullptr); }
+    void cleanupTestCase() { CoUninitialize(); }
+    void init() { sim::reset(); }
+    void cleanup()
+    {
+        // Every object and string the tracker took or read was released with it.
+        QCOMPARE(sim::liveComObjects(), 0);
+        QCOMPARE(sim::liveStrings(), 0);
+    }
+    void takesOnlyTextObjects_data();
+    void takesOnlyTextObjects();
+    void readsValueAndLocation_data();
+    void readsValueAndLocation();
+    void elementWithOwnPatternNeedsNoSearch();
+    void nearestCandidateIsChosen_data();
+    void nearestCandidateIsChosen();
+    void nothingWithoutAutomationOrPattern_data();
+    void nothingWithoutAutomationOrPattern();
+    void otherEditorsAreReadAfresh();
+};
+
+void TestTrackers::takesOnlyTextObjects_data()
+{
+    QTest::addColumn<LONG>("role");
+    QTest::addColumn<HRESULT>("roleResult");
+    QTest::addColumn<bool>("withObject");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<int>("titleLength");   // 0: "Notes - Editor"; a longer one is cut to 254
+    QTest::newRow("edit field") << ROLE_SYSTEM_TEXT << S_OK << true << true << 0;
+    QTest::newRow("edit field of a long title") << ROLE_SYSTEM_TEXT << S_OK << true << true << 300;
+    QTest::newRow("push button") << ROLE_SYSTEM_PUSHBUTTON << S_OK << true << false << 0;
+    QTest::newRow("static text") << ROLE_SYSTEM_STATICTEXT << S_OK << true << false << 0;
+    QTest::newRow("role unreadable") << ROLE_SYSTEM_TEXT << E_FAIL << true << false << 0;
+    QTest::newRow("role answered S_FALSE") << ROLE_SYSTEM_TEXT << S_FALSE << true << false << 0;
+    QTest::newRow("no accessible object") << ROLE_SYSTEM_TEXT << S_OK << false << false << 0;
+}
+
+void TestTrackers::takesOnlyTextObjects()
+{
+    QFETCH(LONG, role);
+    QFETCH(HRESULT, roleResult);
+    QFETCH(bool, withObject);
+    QFETCH(bool, taken);
+    QFETCH(int, titleLength);
+    sim::AccessibleSpec desc;
+    desc.role = role;
+    desc.roleResult = roleResult;
+    const std::u16string title = titleLength ? std::u16string(size_t(titleLength), u'文') : u"Notes - Editor";
+    const Editor editor = makeEditor(desc, title);
+    auto param = paramOf(editor);
+    if (!withObject)
+        param->setAcc(nullptr);
+    MSAAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QCOMPARE(helper.focusChanged(param), taken);
+    QCOMPARE(detected.count(), taken ? 1 : 0);
+    QCOMPARE(helper.getCurDocument() == param, taken);
+    if (taken) {
+        QCOMPARE(detected[0][0].value<ClientHelper*>(), &helper);
+        // The top-level window's title.
+        QCOMPARE(detected[0][1].toString(), QString::fromStdU16String(title.substr(0, 254)));
+        QCOMPARE(detected[0][2].value<QSharedPointer<EditorParam>>(), param);
+    }
+}
+
+void TestTrackers::readsValueAndLocation_data()
+{
+    QTest::addColumn<HRESULT>("valueResult");
+    QTest::addColumn<HRESULT>("locationResult");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("readable") << S_OK << S_OK << "他们再次相遇。" << QRect(10, 20, 300, 40);
+    QTest::newRow("value unreadable") << E_NOTIMPL << S_OK << "" << QRect(10, 20, 300, 40);
+    QTest::newRow("value answered S_FALSE") << S_FALSE << S_OK << "" << QRect(10, 20, 300, 40);
+    QTest::newRow("location unreadable") << S_OK << E_FAIL << "他们再次相遇。" << QRect();
+}
+
+void TestTrackers::readsValueAndLocation()
+{
+    QFETCH(HRESULT, valueResult);
+    QFETCH(HRESULT, locationResult);
+    QFETCH(QString, text);
+    QFETCH(QRect, area);
+    sim::AccessibleSpec desc;
+    desc.role = ROLE_SYSTEM_TEXT;
+    desc.value = u"他们再次相遇。";
+    desc.valueResult = valueResult;
+    desc.location = RECT{10, 20, 310, 60};
+    desc.locationResult = locationResult;
+    MSAAClientHelper helper;
+    auto param = paramOf(makeEditor(desc), 2);
+    QCOMPARE(helper.getCurrentPageText(param, false), text);
+    QCOMPARE(helper.getEditRect(param), area);
+    QVERIFY(helper.getAllPageText(param, false).isEmpty());
+    QVERIFY(helper.getNextPageText(param, false, 2).isEmpty());
+    QVERIFY(!helper.getCheckDatas(param));
+    param->setAcc(nullptr);
+    QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
+    QVERIFY(helper.getEditRect(param).isNull());
+}
+
+void TestTrackers::elementWithOwnPatternNeedsNoSearch()
+{
+    HWND hwnd = sim::createWindow({});
+    sim::ElementSpec desc;
+    desc.textPattern = true;
+    desc.text = u"全文内容";
+    desc.rect = RECT{5, 6, 105, 56};
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = hwnd;
+    param->setUiaElement(sim::elementPtr(sim::createElement(hwnd, 0, desc)));
+    UIAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QVERIFY(helper.focusChanged(param));
+    QCOMPARE(detected.count(), 1);
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 0);
+    QCOMPARE(helper.getCurrentPageText(param, false), QStringLiteral("全文内容"));
+    QCOMPARE(helper.getEditRect(param), QRect(5, 6, 100, 50));
+}
+
+void TestTrackers::nearestCandidateIsChosen_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<int>>("lefts");
+    QTest::addColumn<QList<int>>("tops");
+    QTest::addColumn<QList<int>>("readable");
+    QTest::addColumn<QString>("chosen");
+    // Reference point: (100, 100).
+    QTest::newRow("nearer on both axes wins") << QStringList{"far", "near"} << QList<int>{300, 105}
+                                              << QList<int>{300, 105} << QList<int>{1, 1} << "near";
+    QTest::newRow("split nearness keeps the earlier")
+        << QStringList{"left", "top"} << QList<int>{90, 300} << QList<int>{300, 95} << QList<int>{1, 1}
+        << "left";
+    QTest::newRow("a tie goes to the later") << QStringList{"first", "second"} << QList<int>{110, 90}
+                                             << QList<int>{110, 90} << QList<int>{1, 1} << "second";
+    QTest::newRow("no readable rectangle: the first") << QStringList{"one", "two"} << QList<int>{100, 100}
+                                                      << QList<int>{100, 100} << QList<int>{0, 0} << "one";
+    QTest::newRow("unreadable ones are skipped") << QStringList{"exact", "off"} << QList<int>{100, 400}
+                                                 << QList<int>{100, 400} << QList<int>{0, 1} << "off";
+}
+
+void TestTrackers::nearestCandidateIsChosen()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QList<int>, lefts);
+    QFETCH(QList<int>, tops);
+    QFETCH(QList<int>, readable);
+    QFETCH(QString, chosen);
+    Composite window;
+    for (int i = 0; i < names.size(); ++i)
+        window.candidate(names[i].toStdU16String(), lefts[i], tops[i], readable[i] ? S_OK : E_FAIL);
+    auto param = window.param();
+    UIAClientHelper helper;
+    QVERIFY(helper.focusChanged(param));
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 1);
+    QCOMPARE(helper.getCurrentPageText(param, false), chosen);
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 1);  // the current editor reads from the cache
+}
+
+void TestTrackers::nothingWithoutAutomationOrPattern_data()
+{
+    QTest::addColumn<bool>("automationFails");
+    QTest::addColumn<bool>("withCandidate");
+    QTest::addColumn<HRESULT>("locationResult");
+    QTest::newRow("creation failed") << true << true << S_OK;
+    QTest::newRow("no candidate") << false << false << S_OK;
+    QTest::newRow("focused object has no location") << false << true << E_FAIL;
+}
+
+void TestTrackers::nothingWithoutAutomationOrPattern()
+{
+    QFETCH(bool, automationFails);
+    QFETCH(bool, withCandidate);
+    QFETCH(HRESULT, locationResult);
+    if (automationFails)
+        sim::failCall(sim::Call::CreateAutomation);
+    Composite window(locationResult);
+    if (withCandidate)
+        window.candidate(u"text", 100, 100);
+    auto param = window.param();
+    UIAClientHelper helper;
+    QSignalSpy detected(&helper, &ClientHelper::editorDetected);
+    QVERIFY(!helper.focusChanged(param));
+    QCOMPARE(detected.count(), 0);
+    QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
+    QVERIFY(helper.getEditRect(param).isNull());
+    sim::clearFailures();
+}
+
+void TestTrackers::otherEditorsAreReadAfresh()
+{
+    Composite first;
+    first.candidate(u"first text", 100, 100);
+    Composite second;
+    second.candidate(u"second text", 100, 100);
+    auto a = first.param();
+    auto b = second.param();
+    UIAClientHelper helper;
+    QVERIFY(helper.focusChanged(a));
+    QCOMPARE(helper.getCurrentPageText(b, false), QStringLiteral("second text"));
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 2);
+    QCOMPARE(helper.getCurDocument(), a);  // reading another editor does not change the current one
+    QCOMPARE(helper.getCurrentPageText(a, false), QStringLiteral("first text"));
+    QCOMPARE(sim::callCount(sim::Call::FindAll), 2);
+    // Only a UI Automation element and no accessible object: no nearest-element search.
+    auto elementOnly = QSharedPointer<EditorParam>::create();
+    elementOnly->hwnd = first.hwnd;
+    elementOnly->setUiaElement(sim::elementPtr(first.root));
+    QVERIFY(!helper.focusChanged(elementOnly));
+}
+
+QTEST_GUILESS_MAIN(TestTrackers)
+#include "tst_trackers.moc"
