@@ -1,12 +1,7 @@
 #pragma once
 
 #include <QDesktopServices>
-#include <QList>
-#include <QObject>
 #include <QSettings>
-#include <QStringList>
-#include <QUrl>
-#include <QVector>
 #include <QtTest>
 
 #include "checkerclient.h"
@@ -44,8 +39,7 @@ struct ClientFixture
     // The settings and tables back at their defaults, logged out, nothing recorded yet.
     void resetClient()
     {
-        QVERIFY(service.reset());
-        boxes.boxes.clear();
+        QVERIFY(service.control(QStringLiteral("reset")));
         boxes.answer = QMessageBox::Ok;
         client->cancelCheck();
         client->logout();
@@ -60,7 +54,7 @@ struct ClientFixture
         client->setHost(QString(), QString());
         boxes.boxes.clear();
         openedUrls.clear();
-        QVERIFY(service.clearRequests());
+        QVERIFY(service.control(QStringLiteral("clear-requests")));
     }
 
     void stopClient()
@@ -68,6 +62,27 @@ struct ClientFixture
         for (const QString& scheme : capturedSchemes)
             QDesktopServices::unsetUrlHandler(scheme);
         capturedSchemes.clear();
+    }
+
+    // Runs one check to its end (checkDone) and hands back what it found; false when the check
+    // was refused or did not end in time.
+    bool checkAndWait(const QString& text, CHECK_DATAS* found = nullptr)
+    {
+        QSignalSpy done(client, &CheckerClient::checkDone);
+        QString copy = text;
+        if (!client->checkText(copy) || (done.isEmpty() && !done.wait(30000)) || done.size() != 1)
+            return false;
+        if (found)
+            *found = done.first().first().value<CHECK_DATAS>();
+        return true;
+    }
+
+    // Logs in as demo with the given page size, the log cleared afterwards.
+    void loginWithPageSize(int pageSize)
+    {
+        QVERIFY(service.control(QStringLiteral("config"), {{"check_char_max", QString::number(pageSize)}}));
+        QVERIFY(client->login("demo", "demo"));
+        QVERIFY(service.control(QStringLiteral("clear-requests")));
     }
 
 private:

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
@@ -8,25 +7,29 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStringList>
 #include <QTimer>
 #include <QUrl>
-#include <QUrlQuery>
-#include <QVector>
-#include <QPair>
+
+using Fields = QVector<QPair<QString, QString>>;
 
 // A korrelo-service of its own for one test program, on a free loopback port, driven through
 // its control interface.
 class TestService
 {
 public:
-    using Fields = QVector<QPair<QString, QString>>;
+    ~TestService()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate();
+        if (!process.waitForFinished(5000))
+            process.kill();
+        process.waitForFinished(5000);
+    }
 
-    ~TestService() { stop(); }
-
+    // With "--tls" it serves HTTPS under a self-signed certificate.
     bool start(const QStringList& extraArgs = {})
     {
         process.setProgram(QStringLiteral(KORRELO_SERVICE_PATH));
@@ -44,20 +47,9 @@ public:
         }
         const QRegularExpressionMatch match =
             QRegularExpression(QStringLiteral("listening on ([^:\\s]+):(\\d+)")).match(QString::fromUtf8(firstLine));
-        if (!match.hasMatch())
-            return false;
-        base = QStringLiteral("http://%1:%2/").arg(match.captured(1), match.captured(2));
-        return true;
-    }
-
-    void stop()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(5000);
+        base = QStringLiteral("%1://%2:%3/").arg(extraArgs.contains(QStringLiteral("--tls")) ? "https" : "http",
+                                                 match.captured(1), match.captured(2));
+        return match.hasMatch();
     }
 
     QString root() const { return base; }
@@ -68,38 +60,34 @@ public:
     bool control(const QString& path, const Fields& fields = {})
     {
         QByteArray body;
-        for (const auto& field : fields) {
-            if (!body.isEmpty())
-                body += '&';
-            body += QUrl::toPercentEncoding(field.first) + '=' + QUrl::toPercentEncoding(field.second);
-        }
+        for (const auto& field : fields)
+            body += (body.isEmpty() ? "" : "&") + QUrl::toPercentEncoding(field.first) + '='
+                + QUrl::toPercentEncoding(field.second);
         QNetworkRequest request(QUrl(base + QStringLiteral("control/") + path));
         request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
         QByteArray answer;
         return send(nam.post(request, body), answer);
     }
 
-    bool reset() { return control(QStringLiteral("reset")); }
     bool misbehave(const Fields& rule) { return control(QStringLiteral("misbehave"), rule); }
-    bool clearRequests() { return control(QStringLiteral("clear-requests")); }
 
-    // The service requests so far (control requests are not logged).
-    QJsonArray requests()
+    // The service requests of one kind so far (control requests are not logged).
+    QJsonArray requestsOf(const QString& kind = QString())
     {
         QByteArray answer;
-        if (!send(nam.get(QNetworkRequest(QUrl(base + QStringLiteral("control/requests")))), answer))
-            return {};
-        return QJsonDocument::fromJson(answer).array();
-    }
-
-    QJsonArray requestsOf(const QString& kind)
-    {
         QJsonArray result;
-        for (const QJsonValue& entry : requests()) {
-            if (entry.toObject().value(QStringLiteral("kind")).toString() == kind)
+        send(nam.get(QNetworkRequest(QUrl(base + QStringLiteral("control/requests")))), answer);
+        for (const QJsonValue& entry : QJsonDocument::fromJson(answer).array()) {
+            if (kind.isEmpty() || entry.toObject().value(QStringLiteral("kind")).toString() == kind)
                 result.append(entry);
         }
         return result;
+    }
+
+    QJsonObject lastOf(const QString& kind)
+    {
+        const QJsonArray all = requestsOf(kind);
+        return all.isEmpty() ? QJsonObject() : all.last().toObject();
     }
 
     static QStringList fieldNames(const QJsonObject& entry)
@@ -122,6 +110,7 @@ public:
 private:
     bool send(QNetworkReply* reply, QByteArray& answer)
     {
+        reply->ignoreSslErrors();   // the test's own control requests only
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(10000, &loop, &QEventLoop::quit);

@@ -1,10 +1,8 @@
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTranslator>
-#include <QtTest>
 
 #include "clientfixture.h"
 #include "dialoglogin.h"
@@ -17,77 +15,52 @@ public slots:
     void openUrl(const QUrl& url) { openedUrls << url; }
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanupTestCase();
+    void initTestCase() { QVERIFY(startClient(this)); }
+    void init() { resetClient(); }
+    void cleanupTestCase() { stopClient(); }
 
     void formsCarryTheirObjects_data();
     void formsCarryTheirObjects();
-    void loginTabOrderAndDefaultButton();
+    void loginFocusDefaultsAndLink();
     void loginResults_data();
     void loginResults();
     void loginDialogThroughTheClient();
-    void forgetPasswordLinkOpensResetPage();
-    void reportDialogResults_data();
-    void reportDialogResults();
     void chineseTexts_data();
     void chineseTexts();
-
 };
-
-void TestDialogs::initTestCase()
-{
-    QVERIFY(startClient(this));
-}
-
-void TestDialogs::init()
-{
-    resetClient();
-}
-
-void TestDialogs::cleanupTestCase()
-{
-    stopClient();
-}
 
 void TestDialogs::formsCarryTheirObjects_data()
 {
     QTest::addColumn<QString>("form");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("className");
+    QTest::addColumn<QStringList>("objects");   // name:class
 
-    const QVector<QPair<const char*, const char*>> login = {
-        {"labelUserName", "QLabel"}, {"editUserName", "QLineEdit"}, {"labelPassword", "QLabel"},
-        {"editPassword", "QLineEdit"}, {"widget_3", "QWidget"}, {"labelForgetPassword", "QLabel"},
-        {"btnLogin", "QPushButton"}, {"btnRegister", "QPushButton"}, {"line", "QFrame"}, {"labelMsg", "QLabel"},
-        {"verticalLayout", "QVBoxLayout"}, {"formLayout", "QFormLayout"}, {"horizontalLayout_3", "QHBoxLayout"}};
-    for (const auto& object : login)
-        QTest::newRow(qPrintable(QStringLiteral("login ") + object.first)) << "login" << object.first << object.second;
-    const QVector<QPair<const char*, const char*>> report = {
-        {"label", "QLabel"}, {"editError", "QLineEdit"}, {"label_2", "QLabel"}, {"editSentence", "QPlainTextEdit"},
-        {"label_3", "QLabel"}, {"editNote", "QPlainTextEdit"}, {"widget", "QWidget"}, {"btnSend", "QPushButton"},
-        {"verticalLayout", "QVBoxLayout"}, {"horizontalLayout", "QHBoxLayout"}};
-    for (const auto& object : report)
-        QTest::newRow(qPrintable(QStringLiteral("report ") + object.first)) << "report" << object.first << object.second;
+    QTest::newRow("login") << "DialogLogin"
+                           << QStringList{"labelUserName:QLabel", "editUserName:QLineEdit", "labelPassword:QLabel",
+                                          "editPassword:QLineEdit", "widget_3:QWidget", "labelForgetPassword:QLabel",
+                                          "btnLogin:QPushButton", "btnRegister:QPushButton", "line:QFrame",
+                                          "labelMsg:QLabel"};
+    QTest::newRow("report") << "DialogReportError"
+                            << QStringList{"label:QLabel", "editError:QLineEdit", "label_2:QLabel",
+                                           "editSentence:QPlainTextEdit", "label_3:QLabel", "editNote:QPlainTextEdit",
+                                           "widget:QWidget", "btnSend:QPushButton"};
 }
 
 void TestDialogs::formsCarryTheirObjects()
 {
     QFETCH(QString, form);
-    QFETCH(QString, name);
-    QFETCH(QString, className);
+    QFETCH(QStringList, objects);
 
     DialogLogin login;
     DialogReportError report;
-    QDialog* dialog = form == QLatin1String("login") ? static_cast<QDialog*>(&login) : &report;
-    QCOMPARE(dialog->objectName(), form == QLatin1String("login") ? QStringLiteral("DialogLogin")
-                                                                  : QStringLiteral("DialogReportError"));
-    QObject* object = dialog->findChild<QObject*>(name);
-    QVERIFY2(object, qPrintable(name));
-    QVERIFY(object->inherits(qPrintable(className)));
+    QDialog* dialog = form == QLatin1String("DialogLogin") ? static_cast<QDialog*>(&login) : &report;
+    QCOMPARE(dialog->objectName(), form);
+    for (const QString& object : objects) {
+        QObject* found = dialog->findChild<QObject*>(object.section(':', 0, 0));
+        QVERIFY2(found && found->inherits(qPrintable(object.section(':', 1))), qPrintable(object));
+    }
 }
 
-void TestDialogs::loginTabOrderAndDefaultButton()
+void TestDialogs::loginFocusDefaultsAndLink()
 {
     DialogLogin dialog;
     dialog.show();
@@ -102,6 +75,13 @@ void TestDialogs::loginTabOrderAndDefaultButton()
     QCOMPARE(order, QStringList({"editUserName", "editPassword", "btnLogin", "btnRegister"}));
     QVERIFY(dialog.findChild<QPushButton*>("btnLogin")->isDefault());
     QCOMPARE(dialog.findChild<QLineEdit*>("editPassword")->echoMode(), QLineEdit::Password);
+
+    auto* label = dialog.findChild<QLabel*>("labelForgetPassword");
+    QVERIFY(label->openExternalLinks());
+    const QString text = label->text();
+    const int start = text.indexOf(QLatin1String("href=\"")) + 6;
+    const QUrl link(text.mid(start, text.indexOf(QLatin1Char('"'), start) - start).replace("&amp;", "&"));
+    QCOMPARE(link.path(), QStringLiteral("/site0/password-reset/"));
 }
 
 void TestDialogs::loginResults_data()
@@ -166,49 +146,6 @@ void TestDialogs::loginDialogThroughTheClient()
     QCOMPARE(client->showLogin(0), 0);
 }
 
-void TestDialogs::forgetPasswordLinkOpensResetPage()
-{
-    DialogLogin dialog;
-    auto* label = dialog.findChild<QLabel*>("labelForgetPassword");
-    QVERIFY(label->openExternalLinks());
-    const QString text = label->text();
-    const int start = text.indexOf(QLatin1String("href=\"")) + 6;
-    const QUrl link(text.mid(start, text.indexOf(QLatin1Char('"'), start) - start).replace("&amp;", "&"));
-    QCOMPARE(link.path(), QStringLiteral("/site0/password-reset/"));
-}
-
-void TestDialogs::reportDialogResults_data()
-{
-    QTest::addColumn<bool>("send");
-    QTest::addColumn<int>("result");
-
-    QTest::newRow("send") << true << int(QDialog::Accepted);
-    QTest::newRow("escape") << false << int(QDialog::Rejected);
-}
-
-void TestDialogs::reportDialogResults()
-{
-    QFETCH(bool, send);
-    QFETCH(int, result);
-
-    DialogReportError dialog;
-    dialog.setData(QStringLiteral("他门"), QStringLiteral("他门来了。"));
-    QSignalSpy finished(&dialog, &QDialog::finished);
-    dialog.show();
-    dialog.findChild<QLineEdit*>("editError")->setText(QStringLiteral("他门来"));
-    if (send)
-        QTest::mouseClick(dialog.findChild<QPushButton*>("btnSend"), Qt::LeftButton);
-    else
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-    QVERIFY(!finished.isEmpty());
-    QVERIFY(!dialog.isVisible());
-    for (const QList<QVariant>& arguments : finished)
-        QCOMPARE(arguments.first().toInt(), result);
-    QCOMPARE(dialog.errorText(), QStringLiteral("他门来"));
-    QCOMPARE(dialog.sentence(), QStringLiteral("他门来了。"));
-    QCOMPARE(dialog.note(), QString());
-}
-
 void TestDialogs::chineseTexts_data()
 {
     QTest::addColumn<int>("type");
@@ -217,7 +154,6 @@ void TestDialogs::chineseTexts_data()
     QTest::addColumn<QString>("name");
 
     QTest::newRow("experimental short name with suffix") << 3 << true << true << "音近字（实验功能，误报多）";
-    QTest::newRow("experimental short name alone") << 3 << true << false << "音近字";
     QTest::newRow("full name, suffix only for experimental") << 5 << false << true << "错误词库校对";
     QTest::newRow("unknown type") << 99 << false << false << "";
 }

@@ -1,13 +1,11 @@
 #pragma once
 
 #include <QApplication>
-#include <QList>
 #include <QMessageBox>
-#include <QStringList>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
+#include <memory>
 
 #include "checkerclient.h"
 
@@ -42,6 +40,18 @@ struct BoxRecorder
     }
 };
 
+// The first top-level window of type T (only a visible one if asked), or null.
+template <typename T>
+T* topLevel(bool visibleOnly = false)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* window = qobject_cast<T*>(widget);
+        if (window && (window->isVisible() || !visibleOnly))
+            return window;
+    }
+    return nullptr;
+}
+
 // Acts on the first visible top-level window of type T once it appears (a modal dialog that the
 // code under test runs with exec()); gives up after five seconds.
 template <typename T>
@@ -50,14 +60,11 @@ void whenShown(std::function<void(T*)> act)
     auto* timer = new QTimer;
     auto tries = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, tries, act] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* window = qobject_cast<T*>(widget);
-            if (window && window->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                act(window);
-                return;
-            }
+        if (T* window = topLevel<T>(true)) {
+            timer->stop();
+            timer->deleteLater();
+            act(window);
+            return;
         }
         if (++*tries > 250) {
             timer->stop();

@@ -27,6 +27,7 @@ struct HttpResult
     qint64 elapsedMs = 0;
 
     QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
+    QString errorId() const { return json().value("error_id").toString(); }
 };
 
 // A service on a free loopback port, spoken to over real sockets.
@@ -66,14 +67,21 @@ public:
         return body;
     }
 
-    HttpResult post(const QString& path, const QByteArray& body, int timeoutMs = 10000, bool follow = false,
-                    const QByteArray& contentType = "application/x-www-form-urlencoded")
+    // Posts a form body and leaves the reply running.
+    QNetworkReply* start(const QString& path, const QByteArray& body, bool follow = false,
+                         const QByteArray& contentType = "application/x-www-form-urlencoded")
     {
         QNetworkRequest request(QUrl(root() + path));
         request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                              follow ? QNetworkRequest::NoLessSafeRedirectPolicy : QNetworkRequest::ManualRedirectPolicy);
-        return wait(manager.post(request, body), timeoutMs);
+        return manager.post(request, body);
+    }
+
+    HttpResult post(const QString& path, const QByteArray& body, int timeoutMs = 10000, bool follow = false,
+                    const QByteArray& contentType = "application/x-www-form-urlencoded")
+    {
+        return wait(start(path, body, follow, contentType), timeoutMs);
     }
 
     HttpResult postForm(const QString& path, const QList<QPair<QString, QString>>& fields, int timeoutMs = 10000)

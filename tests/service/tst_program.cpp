@@ -12,7 +12,6 @@ class TestProgram : public QObject
 
 private slots:
     void servesOnAFreePortAndEndsOnTerm();
-    void helpDocumentsEveryOption_data();
     void helpDocumentsEveryOption();
     void badArgumentsAreRefused_data();
     void badArgumentsAreRefused();
@@ -49,7 +48,7 @@ void TestProgram::servesOnAFreePortAndEndsOnTerm()
     QCOMPARE(account.value("check_server").toString(), QString("http://127.0.0.1:%1/").arg(port));
     // The given account replaces the built-in ones.
     QCOMPARE(ServiceFixture::wait(manager.post(request, "user_name=demo&password=demo"), 10000)
-                 .json().value("error_id").toString(),
+                 .errorId(),
              QString("login_error"));
 
     process.terminate();
@@ -61,26 +60,20 @@ void TestProgram::servesOnAFreePortAndEndsOnTerm()
     QCOMPARE(log.readAll().count('\n'), 2);
 }
 
-void TestProgram::helpDocumentsEveryOption_data()
-{
-    QTest::addColumn<QString>("text");
-    for (const char* option : {"--host", "--port", "--account", "--local-access-token", "--check-server",
-                               "--check-char-max", "--max-body", "--request-log", "--misbehave", "--no-control",
-                               "--tls", "--tls-cert", "--tls-key",
-                               "--help", "/control/misbehave", "/control/reset", "/control/release",
-                               "/control/config", "/control/account", "/control/requests", "/control/clear-requests",
-                               "api/v3/is-domain-ok/", "api/v3/auth/login/", "api/v3/check", "site0/"})
-        QTest::newRow(option) << QString(option);
-}
-
 void TestProgram::helpDocumentsEveryOption()
 {
-    QFETCH(QString, text);
     QProcess process;
     process.start(KORRELO_SERVICE_BIN, {"--help"});
     QVERIFY(process.waitForFinished(5000));
     QCOMPARE(process.exitCode(), 0);
-    QVERIFY(QString::fromUtf8(process.readAllStandardOutput()).contains(text));
+    const QString help = QString::fromUtf8(process.readAllStandardOutput());
+    for (const char* text : {"--host", "--port", "--account", "--local-access-token", "--check-server",
+                             "--check-char-max", "--max-body", "--request-log", "--misbehave", "--no-control",
+                             "--tls", "--tls-cert", "--tls-key",
+                             "--help", "/control/misbehave", "/control/reset", "/control/release",
+                             "/control/config", "/control/account", "/control/requests", "/control/clear-requests",
+                             "api/v3/is-domain-ok/", "api/v3/auth/login/", "api/v3/check", "site0/"})
+        QVERIFY2(help.contains(text), text);
 }
 
 void TestProgram::badArgumentsAreRefused_data()
@@ -89,9 +82,7 @@ void TestProgram::badArgumentsAreRefused_data()
     QTest::addColumn<int>("exitCode");   // 2: refused command line, 1: could not start
     QTest::newRow("port not a number") << QStringList{"--port", "x"} << 2;
     QTest::newRow("port too large") << QStringList{"--port", "70000"} << 2;
-    QTest::newRow("missing value") << QStringList{"--port"} << 2;
     QTest::newRow("unknown option") << QStringList{"--bogus", "1"} << 2;
-    QTest::newRow("stray argument") << QStringList{"extra"} << 2;
     QTest::newRow("account without name") << QStringList{"--account", "password=x"} << 2;
     QTest::newRow("page size zero") << QStringList{"--check-char-max", "0"} << 2;
     QTest::newRow("bad rule") << QStringList{"--misbehave", "mode=nope"} << 2;
