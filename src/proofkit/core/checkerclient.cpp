@@ -597,7 +597,12 @@ void CheckerClient::getNetData(QNetworkReply* reply)
     if (reply->request().url() != QUrl(checkUrl, QUrl::TolerantMode))
         return;
     _CHECK_OTHER_DATA_ other;
-    if (!JSONToCheckData(json, checkDatas, other)) {
+    const size_t itemsBefore = checkDatas.size();
+    // The reader counts earlier pieces' findings as its own success; a later piece whose reply
+    // brings neither findings nor a reason is as broken as a first one, and must not pass silently.
+    const bool read = JSONToCheckData(json, checkDatas, other);
+    const bool empty = checkDatas.size() == itemsBefore && other.error_id.empty() && other.error_msg.empty();
+    if (!read || empty) {
         showMsgBox(tr("JSON Data Error!"), QMessageBox::Critical, QMessageBox::Ok);
         return;
     }
