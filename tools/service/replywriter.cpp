@@ -1,9 +1,10 @@
 #include "replywriter.h"
 
+#include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include <map>
+#include "errormsg.h"
 
 namespace korrelo_service {
 
@@ -25,35 +26,16 @@ void string(JsonWriter& w, const std::string& text)
 
 std::string ReplyWriter::errorMessage(const std::string& errorId)
 {
-    static const std::map<std::string, std::string> messages = {
-        {"old_client", "您的软件版本太老，请下载最新版本 http://127.0.0.1/"},
-        {"local_access_token_error", "Local Access Token 错误。"},
-        {"login_error", "账号或密码错误，请重新登录。"},
-        {"server_error", "服务出现错误，请稍后再试。"},
-        {"server_busy", "服务器忙，请稍后再试。"},
-        {"no_login", "请先登录，然后再校对！"},
-        {"login_again", "用户验证失败或登录过期，请重新登录。"},
-        {"is_disable", "此账号已被封禁，请联系我们客服 http://127.0.0.1/"},
-        {"db_error", "数据库出现错误，请稍后再试。"},
-        {"param_error", "参数错误，请更新软件。"},
-        {"no_text", "没有要校对的文字。"},
-        {"not_found_error", "没有找到错误。"},
-    };
-    auto it = messages.find(errorId);
-    return it == messages.end() ? std::string() : it->second;
+    // The programs' own table, so the service can never word an error differently from them.
+    rapidjson::Document reply;
+    reply.Parse(GetErrorMsg(errorId).c_str());
+    const auto message = reply.FindMember("error_msg");
+    return message != reply.MemberEnd() && message->value.IsString() ? message->value.GetString() : std::string();
 }
 
 std::string ReplyWriter::errorReply(const std::string& errorId)
 {
-    rapidjson::StringBuffer buffer;
-    JsonWriter w(buffer);
-    w.StartObject();
-    key(w, "error_id");
-    string(w, errorId);
-    key(w, "error_msg");
-    string(w, errorMessage(errorId));
-    w.EndObject();
-    return buffer.GetString();
+    return GetErrorMsg(errorId);
 }
 
 std::string ReplyWriter::checkReply(const std::vector<Finding>& shown, int withheld, const std::string& vipUrl)
