@@ -6,6 +6,7 @@
 #include "comptr.h"
 #include "sim/counters.h"
 #include "sim/state.h"
+#include "sapi.h"
 #include "uiautomation.h"
 
 namespace {
@@ -26,6 +27,8 @@ ObjectSet& objectSet()
 }
 
 namespace platform_detail {
+HRESULT createSpeechVoice(REFIID iid, void** object);
+
 void registerComObject(const void* object)
 {
     ObjectSet& set = objectSet();
@@ -68,6 +71,8 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, voi
         return E_INVALIDARG;
     if (clsid == CLSID_CUIAutomation)
         return sim_detail::createAutomation(iid, object);
+    if (clsid == CLSID_SpVoice)
+        return platform_detail::createSpeechVoice(iid, object);
     return REGDB_E_CLASSNOTREG;
 }
 
