@@ -16,6 +16,8 @@ namespace {
 // The job being synthesised; only the worker thread touches it.
 thread_local EngineJob* currentJob = nullptr;
 thread_local EngineResult* currentResult = nullptr;
+// Set by the worker that initialised espeak-ng; later workers start one after the other.
+bool espeakReady = false;
 
 int onSynthesised(short* samples, int count, espeak_EVENT* events)
 {
@@ -59,18 +61,11 @@ struct SpeechEngine::Worker
 
     void run(std::promise<bool>& started, std::vector<EngineVoice>& voices, int& rate)
     {
-        espeak_ng_InitializePath(nullptr);
-        espeak_ng_ERROR_CONTEXT context = nullptr;
-        if (espeak_ng_Initialize(&context) != ENS_OK) {
-            espeak_ng_ClearErrorContext(&context);
+        if (!espeakReady && !initialiseEspeak()) {
             started.set_value(false);
             return;
         }
-        if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) != ENS_OK) {
-            espeak_ng_Terminate();
-            started.set_value(false);
-            return;
-        }
+        espeakReady = true;
         espeak_SetSynthCallback(onSynthesised);
         voices = readVoices();
         rate = espeak_ng_GetSampleRate();
@@ -88,7 +83,19 @@ struct SpeechEngine::Worker
             }
             synthesise(job, rate);
         }
-        espeak_ng_Terminate();
+    }
+
+    // espeak-ng stays initialised until the process ends: its own clean-up waits for ever on a
+    // thread it keeps for playback, which synchronous output never started.
+    static bool initialiseEspeak()
+    {
+        espeak_ng_InitializePath(nullptr);
+        espeak_ng_ERROR_CONTEXT context = nullptr;
+        if (espeak_ng_Initialize(&context) != ENS_OK) {
+            espeak_ng_ClearErrorContext(&context);
+            return false;
+        }
+        return espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) == ENS_OK;
     }
 
     static void synthesise(EngineJob& job, int rate)
