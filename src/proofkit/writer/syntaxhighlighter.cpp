@@ -1,0 +1,215 @@
+#include "syntaxhighlighter.h"
+
+#include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int RefreshIntervalMs = 100;
+constexpr int HandledMark = 1;
+
+QString errorTextOf(const CheckData& data)
+{
+    return QString::fromUtf8(data.words.data(), int(data.words.size()));
+}
+
+} // namespace
+
+SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document, QTextEdit* editor)
+    : QSyntaxHighlighter(document)
+    , editor(editor)
+{
+    plainFormat.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    plainFormat.setUnderlineColor(Qt::red);
+    currentFormat = plainFormat;
+    currentFormat.setBackground(QBrush(QColor(255, 0, 0, 70), Qt::SolidPattern));
+    timer = new QTimer(this);
+    timer->setInterval(RefreshIntervalMs);
+    connect(timer, &QTimer::timeout, this, &SyntaxHighlighter::timerTickRefresh);
+    timer->start();
+}
+
+SyntaxHighlighter::~SyntaxHighlighter() = default;
+
+void SyntaxHighlighter::setCheckData(std::vector<std::shared_ptr<CheckData>>& datas)
+{
+    checkDatas.clear();
+    results.clear();
+    typeFilter = -1;
+    for (const auto& data : datas) {
+        if (!data)
+            continue;
+        CheckDataEx entry;
+        entry.setCheckData(data);
+        checkDatas.push_back(entry);
+    }
+    results = datas;
+    rebuildIndex();
+}
+
+void SyntaxHighlighter::setErrorTypeFilter(int type)
+{
+    typeFilter = type;
+    rebuildIndex();
+    markDirty();
+}
+
+void SyntaxHighlighter::markDirty()
+{
+    dirty = true;
+    timer->start();
+}
+
+void SyntaxHighlighter::clearLastText()
+{
+}
+
+QTextCharFormat SyntaxHighlighter::errorFormat() const
+{
+    return plainFormat;
+}
+
+QTextCharFormat SyntaxHighlighter::currentErrorFormat() const
+{
+    return currentFormat;
+}
+
+bool SyntaxHighlighter::isErrorFormat(const QTextCharFormat& format) const
+{
+    return format.underlineColor() == plainFormat.underlineColor()
+           && format.underlineStyle() == plainFormat.underlineStyle();
+}
+
+void SyntaxHighlighter::setErrorHandled(QString text)
+{
+    if (text.isEmpty() || checkDatas.empty())
+        return;
+    const QByteArray wanted = text.toUtf8();
+    for (CheckDataEx& entry : checkDatas) {
+        const auto data = entry.checkData();
+        if (!data || data->words.empty())
+            continue;
+        if (QByteArray::fromRawData(data->words.data(), int(data->words.size())) == wanted)
+            entry.setData(HandledMark);
+    }
+    rebuildIndex();
+}
+
+void SyntaxHighlighter::timerTickRefresh()
+{
+    if (!dirty)
+        return;
+    dirty = false;
+    rehighlight();
+}
+
+void SyntaxHighlighter::rebuildIndex()
+{
+    needlesByFirstUnit.clear();
+    needleCount = 0;
+    for (int i = 0; i < int(checkDatas.size()); ++i) {
+        const CheckDataEx& entry = checkDatas[size_t(i)];
+        const auto data = entry.checkData();
+        if (!data || data->words.empty() || entry.data() > 0)
+            continue;
+        if (typeFilter != -1 && !data->hasErrorType(typeFilter))
+            continue;
+        Needle needle;
+        needle.entry = i;
+        needle.text = errorTextOf(*data);
+        if (needle.text.isEmpty())
+            continue;
+        needlesByFirstUnit[needle.text.at(0).unicode()].append(needle);
+        ++needleCount;
+    }
+}
+
+void SyntaxHighlighter::highlightBlock(const QString& text)
+{
+    if (needleCount == 0 || document()->isEmpty())
+        return;
+
+    int cursorColumn = -1;
+    if (editor) {
+        const QTextCursor cursor = editor->textCursor();
+        if (cursor.block() == currentBlock())
+            cursorColumn = cursor.positionInBlock();
+    }
+
+    // Occurrences of each text, left to right without overlap: the same ones a repeated
+    // indexOf from the end of the previous match would find.
+    struct Occurrence
+    {
+        int entry;
+        int start;
+        int length;
+    };
+    std::vector<Occurrence> occurrences;
+    QHash<int, int> nextFree;   // entry -> first position a new occurrence may start at
+    const int length = text.size();
+    const QChar* units = text.constData();
+    for (int pos = 0; pos < length; ++pos) {
+        const auto found = needlesByFirstUnit.constFind(units[pos].unicode());
+        if (found == needlesByFirstUnit.constEnd())
+            continue;
+        for (const Needle& needle : found.value()) {
+            const int size = needle.text.size();
+            if (size > length - pos)
+                continue;
+            auto free = nextFree.find(needle.entry);
+            if (free != nextFree.end() && pos < free.value())
+                continue;
+            if (QStringView(units + pos, size) != QStringView(needle.text))
+                continue;
+            occurrences.push_back({needle.entry, pos, size});
+            if (free != nextFree.end())
+                free.value() = pos + size;
+            else
+                nextFree.insert(needle.entry, pos + size);
+        }
+    }
+    if (occurrences.empty())
+        return;
+    // Later results overwrite earlier ones where their texts overlap.
+    std::stable_sort(occurrences.begin(), occurrences.end(),
+                     [](const Occurrence& a, const Occurrence& b) { return a.entry < b.entry; });
+
+    QVector<Range> plainRanges;
+    QVector<Range> currentRanges;
+    for (const Occurrence& occurrence : occurrences) {
+        const int end = occurrence.start + occurrence.length;
+        if (cursorColumn >= 0 && cursorColumn >= occurrence.start && cursorColumn <= end) {
+            setFormat(occurrence.start, occurrence.length, currentFormat);
+            currentRanges.append({occurrence.start, end});
+        } else {
+            setFormat(occurrence.start, occurrence.length, plainFormat);
+            plainRanges.append({occurrence.start, end});
+        }
+    }
+    if (plainRanges.isEmpty() || currentRanges.isEmpty())
+        return;
+
+    // Everything touching the error under the cursor, directly or through a chain, shows as current.
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (Range& plain : plainRanges) {
+            if (plain.start < 0)
+                continue;
+            for (int r = 0; r < currentRanges.size(); ++r) {
+                const Range current = currentRanges.at(r);
+                const bool startInside = plain.start >= current.start && plain.start <= current.end;
+                const bool endInside = plain.end >= current.start && plain.end <= current.end;
+                if (!startInside && !endInside)
+                    continue;
+                setFormat(plain.start, plain.end - plain.start, currentFormat);
+                currentRanges.append(plain);
+                plain = {-1, -1};
+                changed = true;
+                break;
+            }
+        }
+    }
+}

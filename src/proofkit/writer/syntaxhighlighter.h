@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QHash>
+#include <QSyntaxHighlighter>
+#include <QTextCharFormat>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+#include "checkdata.h"
+#include "checkdataex.h"
+#include "proofkit_export.h"
+
+class QTextEdit;
+class QTimer;
+
+// Marks the errors of the last check in an editor's document: every occurrence of an error's text
+// gets a red wave underline; the occurrence holding the text cursor also gets a light red background.
+class PROOFKIT_EXPORT SyntaxHighlighter : public QSyntaxHighlighter
+{
+    Q_OBJECT
+public:
+    SyntaxHighlighter(QTextDocument* document, QTextEdit* editor);
+    ~SyntaxHighlighter() override;
+
+    void setCheckData(std::vector<std::shared_ptr<CheckData>>& datas);
+    const CHECK_DATAS& checkData() const { return results; }
+    void setErrorTypeFilter(int type);
+    int errorTypeFilter() const { return typeFilter; }
+    void markDirty();
+    // Kept for callers that reset the cache before a re-highlight; nothing is cached between blocks.
+    void clearLastText();
+    QTextCharFormat errorFormat() const;
+    QTextCharFormat currentErrorFormat() const;
+    bool isErrorFormat(const QTextCharFormat& format) const;
+    // The results whose flagged words equal text stop being marked.
+    void setErrorHandled(QString text);
+
+public slots:
+    void timerTickRefresh();
+
+protected:
+    void highlightBlock(const QString& text) override;
+
+private:
+    struct Needle
+    {
+        int entry = 0;   // index into checkDatas: formats are applied in result order
+        QString text;
+    };
+    struct Range
+    {
+        int start = 0;
+        int end = 0;
+    };
+
+    void rebuildIndex();
+
+    QTextEdit* editor = nullptr;
+    QTimer* timer = nullptr;
+    bool dirty = false;
+    QTextCharFormat plainFormat;
+    QTextCharFormat currentFormat;
+    int typeFilter = -1;
+    std::vector<CheckDataEx> checkDatas;
+    CHECK_DATAS results;   // the results as handed in, for the card and replacements
+    // Active error texts by their first UTF-16 unit; rebuilt when the results, filter or handled
+    // marks change, so a block costs one pass over its characters rather than one search per result.
+    QHash<ushort, QVector<Needle>> needlesByFirstUnit;
+    int needleCount = 0;
+};
