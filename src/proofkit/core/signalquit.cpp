@@ -28,7 +28,9 @@ void setHandler(void (*handler)(int))
 }
 }
 
-SignalQuit::SignalQuit(QObject* parent) : QObject(parent)
+SignalQuit::SignalQuit(QObject* parent) : SignalQuit(std::function<void()>(), parent) {}
+
+SignalQuit::SignalQuit(std::function<void()> handler, QObject* parent) : QObject(parent), handler(std::move(handler))
 {
     if (pipeEnds[0] < 0 && pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
@@ -47,5 +49,8 @@ void SignalQuit::onSignal()
     char bytes[16];
     while (read(pipeEnds[0], bytes, sizeof bytes) > 0) {
     }
-    QCoreApplication::exit(0);
+    if (handler)
+        handler();
+    else
+        QCoreApplication::exit(0);
 }
