@@ -145,8 +145,14 @@ void WidgetSpeak::startSpeak()
     // A speech just stopped still owes its end notification; it must not move the new run on.
     const QTextToSpeech::State state = engine->state();
     skipEnds = state == QTextToSpeech::Speaking || state == QTextToSpeech::Paused ? 1 : 0;
+    speechFailed = false;
     if (!speakNextParagraph())
         return;
+    // The engine refused the text: no end of speech will come to carry reading on.
+    if (speechFailed) {
+        stopSpeak();
+        return;
+    }
     reading = true;
     ui->btnSpeak->setIcon(panelIcon(PauseIcon));
     editor->setSpeakingFlag(false);
@@ -231,9 +237,11 @@ void WidgetSpeak::stateChanged(QTextToSpeech::State state, int start, int end)
         editor->selectRange(documentPosition(start), documentPosition(end - 1) + 1);
         return;
     }
-    if (state == QTextToSpeech::BackendError && reading) {
+    if (state == QTextToSpeech::BackendError) {
         // No end of speech follows a failure.
-        stopSpeak();
+        speechFailed = true;
+        if (reading)
+            stopSpeak();
         return;
     }
     if (state != QTextToSpeech::Ready || !reading)

@@ -59,6 +59,7 @@ private:
     TextEditEx* editor = nullptr;
     int paragraphOffset = 0;
     int skipEnds = 0;
+    bool speechFailed = false;      // the engine reported a failure since reading was asked for
     // Document offsets of the spoken characters, the zero-width spaces the editor left out skipped.
     QVector<int> spokenOffsets;
     QVector<QVoice> voiceItems;     // the voices of the list, in list order
