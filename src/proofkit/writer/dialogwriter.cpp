@@ -210,12 +210,13 @@ void DialogWriter::on_btnSpeak_clicked()
         widgetSpeak->stopAndHide();
         return;
     }
-    if (widgetSpeak->pos() == QPoint(0, 0)) {
-        const QRect area = ui->textEdit->rect();
-        const QPoint topRight = ui->textEdit->mapToGlobal(area.topRight());
+    const bool firstShow = widgetSpeak->pos() == QPoint(0, 0);
+    widgetSpeak->show();
+    // Placed once shown, when its size is final, so its right edge meets the editor's.
+    if (firstShow) {
+        const QPoint topRight = ui->textEdit->mapToGlobal(ui->textEdit->rect().topRight());
         widgetSpeak->move(topRight.x() - widgetSpeak->width() - 5, topRight.y() + 5);
     }
-    widgetSpeak->show();
 }
 
 void DialogWriter::on_btnOpen_clicked()
