@@ -194,6 +194,8 @@ bool TextEditEx::saveFile(QString path)
 }
 
 // Written through a temporary file that replaces the old one only when every byte is on disk.
+// Unbuffered: a short write (a full disk, a size limit) then shows in the count write returns,
+// where a buffered file would lose it in the flush at commit and keep a truncated file.
 bool TextEditEx::writeFile(const QString& path)
 {
     QTextCodec* target = codec ? codec : codecOfMark(encoding == ENCODING_NONE ? ENCODING_UTF8 : encoding);
@@ -201,7 +203,7 @@ bool TextEditEx::writeFile(const QString& path)
     const QByteArray bytes = byteOrderMark(encoding) + encode(target, text);
 
     QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (written)
         written = file.write(bytes) == bytes.size();
     if (written)
