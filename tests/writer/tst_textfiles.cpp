@@ -4,6 +4,7 @@
 #include <QTest>
 #include <QTextCodec>
 #include <QTextFragment>
+#include <QTranslator>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -74,6 +75,7 @@ private slots:
     void savePrompt_data();
     void savePrompt();
     void newDocumentsAreUtf8WithMark();
+    void chineseTexts();
 };
 
 void TestTextFiles::roundTrip_data()
@@ -337,6 +339,25 @@ void TestTextFiles::newDocumentsAreUtf8WithMark()
     dialogs.chosenPath = dir.filePath(QStringLiteral("fresh.txt"));
     QVERIFY(editor.saveFile(QString()));
     QCOMPARE(readBytes(dialogs.chosenPath), QByteArray("\xEF\xBB\xBF") + QStringLiteral("新").toUtf8());
+}
+
+void TestTextFiles::chineseTexts()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/translations/proofkit_zh_CN.qm")));
+    QApplication::installTranslator(&translator);
+    const QStringList filters = TextEditEx::fileDialogFilters();
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    const bool opened = editor.openFile(QStringLiteral("/nonexistent/x.txt"));
+    QApplication::removeTranslator(&translator);
+
+    QCOMPARE(filters, (QStringList{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("网页文件（保留格式） (*.html *.htm)"),
+                                   QStringLiteral("所有文件 (*)")}));
+    QVERIFY(!opened);
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("无法打开文件 /nonexistent/x.txt。\n错误：")));
 }
 
 QTEST_MAIN(TestTextFiles)
