@@ -220,7 +220,7 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
     if (plainRanges.isEmpty() || currentRanges.isEmpty())
         return;
 
-    // Everything touching the error under the cursor, directly or through a chain, shows as current.
+    // Marks that touch the one at the cursor, or touch those, are filled too.
     bool changed = true;
     while (changed) {
         changed = false;

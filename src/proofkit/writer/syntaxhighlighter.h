@@ -15,8 +15,8 @@
 class QTextEdit;
 class QTimer;
 
-// Marks the errors of the last check in an editor's document: every occurrence of an error's text
-// gets a red wave underline; the occurrence holding the text cursor also gets a light red background.
+// Draws the findings of a check in an editor: a red wave under each place a flagged text appears,
+// with a light red fill under the one where the cursor stands.
 class PROOFKIT_EXPORT SyntaxHighlighter : public QSyntaxHighlighter
 {
     Q_OBJECT

@@ -174,7 +174,7 @@ signals:
     void zoomed(int level);
 
 public slots:
-    // Commands of the error card; the window also calls onApply, onNext and onPrev directly.
+    // The card's buttons land here; the window's error list and arrows call the same slots.
     void onApply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
     void onUndoError();
     bool onNext();

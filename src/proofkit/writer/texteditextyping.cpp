@@ -1,5 +1,5 @@
-// The editor's typing aids: bracket pairs, list items, indentation, duplicated lines, Ctrl+click
-// links and Ctrl+drag scrolling.
+// What the editor does for the keys and the mouse beyond plain typing: brackets typed in pairs,
+// lists carried on, lines indented or copied, and the view dragged with Ctrl held.
 
 #include "texteditex.h"
 
