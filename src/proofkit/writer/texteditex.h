@@ -228,8 +228,10 @@ private:
     void setAlignmentOf(Qt::Alignment alignment);
     void changeIndent(int delta);
     void updateExtraSelections(bool now);
+    void clearExtraKind(int kind);
     void computeTabStop();
     bool isSpeechSkipped(const QTextBlock& block) const;
+    bool stepSpeechParagraph(bool forward, QString& text, int& position);
     static QString speechText(const QTextBlock& block);
     QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
                                         QMessageBox::StandardButtons buttons);
