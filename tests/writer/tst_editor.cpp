@@ -56,6 +56,8 @@ private slots:
     void speechParagraphs_data();
     void speechParagraphs();
     void zoom();
+    void extraSelections_data();
+    void extraSelections();
 };
 
 void TestEditor::init()
@@ -310,6 +312,43 @@ void TestEditor::zoom()
     QCOMPARE(child->zoomLevel(), 150);
     child->setZoom(0);
     QCOMPARE(child->zoomLevel(), 150);
+}
+
+void TestEditor::extraSelections_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("anchor");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<bool>("speaking");
+    QTest::addColumn<bool>("currentLine");
+    QTest::addColumn<QStringList>("expected");   // "start-end" of each extra selection
+
+    QTest::newRow("other occurrences of the selected word") << "ab cd ab abc" << 0 << 2 << false << false
+                                                            << QStringList{"0-2", "6-8", "9-11"};
+    QTest::newRow("selection trimmed") << "ab cd ab" << 5 << 8 << false << false << QStringList{"0-2", "6-8"};
+    QTest::newRow("nothing while reading aloud") << "ab cd ab" << 0 << 2 << true << false << QStringList{};
+    QTest::newRow("no selection") << "ab cd ab" << 1 << 1 << false << false << QStringList{};
+    QTest::newRow("current line") << "ab\ncd" << 4 << 4 << false << true << QStringList{"3-3"};
+}
+
+void TestEditor::extraSelections()
+{
+    QFETCH(QString, text);
+    QFETCH(int, anchor);
+    QFETCH(int, position);
+    QFETCH(bool, speaking);
+    QFETCH(bool, currentLine);
+    QFETCH(QStringList, expected);
+    TextEditEx editor;
+    editor.show();
+    editor.setPlainText(text);
+    editor.setSpeakingFlag(!speaking);
+    editor.setHighlightCurrentLineEnabled(currentLine);
+    fixture::placeCursor(editor, position, anchor);
+    QStringList got;
+    for (const QTextEdit::ExtraSelection& selection : editor.extraSelections())
+        got << QStringLiteral("%1-%2").arg(selection.cursor.selectionStart()).arg(selection.cursor.selectionEnd());
+    QCOMPARE(got, expected);
 }
 
 QTEST_MAIN(TestEditor)
