@@ -42,6 +42,10 @@ Do you want to save the file %1?</source>
         <source>The path is a folder</source>
         <translation>该路径是一个文件夹</translation>
     </message>
+    <message>
+        <source>The file is not text in UTF-8, UTF-16 or GB18030</source>
+        <translation>该文件不是 UTF-8、UTF-16 或 GB18030 编码的文本</translation>
+    </message>
 </context>
 <context>
     <name>WidgetSearch</name>

@@ -249,16 +249,23 @@ void TestTextFiles::failedSaveKeepsEverything()
 void TestTextFiles::failedOpenChangesNothing_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::newRow("missing file") << "missing.txt";
-    QTest::newRow("a folder") << "folder";
-    QTest::newRow("path under a file") << "a.txt/b.txt";
+    QTest::addColumn<QByteArray>("bytes");   // written to the target first when not empty
+    QTest::newRow("missing file") << "missing.txt" << QByteArray();
+    QTest::newRow("a folder") << "folder" << QByteArray();
+    QTest::newRow("path under a file") << "a.txt/b.txt" << QByteArray();
+    QTest::newRow("Latin-1 bytes") << "latin.txt" << QByteArray("caf\xE9 \xFF\x80 na\xEFve");
+    QTest::newRow("UTF-16LE cut in a character") << "odd.txt" << QByteArray("\xFF\xFE\x60\x4F\x7D", 5);
+    QTest::newRow("UTF-8 mark before broken bytes") << "broken.txt" << QByteArray("\xEF\xBB\xBF\xE4\xBD");
 }
 
 void TestTextFiles::failedOpenChangesNothing()
 {
     QFETCH(QString, target);
+    QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    if (!bytes.isEmpty())
+        QVERIFY(writeBytes(dir.filePath(target), bytes));
     const QString path = dir.filePath(QStringLiteral("a.txt"));
     const QByteArray original = encoded("GB18030", QStringLiteral("你好"));
     QVERIFY(writeBytes(path, original));
