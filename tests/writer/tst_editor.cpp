@@ -1,5 +1,6 @@
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextList>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -56,6 +57,9 @@ private slots:
     void speechParagraphs_data();
     void speechParagraphs();
     void zoom();
+    void formatting_data();
+    void formatting();
+    void lists();
     void extraSelections_data();
     void extraSelections();
 };
@@ -312,6 +316,70 @@ void TestEditor::zoom()
     QCOMPARE(child->zoomLevel(), 150);
     child->setZoom(0);
     QCOMPARE(child->zoomLevel(), 150);
+}
+
+void TestEditor::formatting_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<int>("anchor");   // -1: no selection, the word under the cursor is formatted
+    QTest::addColumn<QString>("formatted");
+    QTest::newRow("bold on a selection") << "bold" << 0 << "ab";
+    QTest::newRow("bold on the word under the cursor") << "bold" << -1 << "abcd";
+    QTest::newRow("italic") << "italic" << 0 << "ab";
+    QTest::newRow("underline") << "underline" << 0 << "ab";
+    QTest::newRow("point size") << "size" << 0 << "ab";
+    QTest::newRow("point size zero is ignored") << "size0" << 0 << "";
+}
+
+void TestEditor::formatting()
+{
+    QFETCH(QString, operation);
+    QFETCH(int, anchor);
+    QFETCH(QString, formatted);
+    TextEditEx editor;
+    editor.setPlainText(QStringLiteral("abcd efg"));
+    fixture::placeCursor(editor, 2, anchor);
+    if (operation == QLatin1String("bold"))
+        editor.setBold(true);
+    else if (operation == QLatin1String("italic"))
+        editor.setItalic(true);
+    else if (operation == QLatin1String("underline"))
+        editor.setUnderline(true);
+    else if (operation == QLatin1String("size"))
+        editor.setFontPointSize(QStringLiteral("23.5"));
+    else
+        editor.setFontPointSize(QStringLiteral("0"));
+    QString got;
+    for (auto it = editor.document()->begin().begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (format.fontWeight() == QFont::Bold || format.fontItalic() || format.fontUnderline()
+            || format.fontPointSize() == 23.5)
+            got += it.fragment().text();
+    }
+    QCOMPARE(got, formatted);
+}
+
+void TestEditor::lists()
+{
+    TextEditEx editor;
+    editor.setPlainText(QStringLiteral("一\n二"));
+    fixture::placeCursor(editor, 3);
+    editor.toggleList();
+    QTextList* list = editor.textCursor().currentList();
+    QVERIFY(list);
+    QCOMPARE(list->format().style(), QTextListFormat::ListDecimal);
+    QVERIFY(!editor.document()->begin().textList());
+    editor.toggleList();
+    QVERIFY(!editor.textCursor().currentList());
+    QCOMPARE(editor.textCursor().blockFormat().indent(), 0);
+
+    editor.increaseIndent();
+    editor.increaseIndent();
+    editor.decreaseIndent();
+    QCOMPARE(editor.textCursor().blockFormat().indent(), 1);
+    editor.decreaseIndent();
+    editor.decreaseIndent();
+    QCOMPARE(editor.textCursor().blockFormat().indent(), 0);
 }
 
 void TestEditor::extraSelections_data()

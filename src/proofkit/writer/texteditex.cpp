@@ -54,6 +54,7 @@ TextEditEx::TextEditEx(QWidget* parent)
     syntaxHighlighter->markDirty();
     installEventFilter(this);
     viewport()->installEventFilter(this);
+    viewport()->setAttribute(Qt::WA_Hover);   // the pointer shows a hand while Ctrl is held
 
     extraSelectionTimer = new QTimer(this);
     extraSelectionTimer->setSingleShot(true);
