@@ -121,7 +121,9 @@ void TestEditor::applyAndUndo_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("begin");          // position of the flagged words in the checked text
-    QTest::addColumn<QList<int>>("steps");   // >= 0: apply that suggestion at the cursor; -1: undo; -2: cursor to the second occurrence
+    // >= 0: apply that suggestion at the cursor; -1: undo; -2: cursor to the second occurrence;
+    // -3: the editor becomes read-only
+    QTest::addColumn<QList<int>>("steps");
     QTest::addColumn<int>("cursor");
     QTest::addColumn<QString>("expected");
 
@@ -134,6 +136,10 @@ void TestEditor::applyAndUndo_data()
         << QStringLiteral("错字甲错字") << 0 << QList<int>{0, -2, 1} << 1 << QStringLiteral("正字甲好字");
     QTest::newRow("after a supplementary character")
         << QStringLiteral("𠀀错字乙") << 2 << QList<int>{1} << 3 << QStringLiteral("𠀀好字乙");
+    QTest::newRow("read-only editor") << QStringLiteral("甲错字乙") << 1 << QList<int>{-3, 0} << 2
+                                      << QStringLiteral("甲错字乙");
+    QTest::newRow("no undo once read-only") << QStringLiteral("甲错字乙") << 1 << QList<int>{0, -3, -1} << 2
+                                            << QStringLiteral("甲正字乙");
 }
 
 void TestEditor::applyAndUndo()
@@ -150,13 +156,15 @@ void TestEditor::applyAndUndo()
     for (int step : steps) {
         if (step == -1) {
             editor.onUndoError();
-            QVERIFY(!undo->isEnabled());
+            QCOMPARE(undo->isEnabled(), editor.isReadOnly());
+        } else if (step == -3) {
+            editor.setReadOnlyMode(true);
         } else if (step == -2) {
             fixture::placeCursor(editor, editor.toPlainText().lastIndexOf(Wrong) + 1);
             fixture::settle(editor);
         } else {
             editor.onApply(QString(), step, Wrong, 0);
-            QVERIFY(undo->isEnabled());
+            QCOMPARE(undo->isEnabled(), !editor.isReadOnly());
         }
     }
     QCOMPARE(editor.toPlainText(), expected);

@@ -64,41 +64,48 @@ void TestTypingAids::keys_data()
     QTest::addColumn<QStringList>("keys");
     QTest::addColumn<bool>("focused");
     QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("readOnly");
 
-    QTest::newRow("( at the end of a line") << "ab|" << QStringList{"("} << true << "ab(|)";
-    QTest::newRow(") over a closing partner") << "ab(|)" << QStringList{")"} << true << "ab()|";
-    QTest::newRow(") with nothing open is typed") << "ab|)" << QStringList{")"} << true << "ab)|)";
-    QTest::newRow("( in the middle of a line") << "a|b" << QStringList{"("} << true << "a(|b";
-    QTest::newRow("pairs only at the line end") << "|" << QStringList{"[", "{", "<"} << true << "[{<|]";
-    QTest::newRow("quote pair") << "x|" << QStringList{"\""} << true << "x\"|\"";
-    QTest::newRow("quote closes an open one") << "x\"|" << QStringList{"\""} << true << "x\"\"|";
-    QTest::newRow("star alone doubles to four") << "*|" << QStringList{"*"} << true << "**|**";
-    QTest::newRow("star at the line start") << "|" << QStringList{"*"} << true << "*|";
-    QTest::newRow("star after a word") << "ab|" << QStringList{"*"} << true << "ab*|*";
-    QTest::newRow("Backspace removes the partner") << "a(|b)c" << QStringList{"Backspace"} << true << "a|bc";
+    QTest::newRow("( at the end of a line") << "ab|" << QStringList{"("} << true << "ab(|)" << false;
+    QTest::newRow(") over a closing partner") << "ab(|)" << QStringList{")"} << true << "ab()|" << false;
+    QTest::newRow(") with nothing open is typed") << "ab|)" << QStringList{")"} << true << "ab)|)" << false;
+    QTest::newRow("( in the middle of a line") << "a|b" << QStringList{"("} << true << "a(|b" << false;
+    QTest::newRow("pairs only at the line end") << "|" << QStringList{"[", "{", "<"} << true << "[{<|]" << false;
+    QTest::newRow("quote pair") << "x|" << QStringList{"\""} << true << "x\"|\"" << false;
+    QTest::newRow("quote closes an open one") << "x\"|" << QStringList{"\""} << true << "x\"\"|" << false;
+    QTest::newRow("star alone doubles to four") << "*|" << QStringList{"*"} << true << "**|**" << false;
+    QTest::newRow("star at the line start") << "|" << QStringList{"*"} << true << "*|" << false;
+    QTest::newRow("star after a word") << "ab|" << QStringList{"*"} << true << "ab*|*" << false;
+    QTest::newRow("Backspace removes the partner") << "a(|b)c" << QStringList{"Backspace"} << true << "a|bc" << false;
     QTest::newRow("Backspace removes the first partner however far")
-        << "f(|x, y) z)" << QStringList{"Backspace"} << true << "f|x, y z)";
-    QTest::newRow("Backspace with no partner") << "a(|b" << QStringList{"Backspace"} << true << "a|b";
+        << "f(|x, y) z)" << QStringList{"Backspace"} << true << "f|x, y z)" << false;
+    QTest::newRow("Backspace with no partner") << "a(|b" << QStringList{"Backspace"} << true << "a|b" << false;
     QTest::newRow("Return continues a list item") << "  * item|" << QStringList{"Return"} << true
-                                                  << "  * item\n  * |";
-    QTest::newRow("Return empties an empty list item") << "- |" << QStringList{"Return"} << true << "|";
-    QTest::newRow("Return on plain text") << "ab|" << QStringList{"Return"} << true << "ab\n|";
-    QTest::newRow("Tab indents an empty list item") << "- |" << QStringList{"Tab"} << true << "\t- |";
-    QTest::newRow("Backtab outdents an empty list item") << "\t- |" << QStringList{"Backtab"} << true << "- |";
-    QTest::newRow("Tab types a tab") << "a|" << QStringList{"Tab"} << true << "a\t|";
-    QTest::newRow("Tab on a selection") << "^ab\ncd|" << QStringList{"Tab"} << true << "^\tab\n\tcd|";
-    QTest::newRow("Backtab on a selection") << "^\tab\n cd|" << QStringList{"Backtab"} << true << "^ab\ncd|";
-    QTest::newRow("Backtab removes the tab to the left") << "\t|x" << QStringList{"Backtab"} << true << "|x";
-    QTest::newRow("Backtab removes the space to the right") << "|  x" << QStringList{"Backtab"} << true << "| x";
+                                                  << "  * item\n  * |" << false;
+    QTest::newRow("Return empties an empty list item") << "- |" << QStringList{"Return"} << true << "|" << false;
+    QTest::newRow("Return on plain text") << "ab|" << QStringList{"Return"} << true << "ab\n|" << false;
+    QTest::newRow("Tab indents an empty list item") << "- |" << QStringList{"Tab"} << true << "\t- |" << false;
+    QTest::newRow("Backtab outdents an empty list item") << "\t- |" << QStringList{"Backtab"} << true << "- |" << false;
+    QTest::newRow("Tab types a tab") << "a|" << QStringList{"Tab"} << true << "a\t|" << false;
+    QTest::newRow("Tab on a selection") << "^ab\ncd|" << QStringList{"Tab"} << true << "^\tab\n\tcd|" << false;
+    QTest::newRow("Backtab on a selection") << "^\tab\n cd|" << QStringList{"Backtab"} << true << "^ab\ncd|" << false;
+    QTest::newRow("Backtab removes the tab to the left") << "\t|x" << QStringList{"Backtab"} << true << "|x" << false;
+    QTest::newRow("Backtab removes the space to the right") << "|  x" << QStringList{"Backtab"} << true << "| x" << false;
     QTest::newRow("Ctrl+Alt+Down duplicates the line") << "ab|c\nd" << QStringList{"Ctrl+Alt+Down"} << true
-                                                       << "abc\nab|c\nd";
+                                                       << "abc\nab|c\nd" << false;
     QTest::newRow("Ctrl+Alt+Down duplicates the selection") << "^ab|c" << QStringList{"Ctrl+Alt+Down"} << true
-                                                            << "ab^ab|c";
-    QTest::newRow("Down in the last paragraph goes to its end") << "a|bc" << QStringList{"Down"} << true << "abc|";
+                                                            << "ab^ab|c" << false;
+    QTest::newRow("Down in the last paragraph goes to its end") << "a|bc" << QStringList{"Down"} << true << "abc|" << false;
     QTest::newRow("Up in the first paragraph goes to its start") << "ab|c\nd" << QStringList{"Up"} << true
-                                                                 << "|abc\nd";
-    QTest::newRow("without focus ( is typed alone") << "ab|" << QStringList{"("} << false << "ab(|";
-    QTest::newRow("without focus Return on a list item") << "- a|" << QStringList{"Return"} << false << "- a\n|";
+                                                                 << "|abc\nd" << false;
+    QTest::newRow("without focus ( is typed alone") << "ab|" << QStringList{"("} << false << "ab(|" << false;
+    QTest::newRow("read-only: ( types nothing") << "ab|" << QStringList{"("} << true << "ab|" << true;
+    QTest::newRow("read-only: Return on a list item") << "- a|" << QStringList{"Return"} << true << "- a|" << true;
+    QTest::newRow("read-only: Backspace keeps the partner") << "a(|b)" << QStringList{"Backspace"} << true
+                                                            << "a(|b)" << true;
+    QTest::newRow("read-only: Ctrl+Alt+Down") << "ab|" << QStringList{"Ctrl+Alt+Down"} << true << "ab|" << true;
+    QTest::newRow("read-only: Tab on a selection") << "^ab|" << QStringList{"Tab"} << true << "^ab|" << true;
+    QTest::newRow("without focus Return on a list item") << "- a|" << QStringList{"Return"} << false << "- a\n|" << false;
 }
 
 void TestTypingAids::keys()
@@ -107,10 +114,12 @@ void TestTypingAids::keys()
     QFETCH(QStringList, keys);
     QFETCH(bool, focused);
     QFETCH(QString, after);
+    QFETCH(bool, readOnly);
     TextEditEx editor;
     if (focused)
         QVERIFY(fixture::focusEditor(editor));
     setMarkedText(editor, before);
+    editor.setReadOnlyMode(readOnly);
     for (const QString& key : keys)
         press(editor, key);
     QCOMPARE(markedText(editor), after);

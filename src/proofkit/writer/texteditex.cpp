@@ -231,6 +231,8 @@ void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, i
 {
     Q_UNUSED(itemTitle)
     Q_UNUSED(groupTitle)
+    if (isReadOnly())
+        return;
     if (groupIndex != appliedGroupIndex)
         resetApplied();
     appliedGroupIndex = groupIndex;
@@ -282,7 +284,7 @@ void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, i
 
 void TextEditEx::onUndoError()
 {
-    if (appliedCursor.isNull() || !appliedCursor.hasSelection())
+    if (isReadOnly() || appliedCursor.isNull() || !appliedCursor.hasSelection())
         return;
     FlagGuard guard(suppressErrorTip);
     QTextCursor used = appliedCursor;

@@ -37,6 +37,11 @@ bool TextEditEx::eventFilter(QObject* watched, QEvent* event)
             return false;
         if (keyEvent->key() == Qt::Key_Escape && contextShow->isVisible())
             contextShow->hide();
+        // The aids edit through their own cursors, which a read-only editor would not stop.
+        const bool moves = (keyEvent->key() == Qt::Key_Up || keyEvent->key() == Qt::Key_Down)
+                           && modifiers != (Qt::ControlModifier | Qt::AltModifier);
+        if (isReadOnly() && !moves)
+            return false;
         switch (keyEvent->key()) {
         case Qt::Key_Tab:
             return handleTab(false);
