@@ -15,7 +15,6 @@ public:
     explicit LineNumberArea(TextEditEx* editor);
 
     int calculateWidth();
-    int width() const { return areaWidth; }
     QSize sizeHint() const override;
 
 protected:

@@ -107,8 +107,13 @@ void SyntaxHighlighter::timerTickRefresh()
 
 void SyntaxHighlighter::rebuildIndex()
 {
-    needlesByFirstUnit.clear();
+    firstUnitBits.fill(0, 65536 / 64);
+    needlesByPair.clear();
+    needlesByUnit.clear();
     needleCount = 0;
+    nextFree.assign(checkDatas.size(), 0);
+    nextFreeStamp.assign(checkDatas.size(), 0);
+    blockStamp = 0;
     for (int i = 0; i < int(checkDatas.size()); ++i) {
         const CheckDataEx& entry = checkDatas[size_t(i)];
         const auto data = entry.checkData();
@@ -121,9 +126,20 @@ void SyntaxHighlighter::rebuildIndex()
         needle.text = errorTextOf(*data);
         if (needle.text.isEmpty())
             continue;
-        needlesByFirstUnit[needle.text.at(0).unicode()].append(needle);
+        const ushort first = needle.text.at(0).unicode();
+        firstUnitBits[first / 64] |= quint64(1) << (first % 64);
+        if (needle.text.size() == 1)
+            needlesByUnit[first].append(needle);
+        else
+            needlesByPair[(quint32(first) << 16) | needle.text.at(1).unicode()].append(needle);
         ++needleCount;
     }
+}
+
+bool SyntaxHighlighter::mayStartWith(QChar unit) const
+{
+    const ushort code = unit.unicode();
+    return firstUnitBits[code / 64] & (quint64(1) << (code % 64));
 }
 
 void SyntaxHighlighter::highlightBlock(const QString& text)
@@ -147,27 +163,40 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
         int length;
     };
     std::vector<Occurrence> occurrences;
-    QHash<int, int> nextFree;   // entry -> first position a new occurrence may start at
+    if (++blockStamp == 0) {
+        std::fill(nextFreeStamp.begin(), nextFreeStamp.end(), 0);
+        blockStamp = 1;
+    }
     const int length = text.size();
     const QChar* units = text.constData();
-    for (int pos = 0; pos < length; ++pos) {
-        const auto found = needlesByFirstUnit.constFind(units[pos].unicode());
-        if (found == needlesByFirstUnit.constEnd())
-            continue;
-        for (const Needle& needle : found.value()) {
+    auto tryNeedles = [&](const QVector<Needle>& needles, int pos) {
+        for (const Needle& needle : needles) {
             const int size = needle.text.size();
             if (size > length - pos)
                 continue;
-            auto free = nextFree.find(needle.entry);
-            if (free != nextFree.end() && pos < free.value())
+            const size_t entry = size_t(needle.entry);
+            if (nextFreeStamp[entry] == blockStamp && pos < nextFree[entry])
                 continue;
             if (QStringView(units + pos, size) != QStringView(needle.text))
                 continue;
             occurrences.push_back({needle.entry, pos, size});
-            if (free != nextFree.end())
-                free.value() = pos + size;
-            else
-                nextFree.insert(needle.entry, pos + size);
+            nextFreeStamp[entry] = blockStamp;
+            nextFree[entry] = pos + size;
+        }
+    };
+    for (int pos = 0; pos < length; ++pos) {
+        if (!mayStartWith(units[pos]))
+            continue;
+        if (!needlesByUnit.isEmpty()) {
+            const auto single = needlesByUnit.constFind(units[pos].unicode());
+            if (single != needlesByUnit.constEnd())
+                tryNeedles(single.value(), pos);
+        }
+        if (pos + 1 < length) {
+            const quint32 key = (quint32(units[pos].unicode()) << 16) | units[pos + 1].unicode();
+            const auto pair = needlesByPair.constFind(key);
+            if (pair != needlesByPair.constEnd())
+                tryNeedles(pair.value(), pos);
         }
     }
     if (occurrences.empty())
@@ -191,7 +220,7 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
     if (plainRanges.isEmpty() || currentRanges.isEmpty())
         return;
 
-    // Everything touching the error under the cursor, directly or through a chain, shows as current.
+    // Marks that touch the one at the cursor, or touch those, are filled too.
     bool changed = true;
     while (changed) {
         changed = false;

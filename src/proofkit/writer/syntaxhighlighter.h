@@ -15,8 +15,8 @@
 class QTextEdit;
 class QTimer;
 
-// Marks the errors of the last check in an editor's document: every occurrence of an error's text
-// gets a red wave underline; the occurrence holding the text cursor also gets a light red background.
+// Draws the findings of a check in an editor: a red wave under each place a flagged text appears,
+// with a light red fill under the one where the cursor stands.
 class PROOFKIT_EXPORT SyntaxHighlighter : public QSyntaxHighlighter
 {
     Q_OBJECT
@@ -56,6 +56,7 @@ private:
     };
 
     void rebuildIndex();
+    bool mayStartWith(QChar unit) const;
 
     QTextEdit* editor = nullptr;
     QTimer* timer = nullptr;
@@ -65,8 +66,16 @@ private:
     int typeFilter = -1;
     std::vector<CheckDataEx> checkDatas;
     CHECK_DATAS results;   // the results as handed in, for the card and replacements
-    // Active error texts by their first UTF-16 unit; rebuilt when the results, filter or handled
-    // marks change, so a block costs one pass over its characters rather than one search per result.
-    QHash<ushort, QVector<Needle>> needlesByFirstUnit;
+    // Active error texts indexed by their first one or two UTF-16 units, rebuilt when the results,
+    // the filter or the handled marks change: a block costs one pass over its characters (most
+    // rejected by one bit test) rather than one search per result.
+    QVector<quint64> firstUnitBits;
+    QHash<quint32, QVector<Needle>> needlesByPair;   // texts of two units or more
+    QHash<ushort, QVector<Needle>> needlesByUnit;    // texts of one unit
     int needleCount = 0;
+    // Per block: where the next occurrence of each result may start (no overlap within one text).
+    // A stamp per entry saves clearing the table for every block.
+    std::vector<int> nextFree;
+    std::vector<unsigned> nextFreeStamp;
+    unsigned blockStamp = 0;
 };

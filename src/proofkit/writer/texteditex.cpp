@@ -54,6 +54,7 @@ TextEditEx::TextEditEx(QWidget* parent)
     syntaxHighlighter->markDirty();
     installEventFilter(this);
     viewport()->installEventFilter(this);
+    viewport()->setAttribute(Qt::WA_Hover);   // the pointer shows a hand while Ctrl is held
 
     extraSelectionTimer = new QTimer(this);
     extraSelectionTimer->setSingleShot(true);
@@ -230,6 +231,8 @@ void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, i
 {
     Q_UNUSED(itemTitle)
     Q_UNUSED(groupTitle)
+    if (isReadOnly())
+        return;
     if (groupIndex != appliedGroupIndex)
         resetApplied();
     appliedGroupIndex = groupIndex;
@@ -281,7 +284,7 @@ void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, i
 
 void TextEditEx::onUndoError()
 {
-    if (appliedCursor.isNull() || !appliedCursor.hasSelection())
+    if (isReadOnly() || appliedCursor.isNull() || !appliedCursor.hasSelection())
         return;
     FlagGuard guard(suppressErrorTip);
     QTextCursor used = appliedCursor;
@@ -441,19 +444,18 @@ bool TextEditEx::currentParagraphForSpeech(QString& text, int& position)
 
 bool TextEditEx::nextParagraphForSpeech(QString& text, int& position)
 {
-    for (speechBlock = speechBlock.next(); speechBlock.isValid(); speechBlock = speechBlock.next()) {
-        if (speechBlock.text().trimmed().isEmpty() || isSpeechSkipped(speechBlock))
-            continue;
-        text = speechText(speechBlock);
-        position = speechBlock.position();
-        return true;
-    }
-    return false;
+    return stepSpeechParagraph(true, text, position);
 }
 
 bool TextEditEx::previousParagraphForSpeech(QString& text, int& position)
 {
-    for (speechBlock = speechBlock.previous(); speechBlock.isValid(); speechBlock = speechBlock.previous()) {
+    return stepSpeechParagraph(false, text, position);
+}
+
+bool TextEditEx::stepSpeechParagraph(bool forward, QString& text, int& position)
+{
+    auto step = [forward](const QTextBlock& block) { return forward ? block.next() : block.previous(); };
+    for (speechBlock = step(speechBlock); speechBlock.isValid(); speechBlock = step(speechBlock)) {
         if (speechBlock.text().trimmed().isEmpty() || isSpeechSkipped(speechBlock))
             continue;
         text = speechText(speechBlock);
@@ -490,6 +492,14 @@ void TextEditEx::updateExtraSelections(bool now)
     applyExtraSelections();
 }
 
+void TextEditEx::clearExtraKind(int kind)
+{
+    if (extraSelectionLists[kind].isEmpty())
+        return;
+    extraSelectionLists[kind].clear();
+    updateExtraSelections(true);
+}
+
 void TextEditEx::applyExtraSelections()
 {
     QList<QTextEdit::ExtraSelection> all;
@@ -502,10 +512,7 @@ void TextEditEx::highlightSelectedWord()
 {
     auto& list = extraSelectionLists[SelectedWord];
     if (!config.highlightSelectedWord) {
-        if (!list.isEmpty()) {
-            list.clear();
-            updateExtraSelections(true);
-        }
+        clearExtraKind(SelectedWord);
         return;
     }
     const QString word = textCursor().selectedText().trimmed();
@@ -532,10 +539,7 @@ void TextEditEx::highlightCurrentLine()
 {
     auto& list = extraSelectionLists[CurrentLine];
     if (!config.highlightCurrentLine || isReadOnly()) {
-        if (!list.isEmpty()) {
-            list.clear();
-            updateExtraSelections(true);
-        }
+        clearExtraKind(CurrentLine);
         return;
     }
     list.clear();
@@ -565,10 +569,7 @@ void TextEditEx::highlightTrailingSpace()
 {
     auto& list = extraSelectionLists[TrailingSpace];
     if (!config.highlightTrailingSpace) {
-        if (!list.isEmpty()) {
-            list.clear();
-            updateExtraSelections(true);
-        }
+        clearExtraKind(TrailingSpace);
         return;
     }
     list.clear();

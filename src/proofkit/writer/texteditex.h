@@ -174,7 +174,7 @@ signals:
     void zoomed(int level);
 
 public slots:
-    // Commands of the error card; the window also calls onApply, onNext and onPrev directly.
+    // The card's buttons land here; the window's error list and arrows call the same slots.
     void onApply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
     void onUndoError();
     bool onNext();
@@ -228,8 +228,10 @@ private:
     void setAlignmentOf(Qt::Alignment alignment);
     void changeIndent(int delta);
     void updateExtraSelections(bool now);
+    void clearExtraKind(int kind);
     void computeTabStop();
     bool isSpeechSkipped(const QTextBlock& block) const;
+    bool stepSpeechParagraph(bool forward, QString& text, int& position);
     static QString speechText(const QTextBlock& block);
     QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
                                         QMessageBox::StandardButtons buttons);

@@ -151,21 +151,31 @@ bool TextEditEx::readFile(const QString& path)
     for (int i = 0; i < 3 && i < bytes.size(); ++i)
         head[i] = bytes.at(i);
     const int newEncoding = GetFileEncoding(head);
+    const QByteArray body = bytes.mid(byteOrderMark(newEncoding).size());
     QTextCodec* newCodec = nullptr;
     QString text;
     if (newEncoding != ENCODING_NONE) {
         newCodec = codecOfMark(newEncoding);
-        text = decode(newCodec, bytes.mid(byteOrderMark(newEncoding).size()));
+        text = decode(newCodec, body);
     } else {
         // Without a mark the whole file decides; anything that is not valid UTF-8 is the legacy
         // Chinese code page, so it is written back in the bytes it came in.
         int invalid = 0;
         newCodec = QTextCodec::codecForName("UTF-8");
-        text = decode(newCodec, bytes, &invalid);
+        text = decode(newCodec, body, &invalid);
         if (invalid > 0) {
             newCodec = QTextCodec::codecForName("GB18030");
-            text = decode(newCodec, bytes);
+            text = decode(newCodec, body);
         }
+    }
+    // Text that would not be written back byte for byte (another legacy code page, a broken
+    // sequence) is refused rather than shown garbled and damaged by the next save.
+    if (encode(newCodec, text) != body) {
+        showBox(QMessageBox::Warning,
+                tr("Could not open file %1, %2")
+                    .arg(QDir::toNativeSeparators(path), tr("The file is not text in UTF-8, UTF-16 or GB18030")),
+                QMessageBox::Ok);
+        return false;
     }
 
     const bool rich = isHtmlName(path) || (!isPlainName(path) && Qt::mightBeRichText(text));
@@ -194,6 +204,8 @@ bool TextEditEx::saveFile(QString path)
 }
 
 // Written through a temporary file that replaces the old one only when every byte is on disk.
+// Unbuffered: a short write (a full disk, a size limit) then shows in the count write returns,
+// where a buffered file would lose it in the flush at commit and keep a truncated file.
 bool TextEditEx::writeFile(const QString& path)
 {
     QTextCodec* target = codec ? codec : codecOfMark(encoding == ENCODING_NONE ? ENCODING_UTF8 : encoding);
@@ -201,7 +213,7 @@ bool TextEditEx::writeFile(const QString& path)
     const QByteArray bytes = byteOrderMark(encoding) + encode(target, text);
 
     QSaveFile file(path);
-    bool written = file.open(QIODevice::WriteOnly);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (written)
         written = file.write(bytes) == bytes.size();
     if (written)

@@ -1,5 +1,5 @@
-// The editor's typing aids: bracket pairs, list items, indentation, duplicated lines, Ctrl+click
-// links and Ctrl+drag scrolling.
+// What the editor does for the keys and the mouse beyond plain typing: brackets typed in pairs,
+// lists carried on, lines indented or copied, and the view dragged with Ctrl held.
 
 #include "texteditex.h"
 
@@ -37,6 +37,11 @@ bool TextEditEx::eventFilter(QObject* watched, QEvent* event)
             return false;
         if (keyEvent->key() == Qt::Key_Escape && contextShow->isVisible())
             contextShow->hide();
+        // The aids edit through their own cursors, which a read-only editor would not stop.
+        const bool moves = (keyEvent->key() == Qt::Key_Up || keyEvent->key() == Qt::Key_Down)
+                           && modifiers != (Qt::ControlModifier | Qt::AltModifier);
+        if (isReadOnly() && !moves)
+            return false;
         switch (keyEvent->key()) {
         case Qt::Key_Tab:
             return handleTab(false);
