@@ -16,6 +16,16 @@ public:
     QString pageText = QStringLiteral("他们在那里等待。");
     QRect editRect;            // null: the window's rectangle is used
     QStringList* log = nullptr;
+    bool takes = false;        // focusChanged takes every editor offered
+
+    bool focusChanged(QSharedPointer<EditorParam> param) override
+    {
+        if (!takes)
+            return false;
+        curDocument = param;
+        emit editorDetected(this, QStringLiteral("Note"), param);
+        return true;
+    }
 
     QString getCurrentPageText(QSharedPointer<EditorParam>, bool viaClipboard) override
     {
