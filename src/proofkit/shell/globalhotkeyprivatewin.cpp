@@ -72,6 +72,8 @@ quint32 GlobalHotkeyPrivateWin::toVirtualKey(Qt::Key keyCode, bool& ok)
         if (scanned >= 0)
             return static_cast<quint32>(scanned) & 0xFF;
     }
+    if (keyCode >= Qt::Key_F1 && keyCode <= Qt::Key_F24)
+        return VK_F1 + (code - Qt::Key_F1);
     for (const KeyEntry& entry : keyTable) {
         if (entry.key == keyCode)
             return entry.vk;
