@@ -27,6 +27,14 @@ public:
         std::free(error);
         return !error;
     }
+    // Whether another client holds the chord (it is let go again at once when it was free).
+    bool heldElsewhere(char letter, uint16_t mask)
+    {
+        if (!grab(letter, mask))
+            return true;
+        ungrab(letter, mask);
+        return false;
+    }
     void ungrab(char letter, uint16_t mask)
     {
         xcb_ungrab_key(connection, keycode(letter), root, mask);
