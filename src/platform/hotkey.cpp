@@ -373,3 +373,8 @@ int registeredHotKeyCount()
 {
     return backEnd().count();
 }
+
+QAbstractNativeEventFilter* hotKeyEventFilter()
+{
+    return &backEnd();
+}

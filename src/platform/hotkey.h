@@ -97,3 +97,8 @@ constexpr UINT VK_PLAY = 0xFA;
 
 // Chords held on the display by this process (each registered hot key counts once).
 int registeredHotKeyCount();
+
+// The filter that sees every X event of the program and turns grabbed presses into WM_HOTKEY
+// messages; exposed so its cost per event can be measured.
+class QAbstractNativeEventFilter;
+QAbstractNativeEventFilter* hotKeyEventFilter();
