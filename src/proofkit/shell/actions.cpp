@@ -139,6 +139,16 @@ void Actions::setupActions()
     connect(radioWhiteList, &QRadioButton::toggled, this, &Actions::radioWhiteList_toggled);
 }
 
+QAction* Actions::newOptionAction(const QString& text, const QString& toolTip, bool checked, int id)
+{
+    auto* action = new QAction(text, this);
+    action->setToolTip(toolTip);
+    action->setCheckable(true);
+    action->setChecked(checked);
+    action->setProperty("id", id);
+    return action;
+}
+
 void Actions::createErrorTypeActions()
 {
     CheckerClient* client = getCheckerClient();
@@ -147,11 +157,8 @@ void Actions::createErrorTypeActions()
     QVector<_ERROR_TYPE_INFO_> infos;
     client->getErrorTypeInfos(infos);
     for (const _ERROR_TYPE_INFO_& info : infos) {
-        auto* action = new QAction(client->getErrorTypeName(info.type, false, true), this);
-        action->setToolTip(CheckerClient::tr(info.description));
-        action->setCheckable(true);
-        action->setChecked(info.checked);
-        action->setProperty("id", info.type);
+        QAction* action = newOptionAction(client->getErrorTypeName(info.type, false, true),
+                                          CheckerClient::tr(info.description), info.checked, info.type);
         connect(action, &QAction::triggered, this, &Actions::actionErrorTypeTriggered);
         errorTypeActions.append(action);
     }
@@ -165,11 +172,7 @@ void Actions::createDictActions()
     QVector<_DICT_INFO_> infos;
     client->getDictInfos(infos);
     for (const _DICT_INFO_& info : infos) {
-        auto* action = new QAction(info.name, this);
-        action->setToolTip(info.description);
-        action->setCheckable(true);
-        action->setChecked(info.checked);
-        action->setProperty("id", info.id);
+        QAction* action = newOptionAction(info.name, info.description, info.checked, info.id);
         connect(action, &QAction::triggered, this, &Actions::actionDictTriggered);
         dictActions.append(action);
     }
@@ -187,6 +190,14 @@ MenuEx* Actions::createDictMenu()
     auto* menu = new MenuEx(tr("Dict"));
     menu->addActions(dictActions);
     return menu;
+}
+
+void Actions::addOptionMenus(QMenu* owner)
+{
+    for (MenuEx* menu : {createErrorTypeMenu(), createDictMenu()}) {
+        menu->setParent(owner, menu->windowFlags());
+        owner->addMenu(menu);
+    }
 }
 
 void Actions::updateActions(CheckerClient* client)
@@ -232,7 +243,7 @@ void Actions::updateActions(CheckerClient* client)
             actionUser->setToolTip(tr("VIP User, %1 expired").arg(client->vipEndDate()));
         } else {
             actionUser->setIcon(glyph(0xF007));
-            actionUser->setToolTip(client->getUserName());
+            actionUser->setToolTip(QString());
         }
         actionLogin->setText(tr("Logout"));
         actionLogin->setIcon(glyph(0xF08B));

@@ -14,6 +14,7 @@
 class CheckerClient;
 class MenuEx;
 class QAction;
+class QMenu;
 class QRadioButton;
 class QWidgetAction;
 
@@ -28,6 +29,8 @@ public:
     // The caller owns the menus.
     MenuEx* createErrorTypeMenu();
     MenuEx* createDictMenu();
+    // Adds both menus to owner, which then owns them.
+    void addOptionMenus(QMenu* owner);
 
     // Null: the process-wide client.
     void updateActions(CheckerClient* client = nullptr);
@@ -109,6 +112,8 @@ private:
     void createDictActions();
     void bindDefaultHotkeys();
     QAction* newAction(const char* objectName, const QString& text, const QIcon& icon, bool checkable);
+    // A tickable error type or dictionary, known by its "id".
+    QAction* newOptionAction(const QString& text, const QString& toolTip, bool checked, int id);
     // Sends the page text for checking; pageCount 0 means the current page.
     void checkPages(bool nextPages);
     bool flipSetting(const char* key);

@@ -110,12 +110,7 @@ void DialogFloat::createActions()
     logoMenu->addSeparator();
     logoMenu->addAction(actions->actionEnableThisEditor);
     logoMenu->addSeparator();
-    MenuEx* errorTypes = actions->createErrorTypeMenu();
-    errorTypes->setParent(logoMenu, errorTypes->windowFlags());
-    logoMenu->addMenu(errorTypes);
-    MenuEx* dicts = actions->createDictMenu();
-    dicts->setParent(logoMenu, dicts->windowFlags());
-    logoMenu->addMenu(dicts);
+    actions->addOptionMenus(logoMenu);
     logoMenu->addSeparator();
     logoMenu->addAction(actions->actionReportError);
     connect(logoMenu, &QMenu::aboutToShow, this, &DialogFloat::onMenuShow);

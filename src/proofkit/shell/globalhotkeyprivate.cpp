@@ -53,25 +53,20 @@ GlobalHotkey::NativeShortcut GlobalHotkeyPrivate::nativeShortcut(Qt::Key keyCode
 
 bool GlobalHotkeyPrivate::addShortcut(GlobalHotkey* hotkey)
 {
-    if (hotkey->registered)
-        return false;
-    bool ok = false;
-    QMetaObject::invokeMethod(this, "addShortcutInvoked", callType(), Q_RETURN_ARG(bool, ok),
-                              Q_ARG(GlobalHotkey*, hotkey));
-    if (ok)
-        emit hotkey->registeredChanged(true);
-    return ok;
+    return !hotkey->registered && changeRegistration("addShortcutInvoked", hotkey, true);
 }
 
 bool GlobalHotkeyPrivate::removeShortcut(GlobalHotkey* hotkey)
 {
-    if (!hotkey->registered)
-        return false;
+    return hotkey->registered && changeRegistration("removeShortcutInvoked", hotkey, false);
+}
+
+bool GlobalHotkeyPrivate::changeRegistration(const char* method, GlobalHotkey* hotkey, bool registeredAfter)
+{
     bool ok = false;
-    QMetaObject::invokeMethod(this, "removeShortcutInvoked", callType(), Q_RETURN_ARG(bool, ok),
-                              Q_ARG(GlobalHotkey*, hotkey));
+    QMetaObject::invokeMethod(this, method, callType(), Q_RETURN_ARG(bool, ok), Q_ARG(GlobalHotkey*, hotkey));
     if (ok)
-        emit hotkey->registeredChanged(false);
+        emit hotkey->registeredChanged(registeredAfter);
     return ok;
 }
 

@@ -47,6 +47,8 @@ private:
 
     // Direct on the back end's thread, blocking queued from any other.
     Qt::ConnectionType callType() const;
+    // Runs the add or remove on the back end's thread and tells the hot key when it worked.
+    bool changeRegistration(const char* method, GlobalHotkey* hotkey, bool registeredAfter);
 
     QHash<QPair<int, int>, NativeShortcut> mapping;
     QMultiHash<NativeShortcut, GlobalHotkey*> shortcuts;

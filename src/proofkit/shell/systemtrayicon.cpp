@@ -38,12 +38,7 @@ void SystemTrayIcon::createTrayMenu()
     menu->addAction(actions->actionShowErrorTip);
     menu->addAction(actions->actionShowDictTip);
     menu->addSeparator();
-    MenuEx* errorTypes = actions->createErrorTypeMenu();
-    errorTypes->setParent(menu, errorTypes->windowFlags());
-    menu->addMenu(errorTypes);
-    MenuEx* dicts = actions->createDictMenu();
-    dicts->setParent(menu, dicts->windowFlags());
-    menu->addMenu(dicts);
+    actions->addOptionMenus(menu);
     menu->addAction(actions->actionSetting);
     menu->addSeparator();
     menu->addAction(actions->actionUser);
