@@ -41,6 +41,7 @@ private slots:
     void keptInsideScreen_data();
     void keptInsideScreen();
     void dragKeptUntilEditorMoves();
+    void closedEditorHidesButton();
     void focusLossHides();
     void locationEvents_data();
     void locationEvents();
@@ -205,6 +206,17 @@ void TestDialogFloat::dragKeptUntilEditorMoves()
     sim::moveWindow(hwnd, toRect(QRect(150, 100, 600, 400)));
     place(hwnd);
     QCOMPARE(button->pos(), computed + QPoint(50, 0));
+}
+
+void TestDialogFloat::closedEditorHidesButton()
+{
+    HWND hwnd = createEditor(QRect(100, 100, 600, 400));
+    place(hwnd);
+    QVERIFY(button->isVisible());
+    // Gone before the location event is handled: no rectangle, no button.
+    sim::destroyWindow(GetAncestor(hwnd, GA_ROOT));
+    button->setHookHWND(hwnd, true);
+    QVERIFY(!button->isVisible());
 }
 
 void TestDialogFloat::focusLossHides()

@@ -139,14 +139,16 @@ void Actions::setupActions()
     connect(radioWhiteList, &QRadioButton::toggled, this, &Actions::radioWhiteList_toggled);
 }
 
-QAction* Actions::newOptionAction(const QString& text, const QString& toolTip, bool checked, int id)
+void Actions::addOptionAction(QList<QAction*>& list, void (Actions::*slot)(), const QString& text,
+                              const QString& toolTip, bool checked, int id)
 {
     auto* action = new QAction(text, this);
     action->setToolTip(toolTip);
     action->setCheckable(true);
     action->setChecked(checked);
     action->setProperty("id", id);
-    return action;
+    connect(action, &QAction::triggered, this, slot);
+    list.append(action);
 }
 
 void Actions::createErrorTypeActions()
@@ -156,12 +158,10 @@ void Actions::createErrorTypeActions()
         return;
     QVector<_ERROR_TYPE_INFO_> infos;
     client->getErrorTypeInfos(infos);
-    for (const _ERROR_TYPE_INFO_& info : infos) {
-        QAction* action = newOptionAction(client->getErrorTypeName(info.type, false, true),
-                                          CheckerClient::tr(info.description), info.checked, info.type);
-        connect(action, &QAction::triggered, this, &Actions::actionErrorTypeTriggered);
-        errorTypeActions.append(action);
-    }
+    for (const _ERROR_TYPE_INFO_& info : infos)
+        addOptionAction(errorTypeActions, &Actions::actionErrorTypeTriggered,
+                        client->getErrorTypeName(info.type, false, true), CheckerClient::tr(info.description),
+                        info.checked, info.type);
 }
 
 void Actions::createDictActions()
@@ -171,11 +171,9 @@ void Actions::createDictActions()
         return;
     QVector<_DICT_INFO_> infos;
     client->getDictInfos(infos);
-    for (const _DICT_INFO_& info : infos) {
-        QAction* action = newOptionAction(info.name, info.description, info.checked, info.id);
-        connect(action, &QAction::triggered, this, &Actions::actionDictTriggered);
-        dictActions.append(action);
-    }
+    for (const _DICT_INFO_& info : infos)
+        addOptionAction(dictActions, &Actions::actionDictTriggered, info.name, info.description, info.checked,
+                        info.id);
 }
 
 MenuEx* Actions::createErrorTypeMenu()

@@ -112,8 +112,9 @@ private:
     void createDictActions();
     void bindDefaultHotkeys();
     QAction* newAction(const char* objectName, const QString& text, const QIcon& icon, bool checkable);
-    // A tickable error type or dictionary, known by its "id".
-    QAction* newOptionAction(const QString& text, const QString& toolTip, bool checked, int id);
+    // A tickable error type or dictionary, known by its "id", appended to list.
+    void addOptionAction(QList<QAction*>& list, void (Actions::*slot)(), const QString& text,
+                         const QString& toolTip, bool checked, int id);
     // Sends the page text for checking; pageCount 0 means the current page.
     void checkPages(bool nextPages);
     bool flipSetting(const char* key);
