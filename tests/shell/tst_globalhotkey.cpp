@@ -12,8 +12,6 @@ private slots:
     void nativeChord();
     void mappingOverridesTranslation();
     void registrationNeedsDisplay();
-    void nativeShortcutsCompare_data();
-    void nativeShortcutsCompare();
 };
 
 void TestGlobalHotkey::nativeChord_data()
@@ -82,29 +80,6 @@ void TestGlobalHotkey::registrationNeedsDisplay()
     QVERIFY(hotkey.setRegistered(false));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Failed to register hotkey"));
     QVERIFY(!hotkey.setRegistered(true));
-}
-
-void TestGlobalHotkey::nativeShortcutsCompare_data()
-{
-    using NS = GlobalHotkey::NativeShortcut;
-    QTest::addColumn<GlobalHotkey::NativeShortcut>("a");
-    QTest::addColumn<GlobalHotkey::NativeShortcut>("b");
-    QTest::addColumn<bool>("equal");
-    QTest::newRow("same chord") << NS(0x57, 6) << NS(0x57, 6) << true;
-    QTest::newRow("other modifier") << NS(0x57, 6) << NS(0x57, 2) << false;
-    QTest::newRow("other key") << NS(0x57, 6) << NS(0x58, 6) << false;
-    QTest::newRow("invalid against zero chord") << NS() << NS(0, 0) << false;
-    QTest::newRow("two invalid") << NS() << NS() << true;
-}
-
-void TestGlobalHotkey::nativeShortcutsCompare()
-{
-    QFETCH(GlobalHotkey::NativeShortcut, a);
-    QFETCH(GlobalHotkey::NativeShortcut, b);
-    QFETCH(bool, equal);
-    QCOMPARE(a == b, equal);
-    if (equal)
-        QCOMPARE(qHash(a, 7), qHash(b, 7));
 }
 
 QTEST_MAIN(TestGlobalHotkey)
