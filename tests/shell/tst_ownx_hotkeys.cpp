@@ -31,6 +31,7 @@ private slots:
     void pressGivesOneActivation();
     void chordHeldByAnotherClient();
     void oneChordSharedByTwoHotkeys();
+    void sameIdTwiceRefused();
     void sequences_data();
     void sequences();
     void defaultsHeldAtStart();
@@ -129,6 +130,22 @@ void TestHotkeysX::oneChordSharedByTwoHotkeys()
     QTRY_COMPARE(activated.count(), 1);
     delete second;
     QCOMPARE(registeredHotKeyCount(), before);
+}
+
+void TestHotkeysX::sameIdTwiceRefused()
+{
+    const int before = registeredHotKeyCount();
+    QVERIFY(RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_ALT, 'Z'));
+    QCOMPARE(RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_ALT, 'X'), FALSE);
+    QCOMPARE(GetLastError(), DWORD(ERROR_HOTKEY_ALREADY_REGISTERED));
+    // The refused call grabbed nothing: the other chord is still free.
+    QVERIFY(!other.heldElsewhere('x', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
+    QVERIFY(other.heldElsewhere('z', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK));
+    QCOMPARE(registeredHotKeyCount(), before + 1);
+    QVERIFY(UnregisterHotKey(nullptr, 0x7001));
+    QVERIFY(!other.heldElsewhere('z', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK));
+    QCOMPARE(UnregisterHotKey(nullptr, 0x7001), FALSE);
+    QCOMPARE(GetLastError(), DWORD(ERROR_HOTKEY_NOT_REGISTERED));
 }
 
 void TestHotkeysX::sequences_data()
