@@ -9,8 +9,8 @@
 #include "clienthelper.h"
 #include "dialogfloat.h"
 #include "editormanager.h"
-#include "ratio.h"
 #include "sim/desktop.h"
+#include "widgetbench.h"
 
 namespace {
 
@@ -89,14 +89,8 @@ KORRELO_BENCH_RATIO(float_placement_per_location_event, "BM_PlaceOnLocationEvent
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type >= QtCriticalMsg)
-            fprintf(stderr, "%s\n", qPrintable(msg));
+    return korrelo_bench::runWidgetBenchmarks(argc, argv, [] {
+        scene();
+        getDialogFloat()->show();
     });
-    QApplication app(argc, argv);
-    scene();
-    getDialogFloat()->show();
-    return korrelo_bench::runWithRatios(argc, argv);
 }
