@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include "quitapplication.h"
+
 namespace {
 int pipeEnds[2] = {-1, -1};
 
@@ -52,5 +54,5 @@ void SignalQuit::onSignal()
     if (handler)
         handler();
     else
-        QCoreApplication::exit(0);
+        quitApplication(0);
 }
