@@ -3,14 +3,17 @@
 #include <QAction>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QToolButton>
 
 #include "../client/clientfixture.h"
+#include "actions.h"
 #include "config.h"
 #include "dialogwriter.h"
 #include "dialogweb.h"
 #include "errorslistgroup.h"
 #include "settingkeys.h"
+#include "showsettingwindow.h"
 #include "sim/speech.h"
 #include "texteditex.h"
 #include "widgeterrorlist.h"
@@ -18,6 +21,8 @@
 #include "widgethistoryitem.h"
 #include "widgetsearch.h"
 #include "widgetspeak.h"
+#include "writerhook.h"
+#include "dialogsetting.h"
 
 namespace {
 const QString misspelt = QStringLiteral("我们和他门一起去学校。");
@@ -62,6 +67,8 @@ private slots:
     void closeWithUnsavedEdits();
     void closingWhileReading();
     void historyRows();
+    void settingMenuFromTheCommandSet();
+    void showWriterCommandOpensAWindow();
     void openUrl(const QUrl& url) { openedUrls << url; }
 
 private:
@@ -348,6 +355,53 @@ void TestDialogWriter::historyRows()
     history->addItem(QStringLiteral("三"));
     auto* layout = history->findChild<QWidget*>(QStringLiteral("scrollContents"))->layout();
     QCOMPARE(layout->count(), 1);
+}
+
+void TestDialogWriter::settingMenuFromTheCommandSet()
+{
+    Actions* actions = getActions();
+    auto* button = part<QToolButton>(window, "btnSetting");
+    QMenu* menu = button->menu();
+    QVERIFY(menu);
+    QCOMPARE(button->popupMode(), QToolButton::MenuButtonPopup);
+    QCOMPARE(menu->defaultAction(), actions->actionSetting);
+    QList<QAction*> items = menu->actions();
+    QCOMPARE(items.size(), 13);
+    const QList<QAction*> expected{actions->actionApplyByDoubleClick, actions->actionShowErrorTip,
+                                   actions->actionShowDictTip};
+    QCOMPARE(items.mid(0, 3), expected);
+    QVERIFY(items.at(3)->isSeparator());
+    QVERIFY(items.at(4)->menu() && items.at(5)->menu());
+    QCOMPARE(items.at(6), actions->actionSetting);
+    QCOMPARE(items.mid(8, 4), (QList<QAction*>{actions->actionContact, actions->actionUpdate, actions->actionWeb,
+                                               actions->actionAbout}));
+    // Opening the menu brings the items in step with the stored settings.
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, false);
+    actions->actionShowErrorTip->setChecked(true);
+    emit menu->aboutToShow();
+    QVERIFY(!actions->actionShowErrorTip->isChecked());
+    button->click();
+    QVERIFY(currentSettingWindow());
+    delete currentSettingWindow();
+}
+
+void TestDialogWriter::showWriterCommandOpensAWindow()
+{
+    const QString text = QStringLiteral("<b>他门</b>");
+    openWriter(text);
+    DialogWriter* opened = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != window && qobject_cast<DialogWriter*>(widget) && widget->isVisible())
+            opened = static_cast<DialogWriter*>(widget);
+    }
+    QVERIFY(opened);
+    QVERIFY(!opened->parent());
+    auto* openedEditor = part<TextEditEx>(opened, "textEdit");
+    QCOMPARE(openedEditor->toPlainText(), text);
+    QVERIFY(!openedEditor->isModified());
+    QPointer<DialogWriter> guard(opened);
+    QVERIFY(opened->close());
+    QTRY_VERIFY(!guard);
 }
 
 QTEST_MAIN(TestDialogWriter)

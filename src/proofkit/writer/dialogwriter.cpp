@@ -10,10 +10,13 @@
 
 #include "checkerclient.h"
 #include "config.h"
+#include "actions.h"
 #include "contextshow.h"
 #include "errorslistgroup.h"
 #include "iconfont.h"
+#include "menuex.h"
 #include "settingkeys.h"
+#include "showsettingwindow.h"
 #include "widgetspeak.h"
 
 namespace {
@@ -290,7 +293,7 @@ void DialogWriter::on_btnErrorList_clicked()
 
 void DialogWriter::on_btnSetting_clicked()
 {
-    // The settings window belongs to the application shell; without it the button has no window to open.
+    showSettingWindow();
 }
 
 void DialogWriter::on_btnUser_clicked()
@@ -368,6 +371,8 @@ void DialogWriter::speakStopAndHide()
 
 void DialogWriter::settingMenuAboutToShow()
 {
+    if (Actions* actions = getActions())
+        actions->updateActions();
 }
 
 void DialogWriter::activateWindow(bool)
@@ -435,7 +440,26 @@ void DialogWriter::updateUserButton()
 
 void DialogWriter::createSettingMenu()
 {
-    // The setting menu is made of the shell's shared commands; without them the button has none.
+    Actions* actions = getActions();
+    if (!actions)
+        return;
+    auto* menu = new MenuEx(tr("Setting"), this);
+    menu->setToolTipsVisible(true);
+    menu->setDefaultAction(actions->actionSetting);
+    menu->addAction(actions->actionApplyByDoubleClick);
+    menu->addAction(actions->actionShowErrorTip);
+    menu->addAction(actions->actionShowDictTip);
+    menu->addSeparator();
+    actions->addOptionMenus(menu);
+    menu->addAction(actions->actionSetting);
+    menu->addSeparator();
+    menu->addAction(actions->actionContact);
+    menu->addAction(actions->actionUpdate);
+    menu->addAction(actions->actionWeb);
+    menu->addAction(actions->actionAbout);
+    menu->addSeparator();
+    connect(menu, &QMenu::aboutToShow, this, &DialogWriter::settingMenuAboutToShow);
+    ui->btnSetting->setMenu(menu);
 }
 
 void DialogWriter::updateToolTip(QToolButton* button)
