@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QMenu>
 #include <QSplitter>
 #include <QThread>
@@ -25,11 +24,6 @@ QIcon fontIcon(int codePoint)
     return getIconFont()->icon(codePoint, IconColorOptions(QColor(77, 130, 184), QColor(176, 176, 176)));
 }
 
-// The artwork of a button, or its icon-font stand-in while the artwork is not in the resources.
-QIcon artIcon(const QString& path, int fallback)
-{
-    return QFile::exists(path) ? QIcon(path) : fontIcon(fallback);
-}
 }
 
 DialogWriter::DialogWriter(QWidget* parent) : BaseWidget(parent), ui(new Ui::DialogWriter)
@@ -52,27 +46,15 @@ DialogWriter::DialogWriter(QWidget* parent) : BaseWidget(parent), ui(new Ui::Dia
         connect(client, &CheckerClient::checkDone, this, &DialogWriter::checkDone);
     }
 
-    ui->btnOpen->setIcon(fontIcon(0xf115));
-    ui->btnOpen->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
-    updateToolTip(ui->btnOpen);
-    ui->btnSave->setIcon(fontIcon(0xf0c7));
-    ui->btnSave->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
-    updateToolTip(ui->btnSave);
-    ui->btnCheck->setIcon(artIcon(QStringLiteral(":/icon/CheckCurrentPage.ico"), 0xf00c));
-    ui->btnCheck->setShortcut(QKeySequence(QStringLiteral("Alt+C")));
-    updateToolTip(ui->btnCheck);
-    ui->btnPrevious->setIcon(fontIcon(0xf060));
-    ui->btnPrevious->setShortcut(QKeySequence(QStringLiteral("Alt+Left")));
-    updateToolTip(ui->btnPrevious);
-    ui->btnNext->setIcon(fontIcon(0xf061));
-    ui->btnNext->setShortcut(QKeySequence(QStringLiteral("Alt+Right")));
-    updateToolTip(ui->btnNext);
-    ui->btnRemoveAll->setIcon(artIcon(QStringLiteral(":/icon/RemoveAll.ico"), 0xf12d));
+    setButton(ui->btnOpen, fontIcon(0xf115), "Ctrl+O");
+    setButton(ui->btnSave, fontIcon(0xf0c7), "Ctrl+S");
+    setButton(ui->btnCheck, QIcon(QStringLiteral(":/icon/CheckCurrentPage.ico")), "Alt+C");
+    setButton(ui->btnPrevious, fontIcon(0xf060), "Alt+Left");
+    setButton(ui->btnNext, fontIcon(0xf061), "Alt+Right");
+    ui->btnRemoveAll->setIcon(QIcon(QStringLiteral(":/icon/RemoveAll.ico")));
     ui->btnCopy->setIcon(fontIcon(0xf0c5));
     ui->btnHistory->setIcon(fontIcon(0xf1da));
-    ui->btnSpeak->setIcon(fontIcon(0xf0a1));
-    ui->btnSpeak->setShortcut(QKeySequence(QStringLiteral("Alt+S")));
-    updateToolTip(ui->btnSpeak);
+    setButton(ui->btnSpeak, fontIcon(0xf0a1), "Alt+S");
     ui->btnErrorList->setIcon(fontIcon(0xf022));
     ui->btnSetting->setIcon(fontIcon(0xf013));
     ui->actionLogout->setIcon(fontIcon(0xf08b));
@@ -424,7 +406,7 @@ void DialogWriter::updateUserButton()
         return;
     }
     if (client->isVIP()) {
-        ui->btnUser->setIcon(artIcon(QStringLiteral(":/icon/UserVIP.ico"), 0xf007));
+        ui->btnUser->setIcon(QIcon(QStringLiteral(":/icon/UserVIP.ico")));
         ui->btnUser->setToolTip(tr("VIP User, %1 expired").arg(client->vipEndDate()));
     } else {
         ui->btnUser->setIcon(fontIcon(0xf007));
@@ -460,6 +442,13 @@ void DialogWriter::createSettingMenu()
     menu->addSeparator();
     connect(menu, &QMenu::aboutToShow, this, &DialogWriter::settingMenuAboutToShow);
     ui->btnSetting->setMenu(menu);
+}
+
+void DialogWriter::setButton(QToolButton* button, const QIcon& icon, const char* shortcut)
+{
+    button->setIcon(icon);
+    button->setShortcut(QKeySequence(QLatin1String(shortcut)));
+    updateToolTip(button);
 }
 
 void DialogWriter::updateToolTip(QToolButton* button)

@@ -6,6 +6,7 @@
 
 namespace Ui { class DialogWriter; }
 class ErrorsListGroup;
+class QIcon;
 class QToolButton;
 class WidgetSpeak;
 
@@ -61,6 +62,8 @@ protected:
     void updateToolTip(QToolButton* button);
 
 private:
+    void setButton(QToolButton* button, const QIcon& icon, const char* shortcut);
+
     Ui::DialogWriter* ui = nullptr;
     WidgetSpeak* widgetSpeak = nullptr;
     // A check this window started is running; results of other checks are not this window's.
