@@ -53,6 +53,7 @@ private slots:
     void readsWordByWord_data();
     void readsWordByWord();
     void pageDownAdvancesOnce();
+    void stopAndStartAgainContinuesFromTheWordSpoken();
     void keysSwallowedOnlyWhileVisible();
     void unknownSavedVoiceKeepsTheEngines();
     void settingsKeptOverCloseAndReopen();
@@ -142,6 +143,25 @@ void TestSpeakPanel::pageDownAdvancesOnce()
     QTRY_COMPARE(sim::beepCount(), 2);
     QCOMPARE(spokenWithoutMarkup(), (QStringList{"一二三四五", "六七", "八九"}));
     QCOMPARE(selections, (QStringList{"一", "六", "七", "八", "九"}));
+}
+
+void TestSpeakPanel::stopAndStartAgainContinuesFromTheWordSpoken()
+{
+    editor->setPlainText(QStringLiteral("一二三\n四五"));
+    editor->moveCursor(QTextCursor::Start);
+    WidgetSpeak panel(editor);
+    Selections selections(panel, *editor);
+    panel.show();
+    press(editor, Qt::Key_Space);
+    sim::releaseSpeechEvents(2);
+    QTRY_COMPARE(selections, QStringList{"一"});
+    // Stopped and started again before the stopped speech has reported its end.
+    press(editor, Qt::Key_Space);
+    press(editor, Qt::Key_Space);
+    sim::releaseSpeechEvents(10000);
+    QTRY_COMPARE(sim::beepCount(), 2);
+    QCOMPARE(spokenWithoutMarkup(), (QStringList{"一二三", "二三", "四五"}));
+    QCOMPARE(selections, (QStringList{"一", "二", "三", "四", "五"}));
 }
 
 void TestSpeakPanel::keysSwallowedOnlyWhileVisible()
