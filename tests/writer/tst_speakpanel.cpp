@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QSlider>
 #include <QToolButton>
 
@@ -57,6 +58,7 @@ private slots:
     void keysSwallowedOnlyWhileVisible();
     void unknownSavedVoiceKeepsTheEngines();
     void settingsKeptOverCloseAndReopen();
+    void savedValuesAtTheSlidersStartReachTheEngine();
     void withoutVoiceTheHelpPageIsOffered_data();
     void withoutVoiceTheHelpPageIsOffered();
     void failingSpeakStopsReading();
@@ -213,6 +215,19 @@ void TestSpeakPanel::settingsKeptOverCloseAndReopen()
     QCOMPARE(engine->rate(), 0.3);
     QCOMPARE(engine->pitch(), -0.2);
     QCOMPARE(engine->locale().name(), QStringLiteral("en_US"));
+}
+
+void TestSpeakPanel::savedValuesAtTheSlidersStartReachTheEngine()
+{
+    GetConfig()->setValueInt(SettingKeys::SpeakVolume, 0);
+    GetConfig()->setValueInt(SettingKeys::SpeakRate, -100);
+    GetConfig()->setValueInt(SettingKeys::SpeakPitch, -100);
+    WidgetSpeak panel(editor);
+    QSapi* engine = panel.findChild<QSapi*>();
+    QCOMPARE(engine->volume(), 0.0);
+    QCOMPARE(engine->rate(), -1.0);
+    QCOMPARE(engine->pitch(), -1.0);
+    QCOMPARE(panel.findChild<QLabel*>(QStringLiteral("labelVolume"))->text(), QStringLiteral("Volume(0)"));
 }
 
 void TestSpeakPanel::withoutVoiceTheHelpPageIsOffered_data()
