@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "../wintypes.h"
+
+typedef struct _AtspiAccessible AtspiAccessible;
+
+// Questions put to one accessible over the bus. Each needs the bus lock (AtspiDesktop::lock) and
+// answers a failed or timed-out call as "no" or false.
+namespace atspi_detail {
+
+// A password field: role password text, or a text field whose attributes call it a password.
+bool isPassword(AtspiAccessible* accessible);
+// An editor the system may take: editable, with the Text interface, no password field and not one
+// of this program's own objects. Reads role, state and interfaces only, never the text.
+bool isEditableText(AtspiAccessible* accessible);
+// The whole text in UTF-16 units (the bus counts characters); false for password fields.
+bool readText(AtspiAccessible* accessible, std::u16string& text);
+bool extents(AtspiAccessible* accessible, RECT& rect);
+// The MSAA role of the accessible; false when the bus does not answer.
+bool msaaRole(AtspiAccessible* accessible, LONG& role);
+
+} // namespace atspi_detail
