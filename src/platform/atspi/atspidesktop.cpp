@@ -113,7 +113,6 @@ bool AtspiDesktop::start()
         Lock held = lock();
         context = g_main_context_new();
         g_main_context_set_poll_func(context, pollUnlocked);
-        atspi_set_main_context(context);
         atspi_init();
         atspi_set_main_context(context);
         atspi_set_timeout(callTimeoutMs, startupTimeoutMs);
@@ -373,3 +372,4 @@ int AtspiDesktop::handleCount()
 }
 
 } // namespace atspi_detail
+
