@@ -11,6 +11,7 @@
 #include "../sim/state.h"
 #include "../winevent.h"
 #include "atspiquery.h"
+#include "busprobe.h"
 
 namespace atspi_detail {
 namespace {
@@ -82,11 +83,20 @@ AtspiDesktop* AtspiDesktop::instance()
         if (waylandOnly())
             qWarning("Wayland session: other programs report no screen coordinates, so the check button "
                      "cannot be placed beside their editors.");
+        bool switchedOn = true;
+        if (!accessibilityBusAnswers(&switchedOn)) {
+            qWarning("The accessibility bus does not answer: other programs' editors are not followed.");
+            return static_cast<AtspiDesktop*>(nullptr);
+        }
+        if (!switchedOn)
+            qWarning("Accessibility is switched off on this desktop: programs share their editors only once "
+                     "it is switched on.");
         // Never deleted: the bus thread runs until the process ends.
         auto* desktop = new AtspiDesktop;
         if (desktop->start())
             return desktop;
         qWarning("The accessibility bus does not answer: other programs' editors are not followed.");
+        delete desktop;
         return static_cast<AtspiDesktop*>(nullptr);
     }();
     return chosen;
