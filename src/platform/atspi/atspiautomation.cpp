@@ -68,7 +68,8 @@ public:
         std::u16string whole;
         {
             AtspiDesktop::Lock held = AtspiDesktop::lock();
-            if (!readText(object.get(), whole))
+            // The pattern exists only for objects found to be no password field.
+            if (!readText(object.get(), whole, true))
                 return E_FAIL;
         }
         if (maxLength >= 0 && whole.size() > static_cast<size_t>(maxLength))

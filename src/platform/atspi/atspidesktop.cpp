@@ -42,17 +42,6 @@ bool isFrameRole(AtspiRole role)
     return role == ATSPI_ROLE_FRAME || role == ATSPI_ROLE_WINDOW || role == ATSPI_ROLE_DIALOG;
 }
 
-AtspiRole roleOf(AtspiAccessible* accessible)
-{
-    GError* error = nullptr;
-    const AtspiRole role = atspi_accessible_get_role(accessible, &error);
-    if (error) {
-        g_error_free(error);
-        return ATSPI_ROLE_INVALID;
-    }
-    return role;
-}
-
 std::u16string fromUtf8(gchar* text)
 {
     std::u16string result = QString::fromUtf8(text ? text : "").toStdU16String();
@@ -190,10 +179,11 @@ void AtspiDesktop::onEvent(AtspiEvent* event)
         if (!event->detail1)
             return;
         focused = handleFor(event->source);
+        // Raised before the frame is looked up: a program busy with its own focus change answers late.
+        raise(EVENT_OBJECT_FOCUS, focused, OBJID_CLIENT);
         polledFrame = root(focused);
         if (!extents(accessibleOf(polledFrame), polledRect))
             polledRect = RECT();
-        raise(EVENT_OBJECT_FOCUS, focused, OBJID_CLIENT);
     } else if (g_str_equal(type, "window:activate")) {
         activeFrame = handleFor(event->source);
         raise(EVENT_SYSTEM_FOREGROUND, activeFrame, OBJID_WINDOW);

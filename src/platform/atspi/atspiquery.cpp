@@ -27,15 +27,22 @@ bool hasInterface(Interface* object)
 
 } // namespace
 
-bool isPassword(AtspiAccessible* accessible)
+AtspiRole roleOf(AtspiAccessible* accessible)
 {
     GError* error = nullptr;
     const AtspiRole role = atspi_accessible_get_role(accessible, &error);
     if (error) {
         g_error_free(error);
-        return true;                     // unknown: treated as the unsafe case
+        return ATSPI_ROLE_INVALID;
     }
-    if (role == ATSPI_ROLE_PASSWORD_TEXT)
+    return role;
+}
+
+bool isPassword(AtspiAccessible* accessible)
+{
+    const AtspiRole role = roleOf(accessible);
+    // Unknown is treated as the unsafe case.
+    if (role == ATSPI_ROLE_PASSWORD_TEXT || role == ATSPI_ROLE_INVALID)
         return true;
     // Browsers mark their password inputs through an attribute rather than the role.
     GHashTable* attributes = atspi_accessible_get_attributes(accessible, nullptr);
@@ -61,18 +68,16 @@ bool isEditableText(AtspiAccessible* accessible)
     return editable && !isPassword(accessible);
 }
 
-bool readText(AtspiAccessible* accessible, std::u16string& text)
+bool readText(AtspiAccessible* accessible, std::u16string& text, bool attributesChecked)
 {
-    if (!accessible || isPassword(accessible))
+    if (!accessible || (attributesChecked ? roleOf(accessible) == ATSPI_ROLE_PASSWORD_TEXT : isPassword(accessible)))
         return false;
     AtspiText* textIface = atspi_accessible_get_text_iface(accessible);
     if (!textIface)
         return false;
     GError* error = nullptr;
-    const gint count = atspi_text_get_character_count(textIface, &error);
-    gchar* utf8 = nullptr;
-    if (!error)
-        utf8 = atspi_text_get_text(textIface, 0, count, &error);
+    // An end of -1 is the end of the text for GTK and Qt alike, which saves asking the length first.
+    gchar* utf8 = atspi_text_get_text(textIface, 0, -1, &error);
     g_object_unref(textIface);
     if (error) {
         g_error_free(error);
@@ -108,12 +113,9 @@ bool extents(AtspiAccessible* accessible, RECT& rect)
 
 bool msaaRole(AtspiAccessible* accessible, LONG& role)
 {
-    GError* error = nullptr;
-    const AtspiRole atspiRole = atspi_accessible_get_role(accessible, &error);
-    if (error) {
-        g_error_free(error);
+    const AtspiRole atspiRole = roleOf(accessible);
+    if (atspiRole == ATSPI_ROLE_INVALID)
         return false;
-    }
     switch (atspiRole) {
     case ATSPI_ROLE_FRAME:
     case ATSPI_ROLE_WINDOW:
