@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "atspi/atspidesktop.h"
+#include "buscommands.h"
 #include "editormanager.h"
 #include "msaaclienthelper.h"
 #include "ratio.h"
@@ -28,17 +29,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-bool run(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(15000))
-        return false;
-    if (out)
-        *out = p.readAllStandardOutput();
-    return p.exitCode() == 0;
-}
+using buscommands::run;
 
 void waitFor(const std::function<bool()>& done, int ms)
 {
@@ -90,13 +81,7 @@ struct Fixture
         launcher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
         if (!launcher.waitForStarted())
             return false;
-        waitFor([] {
-            return run(QStringLiteral("dbus-send"),
-                       {QStringLiteral("--session"), QStringLiteral("--print-reply"), QStringLiteral("--dest=org.a11y.Bus"),
-                        QStringLiteral("/org/a11y/bus"), QStringLiteral("org.freedesktop.DBus.Properties.Set"),
-                        QStringLiteral("string:org.a11y.Status"), QStringLiteral("string:IsEnabled"),
-                        QStringLiteral("variant:boolean:true")});
-        }, 10000);
+        waitFor([] { return buscommands::setAccessibility(true); }, 10000);
         auto* bus = atspi_detail::AtspiDesktop::instance();
         if (!bus) {
             std::fprintf(stderr, "no accessibility bus\n");

@@ -5,11 +5,14 @@
 #include <csignal>
 
 #include "atspi/atspidesktop.h"
+#include "buscommands.h"
 #include "editormanager.h"
 #include "msaaclienthelper.h"
 #include "process.h"
 #include "sim/desktop.h"
 #include "uiaclienthelper.h"
+
+using buscommands::run;
 
 namespace {
 
@@ -21,17 +24,6 @@ QStringList messages;
 void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text)
 {
     messages.append(text);
-}
-
-bool run(const QString& program, const QStringList& args, QByteArray* out = nullptr)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(15000))
-        return false;
-    if (out)
-        *out = p.readAllStandardOutput();
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 struct Client
@@ -104,13 +96,7 @@ void TestBusTrackers::initTestCase()
     busLauncher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
     QVERIFY(busLauncher.waitForStarted());
     // The desktop's accessibility setting: toolkits join the bus when it is on.
-    QTRY_VERIFY_WITH_TIMEOUT(run(QStringLiteral("dbus-send"),
-                                 {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                                  QStringLiteral("--dest=org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                  QStringLiteral("org.freedesktop.DBus.Properties.Set"),
-                                  QStringLiteral("string:org.a11y.Status"), QStringLiteral("string:IsEnabled"),
-                                  QStringLiteral("variant:boolean:true")}),
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
     QVERIFY2(atspi_detail::AtspiDesktop::instance(), "the accessibility bus did not answer");
     qInstallMessageHandler(keepMessage);
 }

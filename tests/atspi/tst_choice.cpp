@@ -1,18 +1,10 @@
 // Which desktop a process starts with, and the one line it logs when the bus cannot serve it.
 #include <QtTest>
 
-namespace {
-bool setAccessibility(bool on)
-{
-    QProcess p;
-    p.start(QStringLiteral("dbus-send"),
-            {QStringLiteral("--session"), QStringLiteral("--print-reply"), QStringLiteral("--dest=org.a11y.Bus"),
-             QStringLiteral("/org/a11y/bus"), QStringLiteral("org.freedesktop.DBus.Properties.Set"),
-             QStringLiteral("string:org.a11y.Status"), QStringLiteral("string:IsEnabled"),
-             QStringLiteral("variant:boolean:") + (on ? QStringLiteral("true") : QStringLiteral("false"))});
-    return p.waitForFinished(10000) && p.exitCode() == 0;
-}
-}
+#include "buscommands.h"
+
+using buscommands::setAccessibility;
+
 
 class TestChoice : public QObject
 {
