@@ -213,6 +213,22 @@ BENCHMARK(BM_FocusToEditorDetected)->UseManualTime()->Iterations(20)->Unit(bench
 
 } // namespace
 
+// The UI Automation tracker's examination of an already focused one-line entry, alone.
+void BM_ExamineFocusedEditor(benchmark::State& state)
+{
+    Fixture* f = fixture();
+    if (!f->ready || !(f->focus(2) || f->focus(1))) {
+        state.SkipWithError("no accessibility bus or editor");
+        return;
+    }
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = f->detected->hwnd;
+    param->setAcc(f->detected->getAcc());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(f->uia->focusChanged(param));
+}
+BENCHMARK(BM_ExamineFocusedEditor)->Unit(benchmark::kMillisecond);
+
 KORRELO_BENCH_RATIO(read_100k_text_pattern_vs_bare_get_text, "BM_ReadThroughTextPattern", "BM_BareGetText");
 
 int main(int argc, char** argv)

@@ -103,10 +103,10 @@ HRESULT AtspiAccessibleObject::get_accValue(VARIANT child, BSTR* value)
     if (!text)
         return S_FALSE;                  // objects without text have no value
     g_object_unref(text);
-    std::u16string whole;
+    QString whole;
     if (!readText(object, whole))
         return E_FAIL;
-    *value = SysAllocStringLen(whole.data(), static_cast<UINT>(whole.size()));
+    *value = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(whole.utf16()), static_cast<UINT>(whole.size()));
     return S_OK;
 }
 

@@ -65,16 +65,16 @@ public:
         if (!text || maxLength < -1)
             return E_INVALIDARG;
         *text = nullptr;
-        std::u16string whole;
+        QString whole;
         {
             AtspiDesktop::Lock held = AtspiDesktop::lock();
             // The pattern exists only for objects found to be no password field.
             if (!readText(object.get(), whole, true))
                 return E_FAIL;
         }
-        if (maxLength >= 0 && whole.size() > static_cast<size_t>(maxLength))
-            whole.resize(static_cast<size_t>(maxLength));
-        *text = SysAllocStringLen(whole.data(), static_cast<UINT>(whole.size()));
+        if (maxLength >= 0 && whole.size() > maxLength)
+            whole.truncate(maxLength);
+        *text = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(whole.utf16()), static_cast<UINT>(whole.size()));
         return S_OK;
     }
 

@@ -68,7 +68,7 @@ bool isEditableText(AtspiAccessible* accessible)
     return editable && !isPassword(accessible);
 }
 
-bool readText(AtspiAccessible* accessible, std::u16string& text, bool attributesChecked)
+bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked)
 {
     if (!accessible || (attributesChecked ? roleOf(accessible) == ATSPI_ROLE_PASSWORD_TEXT : isPassword(accessible)))
         return false;
@@ -84,7 +84,7 @@ bool readText(AtspiAccessible* accessible, std::u16string& text, bool attributes
         g_free(utf8);
         return false;
     }
-    text = QString::fromUtf8(utf8 ? utf8 : "").toStdU16String();
+    text = QString::fromUtf8(utf8 ? utf8 : "");
     g_free(utf8);
     return true;
 }

@@ -2,7 +2,7 @@
 
 #include <atspi/atspi.h>
 
-#include <string>
+#include <QString>
 
 #include "../wintypes.h"
 
@@ -20,7 +20,7 @@ bool isEditableText(AtspiAccessible* accessible);
 // The whole text in UTF-16 units (the bus counts characters); false for password fields. A caller that
 // found the object no password field by its attributes already passes attributesChecked, so only
 // the role, which the bus library keeps up to date locally, is asked again.
-bool readText(AtspiAccessible* accessible, std::u16string& text, bool attributesChecked = false);
+bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked = false);
 bool extents(AtspiAccessible* accessible, RECT& rect);
 // The MSAA role of the accessible; false when the bus does not answer.
 bool msaaRole(AtspiAccessible* accessible, LONG& role);
