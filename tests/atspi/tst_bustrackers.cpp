@@ -28,7 +28,7 @@ void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text)
 
 struct Client
 {
-    QString kind;                        // "text-info", "entry", "password", "qt"
+    QString kind;                        // "text-info", "entry", "password", "list", "qt"
     QString focus;                       // the Qt program's field: edit, line, password
     bool editable = true;
 };
@@ -176,6 +176,10 @@ void TestBusTrackers::startClient(const Client& c, const QString& title)
                 args << QStringLiteral("--editable");
         } else if (c.kind == QLatin1String("entry")) {
             args << QStringLiteral("--entry") << QStringLiteral("--entry-text=") + sampleText.section(QLatin1Char('\n'), 0, 0);
+        } else if (c.kind == QLatin1String("list")) {
+            args << QStringLiteral("--list") << QStringLiteral("--column=Row");
+            for (int row = 0; row < 5000; ++row)
+                args << QString::number(row);
         } else {
             args << QStringLiteral("--password");
         }
@@ -285,6 +289,8 @@ void TestBusTrackers::fieldIsNotTaken_data()
     QTest::addColumn<bool>("typeSecret");
 
     QTest::newRow("GTK read-only view") << Client{QStringLiteral("text-info"), {}, false} << false;
+    // The focused table's subtree is searched for editors within the walk's limits, not row by row.
+    QTest::newRow("GTK long list") << Client{QStringLiteral("list"), {}, false} << false;
     QTest::newRow("GTK password") << Client{QStringLiteral("password"), {}, true} << true;
     QTest::newRow("Qt password") << Client{QStringLiteral("qt"), QStringLiteral("password"), true} << true;
 }
