@@ -570,6 +570,8 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
             CleanCheckData(checkDatas);
         emit checkDone(checkDatas);
         tryShowErrorMsg(serverInfo);
+        if (!notFoundText.isEmpty() && checkDatas.empty() && vipErrorCount == 0)
+            showMsgBox(notFoundText, QMessageBox::Critical, QMessageBox::Ok);
         clearCheckData(true);
         if (progress) {
             progress->setProgress(100);
@@ -609,8 +611,11 @@ void CheckerClient::getNetData(QNetworkReply* reply)
     serverInfo.error_id = other.error_id;
     serverInfo.error_msg = other.error_msg;
     vipErrorCount += other.vip_error_count;
-    if (serverInfo.error_id == "not_found_error")
-        tryShowErrorMsg(serverInfo);
+    // One piece without findings says nothing about the others: kept for the end of the check.
+    if (serverInfo.error_id == "not_found_error") {
+        notFoundText = u8(serverInfo.error_msg.empty() ? serverInfo.error_id : serverInfo.error_msg);
+        serverInfo.clearError();
+    }
 }
 
 void CheckerClient::cancelCheck()
@@ -624,6 +629,7 @@ void CheckerClient::clearCheckData(bool keepData)
     pages.clear();
     checking = false;
     pageIndex = 0;
+    notFoundText.clear();
     if (keepData)
         return;
     vipErrorCount = 0;
