@@ -36,7 +36,10 @@ public:
     QByteArray getValueBinary(const QString& key, QString group = QString()) const;
 
 private:
+    void syncAtQuit();
+
     QSettings* settings = nullptr;
+    bool quitConnected = false;
 };
 
 // The process-wide store, made on first use and kept until the process ends.
