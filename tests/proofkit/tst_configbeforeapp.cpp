@@ -2,7 +2,6 @@
 #include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -10,25 +9,24 @@
 
 int main(int argc, char** argv)
 {
+    // A file left by an earlier run would hold the value already.
+    QFile::remove(QSettings(QStringLiteral("Korrelo"), QStringLiteral("client")).fileName());
     Config* config = GetConfig();
-    config->setValueString(QStringLiteral("WrittenBeforeApp"), QStringLiteral("early"));
+    config->getValueString(QStringLiteral("WrittenAtQuit"));
 
     QCoreApplication app(argc, argv);
     const QString file = QSettings(QStringLiteral("Korrelo"), QStringLiteral("client")).fileName();
-    // Set as the last window closes: the event loop ends before QSettings would write on its own.
-    QTimer::singleShot(0, [config] {
-        config->setValueString(QStringLiteral("WrittenAtQuit"), QStringLiteral("kept"));
-        QCoreApplication::quit();
-    });
-    QCoreApplication::exec();
+
+    // Set as the last window closes: no event loop turns again to let QSettings write on its own.
+    config->setValueString(QStringLiteral("WrittenAtQuit"), QStringLiteral("kept"));
+    QMetaObject::invokeMethod(&app, "aboutToQuit", Qt::DirectConnection);
 
     // The file itself: another QSettings in this process would share the unwritten cache.
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("copy.conf"));
     const bool copied = QFile::copy(file, copy);
     QSettings onDisk(copy, QSettings::IniFormat);
-    const bool ok = copied && onDisk.value(QStringLiteral("WrittenBeforeApp")).toString() == QLatin1String("early")
-                    && onDisk.value(QStringLiteral("WrittenAtQuit")).toString() == QLatin1String("kept");
-    std::printf("%s: values set before and at quit are on disk\n", ok ? "PASS" : "FAIL");
+    const bool ok = copied && onDisk.value(QStringLiteral("WrittenAtQuit")).toString() == QLatin1String("kept");
+    std::printf("%s: a value set at quit is on disk\n", ok ? "PASS" : "FAIL");
     return ok ? 0 : 1;
 }
