@@ -1,5 +1,6 @@
 #include "serviceserver.h"
 
+#include "quickackserver.h"
 #include "selfsignedcertificate.h"
 
 #include <httplib.h>
@@ -39,7 +40,7 @@ bool ServiceServer::start(std::string& error)
     } else if (options.tls()) {
         server = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
     } else {
-        server = std::make_unique<httplib::Server>();
+        server = std::make_unique<QuickAckServer>();
     }
     if (!server->is_valid()) {
         error = "cannot use the certificate or key";
