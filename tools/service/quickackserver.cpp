@@ -2,6 +2,8 @@
 
 #include "quickackstream.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -36,6 +38,11 @@ bool QuickAckServer::waitForRequest(socket_t sock) const
 
 bool QuickAckServer::process_and_close_socket(socket_t sock)
 {
+    // The library writes a reply's headers and body apart: without this on the connection itself
+    // (the listening socket's setting is not carried over) the body would wait for the client's
+    // delayed acknowledgement of the headers.
+    int on = 1;
+    ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     QuickAckStream stream(sock, milliseconds(read_timeout_sec_, read_timeout_usec_),
                           milliseconds(write_timeout_sec_, write_timeout_usec_));
     bool result = false;
