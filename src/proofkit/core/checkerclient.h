@@ -155,6 +155,8 @@ private:
     DialogProgress* progress = nullptr;
     ServerInfo serverInfo;
     QNetworkAccessManager* manager = nullptr;
+    // Account calls wait for their reply in place; one manager keeps their connection and thread.
+    QNetworkAccessManager* formManager = nullptr;
     QStringList pages;
     bool checking = false;
     int pageIndex = 0;
