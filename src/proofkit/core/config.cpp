@@ -36,7 +36,9 @@ void Config::setValue(const QString& key, const QVariant& value, QString group)
     syncAtQuit();
     if (!group.isEmpty())
         settings->beginGroup(group);
-    settings->setValue(key, value);
+    // Every change rewrites (and flushes) the whole file: an unchanged value is not a change.
+    if (!settings->contains(key) || settings->value(key) != value)
+        settings->setValue(key, value);
     if (!group.isEmpty())
         settings->endGroup();
 }
