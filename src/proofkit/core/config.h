@@ -8,8 +8,8 @@
 
 class QSettings;
 
-// The one settings store of the system: typed access to QSettings("Korrelo", "client"), each value
-// addressed by a key and an optional group ("app", "hotkey"; empty = the root).
+// Typed reads and writes of the user's settings file; a value lives under a key, optionally in a
+// group. Use GetConfig() rather than making one.
 class PROOFKIT_EXPORT Config
 {
 public:

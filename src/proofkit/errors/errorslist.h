@@ -13,8 +13,8 @@ class CheckData;
 class ErrorsListGroup;
 class ErrorsListItem;
 
-// The scrolling column of error groups shown by the error pop-up and the error list window. It only
-// displays: a chosen suggestion leaves as apply().
+// Scrollable column of error groups, shared by the pop-up and the list window. Display only: a
+// picked suggestion is reported through apply().
 class PROOFKIT_EXPORT ErrorsList : public QWidget
 {
     Q_OBJECT

@@ -9,8 +9,8 @@
 namespace Ui { class ErrorsListGroup; }
 class ErrorsListItem;
 
-// The group of one error: a title bar with the flagged words and the error's type names, and one row
-// per suggestion below it. Clicking the title reports the group and highlights it.
+// One finding: a title (words and kinds of error) over its suggestion rows. A click on the title
+// selects and highlights the group.
 class PROOFKIT_EXPORT ErrorsListGroup : public QWidget
 {
     Q_OBJECT

@@ -7,8 +7,8 @@
 
 namespace Ui { class ErrorsListItem; }
 
-// One suggestion row of an error group: the suggestion drawn against the flagged words, chosen by
-// click or double click (setting "ApplyByDoubleClick") or by its Apply button.
+// A suggestion row, with the changed part marked against the flagged words. Chosen by a click or
+// a double click, as the "ApplyByDoubleClick" setting says, or by its Apply button.
 class PROOFKIT_EXPORT ErrorsListItem : public QWidget
 {
     Q_OBJECT
