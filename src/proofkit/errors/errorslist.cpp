@@ -56,6 +56,7 @@ ErrorsListGroup* ErrorsList::addCheckData(const std::shared_ptr<CheckData>& data
     typeNames += tr("error");
 
     auto* group = new ErrorsListGroup(this);
+    group->setTextWidth(m_textWidth);
     group->setTitle(m_currentWords, typeNames);
     group->setGroupIndex(index);
     group->setShowDictTip(m_showDictTip);

@@ -26,6 +26,9 @@ public:
     ErrorsListGroup* addCheckData(const std::shared_ptr<CheckData>& data, int index);
     void addStretch();
     void clear();
+    // Width in pixels the texts of groups added later must fit in (long ones end in "…", whole
+    // in their tool tip); 0 lets them take what they need.
+    void setTextWidth(int pixels) { m_textWidth = pixels; }
     void expandAll(bool expand);
     QList<ErrorsListGroup*> groups() const { return m_groups; }
     void enableGroupAt(int groupIndex, bool enable);
@@ -56,5 +59,6 @@ private:
     int m_maxHeight = 0;
     int m_maxWidth = 0;
     bool m_showDictTip = true;
+    int m_textWidth = 0;
     QList<ErrorsListGroup*> m_groups;
 };
