@@ -237,6 +237,15 @@ void updateAccessible(AccessibleId id, const AccessibleSpec& desc)
         it->second->desc = desc;
 }
 
+void setAccessibleChild(AccessibleId id, LONG childId, const AccessibleSpec& desc)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto it = s.accessibles.find(id);
+    if (it != s.accessibles.end() && childId != CHILDID_SELF)
+        it->second->children[childId] = desc;
+}
+
 AccessibleId accessibleOf(IUnknown* object)
 {
     auto node = accNodeOf(object);

@@ -32,6 +32,7 @@ struct AccNode
     HWND hwnd = nullptr;
     LONG objectId = 0;
     sim::AccessibleSpec desc;
+    std::map<LONG, sim::AccessibleSpec> children;   // child ids answered apart from desc
     bool connected = true;
     int element = 0;
     IUnknown* identity = nullptr;        // not owned; cleared when the identity object dies
