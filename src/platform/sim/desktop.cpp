@@ -35,6 +35,17 @@ HRESULT enter(sim::Call call)
     return it == s.failures.end() ? S_OK : it->second;
 }
 
+bool hookRefused(DWORD eventMin, DWORD eventMax)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    for (const auto& [min, max] : s.refusedHooks) {
+        if (min == eventMin && max == eventMax)
+            return true;
+    }
+    return false;
+}
+
 const Window* window(HWND hwnd)
 {
     State& s = state();
@@ -320,6 +331,14 @@ void clearFailures()
     State& s = state();
     Lock lock(s.mutex);
     s.failures.clear();
+    s.refusedHooks.clear();
+}
+
+void refuseHooks(DWORD eventMin, DWORD eventMax)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    s.refusedHooks.emplace_back(eventMin, eventMax);
 }
 
 int callCount(Call call)

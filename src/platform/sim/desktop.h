@@ -114,6 +114,8 @@ enum class Call {
     ElementArrayLength,                   // IUIAutomationElementArray::get_Length
 };
 void failCall(Call call, HRESULT result = E_FAIL);
+// SetWinEventHook refuses a hook for exactly this event range (others still install).
+void refuseHooks(DWORD eventMin, DWORD eventMax);
 void clearFailures();
 int callCount(Call call);
 
