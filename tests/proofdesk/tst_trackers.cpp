@@ -27,6 +27,15 @@ Editor makeEditor(const sim::AccessibleSpec& desc, const std::u16string& title =
     return e;
 }
 
+sim::AccessibleSpec objectSpec(LONG role, const std::u16string& value, const RECT& location)
+{
+    sim::AccessibleSpec desc;
+    desc.role = role;
+    desc.value = value;
+    desc.location = location;
+    return desc;
+}
+
 QSharedPointer<EditorParam> paramOf(const Editor& e, LONG childId = 0)
 {
     auto param = QSharedPointer<EditorParam>::create();
@@ -168,11 +177,8 @@ void TestTrackers::readsValueAndLocation()
     QFETCH(HRESULT, locationResult);
     QFETCH(QString, text);
     QFETCH(QRect, area);
-    sim::AccessibleSpec desc;
-    desc.role = ROLE_SYSTEM_TEXT;
-    desc.value = u"他们再次相遇。";
+    sim::AccessibleSpec desc = objectSpec(ROLE_SYSTEM_TEXT, u"他们再次相遇。", RECT{10, 20, 310, 60});
     desc.valueResult = valueResult;
-    desc.location = RECT{10, 20, 310, 60};
     desc.locationResult = locationResult;
     MSAAClientHelper helper;
     auto param = paramOf(makeEditor(desc), 2);
@@ -203,16 +209,8 @@ void TestTrackers::readsTheFocusedChild()
     QFETCH(bool, taken);
     QFETCH(QString, text);
     QFETCH(QRect, area);
-    sim::AccessibleSpec self;
-    self.role = ROLE_SYSTEM_CLIENT;
-    self.value = u"整个窗口";
-    self.location = RECT{0, 0, 500, 500};
-    const Editor editor = makeEditor(self);
-    sim::AccessibleSpec child;
-    child.role = ROLE_SYSTEM_TEXT;
-    child.value = u"他们再次相遇。";
-    child.location = RECT{10, 20, 310, 60};
-    sim::setAccessibleChild(editor.object, 2, child);
+    const Editor editor = makeEditor(objectSpec(ROLE_SYSTEM_CLIENT, u"整个窗口", RECT{0, 0, 500, 500}));
+    sim::setAccessibleChild(editor.object, 2, objectSpec(ROLE_SYSTEM_TEXT, u"他们再次相遇。", RECT{10, 20, 310, 60}));
     MSAAClientHelper helper;
     auto param = paramOf(editor, childId);
     QCOMPARE(helper.focusChanged(param), taken);
