@@ -29,6 +29,9 @@ ErrorsList::ErrorsList(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     ui->scrollAreaWidgetContents->setPalette(pal);
+    // Under an application style sheet the palette's white no longer reaches the empty part below
+    // the last group; a rule for this one widget keeps it white.
+    ui->scrollAreaWidgetContents->setStyleSheet(QStringLiteral("#scrollAreaWidgetContents { background: white; }"));
     m_showDictTip = readShowDictTip();
 }
 
