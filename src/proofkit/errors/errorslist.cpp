@@ -31,7 +31,10 @@ ErrorsList::ErrorsList(QWidget* parent)
     ui->scrollAreaWidgetContents->setPalette(pal);
     // Under an application style sheet the palette's white no longer reaches the empty part below
     // the last group; a rule for this one widget keeps it white.
-    ui->scrollAreaWidgetContents->setStyleSheet(QStringLiteral("#scrollAreaWidgetContents { background: white; }"));
+    // Added to the scroll area's sheet, which the rows go through anyway: a sheet of its own on the
+    // contents would be one more for every row to be styled through.
+    ui->scrollArea->setStyleSheet(ui->scrollArea->styleSheet()
+                                  + QStringLiteral("\n#scrollAreaWidgetContents { background: white; }"));
     m_showDictTip = readShowDictTip();
 }
 
