@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "checkdata.h"
+#include "contextshow.h"
 #include "dataitem.h"
 #include "dataitemvalue.h"
-#include "ratio.h"
-#include "contextshow.h"
+#include "widgetbench.h"
 #include "widgeterrorlist.h"
 
 namespace {
@@ -101,13 +101,5 @@ KORRELO_BENCH_RATIO(popup_show_check_data, "BM_PopupShowCheckData", "BM_PlainLab
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform reports every shown window; keep the figures readable.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type >= QtCriticalMsg)
-            fprintf(stderr, "%s\n", qPrintable(msg));
-    });
-    QApplication app(argc, argv);
-    return korrelo_bench::runWithRatios(argc, argv);
+    return korrelo_bench::runWidgetBenchmarks(argc, argv);
 }
