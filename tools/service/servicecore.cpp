@@ -233,6 +233,7 @@ void ServiceCore::handleService(const httplib::Request& request, httplib::Respon
     entry.redirected = r.moved;
     entry.query = FormFields::parse(queryOf(request));
     entry.contentType = request.get_header_value("Content-Type");
+    entry.userAgent = request.get_header_value("User-Agent");
     // Like a real server, only a form body has fields; anything else is logged but not read.
     if (isForm(entry.contentType))
         entry.fields = FormFields::parse(request.body);
@@ -279,6 +280,8 @@ bool ServiceCore::misbehave(const MisbehaviourRule& rule, const std::string& kin
         // A fresh connection for the followed request: the client library sometimes sends a POST
         // twice and then fails the redirect when it reuses the connection that carried the 307.
         response.set_header("Connection", "close");
+        if (!rule.body.empty())
+            response.set_content(rule.body, rule.contentType.c_str());
         return true;
     }
     if (rule.mode == "drop" && kind == "update-file") {

@@ -194,7 +194,8 @@ Control interface (same port, unless --no-control):
       status     answer with status (default 500) and body (default "status N", text/plain)
       malformed  200 with truncated JSON
       nested     200 with {"check_data":[[[...]]]} nested depth (default 100000) deep
-      redirect   status (default 307) to location (default /moved + the same path and query)
+      redirect   status (default 307) to location (default /moved + the same path and query),
+                 with body when given
       drop       send the headers and half the body, then close the connection (for
                  update-file: half the file under the whole file's Content-Length)
       hang       never answer (until /control/release, /control/reset or shutdown; each
@@ -209,7 +210,7 @@ Control interface (same port, unless --no-control):
   POST /control/account    fields user_name, password, is_vip (1|0), vip_end_date: add or replace
   GET  /control/requests   the request log as a JSON array of {seq, method, path, kind, site,
                            redirected, content_type, query: [[key, value]...],
-                           fields: [[key, value]...], body}. Fields are read from
+                           fields: [[key, value]...], body, user_agent}. Fields are read from
                            application/x-www-form-urlencoded bodies only.
   POST /control/clear-requests   empty the request log
 )";
