@@ -336,12 +336,19 @@ void Downloader::closeEvent(QCloseEvent* event)
 void Downloader::updateProgress(qint64 received, qint64 total)
 {
     if (total > 0) {
+        // Texts change once per percent: redrawing the window for every arriving piece would cost
+        // more than the transfer itself.
+        const int percent = static_cast<int>(received * 100 / total);
+        if (percent == ui->progressBar->value() && ui->progressBar->maximum() == 100)
+            return;
         ui->progressBar->setRange(0, 100);
-        ui->progressBar->setValue(static_cast<int>(received * 100 / total));
+        ui->progressBar->setValue(percent);
         calculateSizes(received, total);
         calculateTimeRemaining(received, total);
         return;
     }
+    if (ui->progressBar->maximum() == 0)
+        return;
     ui->progressBar->setRange(0, 0);
     ui->progressBar->setValue(-1);
     ui->downloadLabel->setText(tr("Downloading Updates") + QStringLiteral("..."));
