@@ -7,16 +7,15 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QSslConfiguration>
 #include <QStandardPaths>
 
 #include <cmath>
 #include <cstdio>
 
-#include "checkerclient.h"
 #include "modalbox.h"
 #include "quitapplication.h"
 #include "sha256.h"
+#include "updaterequest.h"
 
 namespace {
 
@@ -159,24 +158,14 @@ void Downloader::startDownload(const QUrl& address)
     restartFile();
 
     QNetworkRequest request(address);
-    if (!userAgentString.isEmpty())
-        request.setRawHeader("User-Agent", userAgentString.toUtf8());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
-    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
-    ssl.setProtocol(QSsl::SecureProtocols);
-    request.setSslConfiguration(ssl);
-    reply = manager->get(request);
+    reply = getForUpdate(*manager, request, userAgentString);
     connect(reply, &QNetworkReply::readyRead, this, &Downloader::saveFile);
     connect(reply, &QNetworkReply::downloadProgress, this, &Downloader::updateProgress);
     connect(reply, &QNetworkReply::finished, this, &Downloader::finished);
     // Bytes that came before a redirect belong to the redirect, not to the file.
     connect(reply, &QNetworkReply::redirected, this, [this](const QUrl&) { restartFile(); });
-    connect(reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>&) {
-        CheckerClient* client = getCheckerClient();
-        if (reply && client && client->isLocalServer(reply->url()))
-            reply->ignoreSslErrors();
-    });
     startTime = now();
 }
 

@@ -7,12 +7,11 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QSslConfiguration>
 
-#include "checkerclient.h"
 #include "downloader.h"
 #include "modalbox.h"
 #include "quitapplication.h"
+#include "updaterequest.h"
 
 namespace {
 
@@ -114,19 +113,9 @@ void Updater::checkForUpdates()
 void Updater::sendRequest()
 {
     QNetworkRequest request{QUrl(m_url)};
-    if (!m_userAgentString.isEmpty())
-        request.setRawHeader("User-Agent", m_userAgentString.toUtf8());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeoutMs);
-    QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
-    ssl.setProtocol(QSsl::SecureProtocols);
-    request.setSslConfiguration(ssl);
-    QNetworkReply* reply = manager->get(request);
-    connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError>&) {
-        CheckerClient* client = getCheckerClient();
-        if (client && client->isLocalServer(reply->url()))
-            reply->ignoreSslErrors();
-    });
+    getForUpdate(*manager, request, m_userAgentString);
 }
 
 void Updater::endCheck(bool available)
