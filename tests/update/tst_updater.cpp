@@ -28,6 +28,7 @@ private slots:
     void feedIsReadAndOffered();
     void requestCarriesAgentAndAddress();
     void hangEndsAsNoUpdate();
+    void finishNoticeWhenAsked();
     void secondCallWhileCheckingIsIgnored();
     void missingMandatoryKeyFallsBackToSetting();
     void answers_data();
@@ -178,6 +179,17 @@ void TestUpdater::hangEndsAsNoUpdate()
     QVERIFY(!updater->updateAvailable());
     QVERIFY(!updater->isChecking());
     QVERIFY(service.control("release"));
+}
+
+void TestUpdater::finishNoticeWhenAsked()
+{
+    auto updater = makeUpdater(feedUrl());
+    updater->setModuleName("<i>K</i>");
+    updater->setNotifyOnFinish(true);
+    QVERIFY(check(*updater));
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QString("<h3>Congratulations! You are running the latest version of &lt;i&gt;K&lt;/i&gt;</h3>"));
+    QCOMPARE(boxes.first().buttons, QMessageBox::Close);
 }
 
 void TestUpdater::secondCallWhileCheckingIsIgnored()
