@@ -69,6 +69,8 @@ Fixture& fixture()
                                       .object().value("updates").toObject().value("linux").toObject();
         made->fileUrl = entry.value("download-url").toString();
         made->sha256 = entry.value("sha256").toString();
+        // The first transfer pays for warming the page cache and the service; neither side should.
+        fetch(nam, made->fileUrl);
         return made;
     }();
     return *f;
@@ -132,7 +134,9 @@ void BM_BareGet(benchmark::State& state)
 BENCHMARK(BM_Downloader)->Arg(0)->Arg(1)->MinTime(2.0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareGet)->MinTime(2.0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-KORRELO_BENCH_RATIO(download_without_sha256, "BM_Downloader/0/real_time", "BM_BareGet/real_time");
-KORRELO_BENCH_RATIO(download_with_sha256, "BM_Downloader/1/real_time", "BM_BareGet/real_time");
+KORRELO_BENCH_RATIO(download_without_sha256, "BM_Downloader/0/min_time:2.000/real_time",
+                    "BM_BareGet/min_time:2.000/real_time");
+KORRELO_BENCH_RATIO(download_with_sha256, "BM_Downloader/1/min_time:2.000/real_time",
+                    "BM_BareGet/min_time:2.000/real_time");
 
 KORRELO_BENCH_MAIN()
