@@ -174,17 +174,23 @@ void Downloader::saveFile()
     if (!reply || !writeError.isEmpty())
         return;
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray data = reply->readAll();
-    if (status >= 300)
-        return;
-    if (part.write(data) != data.size()) {
-        writeError = tr("Cannot write %1: %2").arg(partPath(), part.errorString());
-        reply->abort();
-        return;
+    // Read through one reused buffer: a fresh allocation per piece costs page faults that grow with
+    // the pieces, which grow whenever this side falls behind.
+    if (chunk.size() == 0)
+        chunk.resize(256 * 1024);
+    qint64 length = 0;
+    while ((length = reply->read(chunk.data(), chunk.size())) > 0) {
+        if (status >= 300)
+            continue;
+        if (part.write(chunk.constData(), length) != length) {
+            writeError = tr("Cannot write %1: %2").arg(partPath(), part.errorString());
+            reply->abort();
+            return;
+        }
+        if (!checksum.isEmpty())
+            hash->addData(chunk.constData(), length);
+        written += length;
     }
-    if (!checksum.isEmpty())
-        hash->addData(data.constData(), data.size());
-    written += data.size();
 }
 
 QString Downloader::verify() const

@@ -87,6 +87,7 @@ private:
     QFile part;
     std::unique_ptr<Sha256> hash;
     QString checksum;
+    QByteArray chunk;       // read buffer, kept for the window's life
     qint64 written = 0;
     QString writeError;     // set when the file refused data; the transfer is then aborted
     bool stopped = false;   // the user stopped the transfer
