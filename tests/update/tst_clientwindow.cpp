@@ -125,7 +125,6 @@ void TestClientWindow::withoutEditor()
     tool(window, "btnRemoveAll")->click();
     QVERIFY(boxes.boxes.isEmpty());
     window.checkDone(CHECK_DATAS(2));
-    QVERIFY(!tool(window, "btnSetting")->isEnabled());
 }
 
 void TestClientWindow::followsTheDetectedEditor_data()

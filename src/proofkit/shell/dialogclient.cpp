@@ -10,6 +10,7 @@
 #include "config.h"
 #include "dialogabout.h"
 #include "dialoglogin.h"
+#include "dialogsetting.h"
 #include "editormanager.h"
 #include "settingkeys.h"
 
@@ -45,8 +46,6 @@ DialogClient::DialogClient(QWidget* parent)
     CheckerClient* client = getCheckerClient();
     if (client)
         setWindowTitle(windowTitle() + QLatin1Char(' ') + client->getClientVer());
-    // No settings window in this build yet: the button stays off rather than do nothing.
-    ui->btnSetting->setEnabled(false);
     upateUI();
     int pages = 10;
     if (client) {
@@ -279,7 +278,9 @@ void DialogClient::on_btnAbout_clicked()
 
 void DialogClient::on_btnSetting_clicked()
 {
-    // Joined once the settings window is part of the library; the button is disabled until then.
+    auto* setting = new DialogSetting(this);
+    setting->setAttribute(Qt::WA_DeleteOnClose);
+    setting->show();
 }
 
 void DialogClient::on_btnPin_clicked(bool checked)
