@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>Actions</name>
+    <message>
+        <source>Korrelo</source>
+        <translation>Korrelo-校对助手</translation>
+    </message>
+</context>
+<context>
     <name>DialogAbout</name>
     <message>
         <source>About Korrelo</source>
