@@ -1,5 +1,7 @@
 #include "accessible.h"
 
+#include "atspi/atspiaccessible.h"
+#include "atspi/atspidesktop.h"
 #include "sim/state.h"
 
 using namespace sim_detail;
@@ -34,6 +36,14 @@ HRESULT AccessibleObjectFromEvent(HWND hwnd, DWORD objectId, DWORD childId, IAcc
     VariantInit(child);
     if (HRESULT hr = enter(sim::Call::AccessibleObjectFromEvent); FAILED(hr))
         return hr;
+    if (atspi_detail::AtspiDesktop::owner(hwnd)) {
+        const HRESULT hr = atspi_detail::accessibleFromWindow(hwnd, static_cast<LONG>(objectId), object);
+        if (SUCCEEDED(hr)) {
+            child->vt = VT_I4;
+            child->lVal = static_cast<LONG>(childId);
+        }
+        return hr;
+    }
     {
         Lock lock(state().mutex);
         if (!window(hwnd))
@@ -55,6 +65,14 @@ HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD objectId, REFIID iid, void**
     *object = nullptr;
     if (HRESULT hr = enter(sim::Call::AccessibleObjectFromWindow); FAILED(hr))
         return hr;
+    if (atspi_detail::AtspiDesktop::owner(hwnd)) {
+        IAccessible* accessible = nullptr;
+        if (HRESULT hr = atspi_detail::accessibleFromWindow(hwnd, static_cast<LONG>(objectId), &accessible); FAILED(hr))
+            return hr;
+        const HRESULT hr = accessible->QueryInterface(iid, object);
+        accessible->Release();
+        return hr;
+    }
     auto node = findNode(hwnd, static_cast<LONG>(objectId));
     if (!node)
         return E_FAIL;
