@@ -3,15 +3,18 @@
 #include <QApplication>
 #include <QTranslator>
 #include <cstdio>
+#include <memory>
 
 #include "checkerclient.h"
 #include "comapi.h"
 #include "config.h"
 #include "crashreporter.h"
 #include "dialogfloat.h"
+#include "dialogtip.h"
 #include "editormanager.h"
 #include "initui.h"
 #include "msaaclienthelper.h"
+#include "settingkeys.h"
 #include "signalquit.h"
 #include "systemtrayicon.h"
 #include "uiaclienthelper.h"
@@ -51,6 +54,13 @@ int proofdeskMain(int argc, char** argv)
         if (DialogFloat* button = getDialogFloat()) {
             button->show();
             button->hide();
+        }
+        // The tips until the user ticks them off; closing the window keeps it for the rest of the run.
+        std::unique_ptr<DialogTip> tip;
+        Config* config = GetConfig();
+        if (config && config->getValueBool(QLatin1String(SettingKeys::ShowTip), true)) {
+            tip = std::make_unique<DialogTip>(nullptr);
+            tip->show();
         }
         SignalQuit signalQuit;
 

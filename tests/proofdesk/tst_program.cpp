@@ -59,6 +59,8 @@ void TestProgram::scenario_data()
     // High-DPI scaling set before the application; no window after start-up, none needed to live on.
     QTest::newRow("starts without windows and outlives them") << "windows" << 3
                                                               << QStringList{"scaling 1", "visible 0", "alive"};
+    QTest::newRow("tips shown at start") << "tips" << 0 << QStringList{"shown: DialogTip"};
+    QTest::newRow("tips ticked off") << "no tips" << 0 << QStringList{"shown: "};
     QTest::newRow("trackers are offered in order")
         << "trackers" << 0 << QStringList{"taken by UIAClientHelper", "taken by MSAAClientHelper"};
 }

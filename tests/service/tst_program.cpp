@@ -69,10 +69,11 @@ void TestProgram::helpDocumentsEveryOption()
     const QString help = QString::fromUtf8(process.readAllStandardOutput());
     for (const char* text : {"--host", "--port", "--account", "--local-access-token", "--check-server",
                              "--check-char-max", "--max-body", "--request-log", "--misbehave", "--no-control",
-                             "--tls", "--tls-cert", "--tls-key",
+                             "--tls", "--tls-cert", "--tls-key", "--update-version", "--update-size",
                              "--help", "/control/misbehave", "/control/reset", "/control/release",
                              "/control/config", "/control/account", "/control/requests", "/control/clear-requests",
-                             "api/v3/is-domain-ok/", "api/v3/auth/login/", "api/v3/check", "site0/"})
+                             "api/v3/is-domain-ok/", "api/v3/auth/login/", "api/v3/check", "site0/",
+                             "krl/update/client/", "krl/update/files/", "update-feed|update-file", "update_mandatory"})
         QVERIFY2(help.contains(text), text);
 }
 
@@ -86,6 +87,8 @@ void TestProgram::badArgumentsAreRefused_data()
     QTest::newRow("account without name") << QStringList{"--account", "password=x"} << 2;
     QTest::newRow("page size zero") << QStringList{"--check-char-max", "0"} << 2;
     QTest::newRow("bad rule") << QStringList{"--misbehave", "mode=nope"} << 2;
+    QTest::newRow("update size not a number") << QStringList{"--update-size", "1M"} << 2;
+    QTest::newRow("unknown misbehaviour target") << QStringList{"--misbehave", "target=update&mode=drop"} << 2;
     QTest::newRow("certificate without key") << QStringList{"--tls-cert", "cert.pem"} << 2;
     QTest::newRow("missing certificate files")
         << QStringList{"--tls-cert", "/nonexistent.pem", "--tls-key", "/nonexistent.key"} << 1;

@@ -7,7 +7,8 @@ namespace korrelo_service {
 namespace {
 
 const char* const kModes[] = {"delay", "status", "malformed", "nested", "redirect", "drop", "hang", "body"};
-const char* const kTargets[] = {"any", "probe", "auth", "login", "report-error", "add-to-dict", "check"};
+const char* const kTargets[] = {"any", "probe", "auth", "login", "report-error", "add-to-dict", "check",
+                                 "update-feed", "update-file"};
 
 bool oneOf(const std::string& text, const char* const* list, size_t n)
 {

@@ -10,7 +10,8 @@
 namespace korrelo_service {
 
 // One way of failing on purpose, set by a test. Fields (form names in brackets):
-// target [target]    request kind: probe, auth, login, report-error, add-to-dict, check, or any
+// target [target]    request kind: probe, auth, login, report-error, add-to-dict, check,
+//                    update-feed, update-file, or any
 // site [site]        0-3 for /siteN/, root for the bare root, any (default)
 // mode [mode]        delay, status, malformed, nested, redirect, drop, hang, body
 // skip [skip]        matching requests answered normally before this rule strikes (default 0)

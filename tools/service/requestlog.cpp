@@ -49,6 +49,8 @@ void writeEntry(JsonWriter& w, const LoggedRequest& e)
     w.Bool(e.redirected);
     w.Key("content_type");
     writeString(w, e.contentType);
+    w.Key("user_agent");
+    writeString(w, e.userAgent);
     w.Key("query");
     writeFields(w, e.query);
     w.Key("fields");

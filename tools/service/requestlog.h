@@ -19,6 +19,7 @@ struct LoggedRequest
     int site = -1;          // 0-3 under /siteN/, -1 at the bare root
     bool redirected = false;   // arrived under /moved after a redirect
     std::string contentType;
+    std::string userAgent;
     FormFields query;
     FormFields fields;
     std::string body;

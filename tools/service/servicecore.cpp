@@ -1,6 +1,7 @@
 #include "servicecore.h"
 
 #include "replywriter.h"
+#include "updatefile.h"
 
 #include <httplib.h>
 #include <rapidjson/stringbuffer.h>
@@ -8,6 +9,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <cstring>
 #include <sstream>
 
 namespace korrelo_service {
@@ -29,7 +31,14 @@ const Endpoint kEndpoints[] = {
     {"/api/v3/report-error/", "report-error"},
     {"/api/v3/add-to-dict/", "add-to-dict"},
     {"/api/v3/check", "check"},
+    {"/krl/update/client/", "update-feed"},
 };
+const char* const kUpdateFiles = "/krl/update/files/";
+
+bool isUpdate(const std::string& kind)
+{
+    return kind == "update-feed" || kind == "update-file";
+}
 
 bool startsWith(const std::string& text, const std::string& prefix)
 {
@@ -123,6 +132,9 @@ void ServiceCore::reset()
         current.checkCharMax = options.checkCharMax;
         current.checkServer = options.checkServer;
         current.localAccessToken = options.localAccessToken;
+        current.update = UpdateSettings();
+        current.update.version = options.updateVersion;
+        current.update.size = options.updateSize;
     }
     std::lock_guard<std::mutex> lock(waitMutex);
     ++releases;
@@ -165,6 +177,10 @@ ServiceCore::Route ServiceCore::route(const std::string& fullPath)
             break;
         }
     }
+    if (r.kind.empty() && startsWith(path, kUpdateFiles) && path.size() > std::strlen(kUpdateFiles)) {
+        r.kind = "update-file";
+        r.fileName = path.substr(std::strlen(kUpdateFiles));
+    }
     return r;
 }
 
@@ -196,9 +212,11 @@ void ServiceCore::handle(const httplib::Request& request, httplib::Response& res
         reply(response, 404, "Not Found", "text/plain");
         return;
     }
-    const bool allowed = request.method == "POST" || (request.method == "GET" && r.kind == "probe");
+    // The update feed and file are plain downloads.
+    const bool allowed = isUpdate(r.kind) ? request.method == "GET"
+                                          : request.method == "POST" || (request.method == "GET" && r.kind == "probe");
     if (!allowed) {
-        response.set_header("Allow", r.kind == "probe" ? "GET, POST" : "POST");
+        response.set_header("Allow", isUpdate(r.kind) ? "GET" : r.kind == "probe" ? "GET, POST" : "POST");
         reply(response, 405, "Method Not Allowed", "text/plain");
         return;
     }
@@ -215,6 +233,7 @@ void ServiceCore::handleService(const httplib::Request& request, httplib::Respon
     entry.redirected = r.moved;
     entry.query = FormFields::parse(queryOf(request));
     entry.contentType = request.get_header_value("Content-Type");
+    entry.userAgent = request.get_header_value("User-Agent");
     // Like a real server, only a form body has fields; anything else is logged but not read.
     if (isForm(entry.contentType))
         entry.fields = FormFields::parse(request.body);
@@ -225,14 +244,15 @@ void ServiceCore::handleService(const httplib::Request& request, httplib::Respon
     // Redirect targets answer plainly, or a redirect rule would send the client round in circles.
     if (!r.moved) {
         if (auto rule = rules.strike(r.kind, r.site)) {
-            if (misbehave(*rule, request, response))
+            if (misbehave(*rule, r.kind, request, response))
                 return;
         }
     }
     answer(r.kind, fields, request, response);
 }
 
-bool ServiceCore::misbehave(const MisbehaviourRule& rule, const httplib::Request& request, httplib::Response& response)
+bool ServiceCore::misbehave(const MisbehaviourRule& rule, const std::string& kind, const httplib::Request& request,
+                            httplib::Response& response)
 {
     if (rule.ms > 0 && !wait(rule.ms)) {
         reply(response, 503, "released", "text/plain");
@@ -260,6 +280,12 @@ bool ServiceCore::misbehave(const MisbehaviourRule& rule, const httplib::Request
         // A fresh connection for the followed request: the client library sometimes sends a POST
         // twice and then fails the redirect when it reuses the connection that carried the 307.
         response.set_header("Connection", "close");
+        if (!rule.body.empty())
+            response.set_content(rule.body, rule.contentType.c_str());
+        return true;
+    }
+    if (rule.mode == "drop" && kind == "update-file") {
+        answerUpdateFile(request, response, true);
         return true;
     }
     if (rule.mode == "drop") {
@@ -304,6 +330,14 @@ void ServiceCore::answer(const std::string& kind, const FormFields& fields, cons
         return;
     }
     const Settings s = settings();
+    if (kind == "update-feed") {
+        reply(response, 200, UpdateFeed::json(s.update, ownRoot(request)));
+        return;
+    }
+    if (kind == "update-file") {
+        answerUpdateFile(request, response, false);
+        return;
+    }
     const std::string checkServer = s.checkServer.empty() ? ownRoot(request) : s.checkServer;
     if (kind == "login") {
         const std::string userName = fields.value("user_name");
@@ -343,6 +377,53 @@ void ServiceCore::answer(const std::string& kind, const FormFields& fields, cons
         users.addWord(account->userName, word);
     }
     reply(response, 200, "{}");
+}
+
+void ServiceCore::answerUpdateFile(const httplib::Request& request, httplib::Response& response, bool drop)
+{
+    const uint64_t size = settings().update.size;
+    const FormFields query = FormFields::parse(queryOf(request));
+    const long rate = std::strtol(query.value("rate").c_str(), nullptr, 10);
+    // Paced in twentieths of a second; otherwise in pieces large enough to keep loopback busy.
+    const size_t piece = rate > 0 ? std::max<size_t>(1, static_cast<size_t>(rate) / 20) : 256 * 1024;
+    const uint64_t sent = drop ? size / 2 : size;
+    const char* const type = "application/octet-stream";
+    response.status = 200;
+    const auto start = std::make_shared<std::chrono::steady_clock::time_point>(std::chrono::steady_clock::now());
+    auto provide = [this, piece, rate, sent, start](size_t offset, httplib::DataSink& sink) {
+        if (offset >= sent)
+            return false;
+        if (rate > 0) {
+            // Each piece waits for the moment the bytes before it are due.
+            const auto due = *start + std::chrono::milliseconds(static_cast<int64_t>(offset) * 1000 / rate);
+            const auto now = std::chrono::steady_clock::now();
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count();
+            if (ms > 0 && !wait(static_cast<int>(ms)))
+                return false;
+        }
+        std::vector<char> buffer(static_cast<size_t>(std::min<uint64_t>(piece, sent - offset)));
+        UpdateFile::fill(offset, buffer.data(), buffer.size());
+        return sink.write(buffer.data(), buffer.size());
+    };
+    if (query.value("chunked") == "1" && !drop) {
+        response.set_chunked_content_provider(type, [provide, sent](size_t offset, httplib::DataSink& sink) {
+            if (offset >= sent) {
+                sink.done();
+                return true;
+            }
+            return provide(offset, sink);
+        });
+        return;
+    }
+    if (size == 0) {
+        response.set_content(std::string(), type);
+        return;
+    }
+    // A drop promises the whole file and closes the connection halfway.
+    response.set_content_provider(static_cast<size_t>(size), type,
+                                  [provide](size_t offset, size_t, httplib::DataSink& sink) {
+                                      return provide(offset, sink);
+                                  });
 }
 
 void ServiceCore::answerCheck(const FormFields& fields, const httplib::Request& request, httplib::Response& response)
@@ -431,6 +512,16 @@ void ServiceCore::handleControl(const httplib::Request& request, httplib::Respon
             current.checkServer = fields.value("check_server");
         if (fields.has("local_access_token"))
             current.localAccessToken = fields.value("local_access_token");
+        if (fields.has("update_version"))
+            current.update.version = fields.value("update_version");
+        if (fields.has("update_size"))
+            current.update.size = static_cast<uint64_t>(std::max(0L, std::strtol(fields.value("update_size").c_str(), nullptr, 10)));
+        if (fields.has("update_open_url"))
+            current.update.openUrl = fields.value("update_open_url");
+        if (fields.has("update_mandatory")) {
+            const std::string mandatory = fields.value("update_mandatory");
+            current.update.mandatory = mandatory == "true" ? 1 : mandatory == "false" ? 0 : -1;
+        }
         reply(response, 200, controlResult(true));
     } else if (path == "/control/account") {
         if (fields.value("user_name").empty()) {

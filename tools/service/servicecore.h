@@ -5,6 +5,7 @@
 #include "misbehaviour.h"
 #include "requestlog.h"
 #include "serviceoptions.h"
+#include "updatefeed.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -43,6 +44,7 @@ private:
         std::string kind;      // empty: no such path
         int site = -1;
         bool moved = false;
+        std::string fileName;  // update-file: the name asked for
     };
 
     struct Settings
@@ -50,15 +52,18 @@ private:
         int checkCharMax = 3000;
         std::string checkServer;
         std::string localAccessToken;
+        UpdateSettings update;
     };
 
     static Route route(const std::string& path);
     void handleService(const httplib::Request& request, httplib::Response& response, const Route& route);
     void handleControl(const httplib::Request& request, httplib::Response& response);
     // True when the rule answered the request itself.
-    bool misbehave(const MisbehaviourRule& rule, const httplib::Request& request, httplib::Response& response);
+    bool misbehave(const MisbehaviourRule& rule, const std::string& kind, const httplib::Request& request,
+                   httplib::Response& response);
     void answer(const std::string& kind, const FormFields& fields, const httplib::Request& request,
                 httplib::Response& response);
+    void answerUpdateFile(const httplib::Request& request, httplib::Response& response, bool drop);
     void answerCheck(const FormFields& fields, const httplib::Request& request, httplib::Response& response);
     // The account of the request's access token, or the error id to answer with.
     std::optional<Account> accountOf(const FormFields& fields, std::string& errorId);

@@ -68,6 +68,14 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
                 return std::nullopt;
             }
             options.checkCharMax = static_cast<int>(number);
+        } else if (arg == "--update-version") {
+            options.updateVersion = value;
+        } else if (arg == "--update-size") {
+            if (!toInt(value, 0, 1L << 32, number)) {
+                error = "--update-size needs a number of bytes from 0 to 4294967296";
+                return std::nullopt;
+            }
+            options.updateSize = static_cast<uint64_t>(number);
         } else if (arg == "--max-body") {
             if (!toInt(value, 1, 1L << 30, number)) {
                 error = "--max-body needs a number of bytes from 1 to 1073741824";
@@ -104,7 +112,7 @@ std::string ServiceOptions::helpText()
     return R"(Usage: korrelo-service [options]
 
 A local checking service for Korrelo: the site probe, the account calls, the check, error
-reports and the user dictionary, over HTTP (HTTPS with --tls), with a deterministic checker.
+reports, the user dictionary and the update feed with its download, over HTTP (HTTPS with --tls), with a deterministic checker.
 It runs until SIGINT or SIGTERM.
 
 Options:
@@ -121,6 +129,8 @@ Options:
   --check-server URL       "check_server" handed out by login and auth (default: this server's
                            root, http://HOST:PORT/, or https:// with TLS)
   --check-char-max N       "check_char_max" handed out by login and auth (default 3000)
+  --update-version V       "latest-version" of the update feed (default 3.5, the client's own)
+  --update-size BYTES      size of the update file (default 1048576)
   --max-body BYTES         larger request bodies are refused with 413 (default 1048576);
                            chunked bodies are refused with 411
   --request-log FILE       append every service request to FILE, one JSON object per line
@@ -148,6 +158,14 @@ Under each root (POST, form-encoded; replies are JSON unless noted):
   api/v3/check             field text and the check options: the findings, "not_found_error"
                            when there are none, "no_text" for an empty text; needs a known
                            access_token or a local access token (see above)
+  krl/update/client/       GET, any query: the update feed {"updates":{"linux":{...},
+                           "windows":{...}}}; "linux" holds "latest-version", "download-url"
+                           (this server's root + krl/update/files/korrelo-VERSION.bin),
+                           "open-url" (default ""), "changelog", "mandatory-update" (default
+                           false) and "sha256" (hex) of the file; "windows" differs in every value
+  krl/update/files/NAME    GET: the update file, the same deterministic bytes for every NAME,
+                           with Content-Length; ?chunked=1 sends it without a length,
+                           ?rate=N at most N bytes per second
 Unknown paths get 404, other methods 405. Under /moved/... the same paths are served without
 misbehaviour (the default redirect target).
 
@@ -167,7 +185,8 @@ Checker (types and levels as the client's error-type table numbers them):
   carries error_id "vip_error_count".
 
 Control interface (same port, unless --no-control):
-  POST /control/misbehave  fields target (probe|auth|login|report-error|add-to-dict|check|any),
+  POST /control/misbehave  fields target (probe|auth|login|report-error|add-to-dict|check|
+                           update-feed|update-file|any),
                            site (0-3|root|any), mode (delay|status|malformed|nested|redirect|drop|
                            hang|body), skip, count (0 = always), ms, status, body, content_type,
                            location, depth. Rules are tried in order; the first that strikes wins.
@@ -175,19 +194,23 @@ Control interface (same port, unless --no-control):
       status     answer with status (default 500) and body (default "status N", text/plain)
       malformed  200 with truncated JSON
       nested     200 with {"check_data":[[[...]]]} nested depth (default 100000) deep
-      redirect   status (default 307) to location (default /moved + the same path and query)
-      drop       send the headers and half the body, then close the connection
+      redirect   status (default 307) to location (default /moved + the same path and query),
+                 with body when given
+      drop       send the headers and half the body, then close the connection (for
+                 update-file: half the file under the whole file's Content-Length)
       hang       never answer (until /control/release, /control/reset or shutdown; each
                  hanging request holds one of 32 workers)
       body       answer with status (default 200), body and content_type (default
                  application/json)
   POST /control/reset      back to the start-up state: rules, log, accounts, tokens, words, settings
   POST /control/release    let every hanging request go (answered 503)
-  POST /control/config     fields check_char_max, check_server, local_access_token
+  POST /control/config     fields check_char_max, check_server, local_access_token,
+                           update_version, update_size, update_open_url, update_mandatory
+                           (true|false|empty: the key is left out of the feed)
   POST /control/account    fields user_name, password, is_vip (1|0), vip_end_date: add or replace
   GET  /control/requests   the request log as a JSON array of {seq, method, path, kind, site,
                            redirected, content_type, query: [[key, value]...],
-                           fields: [[key, value]...], body}. Fields are read from
+                           fields: [[key, value]...], body, user_agent}. Fields are read from
                            application/x-www-form-urlencoded bodies only.
   POST /control/clear-requests   empty the request log
 )";

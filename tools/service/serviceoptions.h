@@ -3,6 +3,7 @@
 #include "accounts.h"
 #include "misbehaviour.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct ServiceOptions
     std::string localAccessToken;    // empty: local tokens are not checked
     std::string checkServer;         // empty: this server's own root
     int checkCharMax = 3000;
+    std::string updateVersion = "3.5";     // the update feed's "latest-version"
+    uint64_t updateSize = 1024 * 1024;     // bytes of the update file
     size_t maxBody = 1024 * 1024;
     std::string requestLogFile;
     std::vector<MisbehaviourRule> rules;

@@ -118,6 +118,10 @@ public:
     QString getDictInfos();
     bool setDictCheck(int id, bool on);
 
+    // True for an address of the configured local checking server, whose self-signed
+    // certificate is accepted.
+    bool isLocalServer(const QUrl& url) const;
+
     // Splits text into the pieces of one check with the given page size (at most 10 pieces).
     static bool splitText(const QString& text, int pageSize, QStringList& pieces);
 
@@ -147,7 +151,6 @@ private:
     bool checkNext();
     void getNetData(QNetworkReply* reply);
     QByteArray commonFields(bool withLocalToken) const;
-    bool isLocalServer(const QUrl& url) const;
 
     QString password;
     CHECK_DATAS checkDatas;

@@ -12,6 +12,7 @@
 
 #include "checkerclient.h"
 #include "config.h"
+#include "dialogabout.h"
 #include "editormanager.h"
 #include "globalhotkey.h"
 #include "iconfont.h"
@@ -19,6 +20,7 @@
 #include "quitapplication.h"
 #include "settingkeys.h"
 #include "showsettingwindow.h"
+#include "updatecenter.h"
 #include "writerhook.h"
 
 namespace {
@@ -107,10 +109,6 @@ void Actions::setupActions()
     actionShowErrorTip = newAction("actionShowErrorTip", tr("Show Error Tip"), QIcon(), true);
     actionShowDictTip = newAction("actionShowDictTip", tr("Show Dict Tip"), QIcon(), true);
     actionShowErrorList = newAction("actionShowErrorList", tr("Show Error List"), QIcon(), true);
-
-    // The updater and the About window come with their own library part; until then the items stay off.
-    actionUpdate->setEnabled(false);
-    actionAbout->setEnabled(false);
 
     hotkeyActions = {actionApplyByDoubleClick, actionCancelCheck,      actionSetting,
                      actionReportError,        actionExit,             actionShowWriter,
@@ -451,7 +449,14 @@ void Actions::on_actionContact_triggered()
 
 void Actions::on_actionUpdate_triggered()
 {
-    // Joined with the updater when it is part of the library; the item stays disabled until then.
+    CheckerClient* client = getCheckerClient();
+    if (!client)
+        return;
+    const QString url = client->getWebUrl(URL_UPDATE, QString());
+    UpdateCenter* center = UpdateCenter::getInstance();
+    center->setModuleName(url, tr("Korrelo"));
+    center->setModuleVersion(url, client->getClientVer());
+    center->checkForUpdates(url);
 }
 
 void Actions::on_actionWeb_triggered()
@@ -462,7 +467,7 @@ void Actions::on_actionWeb_triggered()
 
 void Actions::on_actionAbout_triggered()
 {
-    // Joined with the About window when it is part of the library; the item stays disabled until then.
+    showAboutDialog();
 }
 
 void Actions::on_actionExit_triggered()

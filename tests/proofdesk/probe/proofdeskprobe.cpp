@@ -81,6 +81,18 @@ void startScenario()
                 QCoreApplication::exit(3);
             });
         });
+    } else if (!std::strcmp(scenario, "tips") || !std::strcmp(scenario, "no tips")) {
+        // The tips window shows at start unless the user ticked it off.
+        GetConfig()->setValueBool(QStringLiteral("ShowTip"), !std::strcmp(scenario, "tips"));
+        QTimer::singleShot(100, [] {
+            QStringList shown;
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->isVisible())
+                    shown << w->metaObject()->className();
+            }
+            say(QStringLiteral("shown: %1").arg(shown.join(QLatin1Char(' '))));
+            QCoreApplication::exit(0);
+        });
     } else if (!std::strcmp(scenario, "trackers")) {
         // A focus change before the hook thread has installed its hooks is lost, as it would be on
         // a real desktop; so the scenario starts once both hooks are in.
