@@ -141,6 +141,8 @@ void destroyLocked(State& s, HWND hwnd)
     }
     if (s.foreground == hwnd)
         s.foreground = nullptr;
+    if (s.focus == hwnd)
+        s.focus = nullptr;
     s.windows.erase(hwnd);
 }
 
@@ -188,6 +190,11 @@ void setForeground(HWND hwnd)
 
 void setFocus(HWND hwnd, LONG objectId, LONG childId)
 {
+    {
+        State& s = state();
+        Lock lock(s.mutex);
+        s.focus = hwnd;
+    }
     raiseFrom(EVENT_OBJECT_FOCUS, hwnd, objectId, childId);
 }
 
@@ -340,6 +347,7 @@ void reset()
     s.windows.clear();
     s.processes.clear();
     s.foreground = nullptr;
+    s.focus = nullptr;
     s.failures.clear();
     s.calls.clear();
 }

@@ -53,6 +53,7 @@ struct State
     std::map<DWORD, Process> processes;
     std::map<HWND, Window> windows;
     HWND foreground = nullptr;
+    HWND focus = nullptr;
     uintptr_t nextWindow = 0x10010;
     DWORD nextProcess = 0x40000010;
     int nextId = 1;
