@@ -1,6 +1,7 @@
 #include "accessible.h"
 
 #include "sim/state.h"
+#include "sim/wordstate.h"
 
 using namespace sim_detail;
 
@@ -55,6 +56,8 @@ HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD objectId, REFIID iid, void**
     *object = nullptr;
     if (HRESULT hr = enter(sim::Call::AccessibleObjectFromWindow); FAILED(hr))
         return hr;
+    if (static_cast<LONG>(objectId) == OBJID_NATIVEOM)
+        return wordNativeObject(hwnd, iid, object);
     auto node = findNode(hwnd, static_cast<LONG>(objectId));
     if (!node)
         return E_FAIL;

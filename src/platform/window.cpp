@@ -133,7 +133,7 @@ UINT GetWindowModuleFileNameW(HWND hwnd, LPWSTR buffer, UINT maxCount)
 
 BOOL SetForegroundWindow(HWND hwnd)
 {
-    if (!IsWindow(hwnd))
+    if (FAILED(enter(sim::Call::SetForegroundWindow)) || !IsWindow(hwnd))
         return FALSE;
     sim::setForeground(hwnd);
     return TRUE;
@@ -142,6 +142,8 @@ BOOL SetForegroundWindow(HWND hwnd)
 HWND SetFocus(HWND hwnd)
 {
     HWND previous = GetFocus();
+    if (FAILED(enter(sim::Call::SetFocus)))
+        return nullptr;
     if (!hwnd) {
         Lock lock(state().mutex);
         state().focus = nullptr;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <unistd.h>
+#include <utility>
 
 #include "../comapi.h"
 #include "../winevent.h"
 #include "counters.h"
 #include "state.h"
+#include "word.h"
 
 namespace platform_detail {
 Counters& counters()
@@ -180,12 +182,17 @@ void setWindowTitle(HWND hwnd, const std::u16string& title)
 
 void setForeground(HWND hwnd)
 {
+    HWND before = nullptr;
+    void (*moved)(HWND, HWND) = nullptr;
     {
         State& s = state();
         Lock lock(s.mutex);
-        s.foreground = hwnd;
+        before = std::exchange(s.foreground, hwnd);
+        moved = s.foregroundMoved;
     }
     raiseFrom(EVENT_SYSTEM_FOREGROUND, hwnd, OBJID_WINDOW, CHILDID_SELF);
+    if (moved)
+        moved(before, hwnd);
 }
 
 void setFocus(HWND hwnd, LONG objectId, LONG childId)
@@ -336,6 +343,7 @@ int comInitTotal() { return platform_detail::counters().comInits; }
 
 void reset()
 {
+    resetWord();
     State& s = state();
     Lock lock(s.mutex);
     for (auto& [id, node] : s.accessibles)

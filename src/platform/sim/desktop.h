@@ -107,6 +107,9 @@ enum class Call {
     CreatePropertyCondition,
     FindAll,
     OpenProcess,
+    GetActiveObject,
+    SetForegroundWindow,
+    SetFocus,
 };
 void failCall(Call call, HRESULT result = E_FAIL);
 void clearFailures();

@@ -40,8 +40,9 @@
 //   switching documents or moving the foreground raises WindowDeactivate, WindowActivate and
 //   DocumentChange. Save, print and close raise their Before event first and act once the sinks
 //   have had it (a sink setting Cancel stops them).
-// - Busy: every call answers RPC_E_CALL_REJECTED. A closed document's objects answer
-//   RPC_E_DISCONNECTED.
+// - Busy: every call answers RPC_E_CALL_REJECTED. A closed document's objects (and a quit
+//   application's) answer RPC_E_DISCONNECTED.
+// - One thread: the simulation is driven and called from the GUI thread.
 namespace sim {
 
 using WordAppId = int;
@@ -54,6 +55,7 @@ struct WordAppSpec
     bool nativeObject = true;                  // panes answer OBJID_NATIVEOM
     bool runningObject = true;                 // registered for GetActiveObject
     int activeObjectFailures = 0;              // the first N GetActiveObject calls fail
+    bool copyHtml = true;                      // Range.Copy offers HTML beside the plain text
     DWORD processId = 0;                       // 0: a new process
 };
 WordAppId createWordApp(const WordAppSpec& spec = {});
@@ -152,7 +154,13 @@ int wordAdvisedSinks(WordAppId app);
 int wordPendingEvents();
 
 // Failures. Members are told apart by object kind, since ids repeat between objects.
-enum class WordObject { Application, Window, Document, Selection, Range, Paragraphs, Paragraph, Font, Find, Replacement };
+enum class WordObject { Application, Window, Document, Selection, Range, Paragraphs, Paragraph, Font, Find, Replacement,
+                        ConnectionPoint };
+// The connection point's calls, as members of WordObject::ConnectionPoint (FindConnectionPoint is
+// the container's, counted here too).
+constexpr DISPID wordFindConnectionPoint = 0;
+constexpr DISPID wordAdvise = 1;
+constexpr DISPID wordUnadvise = 2;
 // Calls of the member from the fromCall-th on (counting from the moment of this request) answer
 // result, times calls long (-1: until cleared).
 void failWordMember(WordObject object, DISPID member, HRESULT result = E_FAIL, int fromCall = 1, int times = -1);
