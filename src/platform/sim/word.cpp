@@ -335,6 +335,12 @@ WordAppId wordAppOf(WordDocId id)
     return a ? a->id : 0;
 }
 
+std::u16string wordDocumentName(WordDocId id)
+{
+    auto d = doc(id);
+    return d ? d->name : std::u16string();
+}
+
 WordDocId activeWordDocument(WordAppId id)
 {
     auto a = app(id);

@@ -77,6 +77,7 @@ WordDocId openWordDocument(WordAppId app, const WordDocSpec& spec);
 HWND wordFrame(WordDocId doc);
 HWND wordPane(WordDocId doc);
 WordAppId wordAppOf(WordDocId doc);
+std::u16string wordDocumentName(WordDocId doc);
 WordDocId activeWordDocument(WordAppId app);    // 0 when none is open
 // Makes the document the active one (and its frame the foreground window).
 void activateWordDocument(WordDocId doc);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QList>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include "sim/word.h"
+
+class DemoWindow;
+
+// The demonstration: a simulated word processor holding the sample document, each document shown
+// in a window of its own. The check stand-in does what the shell's check command will do: the
+// active tracker's page text goes to the checking client and its findings back to the tracker.
+class DemoScene : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DemoScene(QObject* parent = nullptr);
+    ~DemoScene() override;
+
+    sim::WordAppId application() const { return app; }
+    QList<DemoWindow*> windows() const;
+
+public slots:
+    DemoWindow* openDocument(const std::u16string& text = {}, const std::vector<int>& pageStarts = {});
+    void checkCurrentPage();
+
+private:
+    void report(const QString& text);
+
+    sim::WordAppId app = 0;
+    QList<QPointer<DemoWindow>> shown;
+    QMetaObject::Connection pendingCheck;
+};

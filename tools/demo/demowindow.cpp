@@ -1,0 +1,94 @@
+#include "demowindow.h"
+
+#include <QCloseEvent>
+#include <QTimer>
+
+#include "editorbinding.h"
+#include "ui_demowindow.h"
+
+DemoWindow::DemoWindow(sim::WordDocId document, QWidget* parent) : QWidget(parent), ui(new Ui::DemoWindow), doc(document)
+{
+    ui->setupUi(this);
+    setAttribute(Qt::WA_DeleteOnClose);
+    QFont font = ui->plainTextEdit->font();
+    font.setPointSize(font.pointSize() + 3);
+    ui->plainTextEdit->setFont(font);
+    binding = new EditorBinding(ui->plainTextEdit, doc, this);
+    setWindowTitle(tr("%1 - simulated word processor")
+                       .arg(QString::fromStdU16String(sim::wordDocumentName(doc))));
+    // Saving, printing and closing finish once the word processor's listeners had their say.
+    auto* follow = new QTimer(this);
+    connect(follow, &QTimer::timeout, this, &DemoWindow::followDocument);
+    follow->start(100);
+}
+
+DemoWindow::~DemoWindow()
+{
+    delete binding;
+    delete ui;
+}
+
+QPlainTextEdit* DemoWindow::editor() const
+{
+    return ui->plainTextEdit;
+}
+
+void DemoWindow::showStatus(const QString& text)
+{
+    ui->labelStatus->setText(text);
+}
+
+void DemoWindow::closeEvent(QCloseEvent* event)
+{
+    // The window stays until the document has closed (a listener may still cancel).
+    if (sim::wordDocumentOpen(doc)) {
+        sim::closeWordDocument(doc);
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void DemoWindow::on_pushButtonSave_clicked()
+{
+    sim::saveWordDocument(doc);
+}
+
+void DemoWindow::on_pushButtonPrint_clicked()
+{
+    sim::printWordDocument(doc);
+}
+
+void DemoWindow::on_pushButtonClose_clicked()
+{
+    close();
+}
+
+void DemoWindow::on_pushButtonNew_clicked()
+{
+    emit newDocumentRequested();
+}
+
+void DemoWindow::on_pushButtonCheck_clicked()
+{
+    emit checkRequested();
+}
+
+void DemoWindow::followDocument()
+{
+    if (!sim::wordDocumentOpen(doc)) {
+        close();
+        return;
+    }
+    const sim::WordSnapshot saved = sim::lastSave(doc);
+    const sim::WordSnapshot printed = sim::lastPrint(doc);
+    if (saved.count == saves && printed.count == prints)
+        return;
+    saves = saved.count;
+    prints = printed.count;
+    showStatus(tr("Saved %1 times (underlined stretches in the file: %2), printed %3 times (underlined: %4)")
+                   .arg(saves)
+                   .arg(saved.runs.size())
+                   .arg(prints)
+                   .arg(printed.runs.size()));
+}
