@@ -141,9 +141,10 @@ void EditorBinding::takeEdits()
         sim::replaceWordText(doc, static_cast<int>(prefix), static_cast<int>(before.size() - suffix),
                              now.substr(prefix, now.size() - prefix - suffix));
     }
+    // Typing moves the caret even where the edit already carried the selection along.
     const QTextCursor cursor = editor->textCursor();
     const std::pair<int, int> selection{cursor.selectionStart(), cursor.selectionEnd()};
-    if (selection != sim::wordSelection(doc))
+    if (before != now || selection != sim::wordSelection(doc))
         sim::setWordSelection(doc, selection.first, selection.second);
     applying = false;
     // Typing may have moved underlined text: draw the marks where they are now.

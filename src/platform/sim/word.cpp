@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include "../comapi.h"
 #include "../window.h"
@@ -149,18 +150,17 @@ void postWordEvent(const std::shared_ptr<WordApp>& app, DISPID event, std::vecto
             after(false);
         return;
     }
-    WordRegistry& r = wordRegistry();
-    r.pendingEvents++;
+    app->pendingEvents++;
     std::weak_ptr<WordApp> weak = app;
     auto deliver = [weak, event, arguments, cancelIndex, after]() mutable {
-        WordRegistry& r = wordRegistry();
-        r.pendingEvents = std::max(0, r.pendingEvents - 1);
+        auto app = weak.lock();
+        if (app)
+            app->pendingEvents--;
         std::vector<VARIANT_BOOL> flags(arguments.size(), VARIANT_FALSE);
         for (size_t i = 0; i < arguments.size(); ++i) {
             if (arguments[i].vt == (VT_BYREF | VT_BOOL) && !arguments[i].pboolVal)
                 arguments[i].pboolVal = &flags[i];
         }
-        auto app = weak.lock();
         if (app && app->running) {
             std::vector<IDispatch*> sinks;
             for (const WordSink& s : app->sinks) {
@@ -271,7 +271,10 @@ void quitWordApp(WordAppId id)
     for (WordSink& s : a->sinks)
         s.sink->Release();
     a->sinks.clear();
-    if (a->poster)
+    // Events not delivered yet go with the poster (and the objects they carry with them).
+    if (a->poster && a->poster->thread() == QThread::currentThread())
+        delete a->poster.data();
+    else if (a->poster)
         a->poster->deleteLater();
     wordRegistry().apps.erase(id);
 }
@@ -569,7 +572,10 @@ int wordAdvisedSinks(WordAppId id)
 
 int wordPendingEvents()
 {
-    return wordRegistry().pendingEvents;
+    int pending = 0;
+    for (const auto& [id, a] : wordRegistry().apps)
+        pending += a->pendingEvents;
+    return pending;
 }
 
 void failWordMember(WordObject object, DISPID member, HRESULT result, int fromCall, int times)
@@ -616,7 +622,6 @@ void resetWord()
     r.documents.clear();
     r.failures.clear();
     r.calls.clear();
-    r.pendingEvents = 0;
     r.copied = {};
 }
 

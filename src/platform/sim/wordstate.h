@@ -52,6 +52,7 @@ struct WordApp
     std::vector<WordSink> sinks;
     DWORD nextCookie = 1;
     QPointer<QObject> poster;            // lives on the thread that advised first
+    int pendingEvents = 0;
 };
 
 struct WordFailure
@@ -69,7 +70,6 @@ struct WordRegistry
     int nextId = 1;
     std::map<std::pair<sim::WordObject, DISPID>, int> calls;
     std::map<std::pair<sim::WordObject, DISPID>, WordFailure> failures;
-    int pendingEvents = 0;
     sim::CopiedText copied;
     std::atomic<int> liveObjects{0};
 };
