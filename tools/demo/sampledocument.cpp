@@ -5,7 +5,7 @@ SampleDocument sampleDocument()
     // Each page: a heading and two paragraphs. 的的确确 is correct and stays unmarked.
     const std::vector<std::u16string> pages = {
         u"项目周报\r"
-        u"本周他门以经完成了新系统的按装，大家的的确确付出了很多努力。\r"
+        u"本周他门都以经完成了新系统的按装，大家的的确确付出了很多努力。\r"
         u"下周我们会做为试点部门，继续收集用户的意见。\r",
         u"会议纪要\r"
         u"会上大家对方案进行了辨论，有人认为进度太急燥，也有人觉得问题竞然比预想的少。\r"
