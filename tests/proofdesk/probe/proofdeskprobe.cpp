@@ -6,13 +6,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "checkdata.h"
 #include "config.h"
 #include "editormanager.h"
 #include "proofdeskmain.h"
 #include "sim/desktop.h"
+#include "sim/word.h"
 
 namespace {
 const char* scenario = "";
+sim::WordDocId wordDocument = 0;
 
 void say(const QString& line)
 {
@@ -44,6 +47,24 @@ HWND editor(bool withTextElement)
         sim::linkElement(object, sim::createElement(hwnd, 0, element));
     }
     return hwnd;
+}
+
+// A word-processor document whose pane also offers a text element, so every tracker could take it.
+HWND wordPane()
+{
+    sim::WordDocSpec spec;
+    spec.text = u"他门来了。";
+    wordDocument = sim::openWordDocument(sim::createWordApp(), spec);
+    HWND pane = sim::wordPane(wordDocument);
+    sim::ElementSpec element;
+    element.textPattern = true;
+    sim::createElement(pane, 0, element);
+    return pane;
+}
+
+int markRuns()
+{
+    return int(sim::wordUnderlineRuns(wordDocument).size());
 }
 
 void reportTakerOf(HWND hwnd, std::function<void()> next)
@@ -89,8 +110,26 @@ void startScenario()
             if (sim::installedHooks() < 2)
                 return;
             ready->deleteLater();
-            reportTakerOf(editor(true), [] {
-                reportTakerOf(editor(false), [] { QCoreApplication::exit(0); });
+            reportTakerOf(wordPane(), [] {
+                reportTakerOf(editor(true), [] {
+                    reportTakerOf(editor(false), [] { QCoreApplication::exit(0); });
+                });
+            });
+        });
+        ready->start(20);
+    } else if (!std::strcmp(scenario, "word-marks")) {
+        auto* ready = new QTimer(qApp);
+        QObject::connect(ready, &QTimer::timeout, [ready] {
+            if (sim::installedHooks() < 2)
+                return;
+            ready->deleteLater();
+            reportTakerOf(wordPane(), [] {
+                EditorManager* manager = getEditorManager();
+                auto found = std::make_shared<CheckData>();
+                found->words = "他门";
+                manager->getActiveHelper()->showErrors({found}, manager->getActiveEditorParam(), {});
+                say(QStringLiteral("marks before exit: %1").arg(markRuns()));
+                QCoreApplication::exit(0);
             });
         });
         ready->start(20);
@@ -107,5 +146,7 @@ int main(int argc, char** argv)
         scenario = argv[1];
     const int code = proofdeskMain(argc, argv);
     say(QStringLiteral("manager after exit: %1").arg(getEditorManager() ? "present" : "none"));
+    if (wordDocument)
+        say(QStringLiteral("marks after exit: %1").arg(markRuns()));
     return code;
 }
