@@ -10,6 +10,18 @@ CHECK_DATAS twoFindings()
     return {finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
             finding(QStringLiteral("以经"), {QStringLiteral("已经")})};
 }
+
+// Two findings kept for the pane, its error list open and the pop-up on the first mark.
+void openListAndPopup(WordDesk& desk, WidgetErrorList*& list, ContextShow*& popup)
+{
+    QVERIFY(desk.take());
+    desk.show(twoFindings());
+    QVERIFY(desk.tracker->showErrorList(desk.param()));
+    list = shownWindow<WidgetErrorList>();
+    desk.select(0);
+    popup = shownWindow<ContextShow>();
+    QVERIFY(list && popup);
+}
 }
 
 class TestWordEvents : public QObject
@@ -75,13 +87,11 @@ void TestWordEvents::documentEvents()
     QFETCH(bool, popupShown);
     QFETCH(bool, listShown);
     WordDesk desk(kText);
-    QVERIFY(desk.take());
-    desk.show(twoFindings());
-    QVERIFY(desk.tracker->showErrorList(desk.param()));
-    auto* list = shownWindow<WidgetErrorList>();
-    QVERIFY(list);
-    desk.select(0);
-    QVERIFY(shownWindow<ContextShow>());
+    WidgetErrorList* list = nullptr;
+    ContextShow* popup = nullptr;
+    openListAndPopup(desk, list, popup);
+    if (QTest::currentTestFailed())
+        return;
     // The word processor has the keyboard, not our windows.
     QApplication::setActiveWindow(nullptr);
 
@@ -100,7 +110,7 @@ void TestWordEvents::documentEvents()
     }
     desk.settle();
 
-    QCOMPARE(bool(shownWindow<ContextShow>()), popupShown);
+    QCOMPARE(popup->isVisible(), popupShown);
     QCOMPARE(list->isVisible(), listShown);
     QCOMPARE(desk.tracker->hasData(desk.param()), resultsKept);
     QCOMPARE(groupTitles(list).size(), resultsKept ? 2 : 0);
@@ -148,13 +158,11 @@ void TestWordEvents::focusEvents()
     QFETCH(bool, popupShown);
     QFETCH(bool, listShown);
     WordDesk desk(kText);
-    QVERIFY(desk.take());
-    desk.show(twoFindings());
-    QVERIFY(desk.tracker->showErrorList(desk.param()));
-    auto* list = shownWindow<WidgetErrorList>();
-    desk.select(0);
-    ContextShow* popup = shownWindow<ContextShow>();
-    QVERIFY(list && popup);
+    WidgetErrorList* list = nullptr;
+    ContextShow* popup = nullptr;
+    openListAndPopup(desk, list, popup);
+    if (QTest::currentTestFailed())
+        return;
     HWND hwnd = desk.pane();
     if (target == "popup")
         hwnd = reinterpret_cast<HWND>(popup->winId());

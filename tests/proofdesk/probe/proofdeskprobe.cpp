@@ -83,6 +83,20 @@ void reportTakerOf(HWND hwnd, std::function<void()> next)
     poll->start(20);
 }
 
+// A focus change before the hook thread has installed its hooks is lost, as it would be on a real
+// desktop; so focus scenarios start once both hooks are in.
+void whenHooked(std::function<void()> start)
+{
+    auto* ready = new QTimer(qApp);
+    QObject::connect(ready, &QTimer::timeout, [ready, start] {
+        if (sim::installedHooks() < 2)
+            return;
+        ready->deleteLater();
+        start();
+    });
+    ready->start(20);
+}
+
 void startScenario()
 {
     if (!std::strcmp(scenario, "exit")) {
@@ -103,26 +117,15 @@ void startScenario()
             });
         });
     } else if (!std::strcmp(scenario, "trackers")) {
-        // A focus change before the hook thread has installed its hooks is lost, as it would be on
-        // a real desktop; so the scenario starts once both hooks are in.
-        auto* ready = new QTimer(qApp);
-        QObject::connect(ready, &QTimer::timeout, [ready] {
-            if (sim::installedHooks() < 2)
-                return;
-            ready->deleteLater();
+        whenHooked([] {
             reportTakerOf(wordPane(), [] {
                 reportTakerOf(editor(true), [] {
                     reportTakerOf(editor(false), [] { QCoreApplication::exit(0); });
                 });
             });
         });
-        ready->start(20);
     } else if (!std::strcmp(scenario, "word-marks")) {
-        auto* ready = new QTimer(qApp);
-        QObject::connect(ready, &QTimer::timeout, [ready] {
-            if (sim::installedHooks() < 2)
-                return;
-            ready->deleteLater();
+        whenHooked([] {
             reportTakerOf(wordPane(), [] {
                 EditorManager* manager = getEditorManager();
                 auto found = std::make_shared<CheckData>();
@@ -132,7 +135,6 @@ void startScenario()
                 QCoreApplication::exit(0);
             });
         });
-        ready->start(20);
     }
 }
 }
