@@ -21,10 +21,16 @@ DemoScene::DemoScene(QObject* parent) : QObject(parent)
 
 DemoScene::~DemoScene()
 {
+    closeWindows();
+    sim::quitWordApp(app);
+}
+
+void DemoScene::closeWindows()
+{
     QObject::disconnect(pendingCheck);
     for (const QPointer<DemoWindow>& window : shown)
         delete window.data();
-    sim::quitWordApp(app);
+    shown.clear();
 }
 
 QList<DemoWindow*> DemoScene::windows() const

@@ -21,6 +21,9 @@ public:
 
     sim::WordAppId application() const { return app; }
     QList<DemoWindow*> windows() const;
+    // Windows must go while the application still exists; the word processor stays running so
+    // that the tracker can still take its marks away when it ends.
+    void closeWindows();
 
 public slots:
     DemoWindow* openDocument(const std::u16string& text = {}, const std::vector<int>& pageStarts = {});

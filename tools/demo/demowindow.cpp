@@ -1,5 +1,7 @@
 #include "demowindow.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QTimer>
 
@@ -80,6 +82,11 @@ void DemoWindow::followDocument()
         close();
         return;
     }
+    // The editor shows no page breaks: the bar tells which page the caret is on.
+    const std::vector<int> starts = sim::wordPageStarts(doc);
+    const int caret = sim::wordSelection(doc).second;
+    const int page = 1 + static_cast<int>(std::count_if(starts.begin(), starts.end(), [caret](int s) { return s <= caret; }));
+    ui->labelPage->setText(tr("Page %1 of %2").arg(page).arg(starts.size() + 1));
     const sim::WordSnapshot saved = sim::lastSave(doc);
     const sim::WordSnapshot printed = sim::lastPrint(doc);
     if (saved.count == saves && printed.count == prints)

@@ -2,16 +2,23 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <memory>
+
 #include "demoscene.h"
 #include "proofdeskmain.h"
 
 namespace {
+// Outlives the program's own shut-down, so the tracker ends against a running word processor.
+std::unique_ptr<DemoScene> scene;
+
 void startScene()
 {
     // Once the program's event loop runs, after its own start-up.
     QTimer::singleShot(0, qApp, [] {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-            new DemoScene(qApp);
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return;
+        scene = std::make_unique<DemoScene>();
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { scene->closeWindows(); });
     });
 }
 }

@@ -172,8 +172,12 @@ void postWordEvent(const std::shared_ptr<WordApp>& app, DISPID event, std::vecto
             params.rgvarg = reversed.empty() ? nullptr : reversed.data();
             params.cArgs = static_cast<UINT>(reversed.size());
             for (IDispatch* sink : sinks) {
+                // A sink unadvised by an earlier one's reaction no longer hears this event.
+                const bool advised = std::any_of(app->sinks.begin(), app->sinks.end(),
+                                                 [sink](const WordSink& s) { return s.sink == sink; });
                 VARIANT result;
-                sink->Invoke(event, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+                if (advised && app->running)
+                    sink->Invoke(event, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
                 VariantClear(&result);
                 sink->Release();
             }
