@@ -591,6 +591,10 @@ void WordHelper::expandMarkedRange(IDispatch* range)
 bool WordHelper::findNextMark(bool forward)
 {
     IDispatchPtr range = selectionRange();
+    // From the error the pop-up shows, also when the caret only sits at its start.
+    if (shownRange)
+        callMethod(range, word::Range::SetRange,
+                   {int(numberOf(shownRange, word::Range::Start)), int(numberOf(shownRange, word::Range::End))});
     IDispatchPtr find = freshFind(range);
     putProperty(find, word::Find::Forward, forward);
     putProperty(find, word::Find::Wrap, word::wdFindContinue);

@@ -60,7 +60,13 @@ void TestProgram::scenario_data()
     QTest::newRow("starts without windows and outlives them") << "windows" << 3
                                                               << QStringList{"scaling 1", "visible 0", "alive"};
     QTest::newRow("trackers are offered in order")
-        << "trackers" << 0 << QStringList{"taken by UIAClientHelper", "taken by MSAAClientHelper"};
+        << "trackers" << 0
+        << QStringList{"taken by WordClientHelper", "taken by UIAClientHelper", "taken by MSAAClientHelper"};
+    // The tracker takes its marks out of the document as the program ends.
+    QTest::newRow("no mark left after exit")
+        << "word-marks" << 0
+        << QStringList{"taken by WordClientHelper", "marks before exit: 1", "manager after exit: none",
+                       "marks after exit: 0"};
 }
 
 void TestProgram::scenario()
