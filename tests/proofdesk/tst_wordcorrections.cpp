@@ -45,6 +45,13 @@ void TestWordCorrections::applyAtTheRightPlace_data()
                                                << QStringLiteral("好的书店里，已经来了。\r");
     QTest::newRow("after surrogate pairs") << QStringLiteral("𠮷𠮷他门来了。") << QStringList{"他门", "他们"}
                                            << QStringLiteral("𠮷𠮷他们来了。\r");
+    // The next error starts where the corrected one ended before it got shorter.
+    QTest::newRow("a surrogate pair corrected") << QStringLiteral("好𠮷书，以经。")
+                                                << QStringList{"𠮷书", "好书", "以经", "已经"}
+                                                << QStringLiteral("好好书，已经。\r");
+    QTest::newRow("a surrogate pair corrected") << QStringLiteral("好𠮷书，以经。")
+                                                << QStringList{"𠮷书", "好书", "以经", "已经"}
+                                                << QStringLiteral("好好书，已经。\r");
 }
 
 void TestWordCorrections::applyAtTheRightPlace()
