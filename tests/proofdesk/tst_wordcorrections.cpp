@@ -11,11 +11,7 @@ private slots:
     void initTestCase() { CoInitialize(nullptr); }
     void cleanupTestCase() { CoUninitialize(); }
     void init() { sim::reset(); }
-    void cleanup()
-    {
-        QCOMPARE(sim::liveWordObjects(), 0);
-        QCOMPARE(sim::liveComObjects(), 0);
-    }
+    void cleanup() { verifyNothingLeft(); }
 
     void applyAtTheRightPlace_data();
     void applyAtTheRightPlace();

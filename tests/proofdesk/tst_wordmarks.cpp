@@ -32,13 +32,7 @@ private slots:
         sim::reset();
         resetClient();
     }
-    void cleanup()
-    {
-        QCOMPARE(sim::liveWordObjects(), 0);
-        QCOMPARE(sim::liveComObjects(), 0);
-        QCOMPARE(windowsOf<ContextShow>(), 0);
-        QCOMPARE(windowsOf<WidgetErrorList>(), 0);
-    }
+    void cleanup() { verifyNothingLeft(); }
 
     void marksOnTheCaretPage_data();
     void marksOnTheCaretPage();
