@@ -16,6 +16,7 @@ private slots:
     void applyAtTheRightPlace_data();
     void applyAtTheRightPlace();
     void secondSuggestionReplacesTheFirst();
+    void secondSuggestionAfterADeletion();
     void undoRestoresWordsAndMark();
     void ignoreOnceAndAll_data();
     void ignoreOnceAndAll();
@@ -85,6 +86,23 @@ void TestWordCorrections::secondSuggestionReplacesTheFirst()
     // The other error keeps its mark and its place in the results.
     QCOMPARE(desk.marks(), (Spans{{6, 8}}));
     QCOMPARE(flaggedWords(*desk.tracker->getCheckDatas(desk.param())), QStringLiteral("以经"));
+}
+
+void TestWordCorrections::secondSuggestionAfterADeletion()
+{
+    // The pop-up spans two neighbouring errors; the first correction deletes its words.
+    WordDesk desk(QStringLiteral("啊他门。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("啊"), {QString(), QStringLiteral("呀")}),
+               finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QCOMPARE(groupTitles(popup), (QStringList{"啊", "他门"}));
+    QVERIFY(chooseSuggestion(popup, QStringLiteral("啊"), 0));
+    QCOMPARE(desk.text(), QStringLiteral("他门。\r"));
+    // Nothing was inserted to be replaced: the text must not be sprinkled with the new choice.
+    QVERIFY(chooseSuggestion(popup, QStringLiteral("啊"), 1));
+    QCOMPARE(desk.text(), QStringLiteral("他门。\r"));
 }
 
 void TestWordCorrections::undoRestoresWordsAndMark()
