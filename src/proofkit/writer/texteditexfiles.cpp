@@ -1,0 +1,286 @@
+// The editor's text files: reading with the encoding the bytes show, writing back in it, the
+// file dialogs and the prompt to save a modified document.
+
+#include "texteditex.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextCodec>
+#include <QTextDocument>
+
+#include "apppath.h"
+
+namespace {
+
+// Byte-order marks written before the text of files read with one (and of new documents).
+QByteArray byteOrderMark(int encoding)
+{
+    switch (encoding) {
+    case ENCODING_UTF16_LE:
+        return QByteArray("\xFF\xFE", 2);
+    case ENCODING_UTF16_BE:
+        return QByteArray("\xFE\xFF", 2);
+    case ENCODING_UTF8:
+        return QByteArray("\xEF\xBB\xBF", 3);
+    default:
+        return QByteArray();
+    }
+}
+
+QTextCodec* codecOfMark(int encoding)
+{
+    switch (encoding) {
+    case ENCODING_UTF16_LE:
+        return QTextCodec::codecForName("UTF-16LE");
+    case ENCODING_UTF16_BE:
+        return QTextCodec::codecForName("UTF-16BE");
+    default:
+        return QTextCodec::codecForName("UTF-8");
+    }
+}
+
+// Decodes without letting the codec drop or add a mark of its own.
+QString decode(QTextCodec* codec, const QByteArray& bytes, int* invalid = nullptr)
+{
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+    if (invalid)
+        *invalid = state.invalidChars + state.remainingChars;
+    return text;
+}
+
+QByteArray encode(QTextCodec* codec, const QString& text)
+{
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return codec->fromUnicode(text.constData(), text.size(), &state);
+}
+
+bool isHtmlName(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("html") || suffix == QLatin1String("htm");
+}
+
+bool isPlainName(const QString& path)
+{
+    return QFileInfo(path).suffix().toLower() == QLatin1String("txt");
+}
+
+} // namespace
+
+QStringList TextEditEx::fileDialogFilters()
+{
+    return {tr("Text files (*.txt)"), tr("Html files (*.html *.htm)"), tr("Any files (*)")};
+}
+
+QString TextEditEx::filePath() const
+{
+    return currentFilePath;
+}
+
+void TextEditEx::setModified(bool modified)
+{
+    document()->setModified(modified);
+}
+
+bool TextEditEx::isModified() const
+{
+    return document()->isModified();
+}
+
+QMessageBox::StandardButton TextEditEx::showBox(QMessageBox::Icon icon, const QString& text,
+                                                QMessageBox::StandardButtons buttons)
+{
+    if (messageBoxHandler)
+        return messageBoxHandler(icon, windowTitle(), text, buttons);
+    QMessageBox box(icon, windowTitle(), text, buttons, this);
+    return QMessageBox::StandardButton(box.exec());
+}
+
+QString TextEditEx::askFileName(const QString& caption, QFileDialog::AcceptMode mode)
+{
+    if (fileDialogHandler)
+        return fileDialogHandler(caption, mode, fileDialogFilters());
+    QFileDialog dialog(this, caption, QString(), QString());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(fileDialogFilters());
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+bool TextEditEx::openFile(QString path)
+{
+    if (!maybeSave())
+        return false;
+    if (path.isEmpty()) {
+        path = askFileName(tr("Open File"), QFileDialog::AcceptOpen);
+        if (path.isEmpty())
+            return false;
+    }
+    return readFile(path);
+}
+
+// Nothing of the editor changes until the whole file has been read: a failed open leaves the
+// document, its path and the encoding it will be saved in as they were.
+bool TextEditEx::readFile(const QString& path)
+{
+    QFile file(path);
+    QString error;
+    QByteArray bytes;
+    if (QFileInfo(path).isDir()) {
+        error = tr("The path is a folder");
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+    } else {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            error = file.errorString();
+    }
+    if (!error.isEmpty()) {
+        showBox(QMessageBox::Warning, tr("Could not open file %1, %2").arg(QDir::toNativeSeparators(path), error),
+                QMessageBox::Ok);
+        return false;
+    }
+
+    char head[3] = {0, 0, 0};
+    for (int i = 0; i < 3 && i < bytes.size(); ++i)
+        head[i] = bytes.at(i);
+    const int newEncoding = GetFileEncoding(head);
+    const QByteArray body = bytes.mid(byteOrderMark(newEncoding).size());
+    QTextCodec* newCodec = nullptr;
+    QString text;
+    if (newEncoding != ENCODING_NONE) {
+        newCodec = codecOfMark(newEncoding);
+        text = decode(newCodec, body);
+    } else {
+        // Without a mark the whole file decides; anything that is not valid UTF-8 is the legacy
+        // Chinese code page, so it is written back in the bytes it came in.
+        int invalid = 0;
+        newCodec = QTextCodec::codecForName("UTF-8");
+        text = decode(newCodec, body, &invalid);
+        if (invalid > 0) {
+            newCodec = QTextCodec::codecForName("GB18030");
+            text = decode(newCodec, body);
+        }
+    }
+    // Text that would not be written back byte for byte (another legacy code page, a broken
+    // sequence) is refused rather than shown garbled and damaged by the next save.
+    if (encode(newCodec, text) != body) {
+        showBox(QMessageBox::Warning,
+                tr("Could not open file %1, %2")
+                    .arg(QDir::toNativeSeparators(path), tr("The file is not text in UTF-8, UTF-16 or GB18030")),
+                QMessageBox::Ok);
+        return false;
+    }
+
+    const bool rich = isHtmlName(path) || (!isPlainName(path) && Qt::mightBeRichText(text));
+    if (rich) {
+        setHtml(text);
+        setAcceptRichText(true);
+    } else {
+        setPlainText(text);
+        setAcceptRichText(false);
+    }
+    encoding = newEncoding;
+    codec = newCodec;
+    currentFilePath = path;
+    setModified(false);
+    return true;
+}
+
+bool TextEditEx::saveFile(QString path)
+{
+    if (path == currentFilePath && !currentFilePath.isEmpty() && !isModified())
+        return true;
+    const QString target = path.isEmpty() ? currentFilePath : path;
+    if (target.isEmpty())
+        return getSaveFileName();
+    return writeFile(target);
+}
+
+// Written through a temporary file that replaces the old one only when every byte is on disk.
+// Unbuffered: a short write (a full disk, a size limit) then shows in the count write returns,
+// where a buffered file would lose it in the flush at commit and keep a truncated file.
+bool TextEditEx::writeFile(const QString& path)
+{
+    QTextCodec* target = codec ? codec : codecOfMark(encoding == ENCODING_NONE ? ENCODING_UTF8 : encoding);
+    const QString text = isHtmlName(path) ? document()->toHtml(target->name()) : toPlainText();
+    const QByteArray bytes = byteOrderMark(encoding) + encode(target, text);
+
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    if (written)
+        written = file.write(bytes) == bytes.size();
+    if (written)
+        written = file.commit();
+    if (!written) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        showBox(QMessageBox::Warning, tr("Could not save file %1, %2").arg(QDir::toNativeSeparators(path), error),
+                QMessageBox::Ok);
+        return false;
+    }
+    codec = target;
+    currentFilePath = path;
+    setModified(false);
+    return true;
+}
+
+bool TextEditEx::getSaveFileName()
+{
+    const QString path = askFileName(tr("Save as"), QFileDialog::AcceptSave);
+    if (path.isEmpty())
+        return false;
+    return writeFile(path);
+}
+
+bool TextEditEx::newPlainText()
+{
+    if (!maybeSave())
+        return false;
+    codec = nullptr;
+    encoding = ENCODING_UTF8;
+    currentFilePath.clear();
+    setPlainText(QString());
+    setAcceptRichText(false);
+    return true;
+}
+
+bool TextEditEx::newRichText()
+{
+    if (!maybeSave())
+        return false;
+    codec = nullptr;
+    encoding = ENCODING_UTF8;
+    currentFilePath.clear();
+    setAcceptRichText(true);
+    setHtml(QString());
+    return true;
+}
+
+void TextEditEx::reloadFile()
+{
+    if (currentFilePath.isEmpty())
+        return;
+    openFile(currentFilePath);
+    setModified(false);
+}
+
+// Only what the user changed since the last save is asked about; text the program put in is not.
+bool TextEditEx::maybeSave()
+{
+    if (!isModified())
+        return true;
+    const QString text = tr("The document has been modified.\nDo you want to save the file %1?")
+                             .arg(QDir::toNativeSeparators(currentFilePath));
+    const QMessageBox::StandardButton answer =
+        showBox(QMessageBox::Warning, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    if (answer == QMessageBox::Save)
+        return saveFile(QString());
+    return answer == QMessageBox::Discard;
+}

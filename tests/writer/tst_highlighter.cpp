@@ -1,0 +1,245 @@
+#include <QRandomGenerator>
+#include <QSyntaxHighlighter>
+#include <QTest>
+#include <QTextEdit>
+
+#include "editorfixture.h"
+#include "syntaxhighlighter.h"
+
+namespace {
+
+// The marks found one result at a time with a plain search, as a reference for the index.
+class PlainSearchHighlighter : public QSyntaxHighlighter
+{
+public:
+    PlainSearchHighlighter(QTextDocument* document, const QStringList& texts, const SyntaxHighlighter& formats)
+        : QSyntaxHighlighter(document), texts(texts), plain(formats.errorFormat())
+    {
+    }
+
+protected:
+    void highlightBlock(const QString& text) override
+    {
+        for (const QString& needle : texts) {
+            int from = 0;
+            while (from < text.size()) {
+                const int at = text.indexOf(needle, from);
+                if (at < 0)
+                    break;
+                setFormat(at, needle.size(), plain);
+                from = at + needle.size();
+            }
+        }
+    }
+
+private:
+    QStringList texts;
+    QTextCharFormat plain;
+};
+
+QStringList formatRanges(QTextDocument* document)
+{
+    QStringList out;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (const QTextLayout::FormatRange& range : block.layout()->formats())
+            out << QStringLiteral("%1:%2+%3").arg(block.blockNumber()).arg(range.start).arg(range.length);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestHighlighter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void marksOccurrences_data();
+    void marksOccurrences();
+    void handledErrorsAreNotMarked();
+    void isErrorFormat_data();
+    void isErrorFormat();
+    void identicalParagraphsAreAllMarked();
+    void indexMatchesPlainSearch();
+    void markDirtyBatchesIntoOneRehighlight();
+};
+
+void TestHighlighter::marksOccurrences_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("errors");
+    QTest::addColumn<int>("cursor");   // -1: the highlighter has no editor
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString three = QStringLiteral("错字a错字b错字");
+    const QStringList errors{QStringLiteral("错字")};
+    const QStringList plainThree{"0:0+2", "0:3+2", "0:6+2"};
+    QTest::newRow("three occurrences") << three << errors << -1 << -1 << plainThree;
+    QTest::newRow("cursor inside") << three << errors << 4 << -1 << QStringList{"0:0+2", "0:3+2*", "0:6+2"};
+    QTest::newRow("cursor at start edge") << three << errors << 6 << -1
+                                          << QStringList{"0:0+2", "0:3+2", "0:6+2*"};
+    QTest::newRow("cursor at end edge") << three << errors << 8 << -1 << QStringList{"0:0+2", "0:3+2", "0:6+2*"};
+    QTest::newRow("filter of an absent type") << three << errors << -1 << 7 << QStringList{};
+    QTest::newRow("filter -1 shows all") << three << errors << -1 << -1 << plainThree;
+    QTest::newRow("empty results") << three << QStringList{} << -1 << -1 << QStringList{};
+    QTest::newRow("empty document") << QString() << errors << -1 << -1 << QStringList{};
+    QTest::newRow("no overlap within one text") << QStringLiteral("aaaa") << QStringList{"aa"} << -1 << -1
+                                                << QStringList{"0:0+4"};
+    // "bc" touches the current "ab", and "cd" touches "bc": the whole chain shows as current.
+    QTest::newRow("chain touching the current error")
+        << QStringLiteral("abcd x cd") << QStringList{"ab", "bc", "cd"} << 1 << -1
+        << QStringList{"0:0+4*", "0:7+2"};
+    QTest::newRow("later result wins the overlap") << QStringLiteral("xabcx") << QStringList{"abc", "b"} << -1 << -1
+                                                   << QStringList{"0:1+3"};
+    QTest::newRow("occurrences in each paragraph")
+        << QStringLiteral("错字\n无\n一错字") << errors << -1 << -1 << QStringList{"0:0+2", "2:1+2"};
+}
+
+void TestHighlighter::marksOccurrences()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, errors);
+    QFETCH(int, cursor);
+    QFETCH(int, filter);
+    QFETCH(QStringList, expected);
+
+    QTextEdit edit;
+    edit.setPlainText(text);
+    SyntaxHighlighter highlighter(edit.document(), cursor >= 0 ? &edit : nullptr);
+    if (cursor >= 0) {
+        QTextCursor textCursor = edit.textCursor();
+        textCursor.setPosition(cursor);
+        edit.setTextCursor(textCursor);
+    }
+    CHECK_DATAS results;
+    for (const QString& error : errors)
+        results.push_back(fixture::makeResult(error, {}, -1, {3}));
+    highlighter.setCheckData(results);
+    if (filter != -1)
+        highlighter.setErrorTypeFilter(filter);
+    highlighter.rehighlight();
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
+}
+
+void TestHighlighter::handledErrorsAreNotMarked()
+{
+    QTextEdit edit;
+    edit.setPlainText(QStringLiteral("x 的 x 的"));
+    SyntaxHighlighter highlighter(edit.document(), nullptr);
+    CHECK_DATAS results{fixture::makeResult("x", {}, -1, {1}), fixture::makeResult("的", {}, -1, {2}),
+                        fixture::makeResult("x", {}, -1, {5})};
+    highlighter.setCheckData(results);
+    highlighter.setErrorHandled(QString());
+    highlighter.rehighlight();
+    QCOMPARE(fixture::marks(edit.document(), &highlighter).size(), 4);
+
+    highlighter.setErrorHandled(QStringLiteral("x"));
+    highlighter.markDirty();
+    QTRY_COMPARE(fixture::marks(edit.document(), &highlighter), (QStringList{"0:2+1", "0:6+1"}));
+    // A new check brings every error back, and the filter is reset with it.
+    highlighter.setErrorTypeFilter(2);
+    highlighter.setCheckData(results);
+    QCOMPARE(highlighter.errorTypeFilter(), -1);
+    highlighter.rehighlight();
+    QCOMPARE(fixture::marks(edit.document(), &highlighter).size(), 4);
+}
+
+void TestHighlighter::isErrorFormat_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<bool>("withBackground");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("error format") << int(QTextCharFormat::WaveUnderline) << QColor(Qt::red) << false << true;
+    QTest::newRow("current error format") << int(QTextCharFormat::WaveUnderline) << QColor(Qt::red) << true << true;
+    QTest::newRow("other colour") << int(QTextCharFormat::WaveUnderline) << QColor(Qt::blue) << false << false;
+    QTest::newRow("other style") << int(QTextCharFormat::SingleUnderline) << QColor(Qt::red) << false << false;
+    QTest::newRow("no underline") << int(QTextCharFormat::NoUnderline) << QColor() << false << false;
+}
+
+void TestHighlighter::isErrorFormat()
+{
+    QFETCH(int, style);
+    QFETCH(QColor, colour);
+    QFETCH(bool, withBackground);
+    QFETCH(bool, expected);
+    QTextDocument document;
+    SyntaxHighlighter highlighter(&document, nullptr);
+    QTextCharFormat format;
+    format.setUnderlineStyle(QTextCharFormat::UnderlineStyle(style));
+    if (colour.isValid())
+        format.setUnderlineColor(colour);
+    if (withBackground)
+        format.setBackground(QColor(255, 0, 0, 70));
+    QCOMPARE(highlighter.isErrorFormat(format), expected);
+    QVERIFY(highlighter.isErrorFormat(highlighter.currentErrorFormat()));
+}
+
+void TestHighlighter::identicalParagraphsAreAllMarked()
+{
+    QTextEdit edit;
+    edit.setPlainText(QStringLiteral("一个错字\n一个错字"));
+    SyntaxHighlighter highlighter(edit.document(), nullptr);
+    CHECK_DATAS results = fixture::makeResults({QStringLiteral("错字")});
+    highlighter.setCheckData(results);
+    highlighter.rehighlight();
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), (QStringList{"0:2+2", "1:2+2"}));
+
+    QTextCursor cursor(edit.document());
+    cursor.insertText(QStringLiteral("一个错字\n"));
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), (QStringList{"0:2+2", "1:2+2", "2:2+2"}));
+}
+
+// A random document of overlapping texts: the indexed search must find exactly what a search per
+// text finds, including where texts overlap and repeat.
+void TestHighlighter::indexMatchesPlainSearch()
+{
+    QRandomGenerator random(20261208);
+    const QString alphabet = QStringLiteral("错字的了是在ab");
+    QStringList paragraphs;
+    for (int p = 0; p < 60; ++p) {
+        QString paragraph;
+        const int length = int(random.bounded(0, 40));
+        for (int i = 0; i < length; ++i)
+            paragraph += alphabet.at(int(random.bounded(alphabet.size())));
+        paragraphs << paragraph;
+    }
+    QStringList texts;
+    for (int t = 0; t < 25; ++t) {
+        QString text;
+        const int length = int(random.bounded(1, 4));
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(int(random.bounded(alphabet.size())));
+        texts << text;
+    }
+    const QString document = paragraphs.join(QLatin1Char('\n'));
+
+    QTextDocument indexed(document);
+    SyntaxHighlighter highlighter(&indexed, nullptr);
+    CHECK_DATAS results = fixture::makeResults(texts);
+    highlighter.setCheckData(results);
+    highlighter.rehighlight();
+
+    QTextDocument reference(document);
+    PlainSearchHighlighter plain(&reference, texts, highlighter);
+    plain.rehighlight();
+
+    const QStringList expected = formatRanges(&reference);
+    QVERIFY(expected.size() > 50);
+    QCOMPARE(formatRanges(&indexed), expected);
+}
+
+void TestHighlighter::markDirtyBatchesIntoOneRehighlight()
+{
+    QTextEdit edit;
+    edit.setPlainText(QStringLiteral("错字"));
+    SyntaxHighlighter highlighter(edit.document(), nullptr);
+    CHECK_DATAS results = fixture::makeResults({QStringLiteral("错字")});
+    highlighter.setCheckData(results);
+    QVERIFY(fixture::marks(edit.document(), &highlighter).isEmpty());
+    highlighter.markDirty();
+    QTRY_COMPARE(fixture::marks(edit.document(), &highlighter), QStringList{"0:0+2"});
+}
+
+QTEST_MAIN(TestHighlighter)
+#include "tst_highlighter.moc"

@@ -1,0 +1,371 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCodec>
+#include <QTextFragment>
+#include <QTranslator>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#include "editorfixture.h"
+
+namespace {
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray encoded(const char* codec, const QString& text)
+{
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return QTextCodec::codecForName(codec)->fromUnicode(text.constData(), text.size(), &state);
+}
+
+// Lowers the largest file size this process may write, for the life of the object.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = saved;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+
+private:
+    rlimit saved{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+} // namespace
+
+class TestTextFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+    void htmlShownFormattedAndSavedPlain();
+    void unmodifiedSaveWritesNothing();
+    void cancelledDialogs();
+    void saveAsGoesThroughTheDialog();
+    void failedSaveKeepsEverything_data();
+    void failedSaveKeepsEverything();
+    void failedOpenChangesNothing_data();
+    void failedOpenChangesNothing();
+    void savePrompt_data();
+    void savePrompt();
+    void newDocumentsAreUtf8WithMark();
+    void chineseTexts();
+};
+
+void TestTextFiles::roundTrip_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("codec");
+
+    const QString chinese = QStringLiteral("你好，世界\n第二行");
+    QTest::newRow("UTF-16LE with mark") << "a.txt" << QByteArray("\xFF\xFE", 2) + encoded("UTF-16LE", chinese)
+                                        << chinese << 1 << QByteArray("UTF-16LE");
+    QTest::newRow("UTF-16BE with mark") << "a.txt" << QByteArray("\xFE\xFF", 2) + encoded("UTF-16BE", chinese)
+                                        << chinese << 2 << QByteArray("UTF-16BE");
+    QTest::newRow("UTF-8 with mark") << "a.txt" << QByteArray("\xEF\xBB\xBF") + chinese.toUtf8() << chinese << 3
+                                     << QByteArray("UTF-8");
+    QTest::newRow("UTF-8 without mark") << "a.txt" << chinese.toUtf8() << chinese << 0 << QByteArray("UTF-8");
+    QTest::newRow("GBK 你好") << "a.txt" << encoded("GBK", QStringLiteral("你好")) << QStringLiteral("你好") << 0
+                            << QByteArray("GB18030");
+    const QString longAscii = QString(1200, QLatin1Char('a')) + QStringLiteral("\n中文在后");
+    QTest::newRow("GB18030 after 1200 ASCII bytes") << "a.txt" << encoded("GB18030", longAscii) << longAscii << 0
+                                                    << QByteArray("GB18030");
+    const QString lessGreater = QStringLiteral("a < b 和 c > d\n<b>x</b>");
+    QTest::newRow("txt that looks like markup") << "a.txt" << lessGreater.toUtf8() << lessGreater << 0
+                                                << QByteArray("UTF-8");
+    QTest::newRow("empty file") << "a.txt" << QByteArray() << QString() << 0 << QByteArray("UTF-8");
+}
+
+void TestTextFiles::roundTrip()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, codec);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(writeBytes(path, bytes));
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+
+    QVERIFY(editor.openFile(path));
+    QCOMPARE(editor.toPlainText(), text);
+    QCOMPARE(editor.fileEncoding(), encoding);
+    QCOMPARE(editor.fileCodec()->name(), codec);
+    QCOMPARE(editor.filePath(), path);
+    QVERIFY(!editor.isModified());
+
+    editor.setModified(true);
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(readBytes(path), bytes);
+    QVERIFY(!editor.isModified());
+    QVERIFY(dialogs.boxes.isEmpty());
+}
+
+void TestTextFiles::htmlShownFormattedAndSavedPlain()
+{
+    QTemporaryDir dir;
+    const QString html = dir.filePath(QStringLiteral("page.html"));
+    QVERIFY(writeBytes(html, QStringLiteral("<p><b>粗</b>体</p>").toUtf8()));
+    TextEditEx editor;
+    QVERIFY(editor.openFile(html));
+    QCOMPARE(editor.toPlainText(), QStringLiteral("粗体"));
+    const QTextFragment first = editor.document()->begin().begin().fragment();
+    QCOMPARE(first.text(), QStringLiteral("粗"));
+    QCOMPARE(first.charFormat().fontWeight(), int(QFont::Bold));
+
+    const QString plain = dir.filePath(QStringLiteral("page.txt"));
+    QVERIFY(editor.saveFile(plain));
+    QCOMPARE(readBytes(plain), QStringLiteral("粗体").toUtf8());
+    QCOMPARE(editor.filePath(), plain);
+
+    const QString again = dir.filePath(QStringLiteral("again.htm"));
+    QVERIFY(editor.saveFile(again));
+    QVERIFY(readBytes(again).contains("font-weight:600"));
+}
+
+void TestTextFiles::unmodifiedSaveWritesNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(writeBytes(path, "first"));
+    TextEditEx editor;
+    QVERIFY(editor.openFile(path));
+    QVERIFY(writeBytes(path, "changed elsewhere"));
+    QVERIFY(editor.saveFile(path));
+    QCOMPARE(readBytes(path), QByteArray("changed elsewhere"));
+}
+
+void TestTextFiles::cancelledDialogs()
+{
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    editor.setPlainText(QStringLiteral("文字"));
+    editor.setModified(true);
+
+    QVERIFY(!editor.saveFile(QString()));
+    QVERIFY(editor.filePath().isEmpty());
+    QVERIFY(editor.isModified());
+    QVERIFY(!editor.getSaveFileName());
+    QCOMPARE(dialogs.captions, (QStringList{"Save as", "Save as"}));
+    QVERIFY(dialogs.boxes.isEmpty());
+
+    editor.setModified(false);
+    QVERIFY(!editor.openFile(QString()));
+    QCOMPARE(dialogs.captions.last(), QStringLiteral("Open File"));
+    QCOMPARE(editor.toPlainText(), QStringLiteral("文字"));
+}
+
+void TestTextFiles::saveAsGoesThroughTheDialog()
+{
+    QTemporaryDir dir;
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    dialogs.chosenPath = dir.filePath(QStringLiteral("new.txt"));
+    editor.setPlainText(QStringLiteral("新的"));
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(editor.filePath(), dialogs.chosenPath);
+    QCOMPARE(readBytes(dialogs.chosenPath), QByteArray("\xEF\xBB\xBF") + QStringLiteral("新的").toUtf8());
+}
+
+void TestTextFiles::failedSaveKeepsEverything_data()
+{
+    QTest::addColumn<QString>("target");   // relative to the folder; "" = the open file itself
+    QTest::addColumn<bool>("limitSize");
+    QTest::newRow("path under a regular file") << "a.txt/b.txt" << false;
+    QTest::newRow("write cut by the file size limit") << "" << true;
+    QTest::newRow("save as cut by the file size limit") << "other.txt" << true;
+}
+
+void TestTextFiles::failedSaveKeepsEverything()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, limitSize);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    const QByteArray original = encoded("GB18030", QStringLiteral("原来的文字"));
+    QVERIFY(writeBytes(path, original));
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    QVERIFY(editor.openFile(path));
+    editor.setPlainText(QString(5000, QChar(0x5B57)));
+    editor.setModified(true);
+
+    const QString targetPath = target.isEmpty() ? QString() : dir.filePath(target);
+    bool saved = true;
+    {
+        std::unique_ptr<FileSizeLimit> limit;
+        if (limitSize)
+            limit = std::make_unique<FileSizeLimit>(64);
+        saved = editor.saveFile(targetPath);
+    }
+    QVERIFY(!saved);
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QCOMPARE(dialogs.boxes.at(0).icon, QMessageBox::Warning);
+    QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("Could not save file")));
+    QCOMPARE(readBytes(path), original);
+    QVERIFY(editor.isModified());
+    QCOMPARE(editor.filePath(), path);
+    if (!target.isEmpty() && !target.contains(QLatin1Char('/')))
+        QVERIFY(!QFile::exists(targetPath));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.txt"});
+}
+
+void TestTextFiles::failedOpenChangesNothing_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QByteArray>("bytes");   // written to the target first when not empty
+    QTest::newRow("missing file") << "missing.txt" << QByteArray();
+    QTest::newRow("a folder") << "folder" << QByteArray();
+    QTest::newRow("path under a file") << "a.txt/b.txt" << QByteArray();
+    QTest::newRow("Latin-1 bytes") << "latin.txt" << QByteArray("caf\xE9 \xFF\x80 na\xEFve");
+    QTest::newRow("UTF-16LE cut in a character") << "odd.txt" << QByteArray("\xFF\xFE\x60\x4F\x7D", 5);
+    QTest::newRow("UTF-8 mark before broken bytes") << "broken.txt" << QByteArray("\xEF\xBB\xBF\xE4\xBD");
+}
+
+void TestTextFiles::failedOpenChangesNothing()
+{
+    QFETCH(QString, target);
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    if (!bytes.isEmpty())
+        QVERIFY(writeBytes(dir.filePath(target), bytes));
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    const QByteArray original = encoded("GB18030", QStringLiteral("你好"));
+    QVERIFY(writeBytes(path, original));
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    QVERIFY(editor.openFile(path));
+
+    QVERIFY(!editor.openFile(dir.filePath(target)));
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("Could not open file")));
+    QCOMPARE(editor.toPlainText(), QStringLiteral("你好"));
+    QCOMPARE(editor.filePath(), path);
+    QCOMPARE(editor.fileCodec()->name(), QByteArray("GB18030"));
+
+    // The next save still writes the legacy encoding the file came in.
+    editor.setModified(true);
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(readBytes(path), original);
+}
+
+void TestTextFiles::savePrompt_data()
+{
+    QTest::addColumn<bool>("typed");   // false: the program put the text in
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("typed, Discard") << true << int(QMessageBox::Discard) << true << true;
+    QTest::newRow("typed, Cancel") << true << int(QMessageBox::Cancel) << true << false;
+    QTest::newRow("typed, Escape") << true << int(QMessageBox::Escape) << true << false;
+    QTest::newRow("typed, closed") << true << int(QMessageBox::NoButton) << true << false;
+    QTest::newRow("typed, Save with a cancelled dialog") << true << int(QMessageBox::Save) << true << false;
+    QTest::newRow("put in by the program") << false << int(QMessageBox::Cancel) << false << true;
+}
+
+void TestTextFiles::savePrompt()
+{
+    QFETCH(bool, typed);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, goOn);
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    dialogs.answer = QMessageBox::StandardButton(answer);
+    editor.setText(QStringLiteral("从别处来的文字"));
+    if (typed) {
+        QVERIFY(fixture::focusEditor(editor));
+        QTest::keyClicks(&editor, QStringLiteral("abc"));
+    }
+    QCOMPARE(editor.maybeSave(), goOn);
+    QCOMPARE(dialogs.boxes.size(), asked ? 1 : 0);
+    if (asked)
+        QCOMPARE(dialogs.boxes.at(0).buttons,
+                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    // A refused prompt also stops a new document from replacing the text.
+    if (!goOn) {
+        QVERIFY(!editor.newPlainText());
+        QVERIFY(editor.toPlainText().contains(QStringLiteral("abc")));
+    }
+}
+
+void TestTextFiles::newDocumentsAreUtf8WithMark()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("legacy.txt"));
+    QVERIFY(writeBytes(path, encoded("GB18030", QStringLiteral("旧文件"))));
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    QVERIFY(editor.openFile(path));
+    QVERIFY(editor.newRichText());
+    QVERIFY(editor.filePath().isEmpty());
+    QVERIFY(editor.acceptRichText());
+    QVERIFY(editor.newPlainText());
+    QVERIFY(!editor.acceptRichText());
+    editor.setPlainText(QStringLiteral("新"));
+    dialogs.chosenPath = dir.filePath(QStringLiteral("fresh.txt"));
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(readBytes(dialogs.chosenPath), QByteArray("\xEF\xBB\xBF") + QStringLiteral("新").toUtf8());
+}
+
+void TestTextFiles::chineseTexts()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/translations/proofkit_zh_CN.qm")));
+    QApplication::installTranslator(&translator);
+    const QStringList filters = TextEditEx::fileDialogFilters();
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    const bool opened = editor.openFile(QStringLiteral("/nonexistent/x.txt"));
+    QApplication::removeTranslator(&translator);
+
+    QCOMPARE(filters, (QStringList{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("网页文件（保留格式） (*.html *.htm)"),
+                                   QStringLiteral("所有文件 (*)")}));
+    QVERIFY(!opened);
+    QCOMPARE(dialogs.boxes.size(), 1);
+    QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("无法打开文件 /nonexistent/x.txt。\n错误：")));
+}
+
+QTEST_MAIN(TestTextFiles)
+#include "tst_textfiles.moc"
