@@ -811,6 +811,17 @@ void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownRes
     if (!data->removeMarks(range, false))
         unmarkRange(range);
     putProperty(range, word::Range::Text, text);
+    followShownRange();
+}
+
+void WordHelper::followShownRange()
+{
+    // A correction of another length moves the shown error's end: the caret reaching the next mark
+    // must not count as still inside this one.
+    if (!shownRange)
+        return;
+    shownStart = numberOf(shownRange, word::Range::Start);
+    shownEnd = numberOf(shownRange, word::Range::End);
 }
 
 bool WordHelper::onUndo()
@@ -826,6 +837,7 @@ bool WordHelper::onUndo()
         appliedNew = appliedOld;
         replaceAll(text, inserted, appliedOld);
         putProperty(shownRange, word::Range::Text, text);
+        followShownRange();
         // The correction took the result away with its mark; it comes back with the words.
         if (appliedData && std::find(data->results.begin(), data->results.end(), appliedData) == data->results.end())
             data->results.push_back(appliedData);

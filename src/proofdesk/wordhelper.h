@@ -98,6 +98,7 @@ private:
 
     // Corrections and the error list.
     void applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownResults, int itemIndex, int groupIndex);
+    void followShownRange();
     void ignore(bool all);
     IDispatchPtr shownOrSelectedRange();
     // Selects the next occurrence of text after the selection, wrapping; null when there is none.

@@ -11,15 +11,12 @@ private slots:
     void initTestCase() { CoInitialize(nullptr); }
     void cleanupTestCase() { CoUninitialize(); }
     void init() { sim::reset(); }
-    void cleanup()
-    {
-        QCOMPARE(sim::liveWordObjects(), 0);
-        QCOMPARE(sim::liveComObjects(), 0);
-    }
+    void cleanup() { verifyNothingLeft(); }
 
     void applyAtTheRightPlace_data();
     void applyAtTheRightPlace();
     void secondSuggestionReplacesTheFirst();
+    void secondSuggestionAfterADeletion();
     void undoRestoresWordsAndMark();
     void ignoreOnceAndAll_data();
     void ignoreOnceAndAll();
@@ -45,6 +42,13 @@ void TestWordCorrections::applyAtTheRightPlace_data()
                                                << QStringLiteral("好的书店里，已经来了。\r");
     QTest::newRow("after surrogate pairs") << QStringLiteral("𠮷𠮷他门来了。") << QStringList{"他门", "他们"}
                                            << QStringLiteral("𠮷𠮷他们来了。\r");
+    // The next error starts where the corrected one ended before it got shorter.
+    QTest::newRow("a surrogate pair corrected") << QStringLiteral("好𠮷书，以经。")
+                                                << QStringList{"𠮷书", "好书", "以经", "已经"}
+                                                << QStringLiteral("好好书，已经。\r");
+    QTest::newRow("a surrogate pair corrected") << QStringLiteral("好𠮷书，以经。")
+                                                << QStringList{"𠮷书", "好书", "以经", "已经"}
+                                                << QStringLiteral("好好书，已经。\r");
 }
 
 void TestWordCorrections::applyAtTheRightPlace()
@@ -82,6 +86,23 @@ void TestWordCorrections::secondSuggestionReplacesTheFirst()
     // The other error keeps its mark and its place in the results.
     QCOMPARE(desk.marks(), (Spans{{6, 8}}));
     QCOMPARE(flaggedWords(*desk.tracker->getCheckDatas(desk.param())), QStringLiteral("以经"));
+}
+
+void TestWordCorrections::secondSuggestionAfterADeletion()
+{
+    // The pop-up spans two neighbouring errors; the first correction deletes its words.
+    WordDesk desk(QStringLiteral("啊他门。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("啊"), {QString(), QStringLiteral("呀")}),
+               finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QCOMPARE(groupTitles(popup), (QStringList{"啊", "他门"}));
+    QVERIFY(chooseSuggestion(popup, QStringLiteral("啊"), 0));
+    QCOMPARE(desk.text(), QStringLiteral("他门。\r"));
+    // Nothing was inserted to be replaced: the text must not be sprinkled with the new choice.
+    QVERIFY(chooseSuggestion(popup, QStringLiteral("啊"), 1));
+    QCOMPARE(desk.text(), QStringLiteral("他门。\r"));
 }
 
 void TestWordCorrections::undoRestoresWordsAndMark()

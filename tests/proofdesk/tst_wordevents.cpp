@@ -10,18 +10,6 @@ CHECK_DATAS twoFindings()
     return {finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
             finding(QStringLiteral("以经"), {QStringLiteral("已经")})};
 }
-
-// Two findings kept for the pane, its error list open and the pop-up on the first mark.
-void openListAndPopup(WordDesk& desk, WidgetErrorList*& list, ContextShow*& popup)
-{
-    QVERIFY(desk.take());
-    desk.show(twoFindings());
-    QVERIFY(desk.tracker->showErrorList(desk.param()));
-    list = shownWindow<WidgetErrorList>();
-    desk.select(0);
-    popup = shownWindow<ContextShow>();
-    QVERIFY(list && popup);
-}
 }
 
 class TestWordEvents : public QObject
@@ -51,8 +39,6 @@ private slots:
     void documentEvents_data();
     void documentEvents();
     void selectionInAnotherDocument();
-    void focusEvents_data();
-    void focusEvents();
     void wrongArgumentCounts_data();
     void wrongArgumentCounts();
     void failedUnadviseThenEvent();
@@ -78,6 +64,12 @@ void TestWordEvents::documentEvents_data()
     QTest::newRow("close") << "close" << false << false << false;
     QTest::newRow("another document activated") << "switch" << true << false << false;
     QTest::newRow("back to this document") << "switch back" << true << false << true;
+    // Focus changes the manager examined, taken by a tracker or not.
+    QTest::newRow("this pane taken again") << "focus taken: pane" << true << true << true;
+    QTest::newRow("another editor taken") << "focus taken: other" << true << true << false;
+    QTest::newRow("focus to the pop-up itself") << "focus: popup" << true << true << true;
+    QTest::newRow("focus to the error list itself") << "focus: list" << true << true << true;
+    QTest::newRow("focus anywhere else") << "focus: other" << true << false << false;
 }
 
 void TestWordEvents::documentEvents()
@@ -87,11 +79,13 @@ void TestWordEvents::documentEvents()
     QFETCH(bool, popupShown);
     QFETCH(bool, listShown);
     WordDesk desk(kText);
-    WidgetErrorList* list = nullptr;
-    ContextShow* popup = nullptr;
-    openListAndPopup(desk, list, popup);
-    if (QTest::currentTestFailed())
-        return;
+    QVERIFY(desk.take());
+    desk.show(twoFindings());
+    QVERIFY(desk.tracker->showErrorList(desk.param()));
+    auto* list = shownWindow<WidgetErrorList>();
+    desk.select(0);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QVERIFY(list && popup);
     // The word processor has the keyboard, not our windows.
     QApplication::setActiveWindow(nullptr);
 
@@ -102,6 +96,19 @@ void TestWordEvents::documentEvents()
     } else if (event == "close") {
         sim::closeWordDocument(desk.doc);
         paneDestroyed = true;
+    } else if (event.startsWith("focus")) {
+        HWND hwnd = desk.pane();
+        if (event.endsWith("popup"))
+            hwnd = reinterpret_cast<HWND>(popup->winId());
+        else if (event.endsWith("list"))
+            hwnd = reinterpret_cast<HWND>(list->winId());
+        else if (event.endsWith("other"))
+            hwnd = sim::createWindow(sim::WindowSpec{});
+        const bool taken = event.startsWith("focus taken");
+        emit getEditorManager()->winEvent(nullptr, nullptr, EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, 0, 0, 0, taken);
+        // Location changes are not focus changes.
+        emit getEditorManager()->winEvent(nullptr, nullptr, EVENT_OBJECT_LOCATIONCHANGE, hwnd, OBJID_CLIENT, 0, 0, 0,
+                                          false);
     } else {
         desk.open(QStringLiteral("别的文件。"));
         desk.settle();
@@ -119,7 +126,7 @@ void TestWordEvents::documentEvents()
         QCOMPARE(seen.count, 1);
         QVERIFY(seen.runs.empty());
     }
-    if (event.startsWith("switch"))
+    if (event.startsWith("switch") || event.startsWith("focus"))
         QCOMPARE(desk.marks(), (Spans{{0, 2}, {5, 7}}));
 }
 
@@ -136,47 +143,6 @@ void TestWordEvents::selectionInAnotherDocument()
     QCOMPARE(sim::wordCallCount(sim::WordObject::Selection, word::Selection::Information), before);
     QVERIFY(!shownWindow<ContextShow>());
     QVERIFY(desk.marks(other).isEmpty());
-}
-
-void TestWordEvents::focusEvents_data()
-{
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<bool>("taken");
-    QTest::addColumn<bool>("popupShown");
-    QTest::addColumn<bool>("listShown");
-    QTest::newRow("this pane taken again") << "pane" << true << true << true;
-    QTest::newRow("another editor taken") << "other" << true << true << false;
-    QTest::newRow("the pop-up itself") << "popup" << false << true << true;
-    QTest::newRow("the error list itself") << "list" << false << true << true;
-    QTest::newRow("anywhere else") << "other" << false << false << false;
-}
-
-void TestWordEvents::focusEvents()
-{
-    QFETCH(QString, target);
-    QFETCH(bool, taken);
-    QFETCH(bool, popupShown);
-    QFETCH(bool, listShown);
-    WordDesk desk(kText);
-    WidgetErrorList* list = nullptr;
-    ContextShow* popup = nullptr;
-    openListAndPopup(desk, list, popup);
-    if (QTest::currentTestFailed())
-        return;
-    HWND hwnd = desk.pane();
-    if (target == "popup")
-        hwnd = reinterpret_cast<HWND>(popup->winId());
-    else if (target == "list")
-        hwnd = reinterpret_cast<HWND>(list->winId());
-    else if (target == "other")
-        hwnd = sim::createWindow(sim::WindowSpec{});
-    emit getEditorManager()->winEvent(nullptr, nullptr, EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, 0, 0, 0, taken);
-    QCOMPARE(popup->isVisible(), popupShown);
-    QCOMPARE(list->isVisible(), listShown);
-    // Location changes are not focus changes.
-    list->show();
-    emit getEditorManager()->winEvent(nullptr, nullptr, EVENT_OBJECT_LOCATIONCHANGE, hwnd, OBJID_CLIENT, 0, 0, 0, false);
-    QVERIFY(list->isVisible());
 }
 
 void TestWordEvents::wrongArgumentCounts_data()

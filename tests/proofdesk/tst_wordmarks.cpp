@@ -32,13 +32,7 @@ private slots:
         sim::reset();
         resetClient();
     }
-    void cleanup()
-    {
-        QCOMPARE(sim::liveWordObjects(), 0);
-        QCOMPARE(sim::liveComObjects(), 0);
-        QCOMPARE(windowsOf<ContextShow>(), 0);
-        QCOMPARE(windowsOf<WidgetErrorList>(), 0);
-    }
+    void cleanup() { verifyNothingLeft(); }
 
     void marksOnTheCaretPage_data();
     void marksOnTheCaretPage();
@@ -357,6 +351,8 @@ void TestWordMarks::checkFromThePageThroughTheService()
     QVERIFY(desk.tracker->showErrorList(desk.param()));
     QCOMPARE(desk.marks(), (Spans{{6, 8}}));
     QCOMPARE(groupTitles(shownWindow<WidgetErrorList>()), QStringList{"我门"});
+    // The list is named after the document's window.
+    QVERIFY(shownWindow<WidgetErrorList>()->windowTitle().contains(QStringLiteral("Report - Word")));
     desk.select(7);
     QVERIFY(chooseSuggestion(shownWindow<ContextShow>(), QStringLiteral("我门"), 0));
     QCOMPARE(desk.text(), QStringLiteral("他门来了。\r我们也来了。\r"));

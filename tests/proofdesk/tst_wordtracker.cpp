@@ -21,18 +21,13 @@ private slots:
     void initTestCase() { CoInitialize(nullptr); }
     void cleanupTestCase() { CoUninitialize(); }
     void init() { sim::reset(); }
-    void cleanup()
-    {
-        // Everything the tracker took from the word processor went with it.
-        QCOMPARE(sim::liveWordObjects(), 0);
-        QCOMPARE(sim::liveComObjects(), 0);
-        QCOMPARE(sim::liveStrings(), 0);
-    }
+    void cleanup() { verifyNothingLeft(); }
 
     void takesOnlyDocumentPanes_data();
     void takesOnlyDocumentPanes();
     void reachesTheApplication_data();
     void reachesTheApplication();
+    void foregroundPaneIsOffered();
     void panesKeepTheirOwnResults();
     void neutralAnswersWithoutHelper();
     void hostIdAndVersion_data();
@@ -119,6 +114,22 @@ void TestWordTracker::reachesTheApplication()
     QVERIFY(uia.focusChanged(desk.param()));
     if (!taken)
         QCOMPARE(desk.take(), takenNextTime);
+}
+
+void TestWordTracker::foregroundPaneIsOffered()
+{
+    WordDesk desk(QStringLiteral("他门来了。"));
+    QSignalSpy detected(desk.tracker.get(), &ClientHelper::editorDetected);
+    sim::setForeground(sim::wordFrame(desk.doc));
+    desk.tracker->setForegroundEditor();
+    QCOMPARE(detected.size(), 1);
+    QCOMPARE(detected.first().at(2).value<QSharedPointer<EditorParam>>()->hwnd, desk.pane());
+    // Nothing to offer while another program is in front.
+    sim::WindowSpec other;
+    other.title = u"Notes";
+    sim::setForeground(sim::createWindow(other));
+    desk.tracker->setForegroundEditor();
+    QCOMPARE(detected.size(), 1);
 }
 
 void TestWordTracker::panesKeepTheirOwnResults()

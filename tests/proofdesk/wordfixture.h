@@ -147,6 +147,16 @@ inline void triggerAction(QWidget* window, const char* name)
     action->trigger();
 }
 
+// Everything the tracker took from the word processor, and the windows it made, went with it.
+inline void verifyNothingLeft()
+{
+    QCOMPARE(sim::liveWordObjects(), 0);
+    QCOMPARE(sim::liveComObjects(), 0);
+    QCOMPARE(sim::liveStrings(), 0);
+    QCOMPARE(windowsOf<ContextShow>(), 0);
+    QCOMPARE(windowsOf<WidgetErrorList>(), 0);
+}
+
 // A word processor with one open document whose pane the tracker has been offered.
 struct WordDesk
 {
