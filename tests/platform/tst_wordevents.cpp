@@ -66,7 +66,8 @@ IConnectionPointPtr pointOf(IDispatch* application, const IID& iid = IID_Applica
     return point;
 }
 
-enum Action { Save, Print, Close, SwitchDocument, ForegroundElsewhere, SetForeground, Typing, CaretMove, SelectRange };
+enum Action { Save, Print, Close, CloseOther, OpenDocument, SwitchDocument, ForegroundElsewhere, SetForeground, Typing,
+              CaretMove, SelectRange };
 }
 
 Q_DECLARE_METATYPE(Action)
@@ -169,6 +170,10 @@ void TestWordEvents::actionsRaiseTheirEvents_data()
     QTest::newRow("print") << Print << QVector<DISPID>{DocumentBeforePrint} << QVector<int>{2};
     QTest::newRow("close the active document")
         << Close << QVector<DISPID>{DocumentBeforeClose, WindowActivate, DocumentChange} << QVector<int>{2, 2, 0};
+    QTest::newRow("close a document in the background") << CloseOther << QVector<DISPID>{DocumentBeforeClose}
+                                                        << QVector<int>{2};
+    QTest::newRow("open a document")
+        << OpenDocument << QVector<DISPID>{WindowDeactivate, WindowActivate, DocumentChange} << QVector<int>{2, 2, 0};
     QTest::newRow("switch document")
         << SwitchDocument << QVector<DISPID>{WindowDeactivate, WindowActivate, DocumentChange} << QVector<int>{2, 2, 0};
     QTest::newRow("foreground to another program") << ForegroundElsewhere << QVector<DISPID>{WindowDeactivate}
@@ -195,6 +200,12 @@ void TestWordEvents::actionsRaiseTheirEvents()
     case Close:
         sim::closeWordDocument(first);
         break;
+    case CloseOther:
+        sim::closeWordDocument(second);
+        break;
+    case OpenDocument:
+        sim::openWordDocument(app, {});
+        break;
     case SwitchDocument:
         sim::activateWordDocument(second);
         break;
@@ -220,6 +231,10 @@ void TestWordEvents::actionsRaiseTheirEvents()
     for (const Received& r : sink->received)
         counts.append(r.types.size());
     QCOMPARE(counts, argumentCounts);
+    if (action == CloseOther) {
+        QTRY_VERIFY(!sim::wordDocumentOpen(second));
+        QCOMPARE(sim::activeWordDocument(app), first);
+    }
     if (events.first() == word::AppEvent::DocumentBeforeSave)
         QCOMPARE(sink->received[0].types, (QVector<VARTYPE>{VT_DISPATCH, VT_BYREF | VT_BOOL, VT_BYREF | VT_BOOL}));
 }

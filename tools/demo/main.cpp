@@ -19,6 +19,7 @@ void startScene()
             return;
         scene = std::make_unique<DemoScene>();
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, [] { scene->closeWindows(); });
+        qInfo("proofdesk-demo: the simulated word processor is open");
     });
 }
 }

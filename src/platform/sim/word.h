@@ -25,7 +25,9 @@
 // - A collapsed range counts as the unit after its caret: its Font reads that unit; Next(1, 1) is
 //   the unit after that one, Previous(1, 1) the unit before the caret. Font is live: it reads and
 //   writes the range's units as they are now; a mixed value reads wdUndefined (9999999).
-// - Find (of a range) with wdReplaceAll works on every match inside the range. Otherwise it searches
+// - Find (of a range) with wdReplaceAll works on every match inside the range (formatting runs cut
+//   to it); with an empty ReplaceWith and Replacement.Font set only the formatting changes. A Find
+//   uses its Font criteria unless Execute's Format says false. Otherwise it searches
 //   from the range's end forward (its start backward); wdFindContinue wraps to the other end of
 //   the document. Empty Text with Find.Font criteria matches a maximal run carrying them that starts
 //   at or after the range's end (ends at or before its start, backward). A match redefines the range.
