@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "checkdata.h"
-#include "ratio.h"
 #include "syntaxhighlighter.h"
 #include "texteditex.h"
 #include "widgetsearch.h"
+#include "widgetbench.h"
 
 namespace {
 
@@ -151,12 +151,5 @@ KORRELO_BENCH_RATIO(replace_all_200k, "BM_ReplaceAllInEditor", "BM_ReplaceAllInS
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type >= QtCriticalMsg)
-            fprintf(stderr, "%s\n", qPrintable(msg));
-    });
-    QApplication app(argc, argv);
-    return korrelo_bench::runWithRatios(argc, argv);
+    return korrelo_bench::runWidgetBenchmarks(argc, argv);
 }

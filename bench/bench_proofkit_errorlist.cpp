@@ -13,7 +13,7 @@
 #include "checkdata.h"
 #include "dataitem.h"
 #include "dataitemvalue.h"
-#include "ratio.h"
+#include "widgetbench.h"
 #include "widgeterrorlist.h"
 
 namespace {
@@ -82,13 +82,5 @@ KORRELO_BENCH_RATIO(fill_error_list_per_error, "BM_FillErrorList", "BM_PlainLabe
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform reports every shown window; keep the figures readable.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type >= QtCriticalMsg)
-            fprintf(stderr, "%s\n", qPrintable(msg));
-    });
-    QApplication app(argc, argv);
-    return korrelo_bench::runWithRatios(argc, argv);
+    return korrelo_bench::runWidgetBenchmarks(argc, argv);
 }

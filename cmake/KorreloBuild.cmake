@@ -21,7 +21,8 @@ endfunction()
 
 # One QtTest executable per tst_<name>.cpp in the calling folder, registered with ctest as
 # <area>_<name>. Files named tst_x11_*.cpp need a real X server (scripts/test runs ctest under
-# xvfb-run); all others run on the offscreen platform.
+# xvfb-run); files named tst_ownx_*.cpp get an X server of their own (key grabs and the tray are
+# per server) and choose the xcb platform themselves; all others run on the offscreen platform.
 #   korrelo_add_qtests(AREA utility LIBS utility [SOURCES extra.cpp ...] [SANITIZE])
 function(korrelo_add_qtests)
     cmake_parse_arguments(ARG "SANITIZE" "AREA" "LIBS;SOURCES" ${ARGN})
@@ -36,11 +37,16 @@ function(korrelo_add_qtests)
         target_link_libraries(${target} PRIVATE Qt5::Test ${ARG_LIBS})
         target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
         korrelo_warnings(${target})
-        add_test(NAME ${ARG_AREA}_${name} COMMAND ${target})
+        if(name MATCHES "^ownx_")
+            add_test(NAME ${ARG_AREA}_${name}
+                COMMAND xvfb-run -a -s "-screen 0 1920x1080x24" $<TARGET_FILE:${target}>)
+        else()
+            add_test(NAME ${ARG_AREA}_${name} COMMAND ${target})
+        endif()
         # No X server for offscreen tests: otherwise the web engine, loaded with Proofkit, makes the
         # offscreen platform open a GL context through the X server's driver, which leaks at exit.
         set(env "QT_QPA_PLATFORM=offscreen;DISPLAY=")
-        if(name MATCHES "^x11_")
+        if(name MATCHES "^x11_|^ownx_")
             set(env "QTWEBENGINE_DISABLE_SANDBOX=1")
         endif()
         set(labels ${ARG_AREA})

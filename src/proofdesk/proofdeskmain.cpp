@@ -2,15 +2,18 @@
 
 #include <QApplication>
 #include <QTranslator>
+#include <cstdio>
 
 #include "checkerclient.h"
 #include "comapi.h"
 #include "config.h"
 #include "crashreporter.h"
+#include "dialogfloat.h"
 #include "editormanager.h"
 #include "initui.h"
 #include "msaaclienthelper.h"
 #include "signalquit.h"
+#include "systemtrayicon.h"
 #include "uiaclienthelper.h"
 #include "wordclienthelper.h"
 
@@ -43,6 +46,15 @@ int proofdeskMain(int argc, char** argv)
             manager->addClientHelper(wordHelper);
             manager->addClientHelper(uiaHelper);
             manager->addClientHelper(msaaHelper);
+        }
+        SystemTrayIcon trayIcon;
+        trayIcon.show();
+        if (!QSystemTrayIcon::isSystemTrayAvailable())
+            std::fprintf(stderr, "No system tray yet: the icon appears when a tray starts.\n");
+        // Shown once so the button's window exists before the first editor is detected.
+        if (DialogFloat* button = getDialogFloat()) {
+            button->show();
+            button->hide();
         }
         SignalQuit signalQuit;
 

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include "quitapplication.h"
+
 namespace {
 int pipeEnds[2] = {-1, -1};
 
@@ -47,5 +49,5 @@ void SignalQuit::onSignal()
     char bytes[16];
     while (read(pipeEnds[0], bytes, sizeof bytes) > 0) {
     }
-    QCoreApplication::exit(0);
+    quitApplication(0);
 }

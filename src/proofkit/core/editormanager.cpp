@@ -6,6 +6,7 @@
 #include "checkerclient.h"
 #include "comapi.h"
 #include "config.h"
+#include "dialogfloat.h"
 #include "eventthread.h"
 #include "process.h"
 #include "window.h"
@@ -141,8 +142,11 @@ void EditorManager::onEditorDetected(ClientHelper* pHelper, QString editorName,
                                      QSharedPointer<EditorParam> editorParam)
 {
     setActiveEditorDetected(pHelper, editorName, editorParam);
-    if (!isEditorEnable(editorParam))
+    if (!isEditorEnable(editorParam)) {
+        if (DialogFloat* button = existingDialogFloat())
+            button->hide();
         return;
+    }
 
     const HWND hwnd = activeEditorParam ? activeEditorParam->hwnd : nullptr;
     const HWND parent = GetParent(hwnd);
@@ -239,6 +243,13 @@ void EditorManager::enableCurrentEditor(bool enable)
         return;
     if (Config* config = GetConfig())
         config->setValueBool(activeEditorParam->exeName, enable, QStringLiteral("app"));
+    DialogFloat* button = existingDialogFloat();
+    if (!button)
+        return;
+    if (enable)
+        button->show();
+    else
+        button->hide();
 }
 
 bool EditorManager::isEditorEnable(QSharedPointer<EditorParam> param)

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QMap>
+#include <QSharedPointer>
+
+#include "checkdata.h"
+#include "clienthelper.h"
+#include "editorparam.h"
+#include "floatposition.h"
+#include "proofkit_export.h"
+#include "qframelesswindow.h"
+#include "unknown.h"
+#include "winevent.h"
+
+namespace Ui { class DialogFloat; }
+class MenuEx;
+
+// The small always-on-top button at the lower right of the focused editor: a click checks the
+// editor's page, its menu carries the main commands, and while a check runs it shows an animation
+// that stops the check when clicked. It follows the editor and hides when the editor goes.
+class PROOFKIT_EXPORT DialogFloat : public QFramelessWindow
+{
+    Q_OBJECT
+public:
+    explicit DialogFloat(QWidget* parent = nullptr);
+    ~DialogFloat() override;
+
+    // Shows the button and places it beside the active editor.
+    void show();
+    // Places the button beside the window (0: hides it); force drops a place the user dragged it to.
+    void setHookHWND(HWND window, bool force);
+
+    // The remembered place for an editor window, null when none.
+    QSharedPointer<FloatPosition> positionOf(HWND window) const { return positions.value(window); }
+    MenuEx* menu() const { return logoMenu; }
+
+public slots:
+    void checkDone(const CHECK_DATAS& checkDatas);
+    void checkBegin();
+    void onMenuShow();
+    void onMenuHide();
+    void editorDetected(ClientHelper* pHelper, QString editorName, QSharedPointer<EditorParam> editorParam);
+    void winEventProc(IUnknown* pAcc, HWINEVENTHOOK hWinEventHook, DWORD event, HWND hwnd, LONG idObject,
+                      LONG idChild, DWORD idEventThread, DWORD dwmsEventTime, bool focusChanged);
+    void on_lblChecking_mouseLeftClick();
+    void on_btnLogo_clicked();
+
+protected:
+    void moveEvent(QMoveEvent* e) override;
+    void enterEvent(QEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+
+private:
+    void createActions();
+    void endCheck();
+    // Keeps the button's rectangle at point inside area (right and bottom edges exclusive).
+    void clampInto(QPoint& point, const QRect& area) const;
+    void inWin(QPoint& point, const QRect& winRect) const;
+    void ensureInScreen(QPoint& point) const;
+
+    Ui::DialogFloat* ui = nullptr;
+    HWND parentWindow = nullptr;
+    HWND rootWindow = nullptr;
+    QMap<HWND, QSharedPointer<FloatPosition>> positions;
+    MenuEx* logoMenu = nullptr;
+};
+
+// The process-wide button, made hidden on first use (GUI thread) and never deleted.
+PROOFKIT_EXPORT DialogFloat* getDialogFloat();
+// The button when it has been made, without making it.
+PROOFKIT_EXPORT DialogFloat* existingDialogFloat();

@@ -1,0 +1,3 @@
+#include "globalhotkeylog.h"
+
+Q_LOGGING_CATEGORY(logGlobalHotkey, "GlobalHotkey")
