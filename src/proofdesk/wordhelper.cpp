@@ -5,6 +5,8 @@
 #include <QMimeData>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "accessible.h"
 #include "appeventlistener.h"
 #include "checkerclient.h"
