@@ -24,14 +24,6 @@
         <translation>新建文档</translation>
     </message>
     <message>
-        <source>Stand-in for the shell&apos;s check command: checks the page holding the caret</source>
-        <translation>代替尚未完成的检查命令：检查光标所在的页面</translation>
-    </message>
-    <message>
-        <source>Check current page</source>
-        <translation>检查当前页</translation>
-    </message>
-    <message>
         <source>simulated word processor</source>
         <translation>模拟文字处理程序</translation>
     </message>
@@ -51,26 +43,8 @@
 <context>
     <name>DemoScene</name>
     <message>
-        <source>Click into the text, then &quot;Check current page&quot;; move the caret onto a wavy underline for suggestions.</source>
-        <translation>请先点击正文，再点“检查当前页”；将光标移到波浪下划线上即可看到建议。</translation>
-    </message>
-    <message>
-        <source>No editor has been taken yet: click into the document first.</source>
-        <translation>还没有接管任何编辑器：请先点击文档。</translation>
-    </message>
-    <message>
-        <source>The active editor gave no text to check.</source>
-        <translation>当前编辑器没有可检查的文字。</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n finding(s) on this page.</source>
-        <translation>
-            <numerusform>本页发现 %n 处问题。</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>The check could not start.</source>
-        <translation>无法开始检查。</translation>
+        <source>Click into the text, then check the page (floating button, Ctrl+Shift+C or the tray menu); move the caret onto a wavy underline for suggestions.</source>
+        <translation>请先点击正文，再检查本页（浮动按钮、Ctrl+Shift+C 或托盘菜单）；将光标移到波浪下划线上即可看到建议。</translation>
     </message>
 </context>
 </TS>

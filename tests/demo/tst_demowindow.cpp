@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -49,7 +48,6 @@ private slots:
     void focusFollowsBothWays();
     void geometryIsTheEditorsLayout();
     void documentCommands();
-    void checkWithoutEditorSaysSo();
 
 private:
     DemoWindow* window() const { return scene->windows().value(0); }
@@ -209,12 +207,6 @@ void TestDemoWindow::documentCommands()
     QTRY_VERIFY(!sim::wordDocumentOpen(first));
     QTRY_COMPARE(scene->windows().size(), 1);
     QCOMPARE(window()->document(), second);
-}
-
-void TestDemoWindow::checkWithoutEditorSaysSo()
-{
-    window()->findChild<QPushButton*>(QStringLiteral("pushButtonCheck"))->click();
-    QVERIFY(window()->findChild<QLabel*>(QStringLiteral("labelStatus"))->text().contains(QStringLiteral("No editor")));
 }
 
 QTEST_MAIN(TestDemoWindow)

@@ -1,10 +1,11 @@
 #include <QtTest>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
+#include "actions.h"
 #include "clientfixture.h"
 #include "contextshow.h"
 #include "demoscene.h"
@@ -39,8 +40,8 @@ QStringList marksOn(sim::WordDocId doc)
 }
 }
 
-// The demonstration as a user meets it: focus in the document, a check through the window's check
-// command, marks in the editor, the pop-up under the caret's mark, a suggestion applied.
+// The demonstration as a user meets it: focus in the document, a check through the tray program's
+// check command, marks in the editor, the pop-up under the caret's mark, a suggestion applied.
 class TestDemoTracker : public QObject, public ClientFixture
 {
     Q_OBJECT
@@ -75,7 +76,8 @@ void TestDemoTracker::focusCheckMarksPopupApply()
     QTRY_VERIFY(qobject_cast<WordClientHelper*>(getEditorManager()->getActiveHelper()));
     QCOMPARE(getEditorManager()->getActiveEditorParam()->hwnd, sim::wordPane(window->document()));
 
-    window->findChild<QPushButton*>(QStringLiteral("pushButtonCheck"))->click();
+    // What the floating button, Ctrl+Shift+C and the tray menu's item all trigger.
+    getActions()->actionCheckCurrentPage->trigger();
     // Page 1 holds 他门, 以经, 按装 and 做为.
     QTRY_COMPARE_WITH_TIMEOUT(marksOn(window->document()), (QStringList{"他门", "以经", "按装", "做为"}), 30000);
     QCOMPARE(editor->extraSelections().size(), 4);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QList>
-#include <QMetaObject>
 #include <QObject>
 #include <QPointer>
 
@@ -10,8 +9,7 @@
 class DemoWindow;
 
 // The demonstration: a simulated word processor holding the sample document, each document shown
-// in a window of its own. The check stand-in does what the shell's check command will do: the
-// active tracker's page text goes to the checking client and its findings back to the tracker.
+// in a window of its own.
 class DemoScene : public QObject
 {
     Q_OBJECT
@@ -27,12 +25,8 @@ public:
 
 public slots:
     DemoWindow* openDocument(const std::u16string& text = {}, const std::vector<int>& pageStarts = {});
-    void checkCurrentPage();
 
 private:
-    void report(const QString& text);
-
     sim::WordAppId app = 0;
     QList<QPointer<DemoWindow>> shown;
-    QMetaObject::Connection pendingCheck;
 };

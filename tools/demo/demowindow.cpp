@@ -71,11 +71,6 @@ void DemoWindow::on_pushButtonNew_clicked()
     emit newDocumentRequested();
 }
 
-void DemoWindow::on_pushButtonCheck_clicked()
-{
-    emit checkRequested();
-}
-
 void DemoWindow::followDocument()
 {
     if (!sim::wordDocumentOpen(doc)) {

@@ -10,8 +10,8 @@ class DemoWindow;
 class EditorBinding;
 class QPlainTextEdit;
 
-// One document of the simulated word processor in a real window: its editor, the document commands
-// (save, print, close, new document) and, until the shell's commands exist, a check stand-in.
+// One document of the simulated word processor in a real window: its editor and the document
+// commands (save, print, close, new document). Checks start from the tray program's own commands.
 class DemoWindow : public QWidget
 {
     Q_OBJECT
@@ -25,7 +25,6 @@ public:
 
 signals:
     void newDocumentRequested();
-    void checkRequested();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -35,7 +34,6 @@ private slots:
     void on_pushButtonPrint_clicked();
     void on_pushButtonClose_clicked();
     void on_pushButtonNew_clicked();
-    void on_pushButtonCheck_clicked();
 
 private:
     void followDocument();
