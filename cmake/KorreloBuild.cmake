@@ -54,7 +54,7 @@ function(korrelo_add_qtests)
             list(APPEND labels sanitize)
         endif()
         set_tests_properties(${ARG_AREA}_${name} PROPERTIES
-            ENVIRONMENT "${env};HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name}/.config"
+            ENVIRONMENT "${env};KORRELO_DESKTOP=sim;HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name}/.config"
             LABELS "${labels}"
             TIMEOUT 300)
     endforeach()

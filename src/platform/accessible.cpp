@@ -1,5 +1,7 @@
 #include "accessible.h"
 
+#include "atspi/atspiaccessible.h"
+#include "atspi/atspidesktop.h"
 #include "sim/state.h"
 #include "sim/wordstate.h"
 
@@ -35,6 +37,14 @@ HRESULT AccessibleObjectFromEvent(HWND hwnd, DWORD objectId, DWORD childId, IAcc
     VariantInit(child);
     if (HRESULT hr = enter(sim::Call::AccessibleObjectFromEvent); FAILED(hr))
         return hr;
+    if (atspi_detail::AtspiDesktop::owner(hwnd)) {
+        const HRESULT hr = atspi_detail::accessibleFromWindow(hwnd, static_cast<LONG>(objectId), object);
+        if (SUCCEEDED(hr)) {
+            child->vt = VT_I4;
+            child->lVal = static_cast<LONG>(childId);
+        }
+        return hr;
+    }
     {
         Lock lock(state().mutex);
         if (!window(hwnd))
@@ -58,6 +68,14 @@ HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD objectId, REFIID iid, void**
         return hr;
     if (static_cast<LONG>(objectId) == OBJID_NATIVEOM)
         return wordNativeObject(hwnd, iid, object);
+    if (atspi_detail::AtspiDesktop::owner(hwnd)) {
+        IAccessible* accessible = nullptr;
+        if (HRESULT hr = atspi_detail::accessibleFromWindow(hwnd, static_cast<LONG>(objectId), &accessible); FAILED(hr))
+            return hr;
+        const HRESULT hr = accessible->QueryInterface(iid, object);
+        accessible->Release();
+        return hr;
+    }
     auto node = findNode(hwnd, static_cast<LONG>(objectId));
     if (!node)
         return E_FAIL;

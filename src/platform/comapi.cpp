@@ -3,6 +3,8 @@
 #include <mutex>
 #include <set>
 
+#include "atspi/atspiautomation.h"
+#include "atspi/atspidesktop.h"
 #include "comptr.h"
 #include "sim/counters.h"
 #include "sim/state.h"
@@ -67,8 +69,15 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, voi
         return CO_E_NOTINITIALIZED;
     if (outer)
         return E_INVALIDARG;
-    if (clsid == CLSID_CUIAutomation)
+    if (clsid == CLSID_CUIAutomation) {
+        // Elements come from the bus when it is the chosen desktop; the call is still counted.
+        if (atspi_detail::AtspiDesktop::instance()) {
+            if (HRESULT hr = sim_detail::enter(sim::Call::CreateAutomation); FAILED(hr))
+                return hr;
+            return atspi_detail::createAutomation(iid, object);
+        }
         return sim_detail::createAutomation(iid, object);
+    }
     return REGDB_E_CLASSNOTREG;
 }
 

@@ -2,18 +2,24 @@
 
 #include <functional>
 
+#include "atspi/atspidesktop.h"
 #include "sim/state.h"
 
 using namespace sim_detail;
+using atspi_detail::AtspiDesktop;
 
 BOOL IsWindow(HWND hwnd)
 {
+    if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd))
+        return bus->isWindow(hwnd) ? TRUE : FALSE;
     Lock lock(state().mutex);
     return window(hwnd) != nullptr;
 }
 
 HWND GetParent(HWND hwnd)
 {
+    if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd))
+        return bus->parent(hwnd);
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
     if (!w)
@@ -23,6 +29,10 @@ HWND GetParent(HWND hwnd)
 
 HWND GetAncestor(HWND hwnd, UINT flags)
 {
+    if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd))
+        return flags == GA_PARENT ? bus->parent(hwnd)
+               : flags == GA_ROOT || flags == GA_ROOTOWNER ? bus->root(hwnd)
+                                                           : nullptr;
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
     if (!w)
@@ -49,6 +59,8 @@ HWND GetAncestor(HWND hwnd, UINT flags)
 
 int GetClassNameW(HWND hwnd, LPWSTR buffer, int maxCount)
 {
+    if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd))
+        return copyText(bus->className(hwnd), buffer, maxCount);
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
     return w ? copyText(w->desc.className, buffer, maxCount) : 0;
@@ -56,6 +68,8 @@ int GetClassNameW(HWND hwnd, LPWSTR buffer, int maxCount)
 
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount)
 {
+    if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd))
+        return copyText(bus->title(hwnd), buffer, maxCount);
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
     if (!w) {
@@ -68,6 +82,8 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount)
 
 BOOL GetWindowRect(HWND hwnd, RECT* rect)
 {
+    if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd))
+        return bus->rect(hwnd, rect) ? TRUE : FALSE;
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
     if (!w || !rect)
@@ -78,6 +94,8 @@ BOOL GetWindowRect(HWND hwnd, RECT* rect)
 
 HWND GetForegroundWindow()
 {
+    if (AtspiDesktop* bus = AtspiDesktop::instance())
+        return bus->foreground();
     Lock lock(state().mutex);
     return state().foreground;
 }
@@ -115,6 +133,13 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param)
 
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId)
 {
+    if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd)) {
+        // The bus names no threads: the process id stands for both.
+        const DWORD pid = bus->processId(hwnd);
+        if (pid && processId)
+            *processId = pid;
+        return pid;
+    }
     Lock lock(state().mutex);
     const Window* w = window(hwnd);
     if (!w)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <atspi/atspi.h>
+
+#include <QString>
+
+#include "../wintypes.h"
+
+// Questions put to one accessible over the bus. Each needs the bus lock (AtspiDesktop::lock) and
+// answers a failed or timed-out call as "no" or false.
+namespace atspi_detail {
+
+// ATSPI_ROLE_INVALID when the bus does not answer.
+AtspiRole roleOf(AtspiAccessible* accessible);
+// A password field: role password text, or a text field whose attributes call it a password.
+bool isPassword(AtspiAccessible* accessible);
+// An editor the system may take: editable, with the Text interface, no password field and not one
+// of this program's own objects. Reads role, state and interfaces only, never the text.
+bool isEditableText(AtspiAccessible* accessible);
+// The whole text in UTF-16 units (the bus counts characters); false for password fields. A caller that
+// found the object no password field by its attributes already passes attributesChecked, so only
+// the role, which the bus library keeps up to date locally, is asked again.
+bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked = false);
+bool extents(AtspiAccessible* accessible, RECT& rect);
+// The MSAA role of the accessible; false when the bus does not answer.
+bool msaaRole(AtspiAccessible* accessible, LONG& role);
+
+} // namespace atspi_detail

@@ -1,0 +1,372 @@
+// The editor manager and the trackers against real programs on the accessibility bus: zenity (GTK)
+// and a Qt program of ours, each in an X server and a session bus of the test's own.
+#include <QtTest>
+
+#include <csignal>
+
+#include "atspi/atspidesktop.h"
+#include "buscommands.h"
+#include "editormanager.h"
+#include "msaaclienthelper.h"
+#include "process.h"
+#include "sim/desktop.h"
+#include "uiaclienthelper.h"
+
+using buscommands::run;
+
+namespace {
+
+const QString sampleText = QStringLiteral("第一段有个错字😀在这里。\n第二行 plain ASCII 和中文。");
+const QString secret = QStringLiteral("Hidden-4711-secret");
+
+QStringList messages;
+
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    messages.append(text);
+}
+
+struct Client
+{
+    QString kind;                        // "text-info", "entry", "password", "list", "qt"
+    QString focus;                       // the Qt program's field: edit, line, password
+    bool editable = true;
+};
+
+struct WinEventSeen
+{
+    DWORD event = 0;
+    HWND hwnd = nullptr;
+    bool focusChanged = false;
+};
+
+QRect rectFromLine(const QByteArray& output, const QString& field)
+{
+    for (const QByteArray& line : output.split('\n')) {
+        const QStringList parts = QString::fromUtf8(line).split(QLatin1Char(' '));
+        if (parts.size() == 5 && parts[0] == field)
+            return QRect(parts[1].toInt(), parts[2].toInt(), parts[3].toInt(), parts[4].toInt());
+    }
+    return QRect();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Client)
+
+class TestBusTrackers : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+    void editorIsFollowed_data();
+    void editorIsFollowed();
+    void fieldIsNotTaken_data();
+    void fieldIsNotTaken();
+    void windowMoveRaisesLocationChange();
+    void vanishingClientLeavesNothing();
+
+private:
+    void startClient(const Client& client, const QString& title);
+    WId clientWindow(const QString& title);
+    bool waitForFocus();
+    void typeIntoClient(const QString& text);
+
+    QTemporaryDir dir;
+    QProcess client;
+    QProcess busLauncher;
+    EditorManager* manager = nullptr;
+    UIAClientHelper* uia = nullptr;
+    MSAAClientHelper* msaa = nullptr;
+    QVector<WinEventSeen> events;
+    QSharedPointer<EditorParam> detected;
+    ClientHelper* detectedBy = nullptr;
+    QString detectedName;
+    QByteArray clientOutput;
+    WId window = 0;
+    int abandoned = 0;
+};
+
+void TestBusTrackers::initTestCase()
+{
+    qRegisterMetaType<QSharedPointer<EditorParam>>();
+    busLauncher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
+    QVERIFY(busLauncher.waitForStarted());
+    // The desktop's accessibility setting: toolkits join the bus when it is on.
+    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
+    QVERIFY2(atspi_detail::AtspiDesktop::instance(), "the accessibility bus did not answer");
+    qInstallMessageHandler(keepMessage);
+}
+
+void TestBusTrackers::cleanupTestCase()
+{
+    qInstallMessageHandler(nullptr);
+    // The launcher ends the bus it started.
+    busLauncher.terminate();
+    QVERIFY(busLauncher.waitForFinished());
+}
+
+void TestBusTrackers::init()
+{
+    events.clear();
+    detected.reset();
+    detectedBy = nullptr;
+    detectedName.clear();
+    clientOutput.clear();
+    messages.clear();
+    manager = new EditorManager;
+    uia = new UIAClientHelper;
+    msaa = new MSAAClientHelper;
+    manager->addClientHelper(uia);
+    manager->addClientHelper(msaa);
+    connect(manager, &EditorManager::winEvent, this,
+            [this](IUnknown*, HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD, bool focusChanged) {
+                events.append({event, hwnd, focusChanged});
+            });
+    connect(manager, &EditorManager::editorDetected, this,
+            [this](ClientHelper* helper, QString name, QSharedPointer<EditorParam> param) {
+                detectedBy = helper;
+                detectedName = name;
+                detected = param;
+            });
+}
+
+void TestBusTrackers::cleanup()
+{
+    // Released while the client still runs: objects of a program that is gone are abandoned on
+    // purpose, which vanishingClientLeavesNothing looks at.
+    delete manager;
+    manager = nullptr;
+    delete uia;
+    uia = nullptr;
+    delete msaa;
+    msaa = nullptr;
+    detected.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(sim::liveComObjects(), abandoned, 5000);
+    QCOMPARE(sim::openProcessHandles(), 0);
+    QCOMPARE(sim::liveStrings(), 0);
+    if (client.state() != QProcess::NotRunning) {
+        client.kill();
+        client.waitForFinished();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(atspi_detail::AtspiDesktop::instance()->handleCount(), 0, 5000);
+}
+
+void TestBusTrackers::startClient(const Client& c, const QString& title)
+{
+    if (c.kind == QLatin1String("qt")) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        client.setProcessEnvironment(env);
+        client.start(QStringLiteral(ATSPI_QTFIXTURE), {title, sampleText, c.focus});
+    } else {
+        client.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        QStringList args{QStringLiteral("--title=") + title};
+        if (c.kind == QLatin1String("text-info")) {
+            QFile file(dir.filePath(QStringLiteral("text.txt")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(sampleText.toUtf8());
+            file.close();
+            args << QStringLiteral("--text-info") << QStringLiteral("--filename=") + file.fileName();
+            if (c.editable)
+                args << QStringLiteral("--editable");
+        } else if (c.kind == QLatin1String("entry")) {
+            args << QStringLiteral("--entry") << QStringLiteral("--entry-text=") + sampleText.section(QLatin1Char('\n'), 0, 0);
+        } else if (c.kind == QLatin1String("list")) {
+            args << QStringLiteral("--list") << QStringLiteral("--column=Row");
+            for (int row = 0; row < 5000; ++row)
+                args << QString::number(row);
+        } else {
+            args << QStringLiteral("--password");
+        }
+        client.start(QStringLiteral("zenity"), args);
+    }
+    QVERIFY(client.waitForStarted());
+    window = clientWindow(title);
+    QVERIFY2(window, "the client's window did not appear");
+    if (c.kind == QLatin1String("qt"))
+        QTRY_VERIFY_WITH_TIMEOUT((clientOutput += client.readAllStandardOutput()).count('\n') >= 3, 10000);
+    // Give the program time to join the bus before it gets the focus.
+    QTest::qWait(500);
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::number(window)}));
+}
+
+WId TestBusTrackers::clientWindow(const QString& title)
+{
+    QByteArray out;
+    for (int tries = 0; tries < 100; ++tries) {
+        if (run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
+            && !out.trimmed().isEmpty())
+            return out.trimmed().split('\n').first().toULongLong();
+        QTest::qWait(100);
+    }
+    return 0;
+}
+
+bool TestBusTrackers::waitForFocus()
+{
+    const DWORD pid = static_cast<DWORD>(client.processId());
+    auto seen = [&] {
+        for (const WinEventSeen& e : events) {
+            DWORD owner = 0;
+            if (e.event == EVENT_OBJECT_FOCUS && GetWindowThreadProcessId(e.hwnd, &owner) && owner == pid)
+                return true;
+        }
+        return false;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen() && clock.elapsed() < 10000)
+        QTest::qWait(50);
+    // The focus examination runs 100 ms after the event.
+    QTest::qWait(300);
+    return seen();
+}
+
+void TestBusTrackers::typeIntoClient(const QString& text)
+{
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text}));
+}
+
+void TestBusTrackers::editorIsFollowed_data()
+{
+    QTest::addColumn<Client>("client");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("geometryField");
+
+    const QString firstLine = sampleText.section(QLatin1Char('\n'), 0, 0);
+    QTest::newRow("GTK text view") << Client{QStringLiteral("text-info"), {}, true} << sampleText
+                                   << QStringLiteral("zenity") << QString();
+    QTest::newRow("GTK one-line entry") << Client{QStringLiteral("entry"), {}, true} << firstLine
+                                        << QStringLiteral("zenity") << QString();
+    QTest::newRow("Qt text edit") << Client{QStringLiteral("qt"), QStringLiteral("edit"), true} << sampleText
+                                  << QStringLiteral("atspi_qtfixture") << QStringLiteral("edit");
+    QTest::newRow("Qt line edit") << Client{QStringLiteral("qt"), QStringLiteral("line"), true} << firstLine
+                                  << QStringLiteral("atspi_qtfixture") << QStringLiteral("line");
+}
+
+void TestBusTrackers::editorIsFollowed()
+{
+    QFETCH(Client, client);
+    QFETCH(QString, text);
+    QFETCH(QString, program);
+    QFETCH(QString, geometryField);
+    const QString title = QStringLiteral("Korrelo bus editor %1").arg(QTest::currentDataTag());
+
+    startClient(client, title);
+    QTRY_VERIFY_WITH_TIMEOUT(detected, 10000);
+    QCOMPARE(detectedBy, static_cast<ClientHelper*>(uia));
+    QCOMPARE(detectedName, title);
+    QCOMPARE(manager->getActiveEditorParam()->exeName, program);
+    QCOMPARE(uia->getCurrentPageText(detected, false), text);
+    QCOMPARE(msaa->getCurrentPageText(detected, false), text);
+
+    const QRect rect = uia->getEditRect(detected);
+    QVERIFY(!rect.isEmpty());
+    if (!geometryField.isEmpty()) {
+        const QRect expected = rectFromLine(clientOutput, geometryField);
+        QVERIFY2(std::abs(rect.left() - expected.left()) <= 2 && std::abs(rect.top() - expected.top()) <= 2
+                     && std::abs(rect.width() - expected.width()) <= 2 && std::abs(rect.height() - expected.height()) <= 2,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height())));
+    } else {
+        RECT frame;
+        QVERIFY(GetWindowRect(GetAncestor(detected->hwnd, GA_ROOT), &frame));
+        QVERIFY(QRect(frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top).contains(rect));
+    }
+    WCHAR className[64] = {};
+    QVERIFY(GetClassNameW(detected->hwnd, className, 64) > 0);
+    QVERIFY(QString::fromUtf16(className).endsWith(QLatin1String(":text")));
+}
+
+void TestBusTrackers::fieldIsNotTaken_data()
+{
+    QTest::addColumn<Client>("client");
+    QTest::addColumn<bool>("typeSecret");
+
+    QTest::newRow("GTK read-only view") << Client{QStringLiteral("text-info"), {}, false} << false;
+    // The focused table's subtree is searched for editors within the walk's limits, not row by row.
+    QTest::newRow("GTK long list") << Client{QStringLiteral("list"), {}, false} << false;
+    QTest::newRow("GTK password") << Client{QStringLiteral("password"), {}, true} << true;
+    QTest::newRow("Qt password") << Client{QStringLiteral("qt"), QStringLiteral("password"), true} << true;
+}
+
+void TestBusTrackers::fieldIsNotTaken()
+{
+    QFETCH(Client, client);
+    QFETCH(bool, typeSecret);
+
+    startClient(client, QStringLiteral("Korrelo bus field %1").arg(QTest::currentDataTag()));
+    if (typeSecret)
+        typeIntoClient(secret);
+    QVERIFY2(waitForFocus(), "the focus change never arrived");
+    QVERIFY(!detected);
+    QVERIFY(!manager->getActiveHelper());
+
+    // Asked directly, neither tracker reads the field.
+    const WinEventSeen focus = *std::find_if(events.rbegin(), events.rend(),
+                                             [](const WinEventSeen& e) { return e.event == EVENT_OBJECT_FOCUS; });
+    auto param = QSharedPointer<EditorParam>::create();
+    param->hwnd = focus.hwnd;
+    IAccessible* acc = nullptr;
+    VARIANT child;
+    QCOMPARE(AccessibleObjectFromEvent(focus.hwnd, OBJID_CLIENT, CHILDID_SELF, &acc, &child), S_OK);
+    param->setAcc(IAccessiblePtr(acc));
+    acc->Release();
+    QVERIFY(!uia->focusChanged(param));
+    QVERIFY(!msaa->focusChanged(param));
+    const QString read = uia->getCurrentPageText(param, false) + msaa->getCurrentPageText(param, false);
+    if (typeSecret) {
+        QVERIFY(read.isEmpty());
+        for (const QString& message : messages)
+            QVERIFY(!message.contains(secret));
+    }
+}
+
+void TestBusTrackers::windowMoveRaisesLocationChange()
+{
+    startClient({QStringLiteral("entry"), {}, true}, QStringLiteral("Korrelo bus mover"));
+    QTRY_VERIFY_WITH_TIMEOUT(detected, 10000);
+    const QRect before = uia->getEditRect(detected);
+    events.clear();
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(window),
+                                            QString::number(before.left() + 37), QString::number(before.top() + 23)}));
+    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(events.begin(), events.end(),
+                                         [](const WinEventSeen& e) { return e.event == EVENT_OBJECT_LOCATIONCHANGE; }),
+                             5000);
+    QVERIFY(uia->getEditRect(detected) != before);
+}
+
+void TestBusTrackers::vanishingClientLeavesNothing()
+{
+    auto* bus = atspi_detail::AtspiDesktop::instance();
+    startClient({QStringLiteral("text-info"), {}, true}, QStringLiteral("Korrelo bus leaver"));
+    QTRY_VERIFY_WITH_TIMEOUT(detected, 10000);
+    const HWND hwnd = detected->hwnd;
+    QVERIFY(IsWindow(hwnd));
+
+    // A program that stops answering in the middle of a request: the call times out, empty.
+    ::kill(static_cast<pid_t>(client.processId()), SIGSTOP);
+    QVERIFY(uia->getCurrentPageText(detected, false).isEmpty());
+    QVERIFY(uia->getEditRect(detected).isEmpty());
+    client.kill();
+    client.waitForFinished();
+
+    QVERIFY(uia->getCurrentPageText(detected, false).isEmpty());
+    QVERIFY(msaa->getCurrentPageText(detected, false).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!IsWindow(hwnd), 5000);
+    WCHAR title[16] = {};
+    QCOMPARE(GetWindowTextW(hwnd, title, 16), 0);
+    QCOMPARE(manager->getExeFileName(hwnd), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(bus->handleCount(), 0, 5000);
+    // The editor's accessible object (and its identity) is abandoned rather than released, as for
+    // any program that went away; everything else is released.
+    abandoned += 2;
+}
+
+QTEST_MAIN(TestBusTrackers)
+#include "tst_bustrackers.moc"

@@ -1,0 +1,87 @@
+// The whole road on the real desktop: a GTK editor is focused, the command "Check Current Page" runs,
+// and the editor's text goes to the writing window, since that editor cannot show marks.
+#include <QAction>
+#include <QtTest>
+
+#include "actions.h"
+#include "atspi/atspidesktop.h"
+#include "buscommands.h"
+#include "clientfixture.h"
+#include "editormanager.h"
+#include "msaaclienthelper.h"
+#include "uiaclienthelper.h"
+#include "writerhook.h"
+
+using buscommands::run;
+
+class TestShellRoad : public QObject, public ClientFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void checkCurrentPageOpensWriterWithFieldText();
+
+private:
+    QProcess busLauncher;
+    QProcess editor;
+    QTemporaryDir dir;
+    UIAClientHelper* uia = nullptr;
+    MSAAClientHelper* msaa = nullptr;
+    QStringList writerTexts;
+};
+
+void TestShellRoad::initTestCase()
+{
+    busLauncher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
+    QVERIFY(busLauncher.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
+    QVERIFY(atspi_detail::AtspiDesktop::instance());
+    QVERIFY(startClient());
+    setWriterFunction([this](const QString& text) { writerTexts.append(text); });
+    // Made once the manager has set up COM on this thread, as the tray program does.
+    EditorManager* manager = getEditorManager();
+    uia = new UIAClientHelper;
+    msaa = new MSAAClientHelper;
+    manager->addClientHelper(uia);
+    manager->addClientHelper(msaa);
+}
+
+void TestShellRoad::cleanupTestCase()
+{
+    delete getEditorManager();
+    delete uia;
+    delete msaa;
+    setWriterFunction(nullptr);
+    stopClient();
+    editor.kill();
+    editor.waitForFinished();
+    busLauncher.terminate();
+    QVERIFY(busLauncher.waitForFinished());
+}
+
+void TestShellRoad::checkCurrentPageOpensWriterWithFieldText()
+{
+    const QString text = QStringLiteral("他门在会议上讨论了计划😀，第二句也有错字。\n下一行。");
+    QFile file(dir.filePath(QStringLiteral("page.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+    file.close();
+    const QString title = QStringLiteral("Korrelo shell road");
+    editor.start(QStringLiteral("zenity"), {QStringLiteral("--title=") + title, QStringLiteral("--text-info"),
+                                            QStringLiteral("--editable"), QStringLiteral("--filename=") + file.fileName()});
+    QVERIFY(editor.waitForStarted());
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
+                                 && !out.trimmed().isEmpty(),
+                             10000);
+    QTest::qWait(500);
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::fromUtf8(out.trimmed().split('\n').first())}));
+    QTRY_COMPARE_WITH_TIMEOUT(getEditorManager()->getActiveHelper(), static_cast<ClientHelper*>(uia), 10000);
+
+    getActions()->actionCheckCurrentPage->trigger();
+    QCOMPARE(writerTexts, QStringList{text});
+}
+
+QTEST_MAIN(TestShellRoad)
+#include "tst_shellroad.moc"
