@@ -40,8 +40,6 @@ VARIANT dereferenced(const VARIANT& v)
 }
 }
 
-const _variant_t vtMissing = _variant_t::missing();
-
 _variant_t::_variant_t(const VARIANT& other)
 {
     VariantCopy(this, &other);

@@ -53,5 +53,11 @@ public:
     IDispatchPtr toDispatch() const;
 };
 
-// The value VT_ERROR/DISP_E_PARAMNOTFOUND, for arguments left out.
-extern const _variant_t vtMissing;
+// vtMissing stands for an argument left out (VT_ERROR holding DISP_E_PARAMNOTFOUND). It is a constant
+// without storage of its own, so the platform's copies in a program and in its libraries never
+// clash over one global.
+struct MissingArgument
+{
+    operator _variant_t() const { return _variant_t::missing(); }
+};
+constexpr MissingArgument vtMissing{};
