@@ -1,4 +1,5 @@
-// Filling the error list window with a large result, against putting the same texts into plain labels.
+// Filling the error list window with a large result, and the pop-up with the errors of one spot,
+// each against putting the same texts into plain labels.
 
 #include <QApplication>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "checkdata.h"
+#include "contextshow.h"
 #include "dataitem.h"
 #include "dataitemvalue.h"
 #include "widgetbench.h"
@@ -19,19 +21,20 @@
 namespace {
 
 constexpr int kErrors = 500;
+constexpr int kPopupErrors = 20;
 const char* const kSuggestions[] = { "的确", "确实", "的*确" };
 
-CHECK_DATAS makeResults()
+CHECK_DATAS makeResults(int count = kErrors)
 {
     CHECK_DATAS results;
-    for (int i = 0; i < kErrors; ++i) {
+    for (int i = 0; i < count; ++i) {
         auto data = std::make_shared<CheckData>();
         data->words = "地确";
         data->dataItem = std::make_shared<DataItem>();
         for (int j = 0; j < 3; ++j)
             data->dataItem->addValue(kSuggestions[j], 10 - j);
         _CHECK_DATA_POS_ range;
-        range.begin = unsigned((kErrors - i) * 10);
+        range.begin = unsigned((count - i) * 10);
         range.end = range.begin + 1;
         data->pos.push_back(range);
         data->errorTypes = { 1 + i % 3 };
@@ -55,9 +58,24 @@ void BM_FillErrorList(benchmark::State& state)
 }
 BENCHMARK(BM_FillErrorList)->Unit(benchmark::kMillisecond);
 
+void BM_PopupShowCheckData(benchmark::State& state)
+{
+    const CHECK_DATAS results = makeResults(kPopupErrors);
+    for (auto _ : state) {
+        auto popup = std::make_unique<ContextShow>();
+        popup->showCheckData(results, QStringLiteral("地确"));
+        popup->show();
+        QCoreApplication::processEvents();
+        popup.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    state.SetItemsProcessed(state.iterations() * kPopupErrors);
+}
+BENCHMARK(BM_PopupShowCheckData)->Unit(benchmark::kMillisecond);
+
 void BM_PlainLabels(benchmark::State& state)
 {
-    const CHECK_DATAS results = makeResults();
+    const CHECK_DATAS results = makeResults(int(state.range(0)));
     for (auto _ : state) {
         auto panel = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(panel.get());
@@ -72,11 +90,12 @@ void BM_PlainLabels(benchmark::State& state)
         panel.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    state.SetItemsProcessed(state.iterations() * kErrors);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_PlainLabels)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainLabels)->Arg(kErrors)->Arg(kPopupErrors)->Unit(benchmark::kMillisecond);
 
-KORRELO_BENCH_RATIO(fill_error_list_per_error, "BM_FillErrorList", "BM_PlainLabels");
+KORRELO_BENCH_RATIO(fill_error_list_per_error, "BM_FillErrorList", "BM_PlainLabels/500");
+KORRELO_BENCH_RATIO(popup_show_check_data, "BM_PopupShowCheckData", "BM_PlainLabels/20");
 
 } // namespace
 

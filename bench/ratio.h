@@ -1,7 +1,8 @@
 #pragma once
 
 // Shared main for the benchmark programs: runs every registered benchmark, then prints one line
-// per declared pair, "ratio <label>: <subject time / baseline time>", both measured in this run.
+// per declared pair, "ratio <label>: <subject time / baseline time> (<subject> against <baseline>)",
+// both measured in this run.
 // Absolute timings differ from machine to machine; the ratio is what we compare over time.
 
 #include <benchmark/benchmark.h>
@@ -43,12 +44,24 @@ public:
     {
         for (const Run& run : runs) {
             if (run.iterations > 0 && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+                times[run.benchmark_name()] = {run.GetAdjustedRealTime(), benchmark::GetTimeUnitString(run.time_unit)};
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> times;
+    struct Time
+    {
+        double value = 0;
+        const char* unit = "";
+    };
+    std::map<std::string, Time> times;
 };
+
+// Nanoseconds in one of the given unit over those in the other.
+inline double scale(const std::string& unit, const std::string& other)
+{
+    auto ns = [](const std::string& u) { return u == "s" ? 1e9 : u == "ms" ? 1e6 : u == "us" ? 1e3 : 1.0; };
+    return ns(unit) / ns(other);
+}
 
 inline int runWithRatios(int argc, char** argv)
 {
@@ -61,11 +74,15 @@ inline int runWithRatios(int argc, char** argv)
     for (const RatioPair& pair : ratioPairs()) {
         auto subject = reporter.times.find(pair.subject);
         auto baseline = reporter.times.find(pair.baseline);
-        if (subject == reporter.times.end() || baseline == reporter.times.end() || baseline->second <= 0) {
+        if (subject == reporter.times.end() || baseline == reporter.times.end() || baseline->second.value <= 0) {
             std::printf("ratio %s: not measured\n", pair.label.c_str());
             continue;
         }
-        std::printf("ratio %s: %.3f\n", pair.label.c_str(), subject->second / baseline->second);
+        const auto& [time, unit] = subject->second;
+        const auto& [floor, floorUnit] = baseline->second;
+        // The absolute figures beside the ratio, each in its benchmark's unit.
+        std::printf("ratio %s: %.3f (%.3f %s against %.3f %s)\n", pair.label.c_str(),
+                    time / floor * scale(unit, floorUnit), time, unit, floor, floorUnit);
     }
     return 0;
 }

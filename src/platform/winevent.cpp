@@ -209,7 +209,8 @@ void raiseWinEvent(DWORD event, HWND hwnd, LONG objectId, LONG childId, DWORD pr
 HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE, WINEVENTPROC procedure,
                               DWORD processId, DWORD threadId, DWORD flags)
 {
-    if (FAILED(sim_detail::enter(sim::Call::SetWinEventHook)) || !procedure || eventMin > eventMax
+    if (FAILED(sim_detail::enter(sim::Call::SetWinEventHook)) || sim_detail::hookRefused(eventMin, eventMax)
+        || !procedure || eventMin > eventMax
         || (flags & WINEVENT_INCONTEXT))
         return nullptr;
     ThreadQueue& queue = ownQueue();

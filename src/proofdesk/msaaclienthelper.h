@@ -2,9 +2,8 @@
 
 #include "clienthelper.h"
 
-// Takes any focused object that MSAA describes as editable text: reads its whole value and reports
-// its screen rectangle. It keeps no results and cannot mark errors: those operations keep the base
-// class's neutral answers.
+// Tracks editors seen through MSAA: the focused object's value is the text, its location the
+// rectangle. Read-only; marking results is left to the base class's "cannot".
 class MSAAClientHelper : public ClientHelper
 {
     Q_OBJECT

@@ -3,10 +3,8 @@
 #include "clienthelper.h"
 #include "uiautomation.h"
 
-// Takes a focused editor when UI Automation finds a text pattern for it, on the focused element or
-// on the element of its subtree nearest to the focused object; reads the whole document text
-// through the pattern. It keeps no results and cannot mark errors: those operations keep the base
-// class's neutral answers.
+// Tracks editors that offer a UI Automation text pattern, on the focused element or close below
+// it, and reads the document through it. Read-only, like the MSAA tracker.
 class UIAClientHelper : public ClientHelper
 {
     Q_OBJECT

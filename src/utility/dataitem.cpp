@@ -201,7 +201,7 @@ void DataItem::getValues(std::vector<std::string>& out) const
 bool DataItem::hasValue(std::string text) const
 {
     return std::any_of(values.begin(), values.end(),
-                       [&text](const DataItemValue* v) { return v && v->value && text == v->value; });
+                       [&text](const DataItemValue* v) { return v && textOf(v) == text; });
 }
 
 void DataItem::copyValues(DataItem* other)

@@ -341,7 +341,9 @@ bool IsOneEnChar(const char* s)
         if (s[k] == '\0')
             return true;   // truncated: not one complete character
     }
-    return s[length] != '\0';
+    if (s[length] != '\0')
+        return true;
+    return !isLegalSequence(reinterpret_cast<const unsigned char*>(s), length);
 }
 
 bool u8IsBom(const char* p)

@@ -1,11 +1,8 @@
 #pragma once
 
-// Text conversions between the three forms the system uses (UTF-8 in std::string, UTF-16 in
-// std::u16string, UTF-32 in std::u32string) and the legacy Chinese code page, plus the character
-// classes of Chinese proofreading and small string tools.
-//
-// Conversions never throw: illegal or truncated input gives an empty result, code-page conversions
-// report false. Nothing here reads or changes the process-wide locale.
+// Converting text between UTF-8, UTF-16, UTF-32 and the old Chinese code page, and telling
+// character kinds apart. Bad input yields "" (or false), never an exception; the process locale
+// plays no part, so results are the same in every program.
 
 #include <cstddef>
 #include <string>

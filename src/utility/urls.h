@@ -1,6 +1,6 @@
 #pragma once
 
-// Every web address the client uses, built from an address id, a site choice and caller texts.
+// Builds the client's web addresses, so that no caller spells a path or a site root itself.
 
 #include <string>
 

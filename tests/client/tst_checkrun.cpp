@@ -144,8 +144,10 @@ void TestCheckRun::piecesSentToTheService_data()
 
     QTest::newRow("too long for one check") << QStringLiteral("他门在这里。").repeated(6667) << 3000 << 10
                                             << QStringList{"Max 30000 words!"};
-    QTest::newRow("page size 1") << QStringLiteral("他门") << 1 << 2
-                                 << QStringList{"没有找到错误。", "没有找到错误。"};
+    // "Nothing found" speaks for the whole check: once at its end, and only when nothing was found.
+    QTest::newRow("page size 1") << QStringLiteral("他门") << 1 << 2 << QStringList{"没有找到错误。"};
+    QTest::newRow("clean piece before errors") << QStringLiteral("这里很好。他门来了。") << 5 << 2 << QStringList{};
+    QTest::newRow("clean piece after errors") << QStringLiteral("他门来了。这里很好。") << 5 << 2 << QStringList{};
     // An empty last piece would add a "not found" box after the errors found.
     QTest::newRow("errors, text ends at the cut") << QStringLiteral("他门在这里。") << 6 << 1 << QStringList{};
 }

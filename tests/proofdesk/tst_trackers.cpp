@@ -27,6 +27,15 @@ Editor makeEditor(const sim::AccessibleSpec& desc, const std::u16string& title =
     return e;
 }
 
+sim::AccessibleSpec objectSpec(LONG role, const std::u16string& value, const RECT& location)
+{
+    sim::AccessibleSpec desc;
+    desc.role = role;
+    desc.value = value;
+    desc.location = location;
+    return desc;
+}
+
 QSharedPointer<EditorParam> paramOf(const Editor& e, LONG childId = 0)
 {
     auto param = QSharedPointer<EditorParam>::create();
@@ -96,6 +105,8 @@ private slots:
     void takesOnlyTextObjects();
     void readsValueAndLocation_data();
     void readsValueAndLocation();
+    void readsTheFocusedChild_data();
+    void readsTheFocusedChild();
     void elementWithOwnPatternNeedsNoSearch();
     void nearestCandidateIsChosen_data();
     void nearestCandidateIsChosen();
@@ -166,11 +177,8 @@ void TestTrackers::readsValueAndLocation()
     QFETCH(HRESULT, locationResult);
     QFETCH(QString, text);
     QFETCH(QRect, area);
-    sim::AccessibleSpec desc;
-    desc.role = ROLE_SYSTEM_TEXT;
-    desc.value = u"他们再次相遇。";
+    sim::AccessibleSpec desc = objectSpec(ROLE_SYSTEM_TEXT, u"他们再次相遇。", RECT{10, 20, 310, 60});
     desc.valueResult = valueResult;
-    desc.location = RECT{10, 20, 310, 60};
     desc.locationResult = locationResult;
     MSAAClientHelper helper;
     auto param = paramOf(makeEditor(desc), 2);
@@ -182,6 +190,32 @@ void TestTrackers::readsValueAndLocation()
     param->setAcc(nullptr);
     QVERIFY(helper.getCurrentPageText(param, false).isEmpty());
     QVERIFY(helper.getEditRect(param).isNull());
+}
+
+void TestTrackers::readsTheFocusedChild_data()
+{
+    QTest::addColumn<int>("childId");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("area");
+    QTest::newRow("the focused child") << 2 << true << "他们再次相遇。" << QRect(10, 20, 300, 40);
+    QTest::newRow("the object itself") << 0 << false << "整个窗口" << QRect(0, 0, 500, 500);
+    QTest::newRow("a child without answers of its own") << 5 << false << "整个窗口" << QRect(0, 0, 500, 500);
+}
+
+void TestTrackers::readsTheFocusedChild()
+{
+    QFETCH(int, childId);
+    QFETCH(bool, taken);
+    QFETCH(QString, text);
+    QFETCH(QRect, area);
+    const Editor editor = makeEditor(objectSpec(ROLE_SYSTEM_CLIENT, u"整个窗口", RECT{0, 0, 500, 500}));
+    sim::setAccessibleChild(editor.object, 2, objectSpec(ROLE_SYSTEM_TEXT, u"他们再次相遇。", RECT{10, 20, 310, 60}));
+    MSAAClientHelper helper;
+    auto param = paramOf(editor, childId);
+    QCOMPARE(helper.focusChanged(param), taken);
+    QCOMPARE(helper.getCurrentPageText(param, false), text);
+    QCOMPARE(helper.getEditRect(param), area);
 }
 
 void TestTrackers::elementWithOwnPatternNeedsNoSearch()
@@ -244,21 +278,23 @@ void TestTrackers::nearestCandidateIsChosen()
 
 void TestTrackers::nothingWithoutAutomationOrPattern_data()
 {
-    QTest::addColumn<bool>("automationFails");
+    QTest::addColumn<int>("failing");   // a sim::Call made to fail, or -1
     QTest::addColumn<bool>("withCandidate");
     QTest::addColumn<HRESULT>("locationResult");
-    QTest::newRow("creation failed") << true << true << S_OK;
-    QTest::newRow("no candidate") << false << false << S_OK;
-    QTest::newRow("focused object has no location") << false << true << E_FAIL;
+    QTest::newRow("creation failed") << int(sim::Call::CreateAutomation) << true << S_OK;
+    QTest::newRow("no candidate") << -1 << false << S_OK;
+    QTest::newRow("focused object has no location") << -1 << true << E_FAIL;
+    QTest::newRow("text pattern query failed") << int(sim::Call::GetCurrentPatternAs) << true << S_OK;
+    QTest::newRow("length of the found elements failed") << int(sim::Call::ElementArrayLength) << true << S_OK;
 }
 
 void TestTrackers::nothingWithoutAutomationOrPattern()
 {
-    QFETCH(bool, automationFails);
+    QFETCH(int, failing);
     QFETCH(bool, withCandidate);
     QFETCH(HRESULT, locationResult);
-    if (automationFails)
-        sim::failCall(sim::Call::CreateAutomation);
+    if (failing >= 0)
+        sim::failCall(static_cast<sim::Call>(failing));
     Composite window(locationResult);
     if (withCandidate)
         window.candidate(u"text", 100, 100);

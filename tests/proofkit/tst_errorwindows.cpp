@@ -4,6 +4,8 @@
 #include <QCursor>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -46,6 +48,8 @@ private slots:
     void geometrySavedOnlyAsWindow();
     void chineseTexts_data();
     void chineseTexts();
+    void popupShortensLongTexts_data();
+    void popupShortensLongTexts();
 
 private:
     static QWidget* list(ContextShow& popup) { return popup.findChild<QWidget*>("widgetErrorList"); }
@@ -442,6 +446,49 @@ void TestErrorWindows::chineseTexts()
     QVERIFY(target);
     QCOMPARE(target->property(property).toString().right(expected.size()), expected);
     QCOMPARE(combo(panel)->itemText(0), QStringLiteral("所有错误 (1)"));
+}
+
+void TestErrorWindows::popupShortensLongTexts_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("suggestion");
+    const QString longText = QString("这是一段很长的文字").repeated(6);
+    QTest::newRow("short texts whole") << "他门" << "他们";
+    QTest::newRow("long flagged words") << longText << "他们";
+    QTest::newRow("long suggestion") << "他门" << longText + "们";
+    QTest::newRow("both long") << longText << longText + "们";
+}
+
+void TestErrorWindows::popupShortensLongTexts()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, suggestion);
+    const QByteArray wordsBytes = words.toUtf8();
+    const QByteArray suggestionBytes = suggestion.toUtf8();
+    ContextShow popup;
+    const CHECK_DATAS results{ makeError(wordsBytes.constData(), { { suggestionBytes.constData(), 3 } }, 0, { 1 }) };
+    QVERIFY(popup.showCheckData(results, words));
+    popup.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&popup));
+    QTRY_VERIFY(popup.width() <= 350);
+
+    auto* area = list(popup)->findChild<QScrollArea*>();
+    QVERIFY(!area->horizontalScrollBar()->isVisible());
+    // The type names stay in view, and each shortened text is whole in its tool tip.
+    auto* group = list(popup)->findChild<ErrorsListGroup*>();
+    auto* types = group->findChild<QLabel*>("labelTitle2");
+    QVERIFY(!types->text().isEmpty());
+    QVERIFY(types->mapTo(area->viewport(), QPoint(types->width(), 0)).x() <= area->viewport()->width());
+    const QLabel* title = group->findChild<QLabel*>("labelTitle");
+    const QString shownWords = fixture::render(title).plain;
+    const bool wordsCut = words.size() > 20;
+    QCOMPARE(shownWords.endsWith(QChar(0x2026)), wordsCut);
+    QCOMPARE(title->toolTip(), wordsCut ? words : QString());
+    QVERIFY(words.startsWith(shownWords.left(shownWords.size() - 1)));
+    auto* item = group->findChild<ErrorsListItem*>();
+    const bool suggestionCut = suggestion.size() > 20;
+    QCOMPARE(item->toolTip(), suggestionCut ? suggestion : QString());
+    QCOMPARE(fixture::render(item->findChild<QLabel*>("labelText")).plain.contains(QChar(0x2026)), suggestionCut);
 }
 
 QTEST_MAIN(TestErrorWindows)

@@ -10,6 +10,18 @@
 
 #include "initui.h"
 
+namespace {
+
+QStringList warnings;
+
+void recordMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type != QtDebugMsg)
+        warnings << text;
+}
+
+} // namespace
+
 class TestInitUI : public QObject
 {
     Q_OBJECT
@@ -34,7 +46,11 @@ void TestInitUI::englishWithoutCatalogue()
 void TestInitUI::firstCallPreparesApplication()
 {
     QApplication* before = qApp;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
     initUI();
+    qInstallMessageHandler(previous);
+    QCOMPARE(warnings, QStringList());   // the program set the scaling attribute already
     QCOMPARE(qApp, before);  // the program's own application is used
     std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("fusion")));
     QCOMPARE(QApplication::style()->standardPalette(), fusion->standardPalette());
@@ -90,5 +106,13 @@ void TestInitUI::resourcesAreCompiledIn()
     QVERIFY(QFile::exists(QStringLiteral(":/translations/qt_zh_CN.qm")));
 }
 
-QTEST_MAIN(TestInitUI)
+// As both programs do: the scaling attribute is set before the application is made.
+int main(int argc, char** argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QApplication app(argc, argv);
+    TestInitUI test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_initui.moc"

@@ -9,6 +9,13 @@
 namespace {
 
 int failures = 0;
+QStringList warnings;
+
+void recordMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+{
+    if (type != QtDebugMsg && text.contains(QLatin1String("Qt::AA_")))
+        warnings << text;
+}
 
 void check(bool ok, const char* what)
 {
@@ -35,8 +42,13 @@ __attribute__((noinline)) void scribbleOnStack()
 
 int main()
 {
+    qInstallMessageHandler(recordMessage);
     startFromLibrary();
     scribbleOnStack();
+    check(QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling), "high-DPI scaling is on");
+    check(warnings.isEmpty(), "no warning about attributes set too late");
+    for (const QString& warning : warnings)
+        fprintf(stderr, "warning: %s\n", qPrintable(warning));
 
     check(qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr, "a QApplication exists");
     check(QCoreApplication::arguments().isEmpty(), "the argument list stays empty");

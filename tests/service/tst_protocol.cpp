@@ -28,6 +28,8 @@ private slots:
     void localAccessToken();
     void emptyTextIsNoText();
     void oversizedBodyIsRefusedAndServiceLivesOn();
+    void bodiesAreReadByTheirFraming_data();
+    void bodiesAreReadByTheirFraming();
     void controlChangesSettingsUntilReset();
     void controlCanBeSwitchedOff();
     void selfSignedHttpsNeedsTheClientsConsent();
@@ -280,6 +282,50 @@ void TestProtocol::oversizedBodyIsRefusedAndServiceLivesOn()
     QVERIFY(socket.waitForReadyRead(5000));
     QVERIFY(socket.readLine().startsWith("HTTP/1.1 411"));
     QCOMPARE(service.server->core().requestLog().entries().size(), size_t(2));
+}
+
+void TestProtocol::bodiesAreReadByTheirFraming_data()
+{
+    QTest::addColumn<QByteArray>("request");   // sent as it stands after the request line
+    QTest::addColumn<QByteArray>("status");
+    QTest::addColumn<QString>("errorId");      // of the JSON body, when one is expected
+
+    QTest::newRow("no body, no length") << QByteArray("Host: a\r\n\r\n") << QByteArray("200") << "no_login";
+    QTest::newRow("zero length") << QByteArray("Host: a\r\nContent-Length: 0\r\n\r\n") << QByteArray("200")
+                                 << "no_login";
+    QTest::newRow("form without token") << QByteArray("Host: a\r\nContent-Length: 13\r\n\r\ntext_length=1")
+                                        << QByteArray("200") << "no_login";
+    QTest::newRow("over the limit") << QByteArray("Host: a\r\nContent-Length: 5000\r\n\r\n") + QByteArray(5000, 'x')
+                                    << QByteArray("413") << "";
+    QTest::newRow("chunked") << QByteArray("Host: a\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n")
+                             << QByteArray("411") << "";
+}
+
+void TestProtocol::bodiesAreReadByTheirFraming()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, status);
+    QFETCH(QString, errorId);
+    ServiceOptions options;
+    options.maxBody = 4096;
+    ServiceFixture service(options);
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", quint16(service.server->port()));
+    QVERIFY(socket.waitForConnected(5000));
+    QElapsedTimer clock;
+    clock.start();
+    socket.write("POST /api/v3/auth/ HTTP/1.1\r\n" + request);
+    QByteArray answer;
+    // Well inside the service's five-second wait for a body that never comes.
+    while (clock.elapsed() < 2000 && (!answer.contains("\r\n\r\n") || (!errorId.isEmpty() && !answer.endsWith('}')))) {
+        socket.waitForReadyRead(100);
+        answer += socket.readAll();
+    }
+    QVERIFY2(answer.startsWith("HTTP/1.1 " + status), answer.constData());
+    if (!errorId.isEmpty()) {
+        const QByteArray body = answer.mid(answer.indexOf("\r\n\r\n") + 4);
+        QCOMPARE(QJsonDocument::fromJson(body).object().value("error_id").toString(), errorId);
+    }
 }
 
 void TestProtocol::controlChangesSettingsUntilReset()

@@ -84,6 +84,7 @@ private slots:
     void nestedLoopSeesTheEventOnce();
     void hookThreadFiltersObjects_data();
     void hookThreadFiltersObjects();
+    void refusedHookShowsOneMessage_data();
     void refusedHookShowsOneMessage();
     void automationElementIsOffered_data();
     void automationElementIsOffered();
@@ -341,8 +342,21 @@ void TestEditorManager::hookThreadFiltersObjects()
     }
 }
 
+void TestEditorManager::refusedHookShowsOneMessage_data()
+{
+    QTest::addColumn<int>("refusedMin");   // 0: every hook refused
+    QTest::addColumn<int>("refusedMax");
+    QTest::addColumn<bool>("tracking");    // editors are still seen
+    QTest::newRow("every hook") << 0 << 0 << false;
+    QTest::newRow("the object events") << int(EVENT_OBJECT_FOCUS) << int(EVENT_OBJECT_LOCATIONCHANGE) << false;
+    QTest::newRow("the foreground only") << int(EVENT_SYSTEM_FOREGROUND) << int(EVENT_SYSTEM_FOREGROUND) << true;
+}
+
 void TestEditorManager::refusedHookShowsOneMessage()
 {
+    QFETCH(int, refusedMin);
+    QFETCH(int, refusedMax);
+    QFETCH(bool, tracking);
     QStringList messages;
     bool onGuiThread = false;
     QThread* gui = thread();
@@ -354,19 +368,30 @@ void TestEditorManager::refusedHookShowsOneMessage()
     QTranslator chinese;
     QVERIFY(chinese.load(QStringLiteral(":/translations/proofkit_zh_CN.qm")));
     QCoreApplication::installTranslator(&chinese);
-    sim::failCall(sim::Call::SetWinEventHook);
+    if (refusedMin == 0)
+        sim::failCall(sim::Call::SetWinEventHook);
+    else
+        sim::refuseHooks(DWORD(refusedMin), DWORD(refusedMax));
     {
         EditorManager manager;
         FakeTracker tracker;
         manager.addClientHelper(&tracker);
-        QTRY_COMPARE(messages.size(), 1);
+        if (tracking) {
+            QTRY_COMPARE(sim::installedHooks(), 1);
+        } else {
+            QTRY_COMPARE(messages.size(), 1);
+            QCOMPARE(messages, QStringList{QStringLiteral("MSAA 安装失败！")});
+            QVERIFY(onGuiThread);
+            QTRY_COMPARE(sim::installedHooks(), 0);   // the hook that did install is not left behind
+        }
         QTest::qWait(100);
-        QCOMPARE(messages, QStringList{QStringLiteral("MSAA 安装失败！")});
-        QVERIFY(onGuiThread);
         sim::clearFailures();
         sim::setFocus(editorWindow());
+        if (tracking)
+            QTRY_VERIFY(!tracker.offered.isEmpty());
         QTest::qWait(250);
-        QVERIFY(tracker.offered.isEmpty());  // no hook: no editor is ever seen
+        QCOMPARE(messages.size(), tracking ? 0 : 1);
+        QCOMPARE(tracker.offered.isEmpty(), !tracking);   // without the object hook no editor is seen
     }
     getCheckerClient()->setMsgBoxHandler(nullptr);
     QCoreApplication::removeTranslator(&chinese);

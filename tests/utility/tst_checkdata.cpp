@@ -52,6 +52,7 @@ private slots:
     void readLine();
     void lineWritten();
     void copiesAreDeep();
+    void copyValuesAddsMissingOnce_data();
     void copyValuesAddsMissingOnce();
     void nullEntriesAreSafe();
     void diffPositions_data();
@@ -202,15 +203,42 @@ void TestCheckData::copiesAreDeep()
     QCOMPARE(QString::fromStdString(fromPointer.getFrequencyCountString()), QString("5.0000000000"));
 }
 
+// Values as "text:frequency", "~:frequency" standing for a value whose text is null.
+DataItem itemOf(const QStringList& values)
+{
+    DataItem item;
+    for (const QString& v : values) {
+        item.addValue(v.section(':', 0, 0).toStdString(), v.section(':', 1).toDouble());
+        if (v.startsWith('~'))
+            item.values.back()->setValue(static_cast<const char*>(nullptr));
+    }
+    return item;
+}
+
+void TestCheckData::copyValuesAddsMissingOnce_data()
+{
+    QTest::addColumn<QStringList>("target");
+    QTest::addColumn<QStringList>("source");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("missing added once, sorted") << QStringList{"c:3"} << QStringList{"a:1", "b:5", "a:2", "c:9"}
+                                                << "b:5;c:3;a:1";
+    QTest::newRow("null texts are one value") << QStringList{} << QStringList{"x:1", "~:2", "~:3"} << "(null):2;x:1";
+    QTest::newRow("null matches empty text") << QStringList{":4"} << QStringList{"~:2", "y:1"} << ":4;y:1";
+    QTest::newRow("empty matches null text") << QStringList{"~:4"} << QStringList{":2"} << "(null):4";
+}
+
 void TestCheckData::copyValuesAddsMissingOnce()
 {
-    DataItem target = makeItem("", {{"c", 3}});
-    DataItem other = makeItem("", {{"a", 1}, {"b", 5}, {"a", 2}, {"c", 9}});
-    target.copyValues(&other);
-    QCOMPARE(describe(target), QString("b:5;c:3;a:1"));
-    target.copyValues(&target);
-    target.copyValues(nullptr);
-    QCOMPARE(describe(target), QString("b:5;c:3;a:1"));
+    QFETCH(QStringList, target);
+    QFETCH(QStringList, source);
+    QFETCH(QString, expected);
+    DataItem into = itemOf(target);
+    DataItem from = itemOf(source);
+    into.copyValues(&from);
+    QCOMPARE(describe(into), expected);
+    into.copyValues(&into);
+    into.copyValues(nullptr);
+    QCOMPARE(describe(into), expected);
 }
 
 void TestCheckData::nullEntriesAreSafe()
@@ -224,7 +252,8 @@ void TestCheckData::nullEntriesAreSafe()
     QCOMPARE(describe(item), QString("(null):2;b:1;null"));
     QCOMPARE(item.valueToU8String(), std::string(";b;"));
     QVERIFY(item.hasValue("b"));
-    QVERIFY(!item.hasValue(""));
+    QVERIFY(item.hasValue(""));   // a null text reads as empty
+    QVERIFY(!item.hasValue("c"));
     std::vector<std::string> texts;
     item.getValues(texts);
     QCOMPARE(texts, (std::vector<std::string>{"", "b", ""}));

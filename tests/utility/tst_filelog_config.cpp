@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include <atomic>
+#include <clocale>
+#include <cstdlib>
 
 #include "filelog/logconfig.h"
 #include "filelog/logermanager.h"
@@ -23,7 +25,8 @@ QString describe(const ParsedLogger& logger)
 
 QString defaultsWith(const QString& name, const QString& changed)
 {
-    QString text = describe(ParsedLogger()).replace("name= ", "name=" + name + " ");
+    QString text = QString("name=%1 path=./log/ level=1 display=1 outfile=1 monthdir=0 limitsize=100 enable=1 "
+                           "fileline=0 reserve=0").arg(name);
     for (const QString& setting : changed.split(' ', Qt::SkipEmptyParts)) {
         const QString key = setting.section('=', 0, 0);
         text.replace(QRegularExpression("\\b" + key + "=\\S*"), setting);
@@ -46,6 +49,9 @@ class TestFilelogConfig : public QObject
 private slots:
     void parsesSettings_data();
     void parsesSettings();
+    void foldsCaseInAsciiUnderATurkishLocale();
+    void markInsideBracketsNamesOneLogger_data();
+    void markInsideBracketsNamesOneLogger();
     void createsAtMostTwentyLoggers();
     void appliesChangedTextOnly_data();
     void appliesChangedTextOnly();
@@ -74,6 +80,8 @@ void TestFilelogConfig::parsesSettings_data()
     row("path and name keep case", "[a]\nPATH = ./Logs/Net\nName=NetLog", "a", "name=NetLog path=./Logs/Net");
     row("blanks, tabs and CR LF", "\t[ net ]\t\r\n  level\t=  Alarm \r\n", "net", "level=5");
     row("byte-order mark", "\xEF\xBB\xBF[main]\nlevel=error", "Main", "level=4");
+    row("byte-order mark inside brackets", "[\xEF\xBB\xBF a]\nlevel=info", "a", "level=2");
+    row("byte-order mark before main inside brackets", "[\xEF\xBB\xBFmain]\nlevel=error", "Main", "level=4");
     row("comments ignored", "[a]\n# level=fatal\n#display=false", "a", "");
     row("repeated section continues", "[a]\nlevel=error\n[b]\n[a]\ndisplay=0", "a", "level=4 display=0",
         "filelog configure warning: duplicate logger key:[a] at line: 4 \r\n");
@@ -97,6 +105,62 @@ void TestFilelogConfig::parsesSettings()
     QCOMPARE(QString::fromStdString(found->second.key), section);
     QCOMPARE(describe(found->second), expected);
     QCOMPARE(capture.text(), warning);
+}
+
+void TestFilelogConfig::foldsCaseInAsciiUnderATurkishLocale()
+{
+    // Qt programs take the locale from LANG; under Turkish rules 'I' does not fold to 'i'.
+    QTemporaryDir locales;
+    QProcess build;
+    build.start("localedef", {"-i", "tr_TR", "-f", "UTF-8", locales.filePath("tr_TR.UTF-8")});
+    if (!build.waitForFinished(120000) || build.exitCode() != 0)
+        QSKIP("cannot build a Turkish locale here");
+    const QByteArray previousPath = qgetenv("LOCPATH");
+    qputenv("LOCPATH", locales.path().toUtf8());
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    QVERIFY(std::setlocale(LC_ALL, "tr_TR.UTF-8"));
+    const auto sections = LogConfig::parse("[MAIN]\nLEVEL=INFO\nDISPLAY=FALSE\nFILELINE=TRUE");
+    std::setlocale(LC_ALL, previous.c_str());
+    qputenv("LOCPATH", previousPath);
+
+    QCOMPARE(int(sections.size()), 1);
+    QCOMPARE(sections.begin()->first, std::string("Main"));
+    QCOMPARE(describe(sections.begin()->second), defaultsWith("Main", "level=2 display=0 fileline=1"));
+}
+
+void TestFilelogConfig::markInsideBracketsNamesOneLogger_data()
+{
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("reloaded");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("active");   // loggers still on after the reload
+    QTest::newRow("reload switches the logger off") << QByteArray("[\xEF\xBB\xBF" "a]\n")
+                                                    << QByteArray("[\xEF\xBB\xBF" "a]\nenable=false\n") << "a" << 1 << 1;
+    QTest::newRow("main stays the one main logger") << QByteArray("[\xEF\xBB\xBFmain]\n")
+                                                    << QByteArray("[\xEF\xBB\xBFmain]\nenable=false\n") << "Main" << 0 << 0;
+    QTest::newRow("two marks") << QByteArray("[\xEF\xBB\xBF\xEF\xBB\xBF" "a]\n")
+                               << QByteArray("[\xEF\xBB\xBF\xEF\xBB\xBF" "a]\nenable=0\n") << "a" << 1 << 1;
+}
+
+void TestFilelogConfig::markInsideBracketsNamesOneLogger()
+{
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, reloaded);
+    QFETCH(QString, key);
+    QFETCH(int, id);
+    QFETCH(int, active);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("log.ini");
+    LogerManager manager;
+    QVERIFY(writeFile(path, first));
+    QVERIFY(manager.configFromFile(path.toUtf8().constData()));
+    QCOMPARE(manager.findLoggerId(key.toUtf8().constData()), id);
+    QVERIFY(manager.isLoggerEnabled(id));
+    QVERIFY(writeFile(path, reloaded));
+    QVERIFY(manager.reloadConfig());
+    QVERIFY(!manager.isLoggerEnabled(id));
+    QCOMPARE(manager.activeLoggerCount(), active);
 }
 
 void TestFilelogConfig::createsAtMostTwentyLoggers()

@@ -33,6 +33,8 @@ private slots:
     void codePage();
     void characterWalk_data();
     void characterWalk();
+    void oneEnChar_data();
+    void oneEnChar();
     void characterClasses_data();
     void characterClasses();
     void splitAndReplace_data();
@@ -179,6 +181,30 @@ void TestStrConvert::characterWalk()
     for (const std::string& p : pieces)
         joined += p;
     QCOMPARE(joined, bytes(text));
+}
+
+void TestStrConvert::oneEnChar_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("expected");   // false only for exactly one whole multi-byte character
+    QTest::newRow("empty") << QByteArray("") << true;
+    QTest::newRow("ASCII letter") << QByteArray("a") << true;
+    QTest::newRow("one ideograph") << QByteArray("\xE4\xB8\xAD") << false;
+    QTest::newRow("two-byte letter") << QByteArray("\xC3\xA4") << false;
+    QTest::newRow("four-byte character") << QByteArray("\xF0\x9F\x98\x80") << false;
+    QTest::newRow("two characters") << QByteArray("\xE4\xB8\xAD\xE4\xB8\xAD") << true;
+    QTest::newRow("truncated") << QByteArray("\xE4\xB8") << true;
+    QTest::newRow("ASCII after a lead byte") << QByteArray("\xC3" "A") << true;
+    QTest::newRow("five-byte form") << QByteArray("\xF8\x80\x80\x80\x80") << true;
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << true;
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << true;
+}
+
+void TestStrConvert::oneEnChar()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, expected);
+    QCOMPARE(IsOneEnChar(text.constData()), expected);
 }
 
 void TestStrConvert::characterClasses_data()

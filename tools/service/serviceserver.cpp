@@ -1,10 +1,12 @@
 #include "serviceserver.h"
 
+#include "quickackserver.h"
 #include "selfsignedcertificate.h"
 
 #include <httplib.h>
 
 #include <chrono>
+#include <cstdlib>
 
 namespace korrelo_service {
 
@@ -38,7 +40,7 @@ bool ServiceServer::start(std::string& error)
     } else if (options.tls()) {
         server = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
     } else {
-        server = std::make_unique<httplib::Server>();
+        server = std::make_unique<QuickAckServer>();
     }
     if (!server->is_valid()) {
         error = "cannot use the certificate or key";
@@ -76,15 +78,24 @@ bool ServiceServer::start(std::string& error)
     server->Post(".*", [this](const httplib::Request& request, httplib::Response& response,
                               const httplib::ContentReader& reader) {
         httplib::Request whole = request;
+        // Without a length (chunked bodies never get here) a request has no body: waiting for one
+        // would only end in the read time-out.
+        if (!request.has_header("Content-Length")) {
+            serviceCore.handle(whole, response);
+            return;
+        }
         const size_t limit = options.maxBody;
-        const bool complete = reader([&whole, limit](const char* data, size_t length) {
-            if (whole.body.size() + length > limit)
-                return false;
-            whole.body.append(data, length);
-            return true;
+        // The library itself stops at a declared length over its limit, before handing over a byte.
+        bool tooLarge = std::strtoull(request.get_header_value("Content-Length").c_str(), nullptr, 10) > limit;
+        const bool complete = reader([&whole, &tooLarge, limit](const char* data, size_t length) {
+            tooLarge = whole.body.size() + length > limit;
+            if (!tooLarge)
+                whole.body.append(data, length);
+            return !tooLarge;
         });
         if (!complete) {
-            response.status = 413;
+            response.status = tooLarge ? 413 : 400;
+            response.set_header("Connection", "close");
             return;
         }
         serviceCore.handle(whole, response);

@@ -37,6 +37,17 @@ HRESULT enter(sim::Call call)
     return it == s.failures.end() ? S_OK : it->second;
 }
 
+bool hookRefused(DWORD eventMin, DWORD eventMax)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    for (const auto& [min, max] : s.refusedHooks) {
+        if (min == eventMin && max == eventMax)
+            return true;
+    }
+    return false;
+}
+
 const Window* window(HWND hwnd)
 {
     State& s = state();
@@ -251,6 +262,15 @@ void updateAccessible(AccessibleId id, const AccessibleSpec& desc)
         it->second->desc = desc;
 }
 
+void setAccessibleChild(AccessibleId id, LONG childId, const AccessibleSpec& desc)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    auto it = s.accessibles.find(id);
+    if (it != s.accessibles.end() && childId != CHILDID_SELF)
+        it->second->children[childId] = desc;
+}
+
 AccessibleId accessibleOf(IUnknown* object)
 {
     auto node = accNodeOf(object);
@@ -325,6 +345,14 @@ void clearFailures()
     State& s = state();
     Lock lock(s.mutex);
     s.failures.clear();
+    s.refusedHooks.clear();
+}
+
+void refuseHooks(DWORD eventMin, DWORD eventMax)
+{
+    State& s = state();
+    Lock lock(s.mutex);
+    s.refusedHooks.emplace_back(eventMin, eventMax);
 }
 
 int callCount(Call call)

@@ -55,8 +55,9 @@ void setFocus(HWND hwnd, LONG objectId = OBJID_CLIENT, LONG childId = CHILDID_SE
 void moveWindow(HWND hwnd, const RECT& rect);                                         // EVENT_OBJECT_LOCATIONCHANGE
 void fireEvent(DWORD event, HWND hwnd, LONG objectId, LONG childId);
 
-// MSAA: one accessible object per window and object id; it answers every child id alike. Windows
-// without one attached answer a default object for OBJID_WINDOW and OBJID_CLIENT, as real windows do.
+// MSAA: one accessible object per window and object id; it answers every child id alike unless a
+// child id is given its own answers. Windows without one attached answer a default object for
+// OBJID_WINDOW and OBJID_CLIENT, as real windows do.
 struct AccessibleSpec
 {
     LONG role = ROLE_SYSTEM_CLIENT;
@@ -69,6 +70,8 @@ struct AccessibleSpec
 using AccessibleId = int;
 AccessibleId attachAccessible(HWND hwnd, LONG objectId, const AccessibleSpec& desc);
 void updateAccessible(AccessibleId id, const AccessibleSpec& desc);
+// What the object answers for one child id (CHILDID_SELF keeps the object's own answers).
+void setAccessibleChild(AccessibleId id, LONG childId, const AccessibleSpec& desc);
 // The simulated object behind an interface pointer, 0 when it is none of ours.
 AccessibleId accessibleOf(IUnknown* object);
 
@@ -110,8 +113,12 @@ enum class Call {
     GetActiveObject,
     SetForegroundWindow,
     SetFocus,
+    GetCurrentPatternAs,
+    ElementArrayLength,                   // IUIAutomationElementArray::get_Length
 };
 void failCall(Call call, HRESULT result = E_FAIL);
+// SetWinEventHook refuses a hook for exactly this event range (others still install).
+void refuseHooks(DWORD eventMin, DWORD eventMax);
 void clearFailures();
 int callCount(Call call);
 

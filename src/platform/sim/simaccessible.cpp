@@ -54,11 +54,11 @@ public:
         Lock lock(state().mutex);
         if (!role || child.vt != VT_I4)
             return E_INVALIDARG;
-        if (HRESULT hr = check(node->desc.roleResult); hr != S_OK)
+        if (HRESULT hr = check(spec(child).roleResult); hr != S_OK)
             return hr;
         VariantInit(role);
         role->vt = VT_I4;
-        role->lVal = node->desc.role;
+        role->lVal = spec(child).role;
         return S_OK;
     }
 
@@ -68,9 +68,9 @@ public:
         if (!value || child.vt != VT_I4)
             return E_INVALIDARG;
         *value = nullptr;
-        if (HRESULT hr = check(node->desc.valueResult); hr != S_OK)
+        if (HRESULT hr = check(spec(child).valueResult); hr != S_OK)
             return hr;
-        const std::u16string& text = node->desc.value;
+        const std::u16string& text = spec(child).value;
         *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
         return S_OK;
     }
@@ -80,9 +80,9 @@ public:
         Lock lock(state().mutex);
         if (!left || !top || !width || !height || child.vt != VT_I4)
             return E_INVALIDARG;
-        if (HRESULT hr = check(node->desc.locationResult); hr != S_OK)
+        if (HRESULT hr = check(spec(child).locationResult); hr != S_OK)
             return hr;
-        const RECT& r = node->desc.location;
+        const RECT& r = spec(child).location;
         *left = r.left;
         *top = r.top;
         *width = r.right - r.left;
@@ -94,6 +94,13 @@ protected:
     ~SimAccessible() override { identity->Release(); }
 
 private:
+    // Called with the state locked.
+    const sim::AccessibleSpec& spec(const VARIANT& child) const
+    {
+        const auto it = node->children.find(child.lVal);
+        return it == node->children.end() ? node->desc : it->second;
+    }
+
     HRESULT check(HRESULT configured) const
     {
         if (!node->connected)

@@ -92,6 +92,8 @@ public:
     {
         if (!length)
             return E_INVALIDARG;
+        if (HRESULT hr = enter(sim::Call::ElementArrayLength); FAILED(hr))
+            return hr;
         *length = static_cast<int>(nodes.size());
         return S_OK;
     }
@@ -123,10 +125,12 @@ public:
 
     HRESULT GetCurrentPatternAs(PATTERNID pattern, REFIID iid, void** object) override
     {
-        Lock lock(state().mutex);
         if (!object)
             return E_INVALIDARG;
         *object = nullptr;
+        if (HRESULT hr = enter(sim::Call::GetCurrentPatternAs); FAILED(hr))
+            return hr;
+        Lock lock(state().mutex);
         if (!node->connected)
             return RPC_E_DISCONNECTED;
         if (pattern != UIA_TextPatternId || !node->desc.textPattern)

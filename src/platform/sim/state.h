@@ -32,6 +32,7 @@ struct AccNode
     HWND hwnd = nullptr;
     LONG objectId = 0;
     sim::AccessibleSpec desc;
+    std::map<LONG, sim::AccessibleSpec> children;   // child ids answered apart from desc
     bool connected = true;
     int element = 0;
     IUnknown* identity = nullptr;        // not owned; cleared when the identity object dies
@@ -62,6 +63,7 @@ struct State
     std::map<int, std::shared_ptr<AccNode>> accessibles;
     std::map<int, std::shared_ptr<ElementNode>> elements;
     std::map<sim::Call, HRESULT> failures;
+    std::vector<std::pair<DWORD, DWORD>> refusedHooks;   // event ranges SetWinEventHook refuses
     std::map<sim::Call, int> calls;
 };
 
@@ -70,6 +72,8 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 // Counts the call and answers the failure set for it, S_OK otherwise.
 HRESULT enter(sim::Call call);
+// Whether a hook for exactly this event range is to be refused.
+bool hookRefused(DWORD eventMin, DWORD eventMax);
 const Window* window(HWND hwnd);
 DWORD eventTime();
 

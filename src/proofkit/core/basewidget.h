@@ -4,7 +4,8 @@
 
 #include "proofkit_export.h"
 
-// Base of the tool windows: reports its hiding and closing, and can pull itself back onto the screen.
+// Common base of our tool windows: tells listeners when it hides or closes, and can move itself
+// back where the user can see it.
 class PROOFKIT_EXPORT BaseWidget : public QWidget
 {
     Q_OBJECT

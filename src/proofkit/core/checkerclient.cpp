@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QScopedPointer>
 #include <QSpacerItem>
 #include <QSslConfiguration>
 #include <QTimer>
@@ -136,10 +137,12 @@ CheckerClient::CheckerClient(QObject* parent)
     getDictInfos(dicts);
     manager = new QNetworkAccessManager();
     connect(manager, &QNetworkAccessManager::finished, this, &CheckerClient::finishedSlot);
+    formManager = new QNetworkAccessManager();
 }
 
 CheckerClient::~CheckerClient()
 {
+    delete formManager;
     delete manager;
     delete loginDialog;
     delete progress;
@@ -337,7 +340,6 @@ bool CheckerClient::simplePost(_URL_ID id, QMap<QString, QString>& form, bool ca
     result = PostOutcome::NetworkError;
 
     QString url = getWebUrl(id, QString());
-    QNetworkAccessManager nam;
     std::shared_ptr<QNetworkRequest> request = createRequest(url);
     QByteArray body = commonFields(true);
     for (auto it = form.cbegin(); it != form.cend(); ++it) {
@@ -346,7 +348,8 @@ bool CheckerClient::simplePost(_URL_ID id, QMap<QString, QString>& form, bool ca
             value.truncate(safeCut(value, 0, kMaxFieldLength));
         addField(body, it.key(), value);
     }
-    QNetworkReply* reply = nam.post(*request, body);
+    QNetworkReply* reply = formManager->post(*request, body);
+    const QScopedPointer<QNetworkReply, QScopedPointerDeleteLater> owner(reply);
     watchReply(reply, timeoutMs);
     if (cancellable && progress)
         connect(progress, &DialogProgress::cancel, reply, &QNetworkReply::abort);
@@ -570,6 +573,8 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
             CleanCheckData(checkDatas);
         emit checkDone(checkDatas);
         tryShowErrorMsg(serverInfo);
+        if (!notFoundText.isEmpty() && checkDatas.empty() && vipErrorCount == 0)
+            showMsgBox(notFoundText, QMessageBox::Critical, QMessageBox::Ok);
         clearCheckData(true);
         if (progress) {
             progress->setProgress(100);
@@ -609,8 +614,11 @@ void CheckerClient::getNetData(QNetworkReply* reply)
     serverInfo.error_id = other.error_id;
     serverInfo.error_msg = other.error_msg;
     vipErrorCount += other.vip_error_count;
-    if (serverInfo.error_id == "not_found_error")
-        tryShowErrorMsg(serverInfo);
+    // One piece without findings says nothing about the others: kept for the end of the check.
+    if (serverInfo.error_id == "not_found_error") {
+        notFoundText = u8(serverInfo.error_msg.empty() ? serverInfo.error_id : serverInfo.error_msg);
+        serverInfo.clearError();
+    }
 }
 
 void CheckerClient::cancelCheck()
@@ -624,6 +632,7 @@ void CheckerClient::clearCheckData(bool keepData)
     pages.clear();
     checking = false;
     pageIndex = 0;
+    notFoundText.clear();
     if (keepData)
         return;
     vipErrorCount = 0;

@@ -155,6 +155,8 @@ private:
     DialogProgress* progress = nullptr;
     ServerInfo serverInfo;
     QNetworkAccessManager* manager = nullptr;
+    // Account calls wait for their reply in place; one manager keeps their connection and thread.
+    QNetworkAccessManager* formManager = nullptr;
     QStringList pages;
     bool checking = false;
     int pageIndex = 0;
@@ -171,6 +173,8 @@ private:
     QString checkUrl;          // address the pieces of the running check are posted to
     bool loggingIn = false;    // a login runs: its own "login_error" must not log the old account out
     bool starting = false;     // checkText is between its checks and the first piece
+    // The service's "nothing found" text for a piece, shown once when the whole check found nothing.
+    QString notFoundText;
 };
 
 // The process-wide client, created on first use and never deleted.

@@ -12,10 +12,9 @@
 
 class CheckData;
 
-// The base of every editor tracker. The manager offers each newly focused editor through
-// focusChanged; the rest of the system asks the tracker of the active editor for text and hands it
-// results. What a tracker cannot do keeps the neutral answer given here, so callers never test a
-// tracker's type.
+// Interface of an editor tracker. focusChanged lets a tracker claim an editor; afterwards it is
+// asked for that editor's text and given the results. Defaults answer "cannot", so a tracker
+// overrides only what it supports and callers never ask which kind they hold.
 class PROOFKIT_EXPORT ClientHelper : public QObject
 {
     Q_OBJECT

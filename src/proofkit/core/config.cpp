@@ -6,11 +6,20 @@
 Config::Config()
     : settings(new QSettings(QStringLiteral("Korrelo"), QStringLiteral("client")))
 {
+    syncAtQuit();
+}
+
+void Config::syncAtQuit()
+{
     // QSettings writes its file from the event loop; values set while the last window closes would
-    // otherwise never reach the disk, since the store itself is never destroyed.
+    // otherwise never reach the disk, since the store itself is never destroyed. A store made before
+    // the application connects on its first change after the application exists.
+    if (quitConnected || !settings)
+        return;
     if (QCoreApplication* app = QCoreApplication::instance()) {
         QSettings* store = settings;
         QObject::connect(app, &QCoreApplication::aboutToQuit, store, [store] { store->sync(); });
+        quitConnected = true;
     }
 }
 
@@ -24,9 +33,12 @@ void Config::setValue(const QString& key, const QVariant& value, QString group)
 {
     if (!settings)
         return;
+    syncAtQuit();
     if (!group.isEmpty())
         settings->beginGroup(group);
-    settings->setValue(key, value);
+    // Every change rewrites (and flushes) the whole file: an unchanged value is not a change.
+    if (!settings->contains(key) || settings->value(key) != value)
+        settings->setValue(key, value);
     if (!group.isEmpty())
         settings->endGroup();
 }

@@ -8,8 +8,8 @@
 
 class QSettings;
 
-// The one settings store of the system: typed access to QSettings("Korrelo", "client"), each value
-// addressed by a key and an optional group ("app", "hotkey"; empty = the root).
+// Typed reads and writes of the user's settings file; a value lives under a key, optionally in a
+// group. Use GetConfig() rather than making one.
 class PROOFKIT_EXPORT Config
 {
 public:
@@ -36,7 +36,10 @@ public:
     QByteArray getValueBinary(const QString& key, QString group = QString()) const;
 
 private:
+    void syncAtQuit();
+
     QSettings* settings = nullptr;
+    bool quitConnected = false;
 };
 
 // The process-wide store, made on first use and kept until the process ends.

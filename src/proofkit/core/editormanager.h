@@ -27,9 +27,8 @@ struct WinEventRecord
     DWORD dwmsEventTime = 0;
 };
 
-// The hub of editor tracking: turns the hook thread's focus and location events into at most one
-// examination per 100 ms, offers focused editors to the trackers in registration order, keeps the
-// active editor and tells the checking client which program the text comes from.
+// Decides which editor is the active one. Focus events are batched (one look per 100 ms) and the
+// editor goes to the first tracker that takes it; the client learns which program it belongs to.
 class PROOFKIT_EXPORT EditorManager : public QObject
 {
     Q_OBJECT

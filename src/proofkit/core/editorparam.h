@@ -9,9 +9,8 @@
 #include "uiautomation.h"
 #include "window.h"
 
-// One editor that received the keyboard focus in another program: its window, accessible child, the
-// file name of its program and the accessibility objects it is read through. Shared between the
-// manager, the trackers and the shell's windows as QSharedPointer<EditorParam>.
+// What we know of a focused editor in another program, and the handles used to read it. Passed
+// around as QSharedPointer, since the manager, trackers and windows all hold on to it.
 class PROOFKIT_EXPORT EditorParam
 {
 public:

@@ -4,8 +4,8 @@
 
 #include "winevent.h"
 
-// Installs the out-of-context WinEvent hooks and runs the loop their callbacks arrive on; the events
-// that concern editors are forwarded to the GUI thread through threadWinEvent (queued).
+// Owns the desktop event hooks and the thread their callbacks run on; passes the ones that matter
+// for editors on to the GUI thread (threadWinEvent, queued).
 class EventThread : public QThread
 {
     Q_OBJECT

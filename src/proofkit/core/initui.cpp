@@ -36,13 +36,17 @@ void initUI()
     if (!folder.empty())
         QCoreApplication::addLibraryPath(QString::fromStdString(folder));
 
-    if (!QCoreApplication::instance())
+    // The attribute only counts, and may only be set without a warning, before the application exists.
+    if (!QCoreApplication::instance()) {
+        QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
         new QApplication(appArgc, appArgv);
+    }
 
     // Style and fonts belong to widget applications only.
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
         QApplication::setStyle(QStringLiteral("fusion"));
-        QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+        if (!QCoreApplication::testAttribute(Qt::AA_EnableHighDpiScaling))
+            QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
         QFont font = QApplication::font();
         font.setPointSize(9);
         font.setFamily(QStringLiteral("Microsoft Sans Serif"));

@@ -2,6 +2,6 @@
 
 #include "proofkit_export.h"
 
-// Prepares the Qt application for Proofkit's windows, once per process: plug-in path, style, scaling,
-// font, style sheet and the Chinese translations. Creates the QApplication when none exists yet.
+// Call before showing any Proofkit window. Sets up the application's look and Chinese texts the
+// first time (making the application if the caller has none); later calls do nothing.
 PROOFKIT_EXPORT void initUI();

@@ -4,7 +4,7 @@
 
 #include "proofkit_export.h"
 
-// A menu whose checkable entries toggle without closing it, so several options can be set in one go.
+// A menu that stays open when a check box in it is clicked.
 class PROOFKIT_EXPORT MenuEx : public QMenu
 {
     Q_OBJECT

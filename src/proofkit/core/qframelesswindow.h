@@ -5,8 +5,8 @@
 
 #include "basewidget.h"
 
-// A window without a system frame: dragged anywhere inside to move, dragged on a 5-pixel band along
-// its edges and corners to resize, and kept inside the primary screen's available area.
+// Draws its own frame: the user moves it by dragging its body and resizes it from its rim. It
+// never leaves the primary screen's usable area.
 class PROOFKIT_EXPORT QFramelessWindow : public BaseWidget
 {
     Q_OBJECT

@@ -15,6 +15,8 @@ namespace {
 
 constexpr int kMinSize = 100;
 constexpr int kMaxSize = 350;
+// The pop-up's frame and the list's vertical scroll bar.
+constexpr int kListFrame = 16;
 
 // Puts the mouse pointer on the button, so that it follows the pop-up to its new place.
 void pointAt(QWidget* button)
@@ -36,6 +38,8 @@ ContextShow::ContextShow(QWidget* parent)
     , ui(new Ui::ContextShow)
 {
     ui->setupUi(this);
+    // The pop-up keeps its width: long texts are shortened rather than scrolled sideways.
+    ui->widgetErrorList->setTextWidth(kMaxSize - kListFrame);
 
     Qt::WindowFlags flags = Qt::FramelessWindowHint | Qt::SubWindow | Qt::WindowStaysOnTopHint;
 #ifndef Q_OS_WIN

@@ -9,9 +9,8 @@
 
 namespace Ui { class ContextShow; }
 
-// The small pop-up beside an error in the edited text: the errors found there with their
-// suggestions, and the buttons and menu that act on them. It edits nothing itself; every choice
-// leaves as a signal for the owner.
+// Pop-up next to a flagged spot in the user's text, listing what was found there. Like the list
+// window it changes no text: the owner acts on its signals.
 class PROOFKIT_EXPORT ContextShow : public QFramelessWindow
 {
     Q_OBJECT

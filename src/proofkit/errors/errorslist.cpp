@@ -29,6 +29,12 @@ ErrorsList::ErrorsList(QWidget* parent)
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     ui->scrollAreaWidgetContents->setPalette(pal);
+    // Under an application style sheet the palette's white no longer reaches the empty part below
+    // the last group; a rule for this one widget keeps it white.
+    // Added to the scroll area's sheet, which the rows go through anyway: a sheet of its own on the
+    // contents would be one more for every row to be styled through.
+    ui->scrollArea->setStyleSheet(ui->scrollArea->styleSheet()
+                                  + QStringLiteral("\n#scrollAreaWidgetContents { background: white; }"));
     m_showDictTip = readShowDictTip();
 }
 
@@ -56,6 +62,7 @@ ErrorsListGroup* ErrorsList::addCheckData(const std::shared_ptr<CheckData>& data
     typeNames += tr("error");
 
     auto* group = new ErrorsListGroup(this);
+    group->setTextWidth(m_textWidth);
     group->setTitle(m_currentWords, typeNames);
     group->setGroupIndex(index);
     group->setShowDictTip(m_showDictTip);

@@ -13,8 +13,8 @@ class CheckData;
 class ErrorsListGroup;
 class ErrorsListItem;
 
-// The scrolling column of error groups shown by the error pop-up and the error list window. It only
-// displays: a chosen suggestion leaves as apply().
+// Scrollable column of error groups, shared by the pop-up and the list window. Display only: a
+// picked suggestion is reported through apply().
 class PROOFKIT_EXPORT ErrorsList : public QWidget
 {
     Q_OBJECT
@@ -26,6 +26,9 @@ public:
     ErrorsListGroup* addCheckData(const std::shared_ptr<CheckData>& data, int index);
     void addStretch();
     void clear();
+    // Width in pixels the texts of groups added later must fit in (long ones end in "…", whole
+    // in their tool tip); 0 lets them take what they need.
+    void setTextWidth(int pixels) { m_textWidth = pixels; }
     void expandAll(bool expand);
     QList<ErrorsListGroup*> groups() const { return m_groups; }
     void enableGroupAt(int groupIndex, bool enable);
@@ -56,5 +59,6 @@ private:
     int m_maxHeight = 0;
     int m_maxWidth = 0;
     bool m_showDictTip = true;
+    int m_textWidth = 0;
     QList<ErrorsListGroup*> m_groups;
 };

@@ -13,6 +13,9 @@ QIcon expandIcon(bool expanded)
                                IconColorOptions(QColor(77, 130, 184), QColor(176, 176, 176)));
 }
 
+// Buttons, margins and spacing beside the title texts.
+constexpr int kButtonsRoom = 60;
+
 void setLabelEnabled(QLabel* label, bool enable)
 {
     QFont font = label->font();
@@ -51,9 +54,18 @@ ErrorsListGroup::~ErrorsListGroup()
 void ErrorsListGroup::setTitle(QString& title, QString& title2)
 {
     m_title = title;
-    // The flagged words come from the service and are shown as written.
-    ui->labelTitle->setText(QStringLiteral("<b>") + title.toHtmlEscaped() + QStringLiteral("</b>"));
     ui->labelTitle2->setText(title2);
+    QString shown = title;
+    if (m_textWidth > 0) {
+        // The type names keep their room; the words give way.
+        QFont bold = ui->labelTitle->font();
+        bold.setBold(true);
+        const int room = m_textWidth - kButtonsRoom - ui->labelTitle2->fontMetrics().horizontalAdvance(title2);
+        shown = QFontMetrics(bold).elidedText(title, Qt::ElideRight, qMax(room, 0));
+        ui->labelTitle->setToolTip(shown == title ? QString() : title);
+    }
+    // The flagged words come from the service and are shown as written.
+    ui->labelTitle->setText(QStringLiteral("<b>") + shown.toHtmlEscaped() + QStringLiteral("</b>"));
 }
 
 QString ErrorsListGroup::title() const
@@ -79,6 +91,7 @@ void ErrorsListGroup::setShowDictTip(bool show)
 ErrorsListItem* ErrorsListGroup::addItem(QString text, int count, int groupIndex, int itemIndex)
 {
     auto* item = new ErrorsListItem(this);
+    item->setTextWidth(m_textWidth);
     item->setText(text, count, m_title, groupIndex, itemIndex);
     ui->widgetItems->layout()->addWidget(item);
     m_items.append(item);

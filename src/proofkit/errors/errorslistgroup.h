@@ -9,8 +9,8 @@
 namespace Ui { class ErrorsListGroup; }
 class ErrorsListItem;
 
-// The group of one error: a title bar with the flagged words and the error's type names, and one row
-// per suggestion below it. Clicking the title reports the group and highlights it.
+// One finding: a title (words and kinds of error) over its suggestion rows. A click on the title
+// selects and highlights the group.
 class PROOFKIT_EXPORT ErrorsListGroup : public QWidget
 {
     Q_OBJECT
@@ -23,6 +23,8 @@ public:
     void setGroupIndex(int groupIndex);
     int groupIndex() const;
     void setShowDictTip(bool show);
+    // See ErrorsList::setTextWidth; set before the title and the rows.
+    void setTextWidth(int pixels) { m_textWidth = pixels; }
 
     ErrorsListItem* addItem(QString text, int count, int groupIndex, int itemIndex);
     void addItemEnd();
@@ -55,5 +57,6 @@ private:
     QString m_title;
     int m_groupIndex = -1;
     bool m_showDictTip = true;
+    int m_textWidth = 0;
     QList<ErrorsListItem*> m_items;
 };

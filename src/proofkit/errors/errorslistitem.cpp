@@ -11,6 +11,9 @@
 
 namespace {
 
+// Buttons, margins and spacing beside the row's text.
+constexpr int kButtonsRoom = 60;
+
 const QString kRedOpen = QStringLiteral("<span style=\"color:#ff0000;\">");
 const QString kSpanClose = QStringLiteral("</span>");
 // A "*" inside a red run closes the run, shows "..." in the normal colour and reopens it.
@@ -56,7 +59,14 @@ void ErrorsListItem::setText(QString itemTitle, int count, QString groupTitle, i
     m_groupTitle = groupTitle;
     m_groupIndex = groupIndex;
     m_itemIndex = itemIndex;
-    ui->labelText->setText(renderText(itemTitle, count, groupTitle));
+    QString shown = itemTitle;
+    if (m_textWidth > 0) {
+        const QFontMetrics metrics = ui->labelText->fontMetrics();
+        const int room = m_textWidth - kButtonsRoom - metrics.horizontalAdvance(QStringLiteral(" (%1)").arg(count));
+        shown = metrics.elidedText(itemTitle, Qt::ElideRight, qMax(room, 0));
+        setToolTip(shown == itemTitle ? QString() : itemTitle);
+    }
+    ui->labelText->setText(renderText(shown, count, groupTitle));
 }
 
 QString ErrorsListItem::renderText(const QString& itemTitle, int count, const QString& groupTitle)

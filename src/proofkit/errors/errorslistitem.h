@@ -7,8 +7,8 @@
 
 namespace Ui { class ErrorsListItem; }
 
-// One suggestion row of an error group: the suggestion drawn against the flagged words, chosen by
-// click or double click (setting "ApplyByDoubleClick") or by its Apply button.
+// A suggestion row, with the changed part marked against the flagged words. Chosen by a click or
+// a double click, as the "ApplyByDoubleClick" setting says, or by its Apply button.
 class PROOFKIT_EXPORT ErrorsListItem : public QWidget
 {
     Q_OBJECT
@@ -18,6 +18,8 @@ public:
 
     void setText(QString itemTitle, int count, QString groupTitle, int groupIndex, int itemIndex);
     void setShowDictTip(bool show);
+    // See ErrorsList::setTextWidth; set before the text.
+    void setTextWidth(int pixels) { m_textWidth = pixels; }
     void setItemEnabled(bool enable);
 
     QString itemTitle() const { return m_itemTitle; }
@@ -49,6 +51,7 @@ private:
     int m_itemIndex = -1;
     int m_groupIndex = -1;
     bool m_showDictTip = true;
+    int m_textWidth = 0;
     bool m_applyShown = true;
     bool m_applyByDoubleClick = true;
     // A press on the text can reach the row as well as the label; the row applies it then, and the

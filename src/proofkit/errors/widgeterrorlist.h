@@ -13,9 +13,8 @@ namespace Ui { class WidgetErrorList; }
 class CheckDataEx;
 class ErrorsListGroup;
 
-// The panel that lists every error of a check, sorted by position, one group per error, with a
-// filter by error type. Embedded beside the writing window's editor, or a top-most window of its own
-// (showAsDialog). It edits nothing: choices leave as signals.
+// Shows a whole check's results, in text order, with a type filter; lives inside the writer or
+// floats on top (showAsDialog). It never edits text itself: the user's choices go out as signals.
 class PROOFKIT_EXPORT WidgetErrorList : public BaseWidget
 {
     Q_OBJECT

@@ -1,7 +1,6 @@
 #include "logconfig.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -11,10 +10,13 @@ namespace filelog {
 
 namespace {
 
+// ASCII only: the process locale (a Turkish one maps 'I' elsewhere) must not change the words.
 std::string lowerCase(std::string text)
 {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
     return text;
 }
 
@@ -39,6 +41,14 @@ std::string LogConfig::trim(const std::string& text, const char* extra)
     while (end > begin && isTrimmed(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
+}
+
+std::string LogConfig::loggerKey(const std::string& text)
+{
+    std::string key = trim(text);
+    for (std::string again = trim(key); again != key; again = trim(key))
+        key = again;
+    return key;
 }
 
 int LogConfig::parseLevel(const std::string& word)
@@ -92,7 +102,7 @@ void LogConfig::parseLine(const std::string& line, int lineNumber,
         return;
 
     if (key[0] == '[') {
-        std::string section = trim(key, "[]");
+        std::string section = loggerKey(trim(key, "[]"));
         if (lowerCase(section) == "main")
             section = "Main";
         if (sections.count(section)) {

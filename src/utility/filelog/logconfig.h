@@ -39,6 +39,10 @@ public:
     // from both ends.
     static std::string trim(const std::string& text, const char* extra = "");
 
+    // The key a logger is created and found by: trimmed as above until nothing more goes, so a
+    // mark or blank met only after another was dropped cannot make a second key for one logger.
+    static std::string loggerKey(const std::string& text);
+
     // Level word ("trace", "debug", ... "fatal", lower case) to level; -1 for an unknown word.
     static int parseLevel(const std::string& word);
     // Leading decimal number as atoi reads it (blanks, sign, digits), clamped to int; 0 when none.

@@ -69,7 +69,8 @@ const char* fileBaseName(const char* file)
 // Ends the record's text with CR LF, cutting it when needed so that both fit.
 void terminateRecord(LogRecord* record)
 {
-    record->length = std::clamp(record->length, 0, LOG_RECORD_TEXT_SIZE - 3);
+    const int length = std::clamp(record->length, 0, LOG_RECORD_TEXT_SIZE - 3);
+    record->length = length < record->length ? wholeCharacterLength(record->text, length) : length;
     record->text[record->length] = '\r';
     record->text[record->length + 1] = '\n';
     record->text[record->length + 2] = '\0';
@@ -243,7 +244,7 @@ LoggerId LogerManager::createLogger(const char* key)
 {
     if (!key)
         return -1;
-    const std::string trimmed = LogConfig::trim(key);
+    const std::string trimmed = LogConfig::loggerKey(key);
     Guard guard(m_loggerLock);
     auto found = m_ids.find(trimmed);
     if (found != m_ids.end())
@@ -268,8 +269,9 @@ LoggerId LogerManager::findLoggerId(const char* key)
 {
     if (!key)
         return -1;
+    const std::string trimmed = LogConfig::loggerKey(key);
     Guard guard(m_loggerLock);
-    auto found = m_ids.find(key);
+    auto found = m_ids.find(trimmed);
     return found == m_ids.end() ? -1 : found->second;
 }
 

@@ -13,6 +13,19 @@ const char* levelName(int level)
     return names[std::clamp(level, 0, 6)];
 }
 
+int wholeCharacterLength(const char* text, int length)
+{
+    // Only the last three bytes can belong to an unfinished sequence.
+    for (int back = 1; back <= 3 && back <= length; ++back) {
+        const auto byte = static_cast<unsigned char>(text[length - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;   // continuation byte: its lead is further back
+        const int needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return needed > back ? length - back : length;
+    }
+    return length;
+}
+
 void appendRecordTextV(LogRecord* record, const char* format, va_list args)
 {
     record->length = std::clamp(record->length, 0, LOG_RECORD_TEXT_SIZE - 1);
@@ -22,7 +35,13 @@ void appendRecordTextV(LogRecord* record, const char* format, va_list args)
         record->text[record->length] = '\0';
         return;
     }
-    record->length += std::min(written, room - 1);
+    if (written < room) {
+        record->length += written;
+        return;
+    }
+    const int start = record->length;
+    record->length = start + wholeCharacterLength(record->text + start, room - 1);
+    record->text[record->length] = '\0';
 }
 
 void appendRecordText(LogRecord* record, const char* format, ...)

@@ -58,6 +58,10 @@ const char* levelName(int level);
 
 // Appends formatted text to the record, cut so that the text with its terminating zero stays
 // within the record; a formatting error appends nothing.
+// The longest prefix of text[0, length) that does not end inside a UTF-8 sequence, so that a cut
+// record stays readable.
+int wholeCharacterLength(const char* text, int length);
+
 void appendRecordText(LogRecord* record, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void appendRecordTextV(LogRecord* record, const char* format, va_list args);
 
