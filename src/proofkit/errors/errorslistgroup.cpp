@@ -90,12 +90,42 @@ void ErrorsListGroup::setShowDictTip(bool show)
 
 ErrorsListItem* ErrorsListGroup::addItem(QString text, int count, int groupIndex, int itemIndex)
 {
+    PendingItem pending{ std::move(text), count, groupIndex, itemIndex };
+    if (!ui->widgetItems->isVisibleTo(this)) {
+        m_pendingItems.push_back(std::move(pending));
+        return nullptr;
+    }
+    // Rows keep their order: any still waiting come first.
+    buildPendingItems();
+    return buildItem(pending);
+}
+
+ErrorsListItem* ErrorsListGroup::buildItem(const PendingItem& pending)
+{
     auto* item = new ErrorsListItem(this);
     item->setTextWidth(m_textWidth);
-    item->setText(text, count, m_title, groupIndex, itemIndex);
+    item->setText(pending.text, pending.count, m_title, pending.groupIndex, pending.itemIndex);
+    if (!m_itemsEnabled)
+        item->setItemEnabled(false);
     ui->widgetItems->layout()->addWidget(item);
     m_items.append(item);
+    if (m_itemSetUp)
+        m_itemSetUp(item);
     return item;
+}
+
+void ErrorsListGroup::buildPendingItems()
+{
+    std::vector<PendingItem> pending;
+    pending.swap(m_pendingItems);
+    for (const PendingItem& item : pending)
+        buildItem(item);
+}
+
+QList<ErrorsListItem*> ErrorsListGroup::items()
+{
+    buildPendingItems();
+    return m_items;
 }
 
 void ErrorsListGroup::addItemEnd()
@@ -104,6 +134,7 @@ void ErrorsListGroup::addItemEnd()
 
 void ErrorsListGroup::removeAllItems()
 {
+    m_pendingItems.clear();
     m_items.clear();
     QLayout* layout = ui->widgetItems->layout();
     while (QLayoutItem* item = layout->takeAt(0)) {
@@ -115,6 +146,8 @@ void ErrorsListGroup::removeAllItems()
 
 void ErrorsListGroup::expand(bool expand)
 {
+    if (expand)
+        buildPendingItems();
     ui->widgetItems->setVisible(expand);
     ui->btnExpandGroup->setIcon(expandIcon(expand));
 }
@@ -128,6 +161,7 @@ void ErrorsListGroup::enableGroup(bool enable)
 {
     setLabelEnabled(ui->labelTitle, enable);
     setLabelEnabled(ui->labelTitle2, enable);
+    m_itemsEnabled = enable;
     for (ErrorsListItem* item : qAsConst(m_items))
         item->setItemEnabled(enable);
 }
