@@ -80,7 +80,7 @@ ErrorsListGroup* ErrorsList::addCheckData(const std::shared_ptr<CheckData>& data
             if (!value)
                 continue;
             const QString text = QString::fromUtf8(value->value ? value->value : "");
-            group->addItem(text, value->GetCount(), index, int(j));
+            group->addItemWhenShown(text, value->GetCount(), index, int(j));
         }
     }
     group->addItemEnd();

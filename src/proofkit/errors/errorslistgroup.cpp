@@ -90,14 +90,17 @@ void ErrorsListGroup::setShowDictTip(bool show)
 
 ErrorsListItem* ErrorsListGroup::addItem(QString text, int count, int groupIndex, int itemIndex)
 {
-    PendingItem pending{ std::move(text), count, groupIndex, itemIndex };
-    if (!ui->widgetItems->isVisibleTo(this)) {
-        m_pendingItems.push_back(std::move(pending));
-        return nullptr;
-    }
     // Rows keep their order: any still waiting come first.
     buildPendingItems();
-    return buildItem(pending);
+    return buildItem({ std::move(text), count, groupIndex, itemIndex });
+}
+
+void ErrorsListGroup::addItemWhenShown(QString text, int count, int groupIndex, int itemIndex)
+{
+    if (ui->widgetItems->isVisibleTo(this))
+        addItem(std::move(text), count, groupIndex, itemIndex);
+    else
+        m_pendingItems.push_back({ std::move(text), count, groupIndex, itemIndex });
 }
 
 ErrorsListItem* ErrorsListGroup::buildItem(const PendingItem& pending)

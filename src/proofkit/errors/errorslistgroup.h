@@ -29,10 +29,10 @@ public:
     // See ErrorsList::setTextWidth; set before the title and the rows.
     void setTextWidth(int pixels) { m_textWidth = pixels; }
 
-    // While the group is collapsed and not yet opened, the row is only noted: it is built, and
-    // handed to the row set-up, when the group opens or its rows are asked for. Returns the row when
-    // it was built at once.
     ErrorsListItem* addItem(QString text, int count, int groupIndex, int itemIndex);
+    // As addItem, but while the group is collapsed the row is only noted: it is built, and handed
+    // to the row set-up, when the group opens or its rows are asked for.
+    void addItemWhenShown(QString text, int count, int groupIndex, int itemIndex);
     void addItemEnd();
     void removeAllItems();
     // Builds the rows still waiting.
