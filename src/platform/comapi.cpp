@@ -8,6 +8,7 @@
 #include "comptr.h"
 #include "sim/counters.h"
 #include "sim/state.h"
+#include "sapi.h"
 #include "uiautomation.h"
 
 namespace {
@@ -28,6 +29,8 @@ ObjectSet& objectSet()
 }
 
 namespace platform_detail {
+HRESULT createSpeechVoice(REFIID iid, void** object);
+
 void registerComObject(const void* object)
 {
     ObjectSet& set = objectSet();
@@ -77,6 +80,8 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD, REFIID iid, voi
         }
         return sim_detail::createAutomation(iid, object);
     }
+    if (clsid == CLSID_SpVoice)
+        return platform_detail::createSpeechVoice(iid, object);
     return REGDB_E_CLASSNOTREG;
 }
 

@@ -1,6 +1,6 @@
 #include "writerhook.h"
 
-#include <QDebug>
+#include "showwriter.h"
 
 namespace {
 WriterFunction& currentWriterFunction()
@@ -21,6 +21,5 @@ void openWriter(const QString& text)
         function(text);
         return;
     }
-    qInfo().noquote() << QStringLiteral("Writing window asked for with %1 characters; none is available")
-                             .arg(text.size());
+    showWriter(text);
 }

@@ -6,8 +6,8 @@
 
 #include "proofkit_export.h"
 
-// Opens a writing window holding the given text (empty for a blank one). Replaceable, so the window
-// can be put in by the library that has it and tests can see the call; the default only logs it.
+// Opens a writing window holding the given text (empty for a blank one). Replaceable, so tests can
+// see the call; the default opens a new writing window.
 using WriterFunction = std::function<void(const QString& text)>;
 
 // An empty function restores the default.

@@ -30,7 +30,9 @@ void setHandler(void (*handler)(int))
 }
 }
 
-SignalQuit::SignalQuit(QObject* parent) : QObject(parent)
+SignalQuit::SignalQuit(QObject* parent) : SignalQuit(std::function<void()>(), parent) {}
+
+SignalQuit::SignalQuit(std::function<void()> handler, QObject* parent) : QObject(parent), handler(std::move(handler))
 {
     if (pipeEnds[0] < 0 && pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
@@ -49,5 +51,8 @@ void SignalQuit::onSignal()
     char bytes[16];
     while (read(pipeEnds[0], bytes, sizeof bytes) > 0) {
     }
-    quitApplication(0);
+    if (handler)
+        handler();
+    else
+        quitApplication(0);
 }

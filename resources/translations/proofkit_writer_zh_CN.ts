@@ -1,0 +1,196 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>DialogWriter</name>
+    <message>
+        <source>Writer</source>
+        <translation>写作</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>查找</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>替换</translation>
+    </message>
+    <message>
+        <source>Logout</source>
+        <translation>注销</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Check</source>
+        <translation>校对</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>上一个</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>下一个</translation>
+    </message>
+    <message>
+        <source>Remove All</source>
+        <translation>清除全部</translation>
+    </message>
+    <message>
+        <source>Copy All</source>
+        <translation>复制全部</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>历史</translation>
+    </message>
+    <message>
+        <source>Speak</source>
+        <translation>朗读</translation>
+    </message>
+    <message>
+        <source>Error List</source>
+        <translation>错误列表</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>New Plain Text</source>
+        <translation>新建纯文本</translation>
+    </message>
+    <message>
+        <source>New Rich Text</source>
+        <translation>新建富文本</translation>
+    </message>
+    <message>
+        <source>Save As ...</source>
+        <translation>另存为...</translation>
+    </message>
+    <message>
+        <source>User</source>
+        <translation>用户</translation>
+    </message>
+    <message>
+        <source>VIP User, %1 expired</source>
+        <translation>VIP 用户，%1 到期</translation>
+    </message>
+    <message>
+        <source>&lt;span style=&quot;color:#ff0000;&quot;&gt;%1 errors&lt;/span&gt;</source>
+        <translation>&lt;span style=&quot;color:#ff0000;&quot;&gt;%1 个错误&lt;/span&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;span style=&quot;color:#ff0000;&quot;&gt;%1 Errors + &lt;/span&gt;&lt;a href=&quot;%3&quot; target=&quot;_blank&quot; style=&quot;color:red&quot;&gt;%2 VIP&lt;/a&gt;</source>
+        <translation>&lt;span style=&quot;color:#ff0000;&quot;&gt;%1 个错误 + &lt;/span&gt;&lt;a href=&quot;%3&quot; target=&quot;_blank&quot; style=&quot;color:red&quot;&gt;%2 个 VIP&lt;/a&gt;</translation>
+    </message>
+    <message>
+        <source>%1 VIP Errors</source>
+        <translation>%1 个 VIP 错误</translation>
+    </message>
+</context>
+<context>
+    <name>WidgetSpeak</name>
+    <message>
+        <source>WidgetSpeak</source>
+        <translation>朗读</translation>
+    </message>
+    <message>
+        <source>PreParagraph</source>
+        <translation>上一段</translation>
+    </message>
+    <message>
+        <source>Speak</source>
+        <translation>朗读</translation>
+    </message>
+    <message>
+        <source>NextParagraph</source>
+        <translation>下一段</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>语音</translation>
+    </message>
+    <message>
+        <source>Volume</source>
+        <translation>音量</translation>
+    </message>
+    <message>
+        <source>Rate</source>
+        <translation>语速</translation>
+    </message>
+    <message>
+        <source>Pitch</source>
+        <translation>音调</translation>
+    </message>
+    <message>
+        <source>(PageUp)</source>
+        <translation>（PageUp）</translation>
+    </message>
+    <message>
+        <source>(Space)</source>
+        <translation>（空格）</translation>
+    </message>
+    <message>
+        <source>(PageDown)</source>
+        <translation>（PageDown）</translation>
+    </message>
+    <message>
+        <source>(Esc)</source>
+        <translation>（Esc）</translation>
+    </message>
+    <message>
+        <source>tts error, click ok to get more info.</source>
+        <translation>语音引擎出错，点击“确定”查看详细信息。</translation>
+    </message>
+    <message>
+        <source>Volume(%1)</source>
+        <translation>音量(%1)</translation>
+    </message>
+    <message>
+        <source>Rate(%1)</source>
+        <translation>语速(%1)</translation>
+    </message>
+    <message>
+        <source>Pitch(%1)</source>
+        <translation>音调(%1)</translation>
+    </message>
+</context>
+<context>
+    <name>WidgetHistory</name>
+    <message>
+        <source>Form</source>
+        <translation>历史</translation>
+    </message>
+</context>
+<context>
+    <name>WidgetHistoryItem</name>
+    <message>
+        <source>Form</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+</context>
+</TS>

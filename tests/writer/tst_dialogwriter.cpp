@@ -1,0 +1,408 @@
+#include <QtTest>
+
+#include <QAction>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QToolButton>
+
+#include "../client/clientfixture.h"
+#include "actions.h"
+#include "config.h"
+#include "dialogwriter.h"
+#include "dialogweb.h"
+#include "errorslistgroup.h"
+#include "settingkeys.h"
+#include "showsettingwindow.h"
+#include "sim/speech.h"
+#include "texteditex.h"
+#include "widgeterrorlist.h"
+#include "widgethistory.h"
+#include "widgethistoryitem.h"
+#include "widgetsearch.h"
+#include "widgetspeak.h"
+#include "writerhook.h"
+#include "dialogsetting.h"
+
+namespace {
+const QString misspelt = QStringLiteral("我们和他门一起去学校。");
+
+template <typename T = QWidget>
+T* part(QWidget* window, const char* name)
+{
+    return window->findChild<T*>(QLatin1String(name));
+}
+
+void answerPrompts(TextEditEx* editor, QMessageBox::StandardButton answer, int* asked)
+{
+    editor->setMessageBoxHandler([answer, asked](QMessageBox::Icon, const QString&, const QString&,
+                                                 QMessageBox::StandardButtons) {
+        ++*asked;
+        return answer;
+    });
+}
+}
+
+class TestDialogWriter : public QObject, public ClientFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void checkMarksListsAndCounts();
+    void emptyEditorSendsNothing();
+    void zeroResultsHideTheList();
+    void checkStartedElsewhereChangesNothing();
+    void applyFromTheList_data();
+    void applyFromTheList();
+    void groupEditedAwayGreysOut();
+    void searchAndReplaceKeys_data();
+    void searchAndReplaceKeys();
+    void withheldFindingsGiveTheUpgradeLink();
+    void setTextIsPlainAndUnmodified();
+    void speakPanelPlacedOnce();
+    void closeWithUnsavedEdits_data();
+    void closeWithUnsavedEdits();
+    void closingWhileReading();
+    void historyRows();
+    void settingMenuFromTheCommandSet();
+    void showWriterCommandOpensAWindow();
+    void openUrl(const QUrl& url) { openedUrls << url; }
+
+private:
+    bool checkInWindow(const QString& text);
+    DialogWriter* window = nullptr;
+    TextEditEx* editor = nullptr;
+};
+
+void TestDialogWriter::initTestCase()
+{
+    QVERIFY(startClient(this));
+}
+
+void TestDialogWriter::init()
+{
+    resetClient();
+    // The window's checks ask for a login first.
+    QVERIFY(client->login("demo", "demo"));
+    sim::resetSpeech();
+    sim::setSpeechOutput(sim::SpeechOutput::Stepped);
+    window = new DialogWriter(nullptr);
+    editor = part<TextEditEx>(window, "textEdit");
+    window->show();
+}
+
+void TestDialogWriter::cleanup()
+{
+    if (window)
+        editor->setModified(false);
+    delete window;
+    window = nullptr;
+    sim::resetSpeech();
+}
+
+void TestDialogWriter::cleanupTestCase()
+{
+    stopClient();
+}
+
+bool TestDialogWriter::checkInWindow(const QString& text)
+{
+    editor->setPlainText(text);
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    part<QToolButton>(window, "btnCheck")->click();
+    const bool ended = (!done.isEmpty() || done.wait(10000)) && done.size() == 1;
+    QTest::qWait(300);     // the marks are laid at the highlighter's next tick
+    return ended;
+}
+
+void TestDialogWriter::checkMarksListsAndCounts()
+{
+    QVERIFY(checkInWindow(misspelt));
+    QCOMPARE(client->getHostId(), QStringLiteral("writer"));
+    QCOMPARE(part<QLabel>(window, "labelStatus")->text(), QStringLiteral("<span style=\"color:#ff0000;\">1 errors</span>"));
+    QVERIFY(part(window, "widgetErrorList")->isVisible());
+    QVERIFY(part<QToolButton>(window, "btnErrorList")->isChecked());
+    const QList<ErrorsListGroup*> groups = window->findChildren<ErrorsListGroup*>();
+    QCOMPARE(groups.size(), 1);
+    QCOMPARE(groups.first()->title(), QStringLiteral("他门"));
+    for (const char* name : {"btnPrevious", "btnNext", "btnRemoveAll"})
+        QVERIFY2(part(window, name)->isEnabled(), name);
+    // The mark lies under the flagged words: Next goes to them.
+    editor->moveCursor(QTextCursor::Start);
+    part<QToolButton>(window, "btnNext")->click();
+    QCOMPARE(editor->textCursor().position(), misspelt.indexOf(QStringLiteral("他门")));
+    part<QToolButton>(window, "btnRemoveAll")->click();
+    QCOMPARE(part<QLabel>(window, "labelStatus")->text(), QString());
+    QVERIFY(!part(window, "btnNext")->isEnabled());
+}
+
+void TestDialogWriter::emptyEditorSendsNothing()
+{
+    QSignalSpy begun(client, &CheckerClient::checkBegin);
+    part<QToolButton>(window, "btnCheck")->click();
+    QTest::qWait(50);
+    QCOMPARE(begun.size(), 0);
+    QCOMPARE(part<QLabel>(window, "labelStatus")->text(), QString());
+    QCOMPARE(client->getHostId(), QString());
+}
+
+void TestDialogWriter::zeroResultsHideTheList()
+{
+    GetConfig()->setValueBool(SettingKeys::ErrorList, true);
+    QVERIFY(checkInWindow(misspelt));
+    QVERIFY(part(window, "widgetErrorList")->isVisible());
+    QVERIFY(checkInWindow(QStringLiteral("我们一起去学校。")));
+    QCOMPARE(part<QLabel>(window, "labelStatus")->text(), QString());
+    QVERIFY(!part(window, "widgetErrorList")->isVisible());
+    QVERIFY(!part<QToolButton>(window, "btnErrorList")->isChecked());
+    for (const char* name : {"btnPrevious", "btnNext", "btnRemoveAll"})
+        QVERIFY2(!part(window, name)->isEnabled(), name);
+}
+
+void TestDialogWriter::checkStartedElsewhereChangesNothing()
+{
+    editor->setPlainText(QStringLiteral("别处的文字"));
+    QVERIFY(checkAndWait(misspelt));
+    QTest::qWait(50);
+    QCOMPARE(part<QLabel>(window, "labelStatus")->text(), QString());
+    QVERIFY(!part(window, "widgetErrorList")->isVisible());
+    QVERIFY(!part(window, "btnNext")->isEnabled());
+    QVERIFY(window->findChildren<ErrorsListGroup*>().isEmpty());
+}
+
+void TestDialogWriter::applyFromTheList_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("corrected");
+    QTest::newRow("basic plane only") << misspelt << "我们和他们一起去学校。";
+    QTest::newRow("after a character beyond the basic plane")
+        << "𠀀𠀁和他门一起去。" << "𠀀𠀁和他们一起去。";
+}
+
+void TestDialogWriter::applyFromTheList()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, corrected);
+    QVERIFY(checkInWindow(text));
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    // As the user does: the group first (the error is found in the text), then its suggestion.
+    emit list->groupClicked(window->findChildren<ErrorsListGroup*>().first());
+    emit list->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    QCOMPARE(editor->toPlainText(), corrected);
+}
+
+void TestDialogWriter::groupEditedAwayGreysOut()
+{
+    QVERIFY(checkInWindow(misspelt));
+    ErrorsListGroup* group = window->findChildren<ErrorsListGroup*>().first();
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    const QString enabledTitle = group->findChild<QLabel*>(QStringLiteral("labelTitle"))->text();
+    emit list->groupClicked(group);
+    QCOMPARE(editor->textCursor().selectedText(), QStringLiteral("他门"));
+    QCOMPARE(group->findChild<QLabel*>(QStringLiteral("labelTitle"))->text(), enabledTitle);
+
+    editor->setPlainText(QStringLiteral("我们和他们一起去学校。"));
+    emit list->groupClicked(group);
+    QVERIFY(group->findChild<QLabel*>(QStringLiteral("labelTitle"))->text() != enabledTitle
+            || !group->findChild<QLabel*>(QStringLiteral("labelTitle"))->isEnabled());
+}
+
+void TestDialogWriter::searchAndReplaceKeys_data()
+{
+    QTest::addColumn<int>("before");      // 0 hidden, 1 search row only, 2 with the replace row
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("after");
+    QTest::newRow("Ctrl+F opens the search") << 0 << "Ctrl+F" << 1;
+    QTest::newRow("Ctrl+F on the search closes it") << 1 << "Ctrl+F" << 0;
+    QTest::newRow("Ctrl+F on the replace row leaves search only") << 2 << "Ctrl+F" << 1;
+    QTest::newRow("Ctrl+H opens the replace row") << 0 << "Ctrl+H" << 2;
+    QTest::newRow("Ctrl+H on the search adds the replace row") << 1 << "Ctrl+H" << 2;
+    QTest::newRow("Ctrl+H on the replace row closes it") << 2 << "Ctrl+H" << 0;
+}
+
+void TestDialogWriter::searchAndReplaceKeys()
+{
+    QFETCH(int, before);
+    QFETCH(QString, keys);
+    QFETCH(int, after);
+    auto* search = part<WidgetSearch>(window, "widgetSearch");
+    if (before == 1)
+        search->activateSearch();
+    else if (before == 2)
+        search->activateReplace();
+    QAction* action = part<QAction>(window, keys == "Ctrl+F" ? "actionSearch" : "actionReplace");
+    QCOMPARE(action->shortcut(), QKeySequence(keys));
+    QVERIFY(window->actions().contains(action));
+    action->trigger();
+    const int state = search->isHidden() ? 0 : search->isReplaceShow() ? 2 : 1;
+    QCOMPARE(state, after);
+}
+
+void TestDialogWriter::withheldFindingsGiveTheUpgradeLink()
+{
+    QVERIFY(checkInWindow(QStringLiteral("我们要再接再励，他门也是。")));
+    const int withheld = client->getVipErrorCount();
+    QVERIFY(withheld > 0);
+    auto* status = part<QLabel>(window, "labelStatus");
+    const QString page = client->getWebUrl(URL_APP_VIP, QString());
+    QVERIFY2(status->text().contains(QStringLiteral("href=\"%1\"").arg(page.toHtmlEscaped())), qPrintable(status->text()));
+    QVERIFY(status->text().contains(QStringLiteral("%1 VIP").arg(withheld)));
+    QCOMPARE(status->toolTip(), QStringLiteral("%1 VIP Errors").arg(withheld));
+    // Another address opens no upgrade page.
+    QMetaObject::invokeMethod(status, "linkActivated", Q_ARG(QString, QStringLiteral("http://example.invalid/")));
+    QVERIFY(!topLevel<DialogWeb>());
+}
+
+void TestDialogWriter::setTextIsPlainAndUnmodified()
+{
+    QString text = QStringLiteral("<b>粗</b> &amp; 他门");
+    window->setText(text);
+    QCOMPARE(editor->toPlainText(), text);
+    QVERIFY(!editor->isModified());
+}
+
+void TestDialogWriter::speakPanelPlacedOnce()
+{
+    auto* speak = part<QToolButton>(window, "btnSpeak");
+    speak->click();
+    auto* panel = topLevel<WidgetSpeak>(true);
+    QVERIFY(panel);
+    const QPoint corner = editor->mapToGlobal(editor->rect().topRight());
+    // At the editor's top-right corner, unless that would leave the (small) test screen.
+    QCOMPARE(panel->y(), corner.y() + 5);
+    QVERIFY(panel->x() <= corner.x() - panel->width() - 5);
+    QVERIFY(panel->x() > 0);
+    panel->move(123, 234);
+    speak->click();
+    QVERIFY(!panel->isVisible());
+    speak->click();
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->pos(), QPoint(123, 234));
+    // The panel's own Close unchecks the button.
+    panel->stopAndHide();
+    QVERIFY(!speak->isChecked());
+}
+
+void TestDialogWriter::closeWithUnsavedEdits_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("Cancel keeps the window and its text") << int(QMessageBox::Cancel) << false;
+    QTest::newRow("Escape keeps the window and its text") << int(QMessageBox::NoButton) << false;
+    QTest::newRow("Discard closes") << int(QMessageBox::Discard) << true;
+}
+
+void TestDialogWriter::closeWithUnsavedEdits()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    int asked = 0;
+    answerPrompts(editor, QMessageBox::StandardButton(answer), &asked);
+    editor->setFocus();
+    QTest::keyClicks(editor, QStringLiteral("abc"));
+    QVERIFY(editor->isModified());
+    QCOMPARE(window->close(), closed);
+    QCOMPARE(asked, 1);
+    QCOMPARE(window->isVisible(), !closed);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("abc"));
+}
+
+void TestDialogWriter::closingWhileReading()
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<DialogWriter> guard(window);
+    editor->setPlainText(QStringLiteral("第一段\n第二段"));
+    editor->moveCursor(QTextCursor::Start);
+    part<QToolButton>(window, "btnSpeak")->click();
+    QPointer<WidgetSpeak> panel = topLevel<WidgetSpeak>(true);
+    QVERIFY(panel);
+    QTest::keyClick(editor, Qt::Key_Space);
+    sim::releaseSpeechEvents(3);
+    QTRY_VERIFY(editor->textCursor().hasSelection());
+    QVERIFY(window->close());
+    window = nullptr;
+    QTRY_VERIFY(!guard);
+    QVERIFY(!panel);
+    QCOMPARE(sim::liveVoices(), 0);
+    sim::releaseSpeechEvents(10000);
+    QTest::qWait(100);
+}
+
+void TestDialogWriter::historyRows()
+{
+    auto* history = part<WidgetHistory>(window, "widgetHistory");
+    QVERIFY(!history->isVisible());
+    QVERIFY(part(window, "btnHistory")->isHidden());
+    history->clear();
+    history->clear();
+    history->addItem(QStringLiteral("<b>一</b>"));
+    history->addItem(QStringLiteral("二"));
+    QList<WidgetHistoryItem*> rows = history->findChildren<WidgetHistoryItem*>();
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.first()->findChild<QLabel*>(QStringLiteral("lblText"))->textFormat(), Qt::PlainText);
+    QSignalSpy deleted(rows.first(), &WidgetHistoryItem::deleteText);
+    QTest::mouseClick(rows.first()->findChild<QToolButton*>(QStringLiteral("btnDelete")), Qt::LeftButton);
+    QCOMPARE(deleted.size(), 1);
+    QCOMPARE(deleted.first().first().toInt(), -1);
+    QPointer<WidgetHistoryItem> gone(rows.first());
+    QVERIFY(gone);
+    QTRY_VERIFY(!gone);
+    history->clear();
+    QTRY_VERIFY(history->findChildren<WidgetHistoryItem*>().isEmpty());
+    history->addItem(QStringLiteral("三"));
+    auto* layout = history->findChild<QWidget*>(QStringLiteral("scrollContents"))->layout();
+    QCOMPARE(layout->count(), 1);
+}
+
+void TestDialogWriter::settingMenuFromTheCommandSet()
+{
+    Actions* actions = getActions();
+    auto* button = part<QToolButton>(window, "btnSetting");
+    QMenu* menu = button->menu();
+    QVERIFY(menu);
+    QCOMPARE(button->popupMode(), QToolButton::MenuButtonPopup);
+    QCOMPARE(menu->defaultAction(), actions->actionSetting);
+    QList<QAction*> items = menu->actions();
+    QCOMPARE(items.size(), 13);
+    const QList<QAction*> expected{actions->actionApplyByDoubleClick, actions->actionShowErrorTip,
+                                   actions->actionShowDictTip};
+    QCOMPARE(items.mid(0, 3), expected);
+    QVERIFY(items.at(3)->isSeparator());
+    QVERIFY(items.at(4)->menu() && items.at(5)->menu());
+    QCOMPARE(items.at(6), actions->actionSetting);
+    QCOMPARE(items.mid(8, 4), (QList<QAction*>{actions->actionContact, actions->actionUpdate, actions->actionWeb,
+                                               actions->actionAbout}));
+    // Opening the menu brings the items in step with the stored settings.
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, false);
+    actions->actionShowErrorTip->setChecked(true);
+    emit menu->aboutToShow();
+    QVERIFY(!actions->actionShowErrorTip->isChecked());
+    button->click();
+    QVERIFY(currentSettingWindow());
+    delete currentSettingWindow();
+}
+
+void TestDialogWriter::showWriterCommandOpensAWindow()
+{
+    const QString text = QStringLiteral("<b>他门</b>");
+    openWriter(text);
+    DialogWriter* opened = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != window && qobject_cast<DialogWriter*>(widget) && widget->isVisible())
+            opened = static_cast<DialogWriter*>(widget);
+    }
+    QVERIFY(opened);
+    QVERIFY(!opened->parent());
+    auto* openedEditor = part<TextEditEx>(opened, "textEdit");
+    QCOMPARE(openedEditor->toPlainText(), text);
+    QVERIFY(!openedEditor->isModified());
+    QPointer<DialogWriter> guard(opened);
+    QVERIFY(opened->close());
+    QTRY_VERIFY(!guard);
+}
+
+QTEST_MAIN(TestDialogWriter)
+#include "tst_dialogwriter.moc"
