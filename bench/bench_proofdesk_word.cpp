@@ -78,10 +78,10 @@ struct Desk
     Desk(const QString& text, const std::vector<int>& pageStarts)
     {
         const sim::WordAppId app = sim::createWordApp();
-        sim::WordDocSpec spec;
-        spec.text = text.toStdU16String();
-        spec.pageStarts = pageStarts;
-        doc = sim::openWordDocument(app, spec);
+        sim::WordDocSpec setup;
+        setup.text = text.toStdU16String();
+        setup.pageStarts = pageStarts;
+        doc = sim::openWordDocument(app, setup);
         param = paneParam(doc);
         tracker->focusChanged(param);
     }

@@ -55,17 +55,17 @@ using Attributes = std::vector<std::pair<std::u16string, std::u16string>>;
 class AttributeKey : public ComObject<ISpDataKey>
 {
 public:
-    explicit AttributeKey(const sim::SpeechTokenSpec& spec) : spec(spec) {}
+    explicit AttributeKey(const sim::SpeechTokenSpec& setup) : setup(setup) {}
 
     HRESULT GetStringValue(LPCWSTR valueName, LPWSTR* value) override
     {
         if (!value)
             return E_POINTER;
         *value = nullptr;
-        if (spec.getStringValueFails)
+        if (setup.getStringValueFails)
             return E_FAIL;
         const std::u16string name = valueName ? valueName : u"";
-        for (const auto& [key, text] : spec.attributes) {
+        for (const auto& [key, text] : setup.attributes) {
             if (key == name) {
                 *value = sim_detail::taskString(text);
                 return S_OK;
@@ -84,16 +84,16 @@ public:
         if (!valueName)
             return E_POINTER;
         *valueName = nullptr;
-        if (spec.enumValuesFailsFrom >= 0 && index >= ULONG(spec.enumValuesFailsFrom))
+        if (setup.enumValuesFailsFrom >= 0 && index >= ULONG(setup.enumValuesFailsFrom))
             return E_FAIL;
-        if (index >= spec.attributes.size())
+        if (index >= setup.attributes.size())
             return SPERR_NO_MORE_ITEMS;
-        *valueName = sim_detail::taskString(spec.attributes[index].first);
+        *valueName = sim_detail::taskString(setup.attributes[index].first);
         return S_OK;
     }
 
 private:
-    sim::SpeechTokenSpec spec;
+    sim::SpeechTokenSpec setup;
 };
 
 class ObjectToken : public ComObject<ISpObjectToken>
@@ -112,9 +112,9 @@ public:
         if (!subKey)
             return E_POINTER;
         *subKey = nullptr;
-        if (record.spec.openKeyFails || !subKeyName || std::u16string(subKeyName) != u"Attributes")
+        if (record.setup.openKeyFails || !subKeyName || std::u16string(subKeyName) != u"Attributes")
             return SPERR_NOT_FOUND;
-        *subKey = new AttributeKey(record.spec);
+        *subKey = new AttributeKey(record.setup);
         return S_OK;
     }
     HRESULT EnumValues(ULONG, LPWSTR* valueName) override
@@ -128,9 +128,9 @@ public:
         if (!tokenId)
             return E_POINTER;
         *tokenId = nullptr;
-        if (record.spec.getIdFails)
+        if (record.setup.getIdFails)
             return E_FAIL;
-        *tokenId = sim_detail::taskString(record.spec.id);
+        *tokenId = sim_detail::taskString(record.setup.id);
         return S_OK;
     }
 
@@ -181,8 +181,8 @@ std::vector<TokenRecord> voiceTokens()
         SpeechLock lock(s.mutex);
         if (s.fakeTokens) {
             std::vector<TokenRecord> records;
-            for (const sim::SpeechTokenSpec& spec : s.tokens)
-                records.push_back({spec, std::string()});
+            for (const sim::SpeechTokenSpec& setup : s.tokens)
+                records.push_back({setup, std::string()});
             return records;
         }
     }
@@ -199,8 +199,8 @@ std::vector<TokenRecord> voiceTokens()
                 continue;
             TokenRecord record;
             record.engineVoice = voice.identifier;
-            record.spec.id = u"espeak-ng\\" + ascii(voice.identifier);
-            record.spec.attributes = {
+            record.setup.id = u"espeak-ng\\" + ascii(voice.identifier);
+            record.setup.attributes = {
                 {u"Name", displayName(voice.name)},
                 {u"Gender", voice.gender == 1 ? u"Male" : voice.gender == 2 ? u"Female" : u""},
                 {u"Age", u"Adult"},
@@ -216,7 +216,7 @@ std::vector<TokenRecord> voiceTokens()
 bool findToken(const std::u16string& id, TokenRecord& found)
 {
     for (const TokenRecord& record : voiceTokens()) {
-        if (record.spec.id == id) {
+        if (record.setup.id == id) {
             found = record;
             return true;
         }
@@ -228,12 +228,12 @@ std::u16string defaultTokenId()
 {
     const std::vector<TokenRecord> records = voiceTokens();
     for (const TokenRecord& record : records) {
-        for (const auto& [key, value] : record.spec.attributes) {
+        for (const auto& [key, value] : record.setup.attributes) {
             if (key == u"Language" && value == u"804")
-                return record.spec.id;
+                return record.setup.id;
         }
     }
-    return records.empty() ? std::u16string() : records.front().spec.id;
+    return records.empty() ? std::u16string() : records.front().setup.id;
 }
 
 ISpObjectToken* newToken(const TokenRecord& record)

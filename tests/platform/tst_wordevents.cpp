@@ -106,12 +106,12 @@ void TestWordEvents::init()
 {
     sim::reset();
     app = sim::createWordApp();
-    sim::WordDocSpec spec;
-    spec.text = u"one two\rthree\r";
-    spec.name = u"first.docx";
-    first = sim::openWordDocument(app, spec);
-    spec.name = u"second.docx";
-    second = sim::openWordDocument(app, spec);
+    sim::WordDocSpec setup;
+    setup.text = u"one two\rthree\r";
+    setup.name = u"first.docx";
+    first = sim::openWordDocument(app, setup);
+    setup.name = u"second.docx";
+    second = sim::openWordDocument(app, setup);
     sim::activateWordDocument(first);
     sink = new RecordingSink;
     point = pointOf(sim::wordApplicationObject(app));
@@ -341,10 +341,10 @@ void TestWordEvents::runningApplicationIsFoundAfterFailures()
     QFETCH(int, failures);
     QFETCH(bool, registered);
     QFETCH(int, attempts);
-    sim::WordAppSpec spec;
-    spec.activeObjectFailures = failures;
-    spec.runningObject = registered;
-    sim::setWordAppSpec(app, spec);
+    sim::WordAppSpec setup;
+    setup.activeObjectFailures = failures;
+    setup.runningObject = registered;
+    sim::setWordAppSpec(app, setup);
     CLSID clsid;
     QCOMPARE(CLSIDFromProgID(u"word.application", &clsid), S_OK);
     QCOMPARE(CLSIDFromProgID(u"Writer.Application", &clsid), CO_E_CLASSSTRING);
@@ -377,9 +377,9 @@ void TestWordEvents::paneAnswersItsNativeObject()
     QFETCH(bool, pane);
     QFETCH(bool, offered);
     QFETCH(bool, answers);
-    sim::WordAppSpec spec;
-    spec.nativeObject = offered;
-    sim::setWordAppSpec(app, spec);
+    sim::WordAppSpec setup;
+    setup.nativeObject = offered;
+    sim::setWordAppSpec(app, setup);
     IDispatchPtr window;
     const HWND hwnd = pane ? sim::wordPane(second) : sim::wordFrame(second);
     const HRESULT hr = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_NATIVEOM), IID_IDispatch,

@@ -94,10 +94,10 @@ void TestWordObjects::init()
 {
     sim::reset();
     app = sim::createWordApp();
-    sim::WordDocSpec spec;
-    spec.text = sample;
-    spec.pageStarts = {10};
-    doc = sim::openWordDocument(app, spec);
+    sim::WordDocSpec setup;
+    setup.text = sample;
+    setup.pageStarts = {10};
+    doc = sim::openWordDocument(app, setup);
     document = sim::wordDocumentObject(doc);
 }
 
@@ -448,9 +448,9 @@ void TestWordObjects::copyOffersHtmlAndText_data()
 void TestWordObjects::copyOffersHtmlAndText()
 {
     QFETCH(bool, html);
-    sim::WordAppSpec spec;
-    spec.copyHtml = html;
-    sim::setWordAppSpec(app, spec);
+    sim::WordAppSpec setup;
+    setup.copyHtml = html;
+    sim::setWordAppSpec(app, setup);
     sim::setWordText(doc, u"a<b\rc\r");
     callMethod(getProperty(document, word::Document::Content).toDispatch(), word::Range::Copy);
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();

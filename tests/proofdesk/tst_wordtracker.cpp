@@ -59,10 +59,10 @@ void TestWordTracker::takesOnlyDocumentPanes()
     WordDesk desk(QStringLiteral("他门来了。"));
     QSharedPointer<EditorParam> param = desk.param();
     if (!windowClass.isEmpty()) {
-        sim::WindowSpec spec;
-        spec.className = windowClass.toStdU16String();
-        spec.parent = sim::wordFrame(desk.doc);
-        param->hwnd = sim::createWindow(spec);
+        sim::WindowSpec setup;
+        setup.className = windowClass.toStdU16String();
+        setup.parent = sim::wordFrame(desk.doc);
+        param->hwnd = sim::createWindow(setup);
     }
     if (!withObject)
         param->setAcc(nullptr);
@@ -98,11 +98,11 @@ void TestWordTracker::reachesTheApplication()
     QFETCH(int, activeObjectFailures);
     QFETCH(bool, taken);
     QFETCH(bool, takenNextTime);
-    sim::WordAppSpec spec;
-    spec.nativeObject = nativeObject;
-    spec.runningObject = runningObject;
-    spec.activeObjectFailures = activeObjectFailures;
-    WordDesk desk(QStringLiteral("他门来了。"), {}, spec);
+    sim::WordAppSpec setup;
+    setup.nativeObject = nativeObject;
+    setup.runningObject = runningObject;
+    setup.activeObjectFailures = activeObjectFailures;
+    WordDesk desk(QStringLiteral("他门来了。"), {}, setup);
     sim::ElementSpec element;
     element.textPattern = true;
     element.text = u"他门来了。";
@@ -188,10 +188,10 @@ void TestWordTracker::hostIdAndVersion()
     QFETCH(QString, titleSuffix);
     QFETCH(QString, version);
     QFETCH(QString, hostId);
-    sim::WordAppSpec spec;
-    spec.titleSuffix = titleSuffix.toStdU16String();
-    spec.version = version.toStdU16String();
-    WordDesk desk(QStringLiteral("他门来了。"), {}, spec);
+    sim::WordAppSpec setup;
+    setup.titleSuffix = titleSuffix.toStdU16String();
+    setup.version = version.toStdU16String();
+    WordDesk desk(QStringLiteral("他门来了。"), {}, setup);
     getCheckerClient()->setHost(QString(), QString());
     QVERIFY(desk.take());
     QCOMPARE(getCheckerClient()->getHostId(), hostId);
@@ -259,9 +259,9 @@ void TestWordTracker::clipboardText_data()
 void TestWordTracker::clipboardText()
 {
     QFETCH(bool, keepHtml);
-    sim::WordAppSpec spec;
-    spec.copyHtml = keepHtml;
-    WordDesk desk(kPage1 + kPage2 + kPage3, threePageStarts(), spec);
+    sim::WordAppSpec setup;
+    setup.copyHtml = keepHtml;
+    WordDesk desk(kPage1 + kPage2 + kPage3, threePageStarts(), setup);
     QVERIFY(desk.take());
     sim::setWordSelection(desk.doc, int(kPage1.size()) + 1, int(kPage1.size()) + 1);
     const QString text = desk.tracker->getCurrentPageText(desk.param(), true);

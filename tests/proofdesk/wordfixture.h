@@ -177,11 +177,11 @@ struct WordDesk
     sim::WordDocId open(const QString& text, const std::vector<int>& pageStarts = {},
                         const QString& name = QStringLiteral("Other"))
     {
-        sim::WordDocSpec spec;
-        spec.name = name.toStdU16String();
-        spec.text = text.toStdU16String();
-        spec.pageStarts = pageStarts;
-        return sim::openWordDocument(app, spec);
+        sim::WordDocSpec setup;
+        setup.name = name.toStdU16String();
+        setup.text = text.toStdU16String();
+        setup.pageStarts = pageStarts;
+        return sim::openWordDocument(app, setup);
     }
 
     HWND pane(sim::WordDocId which = 0) const { return sim::wordPane(which ? which : doc); }

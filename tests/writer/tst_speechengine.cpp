@@ -37,10 +37,10 @@ struct Changes : QVector<Change>
 
 sim::SpeechTokenSpec token(const std::u16string& id, const std::u16string& name, const std::u16string& language)
 {
-    sim::SpeechTokenSpec spec;
-    spec.id = id;
-    spec.attributes = {{u"Name", name}, {u"Gender", u"Female"}, {u"Age", u"Adult"}, {u"Language", language}};
-    return spec;
+    sim::SpeechTokenSpec setup;
+    setup.id = id;
+    setup.attributes = {{u"Name", name}, {u"Gender", u"Female"}, {u"Age", u"Adult"}, {u"Language", language}};
+    return setup;
 }
 }
 

@@ -39,11 +39,11 @@ QList<DemoWindow*> DemoScene::windows() const
 
 DemoWindow* DemoScene::openDocument(const std::u16string& text, const std::vector<int>& pageStarts)
 {
-    sim::WordDocSpec spec;
-    spec.text = text;
-    spec.pageStarts = pageStarts;
-    spec.activate = false;                   // the window's focus makes it the foreground
-    const sim::WordDocId doc = sim::openWordDocument(app, spec);
+    sim::WordDocSpec setup;
+    setup.text = text;
+    setup.pageStarts = pageStarts;
+    setup.activate = false;                   // the window's focus makes it the foreground
+    const sim::WordDocId doc = sim::openWordDocument(app, setup);
     auto* window = new DemoWindow(doc);
     connect(window, &DemoWindow::newDocumentRequested, this, [this] { openDocument(); });
     shown.append(window);

@@ -54,11 +54,11 @@ public:
         Lock lock(state().mutex);
         if (!role || child.vt != VT_I4)
             return E_INVALIDARG;
-        if (HRESULT hr = check(spec(child).roleResult); hr != S_OK)
+        if (HRESULT hr = check(setup(child).roleResult); hr != S_OK)
             return hr;
         VariantInit(role);
         role->vt = VT_I4;
-        role->lVal = spec(child).role;
+        role->lVal = setup(child).role;
         return S_OK;
     }
 
@@ -68,9 +68,9 @@ public:
         if (!value || child.vt != VT_I4)
             return E_INVALIDARG;
         *value = nullptr;
-        if (HRESULT hr = check(spec(child).valueResult); hr != S_OK)
+        if (HRESULT hr = check(setup(child).valueResult); hr != S_OK)
             return hr;
-        const std::u16string& text = spec(child).value;
+        const std::u16string& text = setup(child).value;
         *value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
         return S_OK;
     }
@@ -80,9 +80,9 @@ public:
         Lock lock(state().mutex);
         if (!left || !top || !width || !height || child.vt != VT_I4)
             return E_INVALIDARG;
-        if (HRESULT hr = check(spec(child).locationResult); hr != S_OK)
+        if (HRESULT hr = check(setup(child).locationResult); hr != S_OK)
             return hr;
-        const RECT& r = spec(child).location;
+        const RECT& r = setup(child).location;
         *left = r.left;
         *top = r.top;
         *width = r.right - r.left;
@@ -95,7 +95,7 @@ protected:
 
 private:
     // Called with the state locked.
-    const sim::AccessibleSpec& spec(const VARIANT& child) const
+    const sim::AccessibleSpec& setup(const VARIANT& child) const
     {
         const auto it = node->children.find(child.lVal);
         return it == node->children.end() ? node->desc : it->second;

@@ -805,7 +805,7 @@ private:
         }
         html += QStringLiteral("</body></html>");
         auto app = application();
-        const bool withHtml = app && app->spec.copyHtml;
+        const bool withHtml = app && app->setup.copyHtml;
         wordRegistry().copied = {withHtml ? html : QString(), plainText};
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
             auto* mime = new QMimeData;
@@ -1051,7 +1051,7 @@ protected:
     HRESULT call(DISPID id, bool, const Args&, VARIANT* result) override
     {
         if (id == word::Application::Version)
-            return answerText(result, app->spec.version);
+            return answerText(result, app->setup.version);
         // Without an open document these members are not available, as in the real program.
         if (!app->active)
             return E_FAIL;

@@ -15,7 +15,7 @@ namespace sim_detail {
 
 struct TokenRecord
 {
-    sim::SpeechTokenSpec spec;
+    sim::SpeechTokenSpec setup;
     std::string engineVoice;     // espeak-ng's identifier; empty: its default voice
 };
 

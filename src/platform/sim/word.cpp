@@ -208,7 +208,7 @@ HRESULT wordNativeObject(HWND hwnd, REFIID iid, void** object)
 {
     for (const auto& [id, doc] : wordRegistry().documents) {
         auto app = doc->app.lock();
-        if (doc->open && doc->pane == hwnd && app && app->running && app->spec.nativeObject) {
+        if (doc->open && doc->pane == hwnd && app && app->running && app->setup.nativeObject) {
             IDispatch* window = newWordWindow(doc);
             const HRESULT hr = window->QueryInterface(iid, object);
             window->Release();
@@ -225,10 +225,10 @@ HRESULT wordActiveObject(REFCLSID clsid, IUnknown** object)
     auto& apps = wordRegistry().apps;
     for (auto it = apps.rbegin(); it != apps.rend(); ++it) {
         auto& app = it->second;
-        if (!app->running || !app->spec.runningObject)
+        if (!app->running || !app->setup.runningObject)
             continue;
-        if (app->spec.activeObjectFailures > 0) {
-            app->spec.activeObjectFailures--;
+        if (app->setup.activeObjectFailures > 0) {
+            app->setup.activeObjectFailures--;
             return MK_E_UNAVAILABLE;
         }
         *object = newWordApplication(app);
@@ -252,14 +252,14 @@ using namespace sim_detail;
 
 namespace sim {
 
-WordAppId createWordApp(const WordAppSpec& spec)
+WordAppId createWordApp(const WordAppSpec& setup)
 {
     state().foregroundMoved = &foregroundMoved;
     WordRegistry& r = wordRegistry();
     auto a = std::make_shared<WordApp>();
     a->id = r.nextId++;
-    a->spec = spec;
-    a->processId = spec.processId ? spec.processId : createProcess({u"C:\\Program Files\\Office\\WINWORD.EXE"});
+    a->setup = setup;
+    a->processId = setup.processId ? setup.processId : createProcess({u"C:\\Program Files\\Office\\WINWORD.EXE"});
     r.apps[a->id] = a;
     return a->id;
 }
@@ -283,13 +283,13 @@ void quitWordApp(WordAppId id)
     wordRegistry().apps.erase(id);
 }
 
-void setWordAppSpec(WordAppId id, const WordAppSpec& spec)
+void setWordAppSpec(WordAppId id, const WordAppSpec& setup)
 {
     if (auto a = app(id))
-        a->spec = spec;
+        a->setup = setup;
 }
 
-WordDocId openWordDocument(WordAppId appId, const WordDocSpec& spec)
+WordDocId openWordDocument(WordAppId appId, const WordDocSpec& setup)
 {
     auto a = app(appId);
     if (!a)
@@ -298,25 +298,25 @@ WordDocId openWordDocument(WordAppId appId, const WordDocSpec& spec)
     auto d = std::make_shared<WordDoc>();
     d->id = r.nextId++;
     d->app = a;
-    d->name = spec.name.empty() ? u"Document" + QString::number(d->id).toStdU16String() : spec.name;
-    d->fullName = spec.fullName.empty() ? u"C:\\Users\\user\\Documents\\" + d->name : spec.fullName;
-    d->model.setText(spec.text);
-    d->model.setPageStarts(spec.pageStarts);
+    d->name = setup.name.empty() ? u"Document" + QString::number(d->id).toStdU16String() : setup.name;
+    d->fullName = setup.fullName.empty() ? u"C:\\Users\\user\\Documents\\" + d->name : setup.fullName;
+    d->model.setText(setup.text);
+    d->model.setPageStarts(setup.pageStarts);
     WindowSpec frame;
     frame.className = u"OpusApp";
-    frame.title = d->name + a->spec.titleSuffix;
-    frame.rect = spec.frameRect;
+    frame.title = d->name + a->setup.titleSuffix;
+    frame.rect = setup.frameRect;
     frame.processId = a->processId;
     d->frame = createWindow(frame);
     WindowSpec pane;
     pane.className = u"_WwG";
     pane.parent = d->frame;
-    pane.rect = {spec.frameRect.left + 8, spec.frameRect.top + 120, spec.frameRect.right - 8, spec.frameRect.bottom - 8};
+    pane.rect = {setup.frameRect.left + 8, setup.frameRect.top + 120, setup.frameRect.right - 8, setup.frameRect.bottom - 8};
     pane.processId = a->processId;
     d->pane = createWindow(pane);
     r.documents[d->id] = d;
     a->documents.push_back(d);
-    if (spec.activate)
+    if (setup.activate)
         setForeground(d->frame);
     else if (!a->active)
         a->active = d;

@@ -60,10 +60,10 @@ struct WordAppSpec
     bool copyHtml = true;                      // Range.Copy offers HTML beside the plain text
     DWORD processId = 0;                       // 0: a new process
 };
-WordAppId createWordApp(const WordAppSpec& spec = {});
+WordAppId createWordApp(const WordAppSpec& setup = {});
 // Closes its documents (without events), disconnects its objects and leaves the running table.
 void quitWordApp(WordAppId app);
-void setWordAppSpec(WordAppId app, const WordAppSpec& spec);
+void setWordAppSpec(WordAppId app, const WordAppSpec& setup);
 
 struct WordDocSpec
 {
@@ -75,7 +75,7 @@ struct WordDocSpec
     bool activate = true;                      // becomes the active document and the foreground
 };
 // Opens a document in its own frame window (class "OpusApp") with a pane child (class "_WwG").
-WordDocId openWordDocument(WordAppId app, const WordDocSpec& spec);
+WordDocId openWordDocument(WordAppId app, const WordDocSpec& setup);
 HWND wordFrame(WordDocId doc);
 HWND wordPane(WordDocId doc);
 WordAppId wordAppOf(WordDocId doc);

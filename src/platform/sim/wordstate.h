@@ -43,7 +43,7 @@ struct WordSink
 struct WordApp
 {
     int id = 0;
-    sim::WordAppSpec spec;
+    sim::WordAppSpec setup;
     DWORD processId = 0;
     bool running = true;
     bool busy = false;

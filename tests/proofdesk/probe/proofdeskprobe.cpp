@@ -52,9 +52,9 @@ HWND editor(bool withTextElement)
 // A word-processor document whose pane also offers a text element, so every tracker could take it.
 HWND wordPane()
 {
-    sim::WordDocSpec spec;
-    spec.text = u"他门来了。";
-    wordDocument = sim::openWordDocument(sim::createWordApp(), spec);
+    sim::WordDocSpec setup;
+    setup.text = u"他门来了。";
+    wordDocument = sim::openWordDocument(sim::createWordApp(), setup);
     HWND pane = sim::wordPane(wordDocument);
     sim::ElementSpec element;
     element.textPattern = true;
