@@ -32,10 +32,10 @@ void TestProgramX::holdsHotkeysAndFreesThemAtExit()
     // race the program for the chords: a probe's brief grab makes the program's own grab fail.
     QByteArray errors;
     QTRY_VERIFY_WITH_TIMEOUT((errors += program.readAllStandardError()).contains("No system tray yet"), 60000);
-    QVERIFY(other.heldElsewhere('w', ctrlShift));
-    QVERIFY(other.heldElsewhere('e', ctrlShift));
-    QVERIFY(other.heldElsewhere('p', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
-    QVERIFY(!other.heldElsewhere('c', ctrlShift));
+    QVERIFY2(other.heldElsewhere('w', ctrlShift), errors.constData());
+    QVERIFY2(other.heldElsewhere('e', ctrlShift), errors.constData());
+    QVERIFY2(other.heldElsewhere('p', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1), errors.constData());
+    QVERIFY2(!other.heldElsewhere('c', ctrlShift), errors.constData());
 
     program.terminate();
     QVERIFY(program.waitForFinished(60000));
