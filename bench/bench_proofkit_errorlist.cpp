@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -15,6 +16,7 @@
 #include "contextshow.h"
 #include "dataitem.h"
 #include "dataitemvalue.h"
+#include "errorslistgroup.h"
 #include "widgetbench.h"
 #include "widgeterrorlist.h"
 
@@ -43,20 +45,47 @@ CHECK_DATAS makeResults(int count = kErrors)
     return results;
 }
 
+// Every fill flips the process-wide expand switch, so fills alternate between collapsed and open
+// groups. Each case sets the switch, untimed, by clicking the expand button of an empty list.
+bool setExpandSwitch(bool expand)
+{
+    static WidgetErrorList switchPanel;
+    static bool nextFillExpands = false;
+    if (nextFillExpands != expand)
+        switchPanel.findChild<QToolButton*>(QStringLiteral("btnExpand"))->click();
+    nextFillExpands = !expand;
+    return true;
+}
+
+bool groupsExpanded(WidgetErrorList& panel)
+{
+    auto* group = panel.findChild<ErrorsListGroup*>();
+    return group && group->findChild<QWidget*>(QStringLiteral("widgetItems"))->isVisibleTo(group);
+}
+
+// Argument 0: the groups come collapsed (the first fill of a run); 1: they come open.
 void BM_FillErrorList(benchmark::State& state)
 {
+    const bool expand = state.range(0) != 0;
     const CHECK_DATAS results = makeResults();
     for (auto _ : state) {
+        state.PauseTiming();
+        setExpandSwitch(expand);
+        state.ResumeTiming();
         auto panel = std::make_unique<WidgetErrorList>();
         panel->setCheckData(results, QStringLiteral("bench"));
         panel->show();
         QCoreApplication::processEvents();
+        if (groupsExpanded(*panel) != expand) {
+            state.SkipWithError("the groups are not in the state measured");
+            break;
+        }
         panel.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     state.SetItemsProcessed(state.iterations() * kErrors);
 }
-BENCHMARK(BM_FillErrorList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillErrorList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PopupShowCheckData(benchmark::State& state)
 {
@@ -94,7 +123,8 @@ void BM_PlainLabels(benchmark::State& state)
 }
 BENCHMARK(BM_PlainLabels)->Arg(kErrors)->Arg(kPopupErrors)->Unit(benchmark::kMillisecond);
 
-KORRELO_BENCH_RATIO(fill_error_list_per_error, "BM_FillErrorList", "BM_PlainLabels/500");
+KORRELO_BENCH_RATIO(fill_error_list_per_error, "BM_FillErrorList/0", "BM_PlainLabels/500");
+KORRELO_BENCH_RATIO(fill_error_list_open_per_error, "BM_FillErrorList/1", "BM_PlainLabels/500");
 KORRELO_BENCH_RATIO(popup_show_check_data, "BM_PopupShowCheckData", "BM_PlainLabels/20");
 
 } // namespace

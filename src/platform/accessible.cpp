@@ -3,6 +3,7 @@
 #include "atspi/atspiaccessible.h"
 #include "atspi/atspidesktop.h"
 #include "sim/state.h"
+#include "sim/wordstate.h"
 
 using namespace sim_detail;
 
@@ -65,6 +66,8 @@ HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD objectId, REFIID iid, void**
     *object = nullptr;
     if (HRESULT hr = enter(sim::Call::AccessibleObjectFromWindow); FAILED(hr))
         return hr;
+    if (static_cast<LONG>(objectId) == OBJID_NATIVEOM)
+        return wordNativeObject(hwnd, iid, object);
     if (atspi_detail::AtspiDesktop::owner(hwnd)) {
         IAccessible* accessible = nullptr;
         if (HRESULT hr = atspi_detail::accessibleFromWindow(hwnd, static_cast<LONG>(objectId), &accessible); FAILED(hr))

@@ -16,6 +16,8 @@ constexpr LONG OBJID_CARET = -8;
 constexpr LONG OBJID_CURSOR = -9;
 constexpr LONG OBJID_ALERT = -10;
 constexpr LONG OBJID_SOUND = -11;
+// The window's own automation object (a document pane answers its word-processor Window object).
+constexpr LONG OBJID_NATIVEOM = -16;
 constexpr LONG CHILDID_SELF = 0;
 
 // Accessible roles.

@@ -9,6 +9,7 @@
 #include "sim/counters.h"
 #include "sim/state.h"
 #include "sapi.h"
+#include "sim/wordstate.h"
 #include "uiautomation.h"
 
 namespace {
@@ -94,6 +95,23 @@ bool IsSameComObject(IUnknown* a, IUnknown* b)
     a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ia));
     b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ib));
     return ia && ia == ib;
+}
+
+HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid)
+{
+    if (!progId || !clsid)
+        return E_INVALIDARG;
+    return sim_detail::wordClassOf(progId, clsid);
+}
+
+HRESULT GetActiveObject(REFCLSID clsid, void*, IUnknown** object)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (HRESULT hr = sim_detail::enter(sim::Call::GetActiveObject); FAILED(hr))
+        return hr;
+    return sim_detail::wordActiveObject(clsid, object);
 }
 
 namespace sim {

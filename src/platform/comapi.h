@@ -14,3 +14,11 @@ void CoUninitialize();
 // Creates an object of one of the classes the stand-in provides (the UI Automation root); the calling
 // thread must have initialised COM.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** object);
+
+// The running-object table: a program registers its application object under its class; a client
+// finds the class by program id and asks for the running object. Fails with MK_E_UNAVAILABLE when
+// no such object runs, CO_E_CLASSSTRING for an unknown program id.
+constexpr HRESULT MK_E_UNAVAILABLE = hresultFromBits(0x800401E3u);
+constexpr HRESULT CO_E_CLASSSTRING = hresultFromBits(0x800401F3u);
+HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid);
+HRESULT GetActiveObject(REFCLSID clsid, void* reserved, IUnknown** object);

@@ -9,13 +9,48 @@ typedef DWORD LCID;
 
 struct DISPPARAMS
 {
-    VARIANTARG* rgvarg = nullptr;
+    VARIANTARG* rgvarg = nullptr;        // last argument first
     DISPID* rgdispidNamedArgs = nullptr;
     UINT cArgs = 0;
     UINT cNamedArgs = 0;
 };
 
-struct EXCEPINFO;
+// Invoke's kinds of call; a property put names its value with the named argument DISPID_PROPERTYPUT.
+constexpr WORD DISPATCH_METHOD = 0x1;
+constexpr WORD DISPATCH_PROPERTYGET = 0x2;
+constexpr WORD DISPATCH_PROPERTYPUT = 0x4;
+constexpr WORD DISPATCH_PROPERTYPUTREF = 0x8;
+constexpr DISPID DISPID_UNKNOWN = -1;
+constexpr DISPID DISPID_VALUE = 0;
+constexpr DISPID DISPID_PROPERTYPUT = -3;
+
+// Failures of late-bound calls.
+constexpr HRESULT DISP_E_UNKNOWNINTERFACE = hresultFromBits(0x80020001u);
+constexpr HRESULT DISP_E_MEMBERNOTFOUND = hresultFromBits(0x80020003u);
+constexpr HRESULT DISP_E_PARAMNOTFOUND = hresultFromBits(0x80020004u);
+constexpr HRESULT DISP_E_TYPEMISMATCH = hresultFromBits(0x80020005u);
+constexpr HRESULT DISP_E_UNKNOWNNAME = hresultFromBits(0x80020006u);
+constexpr HRESULT DISP_E_NONAMEDARGS = hresultFromBits(0x80020007u);
+constexpr HRESULT DISP_E_EXCEPTION = hresultFromBits(0x80020009u);
+constexpr HRESULT DISP_E_BADPARAMCOUNT = hresultFromBits(0x8002000Eu);
+constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = hresultFromBits(0x8002000Fu);
+// The server is busy and refused the call (a modal dialog is open in it, for example).
+constexpr HRESULT RPC_E_CALL_REJECTED = hresultFromBits(0x80010001u);
+
+// What a server says about a call that raised an error (Invoke answered DISP_E_EXCEPTION). The
+// strings belong to the caller, who frees them.
+struct EXCEPINFO
+{
+    WORD wCode = 0;
+    WORD wReserved = 0;
+    BSTR bstrSource = nullptr;
+    BSTR bstrDescription = nullptr;
+    BSTR bstrHelpFile = nullptr;
+    DWORD dwHelpContext = 0;
+    void* pvReserved = nullptr;
+    HRESULT (*pfnDeferredFillIn)(EXCEPINFO*) = nullptr;
+    HRESULT scode = S_OK;
+};
 
 inline constexpr IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 

@@ -155,3 +155,33 @@ UINT GetWindowModuleFileNameW(HWND hwnd, LPWSTR buffer, UINT maxCount)
     const Window* w = window(hwnd);
     return w ? static_cast<UINT>(copyText(w->desc.moduleFileName, buffer, static_cast<int>(maxCount))) : 0;
 }
+
+BOOL SetForegroundWindow(HWND hwnd)
+{
+    if (FAILED(enter(sim::Call::SetForegroundWindow)) || !IsWindow(hwnd))
+        return FALSE;
+    sim::setForeground(hwnd);
+    return TRUE;
+}
+
+HWND SetFocus(HWND hwnd)
+{
+    HWND previous = GetFocus();
+    if (FAILED(enter(sim::Call::SetFocus)))
+        return nullptr;
+    if (!hwnd) {
+        Lock lock(state().mutex);
+        state().focus = nullptr;
+        return previous;
+    }
+    if (!IsWindow(hwnd))
+        return nullptr;
+    sim::setFocus(hwnd);
+    return previous;
+}
+
+HWND GetFocus()
+{
+    Lock lock(state().mutex);
+    return state().focus;
+}

@@ -23,3 +23,9 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param);
 // The window's thread id, its process id through *processId; 0 (and *processId untouched) for no window.
 DWORD GetWindowThreadProcessId(HWND hwnd, DWORD* processId);
 UINT GetWindowModuleFileNameW(HWND hwnd, LPWSTR buffer, UINT maxCount);
+
+// Move the simulated foreground window and keyboard focus; each raises its WinEvent
+// (EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_FOCUS). SetFocus answers the window that had the focus.
+BOOL SetForegroundWindow(HWND hwnd);
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();

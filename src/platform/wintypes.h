@@ -27,6 +27,7 @@ typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef WCHAR OLECHAR;
 typedef OLECHAR* LPOLESTR;
+typedef const OLECHAR* LPCOLESTR;
 
 // Handle types are pointers to distinct never-used structs, complete so that templates (Qt's signal
 // argument checks among them) can inspect them.

@@ -18,6 +18,7 @@
 #include "signalquit.h"
 #include "systemtrayicon.h"
 #include "uiaclienthelper.h"
+#include "wordclienthelper.h"
 
 int proofdeskMain(int argc, char** argv)
 {
@@ -41,10 +42,13 @@ int proofdeskMain(int argc, char** argv)
         if (CheckerClient* client = getCheckerClient())
             client->setClient(QStringLiteral("client"), QStringLiteral("3.5"));
 
-        // Asked in this order: an element with a text pattern first, then an MSAA text object.
+        // Asked in this order: a word-processor pane first, then an element with a text pattern, then
+        // an MSAA text object.
+        auto* wordHelper = new WordClientHelper;
         auto* uiaHelper = new UIAClientHelper;
         auto* msaaHelper = new MSAAClientHelper;
         if (EditorManager* manager = getEditorManager()) {
+            manager->addClientHelper(wordHelper);
             manager->addClientHelper(uiaHelper);
             manager->addClientHelper(msaaHelper);
         }
@@ -67,6 +71,7 @@ int proofdeskMain(int argc, char** argv)
         exitCode = QApplication::exec();
 
         delete getEditorManager();
+        delete wordHelper;
         delete uiaHelper;
         delete msaaHelper;
         UninstallCrashReporter();

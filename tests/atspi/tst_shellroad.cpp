@@ -10,7 +10,8 @@
 #include "editormanager.h"
 #include "msaaclienthelper.h"
 #include "uiaclienthelper.h"
-#include "writerhook.h"
+#include "dialogwriter.h"
+#include "texteditex.h"
 
 using buscommands::run;
 
@@ -28,7 +29,6 @@ private:
     QTemporaryDir dir;
     UIAClientHelper* uia = nullptr;
     MSAAClientHelper* msaa = nullptr;
-    QStringList writerTexts;
 };
 
 void TestShellRoad::initTestCase()
@@ -38,7 +38,6 @@ void TestShellRoad::initTestCase()
     QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
     QVERIFY(atspi_detail::AtspiDesktop::instance());
     QVERIFY(startClient());
-    setWriterFunction([this](const QString& text) { writerTexts.append(text); });
     // Made once the manager has set up COM on this thread, as the tray program does.
     EditorManager* manager = getEditorManager();
     uia = new UIAClientHelper;
@@ -52,7 +51,6 @@ void TestShellRoad::cleanupTestCase()
     delete getEditorManager();
     delete uia;
     delete msaa;
-    setWriterFunction(nullptr);
     stopClient();
     editor.kill();
     editor.waitForFinished();
@@ -80,7 +78,17 @@ void TestShellRoad::checkCurrentPageOpensWriterWithFieldText()
     QTRY_COMPARE_WITH_TIMEOUT(getEditorManager()->getActiveHelper(), static_cast<ClientHelper*>(uia), 10000);
 
     getActions()->actionCheckCurrentPage->trigger();
-    QCOMPARE(writerTexts, QStringList{text});
+    DialogWriter* writer = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* candidate = qobject_cast<DialogWriter*>(widget); candidate && candidate->isVisible())
+            writer = candidate;
+    }
+    QVERIFY(writer);
+    auto* edit = writer->findChild<TextEditEx*>(QStringLiteral("textEdit"));
+    QVERIFY(edit);
+    QCOMPARE(edit->toPlainText(), text);
+    QVERIFY(!edit->document()->isModified());
+    writer->close();
 }
 
 QTEST_MAIN(TestShellRoad)

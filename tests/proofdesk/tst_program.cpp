@@ -62,7 +62,13 @@ void TestProgram::scenario_data()
     QTest::newRow("tips shown at start") << "tips" << 0 << QStringList{"shown: DialogTip"};
     QTest::newRow("tips ticked off") << "no tips" << 0 << QStringList{"shown: "};
     QTest::newRow("trackers are offered in order")
-        << "trackers" << 0 << QStringList{"taken by UIAClientHelper", "taken by MSAAClientHelper"};
+        << "trackers" << 0
+        << QStringList{"taken by WordClientHelper", "taken by UIAClientHelper", "taken by MSAAClientHelper"};
+    // The tracker takes its marks out of the document as the program ends.
+    QTest::newRow("no mark left after exit")
+        << "word-marks" << 0
+        << QStringList{"taken by WordClientHelper", "marks before exit: 1", "manager after exit: none",
+                       "marks after exit: 0"};
 }
 
 void TestProgram::scenario()

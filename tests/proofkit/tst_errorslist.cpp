@@ -24,6 +24,8 @@ private slots:
     void groupShowsWordsAndRows_data();
     void groupShowsWordsAndRows();
     void enableGroupStrikesTitleAndKeepsRowsUsable();
+    void collapsedGroupBuildsRowsWhenOpened_data();
+    void collapsedGroupBuildsRowsWhenOpened();
     void oneHighlightedGroupAtATime();
     void clearHidesGroupsAndReportsZeroSize();
     void sizeReportedOnceForUnchangedContent();
@@ -104,6 +106,63 @@ void TestErrorsList::enableGroupStrikesTitleAndKeepsRowsUsable()
     group->enableGroup(true);
     QVERIFY(!label(group, "labelTitle")->font().strikeOut());
     QVERIFY(label(group, "labelTitle2")->isEnabled());
+}
+
+void TestErrorsList::collapsedGroupBuildsRowsWhenOpened_data()
+{
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("expand button") << "button" << true;
+    QTest::newRow("title double click") << "double click" << true;
+    QTest::newRow("expand all") << "expand all" << true;
+    QTest::newRow("rows asked for while closed") << "items" << true;
+    QTest::newRow("disabled before opening") << "button" << false;
+}
+
+void TestErrorsList::collapsedGroupBuildsRowsWhenOpened()
+{
+    QFETCH(QString, opening);
+    QFETCH(bool, enabled);
+
+    ErrorsList list;
+    list.setNewGroupsExpanded(false);
+    ErrorsListGroup* group = list.addCheckData(makeError("地确", { { "的确", 12 }, { "确实", 3 }, { "的*确", 1 } }), 5);
+    QVERIFY(show(list));
+    QVERIFY(!group->findChild<QWidget*>("widgetItems")->isVisible());
+    QVERIFY(group->findChildren<ErrorsListItem*>().isEmpty());
+    group->enableGroup(enabled);
+
+    if (opening == "button")
+        group->findChild<QToolButton*>("btnExpandGroup")->click();
+    else if (opening == "double click")
+        QTest::mouseDClick(label(group, "labelTitle"), Qt::LeftButton);
+    else if (opening == "expand all")
+        list.expandAll(true);
+    QCOMPARE(group->findChild<QWidget*>("widgetItems")->isVisible(), opening != "items");
+
+    const QList<ErrorsListItem*> rows = group->items();
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(group->findChildren<ErrorsListItem*>().size(), 3);
+    QSignalSpy applied(&list, &ErrorsList::apply);
+    for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows[i]->itemIndex(), i);
+        QCOMPARE(rows[i]->groupTitle(), QString("地确"));
+        rows[i]->findChild<QToolButton*>("btnApply")->click();
+    }
+    QCOMPARE(applied.count(), 3);
+    QCOMPARE(applied.at(1), (QList<QVariant>{ QString("确实"), 1, QString("地确"), 5 }));
+
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(rows[0], &enter);
+    QCOMPARE(rows[0]->findChild<QToolButton*>("btnApply")->isVisibleTo(rows[0]), enabled);
+    QVERIFY(rows[0]->findChild<QToolButton*>("btnDict")->isVisibleTo(rows[0]));
+
+    // A row added to an opened group comes after those built on opening.
+    ErrorsListItem* added = list.addItemAt(0, QStringLiteral("的"), 2, 5, 3);
+    QVERIFY(added);
+    QCOMPARE(group->items().size(), 4);
+    QCOMPARE(group->items().last(), added);
 }
 
 void TestErrorsList::oneHighlightedGroupAtATime()

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <unistd.h>
+#include <utility>
 
 #include "../comapi.h"
 #include "../winevent.h"
 #include "counters.h"
 #include "state.h"
+#include "word.h"
 
 namespace platform_detail {
 Counters& counters()
@@ -152,6 +154,8 @@ void destroyLocked(State& s, HWND hwnd)
     }
     if (s.foreground == hwnd)
         s.foreground = nullptr;
+    if (s.focus == hwnd)
+        s.focus = nullptr;
     s.windows.erase(hwnd);
 }
 
@@ -189,16 +193,26 @@ void setWindowTitle(HWND hwnd, const std::u16string& title)
 
 void setForeground(HWND hwnd)
 {
+    HWND before = nullptr;
+    void (*moved)(HWND, HWND) = nullptr;
     {
         State& s = state();
         Lock lock(s.mutex);
-        s.foreground = hwnd;
+        before = std::exchange(s.foreground, hwnd);
+        moved = s.foregroundMoved;
     }
     raiseFrom(EVENT_SYSTEM_FOREGROUND, hwnd, OBJID_WINDOW, CHILDID_SELF);
+    if (moved)
+        moved(before, hwnd);
 }
 
 void setFocus(HWND hwnd, LONG objectId, LONG childId)
 {
+    {
+        State& s = state();
+        Lock lock(s.mutex);
+        s.focus = hwnd;
+    }
     raiseFrom(EVENT_OBJECT_FOCUS, hwnd, objectId, childId);
 }
 
@@ -357,6 +371,7 @@ int comInitTotal() { return platform_detail::counters().comInits; }
 
 void reset()
 {
+    resetWord();
     State& s = state();
     Lock lock(s.mutex);
     for (auto& [id, node] : s.accessibles)
@@ -368,6 +383,7 @@ void reset()
     s.windows.clear();
     s.processes.clear();
     s.foreground = nullptr;
+    s.focus = nullptr;
     s.failures.clear();
     s.calls.clear();
 }

@@ -110,6 +110,9 @@ enum class Call {
     CreatePropertyCondition,
     FindAll,
     OpenProcess,
+    GetActiveObject,
+    SetForegroundWindow,
+    SetFocus,
     GetCurrentPatternAs,
     ElementArrayLength,                   // IUIAutomationElementArray::get_Length
 };

@@ -54,6 +54,9 @@ struct State
     std::map<DWORD, Process> processes;
     std::map<HWND, Window> windows;
     HWND foreground = nullptr;
+    HWND focus = nullptr;
+    // Told of every foreground change (the word processor's windows activate on it).
+    void (*foregroundMoved)(HWND before, HWND now) = nullptr;
     uintptr_t nextWindow = 0x10010;
     DWORD nextProcess = 0x40000010;
     int nextId = 1;

@@ -67,6 +67,9 @@ ErrorsListGroup* ErrorsList::addCheckData(const std::shared_ptr<CheckData>& data
     group->setGroupIndex(index);
     group->setShowDictTip(m_showDictTip);
     connect(group, &ErrorsListGroup::highlightGroup, this, &ErrorsList::onHighlightGroup);
+    group->setItemSetUp([this](ErrorsListItem* item) { connectItem(item); });
+    if (!m_newGroupsExpanded)
+        group->expand(false);
     m_groups.append(group);
     ui->verticalLayoutScroll->addWidget(group);
 
@@ -77,20 +80,17 @@ ErrorsListGroup* ErrorsList::addCheckData(const std::shared_ptr<CheckData>& data
             if (!value)
                 continue;
             const QString text = QString::fromUtf8(value->value ? value->value : "");
-            connectItem(group->addItem(text, value->GetCount(), index, int(j)));
+            group->addItemWhenShown(text, value->GetCount(), index, int(j));
         }
     }
     group->addItemEnd();
     return group;
 }
 
-ErrorsListItem* ErrorsList::connectItem(ErrorsListItem* item)
+void ErrorsList::connectItem(ErrorsListItem* item)
 {
-    if (!item)
-        return nullptr;
     item->setShowDictTip(m_showDictTip);
     connect(item, &ErrorsListItem::apply, this, &ErrorsList::onItemApply);
-    return item;
 }
 
 void ErrorsList::addStretch()
@@ -138,7 +138,7 @@ ErrorsListGroup* ErrorsList::groupAt(int layoutIndex) const
 ErrorsListItem* ErrorsList::addItemAt(int layoutIndex, const QString& text, int count, int groupIndex, int itemIndex)
 {
     ErrorsListGroup* group = groupAt(layoutIndex);
-    return group ? connectItem(group->addItem(text, count, groupIndex, itemIndex)) : nullptr;
+    return group ? group->addItem(text, count, groupIndex, itemIndex) : nullptr;
 }
 
 void ErrorsList::addItemEndAt(int layoutIndex)

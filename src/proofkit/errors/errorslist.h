@@ -29,6 +29,8 @@ public:
     // Width in pixels the texts of groups added later must fit in (long ones end in "…", whole
     // in their tool tip); 0 lets them take what they need.
     void setTextWidth(int pixels) { m_textWidth = pixels; }
+    // Whether groups added later start open; a collapsed group builds its rows when first opened.
+    void setNewGroupsExpanded(bool expanded) { m_newGroupsExpanded = expanded; }
     void expandAll(bool expand);
     QList<ErrorsListGroup*> groups() const { return m_groups; }
     void enableGroupAt(int groupIndex, bool enable);
@@ -52,7 +54,7 @@ protected:
 
 private:
     ErrorsListGroup* groupAt(int layoutIndex) const;
-    ErrorsListItem* connectItem(ErrorsListItem* item);
+    void connectItem(ErrorsListItem* item);
 
     Ui::ErrorsList* ui = nullptr;
     QString m_currentWords;
@@ -60,5 +62,6 @@ private:
     int m_maxWidth = 0;
     bool m_showDictTip = true;
     int m_textWidth = 0;
+    bool m_newGroupsExpanded = true;
     QList<ErrorsListGroup*> m_groups;
 };

@@ -90,12 +90,45 @@ void ErrorsListGroup::setShowDictTip(bool show)
 
 ErrorsListItem* ErrorsListGroup::addItem(QString text, int count, int groupIndex, int itemIndex)
 {
+    // Rows keep their order: any still waiting come first.
+    buildPendingItems();
+    return buildItem({ std::move(text), count, groupIndex, itemIndex });
+}
+
+void ErrorsListGroup::addItemWhenShown(QString text, int count, int groupIndex, int itemIndex)
+{
+    if (ui->widgetItems->isVisibleTo(this))
+        addItem(std::move(text), count, groupIndex, itemIndex);
+    else
+        m_pendingItems.push_back({ std::move(text), count, groupIndex, itemIndex });
+}
+
+ErrorsListItem* ErrorsListGroup::buildItem(const PendingItem& pending)
+{
     auto* item = new ErrorsListItem(this);
     item->setTextWidth(m_textWidth);
-    item->setText(text, count, m_title, groupIndex, itemIndex);
+    item->setText(pending.text, pending.count, m_title, pending.groupIndex, pending.itemIndex);
+    if (!m_itemsEnabled)
+        item->setItemEnabled(false);
     ui->widgetItems->layout()->addWidget(item);
     m_items.append(item);
+    if (m_itemSetUp)
+        m_itemSetUp(item);
     return item;
+}
+
+void ErrorsListGroup::buildPendingItems()
+{
+    std::vector<PendingItem> pending;
+    pending.swap(m_pendingItems);
+    for (const PendingItem& item : pending)
+        buildItem(item);
+}
+
+QList<ErrorsListItem*> ErrorsListGroup::items()
+{
+    buildPendingItems();
+    return m_items;
 }
 
 void ErrorsListGroup::addItemEnd()
@@ -104,6 +137,7 @@ void ErrorsListGroup::addItemEnd()
 
 void ErrorsListGroup::removeAllItems()
 {
+    m_pendingItems.clear();
     m_items.clear();
     QLayout* layout = ui->widgetItems->layout();
     while (QLayoutItem* item = layout->takeAt(0)) {
@@ -115,6 +149,8 @@ void ErrorsListGroup::removeAllItems()
 
 void ErrorsListGroup::expand(bool expand)
 {
+    if (expand)
+        buildPendingItems();
     ui->widgetItems->setVisible(expand);
     ui->btnExpandGroup->setIcon(expandIcon(expand));
 }
@@ -128,6 +164,7 @@ void ErrorsListGroup::enableGroup(bool enable)
 {
     setLabelEnabled(ui->labelTitle, enable);
     setLabelEnabled(ui->labelTitle2, enable);
+    m_itemsEnabled = enable;
     for (ErrorsListItem* item : qAsConst(m_items))
         item->setItemEnabled(enable);
 }

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+#include <vector>
+
 #include "proofkit_export.h"
 
 namespace Ui { class ErrorsListGroup; }
@@ -27,9 +30,15 @@ public:
     void setTextWidth(int pixels) { m_textWidth = pixels; }
 
     ErrorsListItem* addItem(QString text, int count, int groupIndex, int itemIndex);
+    // As addItem, but while the group is collapsed the row is only noted: it is built, and handed
+    // to the row set-up, when the group opens or its rows are asked for.
+    void addItemWhenShown(QString text, int count, int groupIndex, int itemIndex);
     void addItemEnd();
     void removeAllItems();
-    QList<ErrorsListItem*> items() const { return m_items; }
+    // Builds the rows still waiting.
+    QList<ErrorsListItem*> items();
+    // Applied to every row built later (for example to connect it).
+    void setItemSetUp(std::function<void(ErrorsListItem*)> setUp) { m_itemSetUp = std::move(setUp); }
 
     void expand(bool expand);
     void setTitleCursor(QCursor& cursor);
@@ -53,10 +62,25 @@ private slots:
     void on_btnDict_clicked();
 
 private:
+    struct PendingItem
+    {
+        QString text;
+        int count = 0;
+        int groupIndex = -1;
+        int itemIndex = -1;
+    };
+    ErrorsListItem* buildItem(const PendingItem& pending);
+    void buildPendingItems();
+
     Ui::ErrorsListGroup* ui = nullptr;
     QString m_title;
     int m_groupIndex = -1;
     bool m_showDictTip = true;
     int m_textWidth = 0;
     QList<ErrorsListItem*> m_items;
+    // A long result fills the list with collapsed groups: building their rows before anyone opens
+    // them would cost most of the fill.
+    std::vector<PendingItem> m_pendingItems;
+    std::function<void(ErrorsListItem*)> m_itemSetUp;
+    bool m_itemsEnabled = true;
 };

@@ -76,6 +76,9 @@ void WidgetErrorList::setCheckData(const CHECK_DATAS& datas, const QString& name
     }
     std::stable_sort(m_entries.begin(), m_entries.end(), positionBefore);
 
+    // The groups start as the expand step below leaves them, so collapsed ones never build rows
+    // nobody has opened yet.
+    ui->errorList->setNewGroupsExpanded(g_expandAll);
     std::map<int, int> typeCounts;
     for (const auto& entry : m_entries) {
         const std::shared_ptr<CheckData> data = entry->checkData();

@@ -6,13 +6,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "checkdata.h"
 #include "config.h"
 #include "editormanager.h"
 #include "proofdeskmain.h"
 #include "sim/desktop.h"
+#include "sim/word.h"
 
 namespace {
 const char* scenario = "";
+sim::WordDocId wordDocument = 0;
 
 void say(const QString& line)
 {
@@ -46,6 +49,24 @@ HWND editor(bool withTextElement)
     return hwnd;
 }
 
+// A word-processor document whose pane also offers a text element, so every tracker could take it.
+HWND wordPane()
+{
+    sim::WordDocSpec spec;
+    spec.text = u"他门来了。";
+    wordDocument = sim::openWordDocument(sim::createWordApp(), spec);
+    HWND pane = sim::wordPane(wordDocument);
+    sim::ElementSpec element;
+    element.textPattern = true;
+    sim::createElement(pane, 0, element);
+    return pane;
+}
+
+int markRuns()
+{
+    return int(sim::wordUnderlineRuns(wordDocument).size());
+}
+
 void reportTakerOf(HWND hwnd, std::function<void()> next)
 {
     sim::setFocus(hwnd);
@@ -60,6 +81,20 @@ void reportTakerOf(HWND hwnd, std::function<void()> next)
         next();
     });
     poll->start(20);
+}
+
+// A focus change before the hook thread has installed its hooks is lost, as it would be on a real
+// desktop; so focus scenarios start once both hooks are in.
+void whenHooked(std::function<void()> start)
+{
+    auto* ready = new QTimer(qApp);
+    QObject::connect(ready, &QTimer::timeout, [ready, start] {
+        if (sim::installedHooks() < 2)
+            return;
+        ready->deleteLater();
+        start();
+    });
+    ready->start(20);
 }
 
 void startScenario()
@@ -94,18 +129,24 @@ void startScenario()
             QCoreApplication::exit(0);
         });
     } else if (!std::strcmp(scenario, "trackers")) {
-        // A focus change before the hook thread has installed its hooks is lost, as it would be on
-        // a real desktop; so the scenario starts once both hooks are in.
-        auto* ready = new QTimer(qApp);
-        QObject::connect(ready, &QTimer::timeout, [ready] {
-            if (sim::installedHooks() < 2)
-                return;
-            ready->deleteLater();
-            reportTakerOf(editor(true), [] {
-                reportTakerOf(editor(false), [] { QCoreApplication::exit(0); });
+        whenHooked([] {
+            reportTakerOf(wordPane(), [] {
+                reportTakerOf(editor(true), [] {
+                    reportTakerOf(editor(false), [] { QCoreApplication::exit(0); });
+                });
             });
         });
-        ready->start(20);
+    } else if (!std::strcmp(scenario, "word-marks")) {
+        whenHooked([] {
+            reportTakerOf(wordPane(), [] {
+                EditorManager* manager = getEditorManager();
+                auto found = std::make_shared<CheckData>();
+                found->words = "他门";
+                manager->getActiveHelper()->showErrors({found}, manager->getActiveEditorParam(), {});
+                say(QStringLiteral("marks before exit: %1").arg(markRuns()));
+                QCoreApplication::exit(0);
+            });
+        });
     }
 }
 }
@@ -119,5 +160,7 @@ int main(int argc, char** argv)
         scenario = argv[1];
     const int code = proofdeskMain(argc, argv);
     say(QStringLiteral("manager after exit: %1").arg(getEditorManager() ? "present" : "none"));
+    if (wordDocument)
+        say(QStringLiteral("marks after exit: %1").arg(markRuns()));
     return code;
 }

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QSharedPointer>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+#include "checkdata.h"
+#include "comvariant.h"
+#include "window.h"
+#include "worddocumentdata.h"
+
+class AppEventListener;
+class ContextShow;
+class ErrorsListGroup;
+class QTimer;
+class WidgetErrorList;
+
+// One word-processor document pane taken by the Word tracker: its connection to the application's
+// automation objects, the page text it reads for checking, the results it keeps, the marks it
+// underlines on the page holding the selection, the error pop-up that follows the caret onto a mark,
+// the corrections written back and its own error list. Every automation call is late bound on the GUI
+// thread; a failing call ends the operation in progress with its empty answer, and no exception
+// leaves an operation or slot.
+class WordHelper : public QObject
+{
+    Q_OBJECT
+public:
+    WordHelper();
+    ~WordHelper() override;
+
+    bool attach(HWND hwnd);
+    void setTitle(const QString& title);
+    HWND documentWindow();
+
+    QString getCurrentPageText(bool viaClipboard);
+    QString getAllPageText(bool viaClipboard);
+    QString getNextPageText(bool viaClipboard, int count);
+
+    bool hasData();
+    void showErrors(const CHECK_DATAS& results, const QVector<int>& typeFilter);
+    CHECK_DATAS* getCheckDatas();
+    void clearErrors(bool keepResults);
+    void reportError();
+    bool showErrorList();
+    void enableErrorTip(bool on);
+
+    // Application event of the sink, arguments last to first.
+    HRESULT onWordEvent(DISPID dispId, DISPPARAMS* params);
+
+public slots:
+    bool onNext();
+    bool onPrev();
+    void timeoutSelectionChange();
+    void winEventProc(IUnknown* pAcc, HWINEVENTHOOK hWinEventHook, DWORD event, HWND hwnd, LONG idObject,
+                      LONG idChild, DWORD idEventThread, DWORD dwmsEventTime, bool focusChanged);
+
+private slots:
+    void onApply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
+    bool onUndo();
+    void onHideDialog();
+    void onAddToDict();
+    void onReportError();
+    void onIgnoreAll();
+    void onIgnoreOnce();
+    void onWidgetErrorListGroupClicked(ErrorsListGroup* group);
+    void onWidgetErrorListApply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
+    void onWidgetErrorListClose();
+    void onErrorTypeChanged(int type);
+
+private:
+    // Attaching and page text.
+    IDispatchPtr findApplication(HWND hwnd);
+    void setup(HWND hwnd, IDispatchPtr app);
+    IDispatchPtr activeDocument();
+    bool isOwnDocument(IDispatch* doc);
+    int getCurrentPageNumber();
+    IDispatchPtr selectionRange();
+    IDispatchPtr getPageRange(int page);
+    QString getPageText(int page, bool viaClipboard);
+    QString rangeText(IDispatch* range, bool viaClipboard);
+    QSharedPointer<WordDocumentData> currentData();
+
+    // Marks and the selection follow-up.
+    void refreshMarks(QSharedPointer<WordDocumentData> data);
+    void markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range);
+    void markRange(WordDocumentData& data, IDispatch* range);
+    bool isMark(IDispatch* range);
+    void unmarkRange(IDispatch* range);
+    void removeAllMarks();
+    void showErrorAt(IDispatchPtr range);
+    void expandMarkedRange(IDispatch* range);
+    bool findNextMark(bool forward);
+    void hidePopup();
+
+    // Corrections and the error list.
+    void applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownResults, int itemIndex, int groupIndex);
+    void followShownRange();
+    void ignore(bool all);
+    IDispatchPtr shownOrSelectedRange();
+    // Selects the next occurrence of text after the selection, wrapping; null when there is none.
+    IDispatchPtr findOccurrence(const QString& text);
+    void strikeOutGroup(int groupIndex);
+    void showListIfOpen();
+
+    IDispatchPtr application;
+    HWND paneWindow = nullptr;
+    IDispatchPtr document;
+    WidgetErrorList* errorList = nullptr;
+    bool listShown = false;
+    ContextShow* contextShow = nullptr;
+    QMap<HWND, QSharedPointer<WordDocumentData>> documents;
+    int markUnderline = 27;
+    int markColor = 496;
+    QTimer* selectionTimer = nullptr;
+    IDispatchPtr shownRange;
+    int shownStart = -1;
+    int shownEnd = -1;
+    int lastPage = -1;
+    AppEventListener* eventSink = nullptr;   // one reference of our own
+    bool tipEnabled = true;
+    QString title;
+    QString appliedOld;
+    QString appliedNew;
+    int appliedIndex = -1;
+    // The result a correction was last applied to, and the results each window was filled with: a
+    // window's group index means an entry of its own list, whatever happened to the results since.
+    std::shared_ptr<CheckData> appliedData;
+    CHECK_DATAS popupResults;
+    CHECK_DATAS listResults;
+    bool comInitialised = false;
+};

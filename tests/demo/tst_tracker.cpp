@@ -1,0 +1,100 @@
+#include <QtTest>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QPlainTextEdit>
+
+#include "actions.h"
+#include "clientfixture.h"
+#include "contextshow.h"
+#include "demoscene.h"
+#include "demowindow.h"
+#include "editormanager.h"
+#include "errorslist.h"
+#include "errorslistitem.h"
+#include "sim/word.h"
+#include "wordclienthelper.h"
+#include "wordobjects.h"
+
+namespace {
+ContextShow* visiblePopup()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* popup = qobject_cast<ContextShow*>(widget); popup && popup->isVisible())
+            return popup;
+    }
+    return nullptr;
+}
+
+// The marked stretches of the document (neighbouring marks read as one).
+QStringList marksOn(sim::WordDocId doc)
+{
+    const QString text = QString::fromStdU16String(sim::wordText(doc));
+    QStringList marks;
+    for (const sim::UnderlineRun& run : sim::wordUnderlineRuns(doc)) {
+        if (run.underline == sim::Underline{word::wdUnderlineWavyHeavy, 496})
+            marks << text.mid(run.start, run.end - run.start);
+    }
+    return marks;
+}
+}
+
+// The demonstration as a user meets it: focus in the document, a check through the tray program's
+// check command, marks in the editor, the pop-up under the caret's mark, a suggestion applied.
+class TestDemoTracker : public QObject, public ClientFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void focusCheckMarksPopupApply();
+};
+
+void TestDemoTracker::initTestCase()
+{
+    QVERIFY(startClient());
+    resetClient();
+    QVERIFY(client->login("demo", "demo"));
+    getEditorManager()->addClientHelper(new WordClientHelper);
+}
+
+void TestDemoTracker::cleanupTestCase()
+{
+    stopClient();
+}
+
+void TestDemoTracker::focusCheckMarksPopupApply()
+{
+    DemoScene scene;
+    DemoWindow* window = scene.windows().value(0);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::setActiveWindow(window);
+    QPlainTextEdit* editor = window->editor();
+    editor->setFocus();
+    // The pane's focus event reaches the editor manager and the Word tracker takes the pane.
+    QTRY_VERIFY(qobject_cast<WordClientHelper*>(getEditorManager()->getActiveHelper()));
+    QCOMPARE(getEditorManager()->getActiveEditorParam()->hwnd, sim::wordPane(window->document()));
+
+    // What the floating button, Ctrl+Shift+C and the tray menu's item all trigger.
+    getActions()->actionCheckCurrentPage->trigger();
+    // Page 1 holds 他门, 以经, 按装 and 做为.
+    QTRY_COMPARE_WITH_TIMEOUT(marksOn(window->document()), (QStringList{"他门", "以经", "按装", "做为"}), 30000);
+    QCOMPARE(editor->extraSelections().size(), 4);
+
+    const int error = editor->toPlainText().indexOf(QStringLiteral("他门"));
+    QTextCursor caret = editor->textCursor();
+    caret.setPosition(error + 1);
+    editor->setTextCursor(caret);
+    QTRY_VERIFY(visiblePopup());
+    ContextShow* popup = visiblePopup();
+    auto* item = popup->findChild<ErrorsListItem*>();
+    QVERIFY(item);
+    item->findChild<QAbstractButton*>(QStringLiteral("btnApply"))->click();
+    QTRY_VERIFY(editor->toPlainText().contains(QStringLiteral("本周他们都以经")));
+    QVERIFY(QString::fromStdU16String(sim::wordText(window->document())).contains(QStringLiteral("本周他们都以经")));
+    QTRY_COMPARE(marksOn(window->document()), (QStringList{"以经", "按装", "做为"}));
+}
+
+QTEST_MAIN(TestDemoTracker)
+#include "tst_tracker.moc"

@@ -1,0 +1,362 @@
+// Marks on the page holding the selection, and the pop-up that follows the caret onto them.
+#include "clientfixture.h"
+#include "wordfixture.h"
+
+namespace {
+const QString kThreeTimes = QStringLiteral("他门说他门和他门。");
+
+// Each unit 10 pixels wide from x = 100, every line at y = 500, 20 high.
+RECT gridBox(int start, int end)
+{
+    return RECT{100 + start * 10, 500, 100 + std::max(end, start + 1) * 10, 520};
+}
+
+int getPointCalls()
+{
+    return sim::wordCallCount(sim::WordObject::Window, word::Window::GetPoint);
+}
+}
+
+class TestWordMarks : public QObject, private ClientFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        CoInitialize(nullptr);
+        QVERIFY(startClient());
+    }
+    void cleanupTestCase() { CoUninitialize(); }
+    void init()
+    {
+        sim::reset();
+        resetClient();
+    }
+    void cleanup() { verifyNothingLeft(); }
+
+    void marksOnTheCaretPage_data();
+    void marksOnTheCaretPage();
+    void typeFilterOfTheList();
+    void marksMoveWithThePage();
+    void userUnderlineComesBack_data();
+    void userUnderlineComesBack();
+    void underlineKeptForTheUser_data();
+    void underlineKeptForTheUser();
+    void popupFollowsTheCaret();
+    void startOfTheShownErrorAgain();
+    void tipOffLeavesMarksOnly();
+    void nextAndPreviousWrap_data();
+    void nextAndPreviousWrap();
+    void burstGivesOneFollowUp();
+    void checkFromThePageThroughTheService();
+};
+
+void TestWordMarks::marksOnTheCaretPage_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::vector<int>>("pageStarts");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QStringList>("flagged");
+    QTest::addColumn<Spans>("expected");
+    const QStringList both{QStringLiteral("他门"), QStringLiteral("以经")};
+    QTest::newRow("three occurrences") << kThreeTimes << std::vector<int>{} << 0 << QStringList{"他门"}
+                                       << Spans{{0, 2}, {3, 5}, {6, 8}};
+    QTest::newRow("one paragraph") << QStringLiteral("他门来了。以经走了。") << std::vector<int>{} << 0 << both
+                                   << Spans{{0, 2}, {5, 7}};
+    QTest::newRow("many paragraphs") << QStringLiteral("他门来了。\r以经走了。\r我们。") << std::vector<int>{} << 0
+                                     << both << Spans{{0, 2}, {6, 8}};
+    QTest::newRow("only the caret's page") << QStringLiteral("他门来了。\r他门又来了。") << std::vector<int>{6} << 1
+                                           << QStringList{"他门"} << Spans{{0, 2}};
+    QTest::newRow("caret on the second page") << QStringLiteral("他门来了。\r以经走了，他门。") << std::vector<int>{6}
+                                              << 7 << both << Spans{{6, 8}, {11, 13}};
+    QTest::newRow("text changed since the check") << QStringLiteral("他们来了。") << std::vector<int>{} << 0
+                                                  << both << Spans{};
+    QTest::newRow("after a surrogate pair") << QStringLiteral("𠮷他门𠮷。") << std::vector<int>{} << 0
+                                            << QStringList{"他门"} << Spans{{2, 4}};
+    QTest::newRow("adjacent occurrences") << QStringLiteral("他门他门。") << std::vector<int>{} << 0
+                                          << QStringList{"他门"} << Spans{{0, 4}};
+}
+
+void TestWordMarks::marksOnTheCaretPage()
+{
+    QFETCH(QString, text);
+    QFETCH(std::vector<int>, pageStarts);
+    QFETCH(int, caret);
+    QFETCH(QStringList, flagged);
+    QFETCH(Spans, expected);
+    WordDesk desk(text, pageStarts);
+    QVERIFY(desk.take());
+    sim::setWordSelection(desk.doc, caret, caret);
+    CHECK_DATAS results;
+    for (const QString& words : flagged)
+        results.push_back(finding(words, {QStringLiteral("x")}));
+    desk.show(results);
+    QCOMPARE(desk.marks(), expected);
+    QCOMPARE(desk.text(), text.endsWith('\r') ? text : text + '\r');
+    QCOMPARE(desk.tracker->hasData(desk.param()), true);
+}
+
+void TestWordMarks::typeFilterOfTheList()
+{
+    WordDesk desk(QStringLiteral("他门以经走了。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {}, {1}), finding(QStringLiteral("以经"), {}, {2, 5})});
+    QVERIFY(desk.tracker->showErrorList(desk.param()));
+    auto* list = shownWindow<WidgetErrorList>();
+    QVERIFY(list);
+    for (auto [type, expected] : {std::pair{5, Spans{{2, 4}}}, std::pair{1, Spans{{0, 2}}},
+                                  std::pair{3, Spans{}}, std::pair{-1, Spans{{0, 4}}}}) {
+        emit list->errorTypeChanged(type);
+        QCOMPARE(desk.marks(), expected);
+    }
+}
+
+void TestWordMarks::marksMoveWithThePage()
+{
+    const QString text = QStringLiteral("他门来了。\r以经走了，他门。\r");
+    WordDesk desk(text, {6});
+    QVERIFY(desk.take());
+    sim::setWordSelection(desk.doc, 1, 1);
+    desk.show({finding(QStringLiteral("他门")), finding(QStringLiteral("以经"))});
+    QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+    desk.select(8);
+    QCOMPARE(desk.marks(), (Spans{{6, 8}, {11, 13}}));
+    desk.select(1);
+    QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+    QCOMPARE(flaggedWords(*desk.tracker->getCheckDatas(desk.param())), QStringLiteral("他门,以经"));
+}
+
+void TestWordMarks::userUnderlineComesBack_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("text");
+    for (const char* how : {"ignore once", "ignore all", "clear", "clean re-check", "tracker ends"})
+        QTest::newRow(how) << how << QStringLiteral("他门来了。\r");
+    QTest::newRow("apply") << "apply" << QStringLiteral("他们来了。\r");
+    QTest::newRow("save") << "save" << QStringLiteral("他门来了。\r");
+    QTest::newRow("print") << "print" << QStringLiteral("他门来了。\r");
+}
+
+void TestWordMarks::userUnderlineComesBack()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, text);
+    const sim::Underline own{1, 0x00FF0000};
+    WordDesk desk(QStringLiteral("他门来了。"));
+    sim::setWordUnderline(desk.doc, 0, 2, own);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+    desk.select(0);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QVERIFY(popup);
+
+    if (how == "ignore once")
+        triggerAction(popup, "actionIgnoreOnce");
+    else if (how == "ignore all")
+        triggerAction(popup, "actionIgnoreAll");
+    else if (how == "apply")
+        QVERIFY(chooseSuggestion(popup, QStringLiteral("他门"), 0));
+    else if (how == "clear")
+        desk.tracker->clearErrors(desk.param());
+    else if (how == "clean re-check")
+        desk.show({});
+    else if (how == "save")
+        sim::saveWordDocument(desk.doc);
+    else if (how == "print")
+        sim::printWordDocument(desk.doc);
+    else
+        desk.tracker.reset();
+    desk.settle();
+
+    QCOMPARE(desk.text(), text);
+    if (how == "save" || how == "print") {
+        // What went into the file or onto paper carries the user's underline and no mark.
+        const sim::WordSnapshot seen = how == "save" ? sim::lastSave(desk.doc) : sim::lastPrint(desk.doc);
+        QCOMPARE(seen.count, 1);
+        QCOMPARE(int(seen.runs.size()), 1);
+        QCOMPARE((Span{seen.runs[0].start, seen.runs[0].end}), (Span{0, 2}));
+        QCOMPARE(seen.runs[0].underline, own);
+        // The results stay: the next selection change marks the page again.
+        desk.select(1);
+        QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+        return;
+    }
+    QCOMPARE(sim::wordUnderline(desk.doc, 0), own);
+    QCOMPARE(sim::wordUnderline(desk.doc, 1), own);
+    QVERIFY(desk.marks().isEmpty());
+}
+
+void TestWordMarks::underlineKeptForTheUser_data()
+{
+    QTest::addColumn<sim::Underline>("own");
+    QTest::addColumn<int>("ownEnd");
+    QTest::addColumn<sim::Underline>("after");
+    const sim::Underline none;
+    const sim::Underline wavyBlue{kMarkStyle, 0x00FF0000};
+    QTest::newRow("single red") << sim::Underline{1, 0x000000FF} << 2 << sim::Underline{1, 0x000000FF};
+    QTest::newRow("the mark's style in another colour") << wavyBlue << 2 << wavyBlue;
+    QTest::newRow("the mark's colour in another style") << sim::Underline{3, kMarkColor} << 2
+                                                        << sim::Underline{3, kMarkColor};
+    // Text that already looks like a mark, or mixed text, has no underline of its own to give back.
+    QTest::newRow("already the mark look") << sim::Underline{kMarkStyle, kMarkColor} << 2 << none;
+    QTest::newRow("mixed") << sim::Underline{1, 0x000000FF} << 1 << none;
+}
+
+void TestWordMarks::underlineKeptForTheUser()
+{
+    QFETCH(sim::Underline, own);
+    QFETCH(int, ownEnd);
+    QFETCH(sim::Underline, after);
+    WordDesk desk(QStringLiteral("他门来了。"));
+    sim::setWordUnderline(desk.doc, 0, ownEnd, own);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+    desk.select(0);
+    triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
+    QCOMPARE(sim::wordUnderline(desk.doc, 0), after);
+    QCOMPARE(sim::wordUnderline(desk.doc, 1), after);
+}
+
+void TestWordMarks::popupFollowsTheCaret()
+{
+    WordDesk desk(QStringLiteral("他门来了，以经走了。"));
+    sim::setWordGeometry(desk.doc, gridBox);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
+               finding(QStringLiteral("以经"), {QStringLiteral("已经")})});
+    QVERIFY(!shownWindow<ContextShow>());
+
+    desk.select(1);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QVERIFY(popup);
+    QCOMPARE(groupTitles(popup), QStringList{"他门"});
+    // Under the whole mark, which is selected.
+    QCOMPARE(sim::wordSelection(desk.doc), (std::pair<int, int>{0, 2}));
+    QCOMPARE(popup->x(), 102);
+    QVERIFY(popup->geometry().bottom() < 500);
+    const QPoint first = popup->pos();
+    const int calls = getPointCalls();
+
+    desk.select(1);
+    QCOMPARE(shownWindow<ContextShow>(), popup);
+    QCOMPARE(popup->pos(), first);
+    QCOMPARE(getPointCalls(), calls);
+
+    desk.select(6);
+    QCOMPARE(shownWindow<ContextShow>(), popup);
+    QCOMPARE(groupTitles(popup), QStringList{"以经"});
+    QCOMPARE(popup->x(), 152);
+    QCOMPARE(sim::wordSelection(desk.doc), (std::pair<int, int>{5, 7}));
+
+    desk.select(3);
+    QVERIFY(!shownWindow<ContextShow>());
+}
+
+void TestWordMarks::startOfTheShownErrorAgain()
+{
+    WordDesk desk(QStringLiteral("他门来了。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QVERIFY(popup);
+    clickButton(popup, "btnHide");
+    QVERIFY(!popup->isVisible());
+    // The start of the error the pop-up was closed on keeps it closed once, then opens it again.
+    desk.select(0);
+    QVERIFY(!popup->isVisible());
+    desk.select(0);
+    QVERIFY(popup->isVisible());
+}
+
+void TestWordMarks::tipOffLeavesMarksOnly()
+{
+    WordDesk desk(QStringLiteral("他门来了。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    QVERIFY(shownWindow<ContextShow>());
+    desk.tracker->enableErrorTip(false);
+    QVERIFY(!shownWindow<ContextShow>());
+    desk.select(3);
+    desk.select(1);
+    QVERIFY(!shownWindow<ContextShow>());
+    QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+    desk.tracker->enableErrorTip(true);
+    desk.select(0);
+    QVERIFY(shownWindow<ContextShow>());
+}
+
+void TestWordMarks::nextAndPreviousWrap_data()
+{
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<Span>("selected");
+    QTest::newRow("next from the first") << 0 << true << Span{3, 5};
+    QTest::newRow("next from the last wraps") << 6 << true << Span{0, 2};
+    QTest::newRow("previous from the last") << 6 << false << Span{3, 5};
+    QTest::newRow("previous from the first wraps") << 0 << false << Span{6, 8};
+}
+
+void TestWordMarks::nextAndPreviousWrap()
+{
+    QFETCH(int, caret);
+    QFETCH(bool, forward);
+    QFETCH(Span, selected);
+    WordDesk desk(kThreeTimes);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(caret);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QVERIFY(popup);
+    clickButton(popup, forward ? "btnNext" : "btnPrev");
+    desk.settle();
+    const auto [start, end] = sim::wordSelection(desk.doc);
+    QCOMPARE((Span{start, end}), selected);
+    QVERIFY(shownWindow<ContextShow>());
+    // Without any mark there is nowhere to go.
+    desk.tracker->clearErrors(desk.param());
+    QVERIFY(!desk.tracker->nextError(desk.param()));
+}
+
+void TestWordMarks::burstGivesOneFollowUp()
+{
+    WordDesk desk(kThreeTimes);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.settle();
+    const int before = sim::wordCallCount(sim::WordObject::Selection, word::Selection::Information);
+    for (int caret : {0, 3, 6, 1, 2})
+        sim::setWordSelection(desk.doc, caret, caret);
+    desk.settle();
+    QCOMPARE(sim::wordCallCount(sim::WordObject::Selection, word::Selection::Information) - before, 1);
+    QVERIFY(!shownWindow<ContextShow>());
+}
+
+void TestWordMarks::checkFromThePageThroughTheService()
+{
+    loginWithPageSize(3000);
+    WordDesk desk(QStringLiteral("他门来了。\r我门也来了。\r"), {6});
+    QVERIFY(desk.take());
+    sim::setWordSelection(desk.doc, 7, 7);
+    // As the command set checks the current page.
+    const QString page = desk.tracker->getCurrentPageText(desk.param(), false);
+    QCOMPARE(page, QStringLiteral("我门也来了。\r"));
+    CHECK_DATAS found;
+    QVERIFY(checkAndWait(page, &found));
+    desk.show(found);
+    QVERIFY(desk.tracker->canShowErrorList(desk.param()));
+    QVERIFY(desk.tracker->showErrorList(desk.param()));
+    QCOMPARE(desk.marks(), (Spans{{6, 8}}));
+    QCOMPARE(groupTitles(shownWindow<WidgetErrorList>()), QStringList{"我门"});
+    // The list is named after the document's window.
+    QVERIFY(shownWindow<WidgetErrorList>()->windowTitle().contains(QStringLiteral("Report - Word")));
+    desk.select(7);
+    QVERIFY(chooseSuggestion(shownWindow<ContextShow>(), QStringLiteral("我门"), 0));
+    QCOMPARE(desk.text(), QStringLiteral("他门来了。\r我们也来了。\r"));
+}
+
+QTEST_MAIN(TestWordMarks)
+#include "tst_wordmarks.moc"
