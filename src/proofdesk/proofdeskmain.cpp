@@ -30,6 +30,8 @@ int proofdeskMain(int argc, char** argv)
     int exitCode = 0;
     {
         QApplication app(argc, argv);
+        // First of all, so a session ending while the program starts still ends it normally.
+        SignalQuit signalQuit;
         initUI();
         if (QCoreApplication::instance()) {
             auto* translator = new QTranslator(&app);
@@ -66,8 +68,6 @@ int proofdeskMain(int argc, char** argv)
             tip = std::make_unique<DialogTip>(nullptr);
             tip->show();
         }
-        SignalQuit signalQuit;
-
         exitCode = QApplication::exec();
 
         delete getEditorManager();
