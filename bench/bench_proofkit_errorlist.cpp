@@ -1,5 +1,5 @@
-// Filling the error list window with a large result, and the pop-up with the errors of one spot,
-// each against putting the same texts into plain labels.
+// Cost of showing many findings: the list window with a long result and the pop-up with one spot's
+// errors, each measured against the same texts in plain labels.
 
 #include <QApplication>
 #include <QLabel>

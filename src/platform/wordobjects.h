@@ -21,8 +21,8 @@
 //   out; word::findExecute(find, forward, format, replace) gives those three, the rest vtMissing.
 // Arguments are always written in their declared order; the call helper reverses them.
 //
-// Events: advise an IDispatch sink to the application's connection point for
-// IID_ApplicationEvents2 (IConnectionPointContainer::FindConnectionPoint, then Advise). Events
+// Events: find the IID_ApplicationEvents2 connection point on the application and Advise an
+// IDispatch sink there. Events
 // arrive as Invoke(word::AppEvent::..., params) with params->rgvarg holding the declared arguments
 // last to first; cancel and save-as flags arrive by reference (VT_BYREF | VT_BOOL).
 namespace word {

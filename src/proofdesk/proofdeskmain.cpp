@@ -56,7 +56,7 @@ int proofdeskMain(int argc, char** argv)
         trayIcon.show();
         if (!QSystemTrayIcon::isSystemTrayAvailable())
             std::fprintf(stderr, "No system tray yet: the icon appears when a tray starts.\n");
-        // Shown once so the button's window exists before the first editor is detected.
+        // The button's native window must exist before the first placement, so show it once now.
         if (DialogFloat* button = getDialogFloat()) {
             button->show();
             button->hide();

@@ -11,8 +11,7 @@
 #include "comvariant.h"
 #include "wordmark.h"
 
-// What the Word tracker keeps for one document pane: the results of its last check, the error types
-// shown and the marks placed on the page that holds the selection.
+// Per-pane state of the Word tracker: last results, the type filter, and the marks on the caret's page.
 class WordDocumentData
 {
 public:

@@ -47,8 +47,8 @@ struct _DICT_INFO_
     bool checked = false;
 };
 
-// The one client of the checking service: account, site choice, checks split into pieces,
-// report error, add to dictionary and the error-type and dictionary tables.
+// Everything that talks to the checking service goes through here: login, site choice, paged
+// checks, reports, the personal dictionary, and the switchable error types and dictionaries.
 class PROOFKIT_EXPORT CheckerClient : public QObject
 {
     Q_OBJECT

@@ -27,7 +27,7 @@ public:
 
     explicit QFramelessWindow(QWidget* parent = nullptr);
 
-    // Edge cursors then follow the mouse without a button held, over child widgets too.
+    // Tracks hover on every child, so resize cursors appear at the edges before any click.
     void setAllMouseTracking();
 
 signals:

@@ -18,7 +18,7 @@ constexpr int kMaxSize = 350;
 // The pop-up's frame and the list's vertical scroll bar.
 constexpr int kListFrame = 16;
 
-// Puts the mouse pointer on the button, so that it follows the pop-up to its new place.
+// Moves the cursor onto the button after the pop-up jumped, so the next click lands on it.
 void pointAt(QWidget* button)
 {
     QCursor::setPos(button->mapToGlobal(QPoint(button->width() / 2, button->height() / 2)));

@@ -13,8 +13,8 @@ class CheckData;
 class ErrorsListGroup;
 class ErrorsListItem;
 
-// Scrollable column of error groups, shared by the pop-up and the list window. Display only: a
-// picked suggestion is reported through apply().
+// The scrolling column of groups used by both the pop-up and the list window. It never edits
+// text itself; the owner acts on apply().
 class PROOFKIT_EXPORT ErrorsList : public QWidget
 {
     Q_OBJECT
