@@ -13,8 +13,8 @@ class CheckData;
 class ErrorsListGroup;
 class ErrorsListItem;
 
-// The scrolling column of groups used by both the pop-up and the list window. It never edits
-// text itself; the owner acts on apply().
+// Error groups in a scroll area; the pop-up and the list window both embed it. Display only:
+// whoever owns the text handles apply().
 class PROOFKIT_EXPORT ErrorsList : public QWidget
 {
     Q_OBJECT

@@ -18,8 +18,8 @@ class QMenu;
 class QRadioButton;
 class QWidgetAction;
 
-// The one shared set of user commands: every menu is built from these actions and every global hot
-// key runs one of them. Keeps the items in step with the settings, the account and the tracked editor.
+// All user commands in one place, so menus and hot keys share the same code and checked state;
+// updateActions() refreshes them from the settings, the account and the tracked editor.
 class PROOFKIT_EXPORT Actions : public QObject
 {
     Q_OBJECT

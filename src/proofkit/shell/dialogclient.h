@@ -11,8 +11,8 @@
 namespace Ui { class DialogClient; }
 class ClientHelper;
 
-// A ready-made tool window for host programs: the main commands in one row of button groups,
-// following the tracked editor and showing what the last check found.
+// Exported tool window a host program can embed: rows of command buttons plus a status line about
+// the tracked editor and the last check's count.
 class PROOFKIT_EXPORT DialogClient : public QWidget
 {
     Q_OBJECT

@@ -15,9 +15,8 @@
 namespace Ui { class DialogFloat; }
 class MenuEx;
 
-// The small always-on-top button at the lower right of the focused editor: a click checks the
-// editor's page, its menu carries the main commands, and while a check runs it shows an animation
-// that stops the check when clicked. It follows the editor and hides when the editor goes.
+// Check button pinned to the focused editor's bottom-right corner. It opens the command menu, turns
+// into a cancel animation during a check, and moves or hides with the editor.
 class PROOFKIT_EXPORT DialogFloat : public QFramelessWindow
 {
     Q_OBJECT

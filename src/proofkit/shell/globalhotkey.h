@@ -5,8 +5,7 @@
 
 #include "proofkit_export.h"
 
-// A system-wide hot key: holds one key chord, registers it with the desktop so that it fires
-// whatever window has the focus, and emits activated() (always queued) when it is pressed.
+// One chord grabbed desktop-wide; activated() is queued so a press never re-enters the caller.
 class PROOFKIT_EXPORT GlobalHotkey : public QObject
 {
     Q_OBJECT

@@ -9,9 +9,8 @@
 #include "globalhotkey.h"
 #include "proofkit_export.h"
 
-// The table of registered chords behind every GlobalHotkey. Several hot keys may share one chord,
-// which is registered with the desktop once. All table work runs on the back end's thread; callers
-// on other threads wait for it there. A platform supplies the four translation and registration steps.
+// Shared chord table behind GlobalHotkey: a chord used by several hot keys is grabbed once. The
+// table lives on one thread and other threads block on it, so grabs never race. A platform supplies the four translation and registration steps.
 class PROOFKIT_EXPORT GlobalHotkeyPrivate : public QObject, public QAbstractNativeEventFilter
 {
     Q_OBJECT
@@ -47,7 +46,7 @@ private:
 
     // Direct on the back end's thread, blocking queued from any other.
     Qt::ConnectionType callType() const;
-    // Runs the add or remove on the back end's thread and tells the hot key when it worked.
+    // Hops to the table's thread for the change and reports success back to the hot key.
     bool changeRegistration(const char* method, GlobalHotkey* hotkey, bool registeredAfter);
 
     QHash<QPair<int, int>, NativeShortcut> mapping;
