@@ -13,8 +13,8 @@ class CheckData;
 class ErrorsListGroup;
 class ErrorsListItem;
 
-// Error groups in a scroll area; the pop-up and the list window both embed it. Display only:
-// whoever owns the text handles apply().
+// Scrolling column of groups, embedded by the pop-up and by the list window. It shows; its owner
+// edits (see apply()).
 class PROOFKIT_EXPORT ErrorsList : public QWidget
 {
     Q_OBJECT

@@ -14,5 +14,5 @@ using ModalBoxHandler = std::function<int(QMessageBox& box)>;
 PROOFKIT_EXPORT void setModalBoxHandler(ModalBoxHandler handler);
 PROOFKIT_EXPORT int runModalBox(QMessageBox& box);
 
-// The house look of a box: labels at least 60 pixels high and the box at least 250 pixels wide.
+// Gives a shell box the client's minimum sizes, so every box of the program looks alike.
 PROOFKIT_EXPORT void widenBox(QMessageBox& box);

@@ -6,8 +6,8 @@
 
 class MenuEx;
 
-// The tray program's notification-area icon. Its menu is the system's main menu, built from the
-// command set; a double click opens the writing window.
+// Tray icon of Proofdesk. Its menu comes from Actions, so it always matches the other menus;
+// double-clicking it brings up a writing window.
 class PROOFKIT_EXPORT SystemTrayIcon : public QSystemTrayIcon
 {
     Q_OBJECT

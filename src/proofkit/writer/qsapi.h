@@ -10,9 +10,8 @@
 #include "proofkit_export.h"
 #include "sapi.h"
 
-// Speech engine of the read-aloud panel over the platform's voice object: lists the voices by
-// locale, speaks asynchronously with the pitch put in front as mark-up, and reports each word being
-// spoken so the panel can select it.
+// Qt text-to-speech engine on the platform voice. Word-boundary events are forwarded so the panel
+// can highlight the word being read; pitch travels as a leading tag because the voice has no setter.
 class PROOFKIT_EXPORT QSapi : public QTextToSpeechEngine, public ISpNotifyCallback
 {
     Q_OBJECT
