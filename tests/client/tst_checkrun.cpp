@@ -46,6 +46,8 @@ private slots:
     void cancelDuringSecondPieceKeepsFirstErrors();
     void failuresEndTheCheckCleanly_data();
     void failuresEndTheCheckCleanly();
+    void redirectedPiecesKeepTheirFindings_data();
+    void redirectedPiecesKeepTheirFindings();
     void secondCheckIsRefusedAndShowsProgress();
     void checkRefusedDuringLoginLeavesNoProgress();
     void withheldFindingsAreCounted();
@@ -198,8 +200,6 @@ void TestCheckRun::failuresEndTheCheckCleanly_data()
     QTest::newRow("deeply nested JSON") << "nested" << "JSON Data Error!" << 1;
     QTest::newRow("no answer in time") << "hang" << "Connect Server Error! [Request timed out ]" << 1;
     QTest::newRow("dropped connection") << "drop" << "Connect Server Error!" << 1;
-    // The redirected reply still belongs to the piece that was sent.
-    QTest::newRow("redirect") << "redirect" << "" << 2;
 }
 
 void TestCheckRun::failuresEndTheCheckCleanly()
@@ -212,10 +212,9 @@ void TestCheckRun::failuresEndTheCheckCleanly()
     // Only the row that waits for a time-out gets a short one, so a slow machine fails no other row.
     if (mode == QLatin1String("hang"))
         client->setTransferTimeout(1000);
-    // The second piece fails (a redirect fails nothing: every piece is redirected).
-    const QString skip = mode == "redirect" ? "0" : "1";
+    // The second piece fails.
     const QString count = mode == "nested" ? "1" : "0";
-    QVERIFY(service.misbehave({{"target", "check"}, {"mode", mode}, {"skip", skip}, {"count", count}}));
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", mode}, {"skip", "1"}, {"count", count}}));
     const QString text = QStringLiteral("他门在这里说话。以经走了。");
     CHECK_DATAS found;
     QVERIFY(checkAndWait(text, &found));
@@ -230,6 +229,43 @@ void TestCheckRun::failuresEndTheCheckCleanly()
     service.control(QStringLiteral("reset"));
     QVERIFY(client->login("demo", "demo"));
     QVERIFY(checkAndWait(text));
+}
+
+void TestCheckRun::redirectedPiecesKeepTheirFindings_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("location");   // empty: the same address under /moved
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("errorsKept");
+
+    // Each of the six pieces is redirected on a kept-alive connection; every one must arrive.
+    QTest::newRow("307 keeps the POST") << "307" << "" << "" << 6;
+    QTest::newRow("308 keeps the POST") << "308" << "" << "" << 6;
+    // The service takes no GET for a check.
+    QTest::newRow("303 turns into a GET") << "303" << "" << "Connect Server Error!" << 0;
+    QTest::newRow("endless redirect is given up")
+        << "307" << "/api/v3/check" << "Connect Server Error! [Temporary Redirect ]" << 0;
+    QTest::newRow("no other scheme") << "307" << "ftp://127.0.0.1/api/v3/check" << "Connect Server Error!" << 0;
+}
+
+void TestCheckRun::redirectedPiecesKeepTheirFindings()
+{
+    QFETCH(QString, status);
+    QFETCH(QString, location);
+    QFETCH(QString, box);
+    QFETCH(int, errorsKept);
+
+    loginWithPageSize(10);
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "redirect"}, {"status", status}, {"location", location}}));
+    CHECK_DATAS found;
+    // One finding in each piece of ten characters or fewer.
+    const QString text = QStringLiteral("他门在这里说话。以经走了。我门来了。你门好。在次见面。做为朋友。");
+    QVERIFY(checkAndWait(text, &found));
+    QCOMPARE(int(found.size()), errorsKept);
+    QCOMPARE(boxes.boxes.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty())
+        QVERIFY2(boxes.boxes.first().text.startsWith(box), qPrintable(boxes.boxes.first().text));
+    QVERIFY(!client->isChecking());
 }
 
 void TestCheckRun::secondCheckIsRefusedAndShowsProgress()

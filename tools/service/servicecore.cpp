@@ -277,9 +277,6 @@ bool ServiceCore::misbehave(const MisbehaviourRule& rule, const std::string& kin
     if (rule.mode == "redirect") {
         response.status = rule.status;
         response.set_header("Location", rule.location.empty() ? "/moved" + request.target : rule.location);
-        // A fresh connection for the followed request: the client library sometimes sends a POST
-        // twice and then fails the redirect when it reuses the connection that carried the 307.
-        response.set_header("Connection", "close");
         if (!rule.body.empty())
             response.set_content(rule.body, rule.contentType.c_str());
         return true;

@@ -20,6 +20,7 @@
 #include "dialogreporterror.h"
 #include "dialogweb.h"
 #include "jsonconvert.h"
+#include "redirecthop.h"
 #include "settingkeys.h"
 #include "strconvert.h"
 
@@ -272,7 +273,8 @@ void CheckerClient::openDictUrl(QString word)
 std::shared_ptr<QNetworkRequest> CheckerClient::createRequest(QString& url)
 {
     auto request = std::make_shared<QNetworkRequest>(QUrl(url, QUrl::TolerantMode));
-    request->setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // Redirects are followed hop by hop (RedirectHop), never by the network library itself.
+    request->setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request->setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
     if (url.contains(QLatin1String("https"))) {
         // Peers are verified; only the user's own local server may present a self-signed
@@ -314,7 +316,10 @@ void CheckerClient::watchReply(QNetworkReply* reply, int timeout)
 
 void CheckerClient::showNetworkError(QNetworkReply* reply)
 {
-    const QString reason = reply->property(kTimedOut).toBool() ? tr("Request timed out") : reply->errorString();
+    QString reason = reply->property(kTimedOut).toBool() ? tr("Request timed out") : reply->errorString();
+    // A redirect that was not followed arrived without a transfer error: the server's words say why.
+    if (reply->error() == QNetworkReply::NoError)
+        reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     showMsgBox(tr("Connect Server Error!") + QStringLiteral(" [") + reason + QStringLiteral(" ]"),
                QMessageBox::Critical, QMessageBox::Ok);
 }
@@ -348,17 +353,24 @@ bool CheckerClient::simplePost(_URL_ID id, QMap<QString, QString>& form, bool ca
             value.truncate(safeCut(value, 0, kMaxFieldLength));
         addField(body, it.key(), value);
     }
-    QNetworkReply* reply = formManager->post(*request, body);
-    const QScopedPointer<QNetworkReply, QScopedPointerDeleteLater> owner(reply);
-    watchReply(reply, timeoutMs);
-    if (cancellable && progress)
-        connect(progress, &DialogProgress::cancel, reply, &QNetworkReply::abort);
-    QEventLoop loop;
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-
-    if (reply->error() != QNetworkReply::NoError) {
+    QScopedPointer<QNetworkReply, QScopedPointerDeleteLater> owner(formManager->post(*request, body));
+    bool refused = false;
+    for (;;) {
+        QNetworkReply* hop = owner.data();
+        watchReply(hop, timeoutMs);
+        if (cancellable && progress)
+            connect(progress, &DialogProgress::cancel, hop, &QNetworkReply::abort);
+        QEventLoop loop;
+        connect(hop, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        if (!hop->isFinished())
+            loop.exec();
+        const QUrl next = RedirectHop::target(hop, &refused);
+        if (next.isEmpty())
+            break;
+        owner.reset(RedirectHop::follow(formManager, hop, next, body));
+    }
+    QNetworkReply* reply = owner.data();
+    if (reply->error() != QNetworkReply::NoError || refused) {
         showNetworkError(reply);
         return false;
     }
@@ -393,20 +405,27 @@ bool CheckerClient::checkDomain(int site)
     QString url = doGetWebUrl(URL_IS_DOMAIN_OK, QString(), site);
     QNetworkAccessManager nam;
     std::shared_ptr<QNetworkRequest> request = createRequest(url);
-    QNetworkReply* reply = nam.post(*request, commonFields(false));
-    QEventLoop loop;
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const QByteArray form = commonFields(false);
+    QNetworkReply* reply = nam.post(*request, form);
     timer.start(kProbeTimeoutMs);
-    if (!reply->isFinished())
-        loop.exec();
-    if (timer.isActive()) {
-        timer.stop();
-    } else if (!reply->isFinished()) {
-        reply->abort();
-        return false;
+    bool refused = false;
+    for (;;) {
+        QEventLoop loop;
+        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        if (!reply->isFinished() && timer.isActive())
+            loop.exec();
+        if (!reply->isFinished()) {
+            reply->abort();
+            return false;
+        }
+        const QUrl next = RedirectHop::target(reply, &refused);
+        if (next.isEmpty())
+            break;
+        reply = RedirectHop::follow(&nam, reply, next, form);
     }
-    if (reply->error() != QNetworkReply::NoError)
+    timer.stop();
+    if (reply->error() != QNetworkReply::NoError || refused)
         return false;
     const QByteArray body = reply->readAll();
     return !body.isEmpty() && body == "OK";
@@ -550,11 +569,16 @@ bool CheckerClient::checkNext()
     addField(body, QStringLiteral("min_error_level"), QStringLiteral("3"));
     addField(body, QStringLiteral("check"), getErrorTypeInfos());
     addField(body, QStringLiteral("dict_id"), getDictInfos());
-    QNetworkReply* reply = manager->post(*request, body);
+    pieceBody = body;
+    sendPiece(manager->post(*request, body));
+    return true;
+}
+
+void CheckerClient::sendPiece(QNetworkReply* reply)
+{
     watchReply(reply, timeoutMs);
     if (progress)
         connect(progress, &DialogProgress::cancel, reply, &QNetworkReply::abort);
-    return true;
 }
 
 void CheckerClient::finishedSlot(QNetworkReply* reply)
@@ -562,7 +586,14 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
     if (!reply)
         return;
     reply->deleteLater();
-    if (reply->error() == QNetworkReply::NoError) {
+    bool refused = false;
+    const QUrl next = RedirectHop::target(reply, &refused);
+    if (!next.isEmpty()) {
+        checkUrl = next.toString();
+        sendPiece(RedirectHop::follow(manager, reply, next, pieceBody));
+        return;
+    }
+    if (reply->error() == QNetworkReply::NoError && !refused) {
         getNetData(reply);
         if (checkNext()) {
             if (progress)
@@ -598,7 +629,7 @@ void CheckerClient::getNetData(QNetworkReply* reply)
 {
     std::string json = reply->readAll().toStdString();
     serverInfo.clearError();
-    // Matched on the address the piece was posted to: after a redirect the reply's own URL differs.
+    // Only the reply to the piece's latest request, after any redirects, carries its findings.
     if (reply->request().url() != QUrl(checkUrl, QUrl::TolerantMode))
         return;
     _CHECK_OTHER_DATA_ other;

@@ -149,6 +149,7 @@ private:
     void storeAccount();
     bool fillList(QString& text, QStringList& pieces);
     bool checkNext();
+    void sendPiece(QNetworkReply* reply);
     void getNetData(QNetworkReply* reply);
     QByteArray commonFields(bool withLocalToken) const;
 
@@ -173,7 +174,8 @@ private:
 
     MsgBoxHandler msgBoxHandler;
     int timeoutMs = 30000;
-    QString checkUrl;          // address the pieces of the running check are posted to
+    QString checkUrl;          // address the running piece was last posted to
+    QByteArray pieceBody;      // the running piece's form, posted again when it is redirected
     bool loggingIn = false;    // a login runs: its own "login_error" must not log the old account out
     bool starting = false;     // checkText is between its checks and the first piece
     // The service's "nothing found" text for a piece, shown once when the whole check found nothing.

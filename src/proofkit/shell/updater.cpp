@@ -11,6 +11,7 @@
 #include "downloader.h"
 #include "modalbox.h"
 #include "quitapplication.h"
+#include "redirecthop.h"
 #include "updaterequest.h"
 
 namespace {
@@ -128,15 +129,13 @@ void Updater::endCheck(bool available)
 void Updater::onReply(QNetworkReply* reply)
 {
     reply->deleteLater();
-    const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-    if (!target.isEmpty() && reply->error() == QNetworkReply::NoError) {
-        const QUrl next = reply->url().resolved(target);
-        const bool downgrade = reply->url().scheme() == QLatin1String("https")
-            && next.scheme() == QLatin1String("http");
-        if (++redirects > kMaxRedirects || downgrade || !isWebScheme(next)) {
-            endCheck(false);
-            return;
-        }
+    bool refused = false;
+    const QUrl next = RedirectHop::target(reply, &refused);
+    if (refused || (!next.isEmpty() && ++redirects > kMaxRedirects)) {
+        endCheck(false);
+        return;
+    }
+    if (!next.isEmpty()) {
         m_url = next.toString();
         sendRequest();
         return;
