@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 
 // Commands the bus tests and benchmark run beside the programs they follow.
 namespace buscommands {
@@ -26,6 +29,42 @@ inline bool setAccessibility(bool on)
                 QStringLiteral("/org/a11y/bus"), QStringLiteral("org.freedesktop.DBus.Properties.Set"),
                 QStringLiteral("string:org.a11y.Status"), QStringLiteral("string:IsEnabled"),
                 QStringLiteral("variant:boolean:") + (on ? QStringLiteral("true") : QStringLiteral("false"))});
+}
+
+// Runs events until done() holds or ms have passed; done()'s last answer.
+template <typename Done>
+bool waitFor(Done done, int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+// Gives an X window the focus until done() holds, for at most a minute. A program joins the bus
+// some time after its window shows, and one that joins after its window got the focus never
+// reports that focus. So between tries the focus is taken away (to no window) long enough for
+// the toolkit to let the window go inactive: Qt waits 400 ms for the focus to come back.
+template <typename Done>
+bool focusUntil(const QString& window, Done done)
+{
+    const QDeadlineTimer deadline(60000);
+    for (int tries = 0; !deadline.hasExpired(); ++tries) {
+        if (tries > 0) {
+            if (!run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("0")}))
+                return false;
+            waitFor([] { return false; }, 500 * tries);
+        }
+        if (!run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}))
+            return false;
+        if (waitFor(done, 2000))
+            return true;
+    }
+    return false;
 }
 
 } // namespace buscommands

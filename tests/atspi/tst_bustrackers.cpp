@@ -72,7 +72,7 @@ private slots:
 private:
     void startClient(const Client& client, const QString& title);
     WId clientWindow(const QString& title);
-    bool waitForFocus();
+    bool focusSeen();
     void typeIntoClient(const QString& text);
 
     QTemporaryDir dir;
@@ -190,9 +190,9 @@ void TestBusTrackers::startClient(const Client& c, const QString& title)
     QVERIFY2(window, "the client's window did not appear");
     if (c.kind == QLatin1String("qt"))
         QTRY_VERIFY_WITH_TIMEOUT((clientOutput += client.readAllStandardOutput()).count('\n') >= 3, 10000);
-    // Give the program time to join the bus before it gets the focus.
-    QTest::qWait(500);
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::number(window)}));
+    // Focus events reach winEvent only once the trackers have examined them.
+    QVERIFY2(buscommands::focusUntil(QString::number(window), [this] { return focusSeen(); }),
+             "the client never reported the focus");
 }
 
 WId TestBusTrackers::clientWindow(const QString& title)
@@ -207,24 +207,15 @@ WId TestBusTrackers::clientWindow(const QString& title)
     return 0;
 }
 
-bool TestBusTrackers::waitForFocus()
+bool TestBusTrackers::focusSeen()
 {
     const DWORD pid = static_cast<DWORD>(client.processId());
-    auto seen = [&] {
-        for (const WinEventSeen& e : events) {
-            DWORD owner = 0;
-            if (e.event == EVENT_OBJECT_FOCUS && GetWindowThreadProcessId(e.hwnd, &owner) && owner == pid)
-                return true;
-        }
-        return false;
-    };
-    QElapsedTimer clock;
-    clock.start();
-    while (!seen() && clock.elapsed() < 10000)
-        QTest::qWait(50);
-    // The focus examination runs 100 ms after the event.
-    QTest::qWait(300);
-    return seen();
+    for (const WinEventSeen& e : events) {
+        DWORD owner = 0;
+        if (e.event == EVENT_OBJECT_FOCUS && GetWindowThreadProcessId(e.hwnd, &owner) && owner == pid)
+            return true;
+    }
+    return false;
 }
 
 void TestBusTrackers::typeIntoClient(const QString& text)
@@ -303,7 +294,6 @@ void TestBusTrackers::fieldIsNotTaken()
     startClient(client, QStringLiteral("Korrelo bus field %1").arg(QTest::currentDataTag()));
     if (typeSecret)
         typeIntoClient(secret);
-    QVERIFY2(waitForFocus(), "the focus change never arrived");
     QVERIFY(!detected);
     QVERIFY(!manager->getActiveHelper());
 

@@ -73,9 +73,8 @@ void TestShellRoad::checkCurrentPageOpensWriterWithFieldText()
     QTRY_VERIFY_WITH_TIMEOUT(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
                                  && !out.trimmed().isEmpty(),
                              10000);
-    QTest::qWait(500);
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::fromUtf8(out.trimmed().split('\n').first())}));
-    QTRY_COMPARE_WITH_TIMEOUT(getEditorManager()->getActiveHelper(), static_cast<ClientHelper*>(uia), 10000);
+    QVERIFY(buscommands::focusUntil(QString::fromUtf8(out.trimmed().split('\n').first()),
+                                    [this] { return getEditorManager()->getActiveHelper() == uia; }));
 
     getActions()->actionCheckCurrentPage->trigger();
     DialogWriter* writer = nullptr;
