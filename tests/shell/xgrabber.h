@@ -35,10 +35,21 @@ public:
         ungrab(letter, mask);
         return false;
     }
+    // Waits for the server's answer: requests of two connections are not ordered, so a grab by the
+    // program under test sent right after a mere flush could still find the chord held.
     void ungrab(char letter, uint16_t mask)
     {
-        xcb_ungrab_key(connection, keycode(letter), root, mask);
-        xcb_flush(connection);
+        std::free(xcb_request_check(connection, xcb_ungrab_key_checked(connection, keycode(letter), root, mask)));
+    }
+    // Key repeat off on the whole (private) server: a key held down while the machine is busy
+    // would repeat, and one press would act several times.
+    bool setKeyRepeat(bool on)
+    {
+        const uint32_t mode = on ? XCB_AUTO_REPEAT_MODE_ON : XCB_AUTO_REPEAT_MODE_OFF;
+        xcb_generic_error_t* error = xcb_request_check(
+            connection, xcb_change_keyboard_control_checked(connection, XCB_KB_AUTO_REPEAT_MODE, &mode));
+        std::free(error);
+        return !error;
     }
 
 private:
