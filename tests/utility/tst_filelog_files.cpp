@@ -67,6 +67,14 @@ public:
 
     QStringList files() const { return logFilesBelow(m_folder + "/logs"); }
     QByteArray content(const QString& file) const { return readWhole(m_folder + "/logs/" + file); }
+    // Every file of the logger, in the order of their names.
+    QByteArray allContent() const
+    {
+        QByteArray all;
+        for (const QString& file : files())
+            all += content(file);
+        return all;
+    }
 
     LogerManager manager;
     int id = -1;
@@ -417,11 +425,7 @@ void TestFilelogFiles::losesNothingFromThreadsThatEnd()
     QVERIFY(engine.manager.stop());
 
     QCOMPARE(refused.load(), 0);
-    QStringList files = engine.files();
-    QByteArray content;
-    for (const QString& file : files)
-        content += engine.content(file);
-    const QList<QByteArray> written = recordsOf(content);
+    const QList<QByteArray> written = recordsOf(engine.allContent());
     QCOMPARE(written.size(), threads * records);
     std::vector<int> next(static_cast<size_t>(threads), 0);
     const QRegularExpression shape("^2019-08-15 13:45:00\\.000 \\[\\d{4,}\\] LOG_INFO t(\\d+) r(\\d+) x*\\r\\n$");
@@ -490,10 +494,7 @@ void TestFilelogFiles::followsZoneChangesWithinASecond()
     }
     QVERIFY(engine.manager.stop());
 
-    QByteArray content;
-    for (const QString& file : engine.files())
-        content += engine.content(file);
-    QList<QByteArray> records = recordsOf(content);
+    const QList<QByteArray> records = recordsOf(engine.allContent());
     QCOMPARE(records.size(), zones.size());
     // Files by the hour sort the records by local time; each record names its zone.
     for (int i = 0; i < zones.size(); ++i) {
