@@ -43,6 +43,17 @@ void addField(QByteArray& body, const QString& key, const QString& value)
     body += QUrl::toPercentEncoding(value);
 }
 
+// Qt 5 may finish a reply whose connection closed halfway as if it were whole, when it sees the
+// close before the missing bytes. The promised length tells; a compressed reply's length counts
+// the compressed bytes, so only plain replies can be checked.
+bool replyCut(QNetworkReply* reply)
+{
+    if (reply->error() != QNetworkReply::NoError || reply->hasRawHeader("Content-Encoding"))
+        return false;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() && length.toLongLong() != reply->bytesAvailable();
+}
+
 QString encoded(const QString& value)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
@@ -316,9 +327,13 @@ void CheckerClient::watchReply(QNetworkReply* reply, int timeout)
 
 void CheckerClient::showNetworkError(QNetworkReply* reply)
 {
-    QString reason = reply->property(kTimedOut).toBool() ? tr("Request timed out") : reply->errorString();
-    // A redirect that was not followed arrived without a transfer error: the server's words say why.
-    if (reply->error() == QNetworkReply::NoError)
+    QString reason = reply->errorString();
+    if (reply->property(kTimedOut).toBool())
+        reason = tr("Request timed out");
+    else if (replyCut(reply))
+        reason = tr("The connection closed before the whole reply arrived");
+    else if (reply->error() == QNetworkReply::NoError)
+        // A redirect that was not followed arrived without a transfer error: the server's words say why.
         reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
     showMsgBox(tr("Connect Server Error!") + QStringLiteral(" [") + reason + QStringLiteral(" ]"),
                QMessageBox::Critical, QMessageBox::Ok);
@@ -370,7 +385,7 @@ bool CheckerClient::simplePost(_URL_ID id, QMap<QString, QString>& form, bool ca
         owner.reset(RedirectHop::follow(formManager, hop, next, body));
     }
     QNetworkReply* reply = owner.data();
-    if (reply->error() != QNetworkReply::NoError || refused) {
+    if (reply->error() != QNetworkReply::NoError || refused || replyCut(reply)) {
         showNetworkError(reply);
         return false;
     }
@@ -593,7 +608,7 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
         sendPiece(RedirectHop::follow(manager, reply, next, pieceBody));
         return;
     }
-    if (reply->error() == QNetworkReply::NoError && !refused) {
+    if (reply->error() == QNetworkReply::NoError && !refused && !replyCut(reply)) {
         getNetData(reply);
         if (checkNext()) {
             if (progress)
