@@ -78,8 +78,7 @@ struct Fixture
 
     bool start()
     {
-        launcher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
-        if (!launcher.waitForStarted())
+        if (!buscommands::startBusLauncher(launcher))
             return false;
         waitFor([] { return buscommands::setAccessibility(true); }, 10000);
         auto* bus = atspi_detail::AtspiDesktop::instance();

@@ -45,6 +45,27 @@ bool waitFor(Done done, int ms)
     return true;
 }
 
+// Whether a name on the session bus has an owner; asking does not start the name's service.
+inline bool nameOwned(const QString& name)
+{
+    QByteArray out;
+    return run(QStringLiteral("dbus-send"),
+               {QStringLiteral("--session"), QStringLiteral("--print-reply"), QStringLiteral("--dest=org.freedesktop.DBus"),
+                QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus.NameHasOwner"),
+                QStringLiteral("string:") + name},
+               &out)
+        && out.contains("boolean true");
+}
+
+// Starts the accessibility bus launcher and waits until it owns its name. A call to that name
+// before then has the session bus start a second launcher, and a program may then join the other
+// launcher's accessibility bus, where the test never sees it.
+inline bool startBusLauncher(QProcess& launcher)
+{
+    launcher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
+    return launcher.waitForStarted() && waitFor([] { return nameOwned(QStringLiteral("org.a11y.Bus")); }, 20000);
+}
+
 // Gives an X window the focus until done() holds, for at most a minute. A program joins the bus
 // some time after its window shows, and one that joins after its window got the focus never
 // reports that focus. So between tries the focus is taken away (to no window) long enough for

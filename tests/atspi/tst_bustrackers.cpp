@@ -93,8 +93,7 @@ private:
 void TestBusTrackers::initTestCase()
 {
     qRegisterMetaType<QSharedPointer<EditorParam>>();
-    busLauncher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
-    QVERIFY(busLauncher.waitForStarted());
+    QVERIFY(buscommands::startBusLauncher(busLauncher));
     // The desktop's accessibility setting: toolkits join the bus when it is on.
     QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
     QVERIFY2(atspi_detail::AtspiDesktop::instance(), "the accessibility bus did not answer");

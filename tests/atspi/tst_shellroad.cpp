@@ -33,8 +33,7 @@ private:
 
 void TestShellRoad::initTestCase()
 {
-    busLauncher.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"), {QStringLiteral("--launch-immediately")});
-    QVERIFY(busLauncher.waitForStarted());
+    QVERIFY(buscommands::startBusLauncher(busLauncher));
     QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
     QVERIFY(atspi_detail::AtspiDesktop::instance());
     QVERIFY(startClient());
