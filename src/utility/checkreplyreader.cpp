@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <string_view>
 #include <utility>
 
 #include <rapidjson/encodedstream.h>
@@ -15,41 +17,71 @@ namespace {
 
 using Member = CheckReplyReader::Member;
 
-struct Field
-{
-    std::string_view name;
-    Member member;
-};
-
-constexpr Field replyFields[] = {{"error_id", Member::ErrorId},
-                                 {"vip_error_count", Member::VipCount},
-                                 {"error_msg", Member::ErrorMsg},
-                                 {"check_data", Member::List}};
-constexpr Field itemFields[] = {{"words", Member::Words},         {"key", Member::ItemKey},
-                                {"error_level", Member::Level},   {"error_type", Member::Types},
-                                {"pos", Member::Positions},       {"data_item", Member::Suggestions}};
-constexpr Field positionFields[] = {{"index_begin", Member::Begin}, {"index_end", Member::End}};
-constexpr Field suggestionFields[] = {{"key", Member::SuggestionKey}, {"values", Member::Values}};
-constexpr Field valueFields[] = {{"value", Member::Text}, {"frequency", Member::Frequency}};
-
+// Only the names of one length are compared, each against a constant, so a key costs about one
+// comparison.
 template <std::size_t N>
-Member lookUp(const Field (&fields)[N], std::string_view name)
+uint32_t is(std::string_view name, const char (&text)[N], Member member)
 {
-    for (const Field& f : fields) {
-        if (f.name == name)
-            return f.member;
+    return std::memcmp(name.data(), text, N - 1) == 0 ? member : Member::None;
+}
+
+uint32_t replyMember(std::string_view name)
+{
+    switch (name.size()) {
+    case 8: return is(name, "error_id", Member::ErrorId);
+    case 9: return is(name, "error_msg", Member::ErrorMsg);
+    case 10: return is(name, "check_data", Member::List);
+    case 15: return is(name, "vip_error_count", Member::VipCount);
+    default: return Member::None;
     }
-    return Member::None;
 }
 
-template <std::size_t N>
-uint32_t bitsOf(const Field (&fields)[N])
+uint32_t itemMember(std::string_view name)
 {
-    uint32_t bits = 0;
-    for (const Field& f : fields)
-        bits |= f.member;
-    return bits;
+    switch (name.size()) {
+    case 3: return is(name, "key", Member::ItemKey) | is(name, "pos", Member::Positions);
+    case 5: return is(name, "words", Member::Words);
+    case 9: return is(name, "data_item", Member::Suggestions);
+    case 10: return is(name, "error_type", Member::Types);
+    case 11: return is(name, "error_level", Member::Level);
+    default: return Member::None;
+    }
 }
+
+uint32_t positionMember(std::string_view name)
+{
+    switch (name.size()) {
+    case 9: return is(name, "index_end", Member::End);
+    case 11: return is(name, "index_begin", Member::Begin);
+    default: return Member::None;
+    }
+}
+
+uint32_t suggestionsMember(std::string_view name)
+{
+    switch (name.size()) {
+    case 3: return is(name, "key", Member::SuggestionKey);
+    case 6: return is(name, "values", Member::Values);
+    default: return Member::None;
+    }
+}
+
+uint32_t valueMember(std::string_view name)
+{
+    switch (name.size()) {
+    case 5: return is(name, "value", Member::Text);
+    case 9: return is(name, "frequency", Member::Frequency);
+    default: return Member::None;
+    }
+}
+
+// The members of each kind of object, forgotten when a new one opens.
+constexpr uint32_t replyMembers = Member::ErrorId | Member::VipCount | Member::ErrorMsg | Member::List;
+constexpr uint32_t itemMembers = Member::Level | Member::Types | Member::ItemKey | Member::Words | Member::Positions
+    | Member::Suggestions;
+constexpr uint32_t positionMembers = Member::Begin | Member::End;
+constexpr uint32_t suggestionsMembers = Member::SuggestionKey | Member::Values;
+constexpr uint32_t valueMembers = Member::Frequency | Member::Text;
 
 bool fitsInt(int64_t v, bool aboveInt64)
 {
@@ -91,12 +123,24 @@ bool CheckReplyReader::read(const std::string& json, std::vector<std::shared_ptr
 
 CheckReplyReader::Outcome CheckReplyReader::parse(const std::string& json)
 {
-    rapidjson::MemoryStream bytes(json.data(), json.size());
-    // Skips a leading byte-order mark, as replies saved by some editors carry one.
-    rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
     rapidjson::Reader parser;
-    const bool failed = depthLimit ? parser.Parse<rapidjson::kParseNoFlags>(stream, *this).IsError()
-                                   : parser.Parse<rapidjson::kParseIterativeFlag>(stream, *this).IsError();
+    bool failed = false;
+    if (depthLimit) {
+        // Strings are decoded in place in a copy of the reply, not byte by byte into the parser's
+        // own buffer. The byte-order mark is skipped the way the stream of the iterative pass does.
+        std::size_t start = 0;
+        for (const unsigned char mark : {0xEFu, 0xBBu, 0xBFu}) {
+            if (start < json.size() && static_cast<unsigned char>(json[start]) == mark)
+                ++start;
+        }
+        std::string copy(json, start);
+        rapidjson::InsituStringStream stream(&copy[0]);
+        failed = parser.Parse<rapidjson::kParseInsituFlag>(stream, *this).IsError();
+    } else {
+        rapidjson::MemoryStream bytes(json.data(), json.size());
+        rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
+        failed = parser.Parse<rapidjson::kParseIterativeFlag>(stream, *this).IsError();
+    }
     if (!failed)
         return Outcome::Read;
     items.erase(items.begin() + static_cast<std::ptrdiff_t>(itemsBefore), items.end());
@@ -259,17 +303,17 @@ bool CheckReplyReader::otherScalar()
 bool CheckReplyReader::Key(const char* str, unsigned length, bool)
 {
     const std::string_view name(str, length);
-    Member member = None;
+    uint32_t member = None;
     switch (place) {
-    case Place::Reply: member = lookUp(replyFields, name); break;
-    case Place::Item: member = lookUp(itemFields, name); break;
-    case Place::Position: member = lookUp(positionFields, name); break;
-    case Place::Suggestions: member = lookUp(suggestionFields, name); break;
-    case Place::Value: member = lookUp(valueFields, name); break;
+    case Place::Reply: member = replyMember(name); break;
+    case Place::Item: member = itemMember(name); break;
+    case Place::Position: member = positionMember(name); break;
+    case Place::Suggestions: member = suggestionsMember(name); break;
+    case Place::Value: member = valueMember(name); break;
     default: return true;
     }
     // A repeated member is ignored: the first one counts.
-    pending = (seen & member) ? None : member;
+    pending = (seen & member) ? None : static_cast<Member>(member);
     seen |= member;
     return true;
 }
@@ -366,11 +410,11 @@ void CheckReplyReader::skip()
 void CheckReplyReader::enterObject(Place next)
 {
     switch (next) {
-    case Place::Reply: seen &= ~bitsOf(replyFields); break;
-    case Place::Item: seen &= ~bitsOf(itemFields); break;
-    case Place::Position: seen &= ~bitsOf(positionFields); break;
-    case Place::Suggestions: seen &= ~bitsOf(suggestionFields); break;
-    case Place::Value: seen &= ~bitsOf(valueFields); break;
+    case Place::Reply: seen &= ~replyMembers; break;
+    case Place::Item: seen &= ~itemMembers; break;
+    case Place::Position: seen &= ~positionMembers; break;
+    case Place::Suggestions: seen &= ~suggestionsMembers; break;
+    case Place::Value: seen &= ~valueMembers; break;
     default: break;
     }
     place = next;

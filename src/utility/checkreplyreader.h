@@ -1,20 +1,18 @@
 #pragma once
 
-// Reads a check reply straight from the parser's events into results, without building a document
-// first: a reply of a page of text holds hundreds of small values, and a document plus the lookups
-// into it cost as much as the parse itself. Internal to utility (not exported).
+// Internal to utility (not exported).
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "checkdata.h"
 
-class DataItem;
-
+// Fills results straight from the parser's events, without building a document first: a reply for
+// a page of text holds hundreds of small values, and a document plus the lookups into it cost as
+// much again as the parse.
 class CheckReplyReader
 {
 public:
