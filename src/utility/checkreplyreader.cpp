@@ -97,6 +97,9 @@ bool fitsUint(int64_t v, bool aboveInt64)
 // deeper is read again by the iterative parse, which cannot exhaust the stack however deep it goes.
 constexpr std::size_t recursionLimit = 64;
 
+// Bytes of reply copy kept for a thread's next reply; an unusually large one is let go.
+constexpr std::size_t keptCopySize = 1 << 20;
+
 } // namespace
 
 CheckReplyReader::CheckReplyReader(std::vector<std::shared_ptr<CheckData>>& items, _CHECK_OTHER_DATA_& other,
@@ -133,9 +136,14 @@ CheckReplyReader::Outcome CheckReplyReader::parse(const std::string& json)
             if (start < json.size() && static_cast<unsigned char>(json[start]) == mark)
                 ++start;
         }
-        std::string copy(json, start);
+        // The copy's buffer serves the thread's next reply too: a large allocation per reply, in a
+        // heap left full of small blocks by freed results, costs a good part of the parse.
+        static thread_local std::string copy;
+        copy.assign(json, start);
         rapidjson::InsituStringStream stream(&copy[0]);
         failed = parser.Parse<rapidjson::kParseInsituFlag>(stream, *this).IsError();
+        if (copy.capacity() > keptCopySize)
+            std::string().swap(copy);
     } else {
         rapidjson::MemoryStream bytes(json.data(), json.size());
         rapidjson::EncodedInputStream<rapidjson::UTF8<>, rapidjson::MemoryStream> stream(bytes);
