@@ -105,7 +105,8 @@ void ErrorsListGroup::addItemWhenShown(QString text, int count, int groupIndex, 
 
 ErrorsListItem* ErrorsListGroup::buildItem(const PendingItem& pending)
 {
-    auto* item = new ErrorsListItem(this);
+    // Made in place: moving a form under another parent styles it again.
+    auto* item = new ErrorsListItem(ui->widgetItems);
     item->setTextWidth(m_textWidth);
     item->setText(pending.text, pending.count, m_title, pending.groupIndex, pending.itemIndex);
     if (!m_itemsEnabled)
@@ -145,6 +146,16 @@ void ErrorsListGroup::removeAllItems()
             widget->deleteLater();
         delete item;
     }
+}
+
+int ErrorsListGroup::titleHeight() const
+{
+    return ui->widgetTitle->sizeHint().height() + ui->line->sizeHint().height();
+}
+
+int ErrorsListGroup::rowHeight() const
+{
+    return m_items.isEmpty() ? 0 : m_items.first()->sizeHint().height();
 }
 
 void ErrorsListGroup::expand(bool expand)

@@ -40,6 +40,11 @@ public:
     // Applied to every row built later (for example to connect it).
     void setItemSetUp(std::function<void(ErrorsListItem*)> setUp) { m_itemSetUp = std::move(setUp); }
 
+    // The title part's height, and a built row's (0 while none is built): the room a group of
+    // the same kind takes before it is built.
+    int titleHeight() const;
+    int rowHeight() const;
+
     void expand(bool expand);
     void setTitleCursor(QCursor& cursor);
     void enableGroup(bool enable);
