@@ -91,7 +91,10 @@ bool ErrorsList::addSlot(const std::shared_ptr<CheckData>& data, int index)
             slot.rows += value ? 1 : 0;
     }
     slot.expanded = m_newGroupsExpanded;
-    slot.space = new QSpacerItem(0, expectedHeight(slot), QSizePolicy::Minimum, QSizePolicy::Fixed);
+    if (m_sample)
+        slot.width = m_sample->titleWidthFor(slot.words, slot.typeNames);
+    slot.space = new QSpacerItem(0, 0);
+    sizeSpace(slot);
     m_filledHeight += slot.space->sizeHint().height();
     ui->verticalLayoutScroll->insertItem(int(m_slots.size()), slot.space);
     m_slots.push_back(std::move(slot));
@@ -141,8 +144,10 @@ ErrorsListGroup* ErrorsList::buildGroup(size_t position)
     if (slot.shown && ui->scrollAreaWidgetContents->isVisible())
         group->show();
 
-    if (m_titleHeight == 0)
+    if (!m_sample) {
+        m_sample = group;
         m_titleHeight = group->titleHeight();
+    }
     if (m_rowHeight == 0)
         m_rowHeight = group->rowHeight();
     m_filledHeight += (slot.shown ? group->sizeHint().height() : 0) - height;
@@ -217,6 +222,12 @@ ErrorsListGroup* ErrorsList::groupAt(int position)
     return buildGroup(size_t(position));
 }
 
+void ErrorsList::sizeSpace(Slot& slot)
+{
+    // As wide as the group would need, so the column's width does not change as groups are built.
+    slot.space->changeSize(slot.shown ? slot.width : 0, expectedHeight(slot), QSizePolicy::Minimum, QSizePolicy::Fixed);
+}
+
 void ErrorsList::setGroupShown(int position, bool shown)
 {
     if (position < 0 || size_t(position) >= m_slots.size())
@@ -227,7 +238,7 @@ void ErrorsList::setGroupShown(int position, bool shown)
         slot.group->setVisible(shown);
         return;
     }
-    slot.space->changeSize(0, expectedHeight(slot), QSizePolicy::Minimum, QSizePolicy::Fixed);
+    sizeSpace(slot);
     ui->verticalLayoutScroll->invalidate();
 }
 
@@ -254,6 +265,9 @@ void ErrorsList::clear()
     }
     m_showDictTip = readShowDictTip();
     m_slots.clear();
+    m_sample = nullptr;
+    m_titleHeight = 0;
+    m_rowHeight = 0;
     m_filledHeight = 0;
     m_maxHeight = 0;
     m_maxWidth = 0;
@@ -267,7 +281,7 @@ void ErrorsList::expandAll(bool expand)
         if (slot.group)
             slot.group->expand(expand);
         else
-            slot.space->changeSize(0, expectedHeight(slot), QSizePolicy::Minimum, QSizePolicy::Fixed);
+            sizeSpace(slot);
     }
     ui->verticalLayoutScroll->invalidate();
 }

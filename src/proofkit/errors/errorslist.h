@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -77,6 +78,7 @@ private:
         QString words;
         QString typeNames;
         int rows = 0;
+        int width = 0;
         ErrorsListGroup* group = nullptr;
         QSpacerItem* space = nullptr;
         bool expanded = true;
@@ -87,6 +89,7 @@ private:
     ErrorsListGroup* buildGroup(size_t position);
     void buildGroupsInView();
     int expectedHeight(const Slot& slot) const;
+    void sizeSpace(Slot& slot);
     int firstViewHeight() const;
     void connectItem(ErrorsListItem* item);
 
@@ -103,6 +106,7 @@ private:
     // Sizes measured on the first group and row built, for the space of those not built yet.
     int m_titleHeight = 0;
     int m_rowHeight = 0;
+    QPointer<ErrorsListGroup> m_sample;
     // Height of the column so far, while it is filled.
     int m_filledHeight = 0;
     bool m_building = false;

@@ -1,6 +1,8 @@
 #include "errorslistgroup.h"
 #include "ui_errorslistgroup.h"
 
+#include <QtMath>
+
 #include "checkerclient.h"
 #include "errorslistitem.h"
 #include "iconfont.h"
@@ -55,17 +57,39 @@ void ErrorsListGroup::setTitle(QString& title, QString& title2)
 {
     m_title = title;
     ui->labelTitle2->setText(title2);
-    QString shown = title;
-    if (m_textWidth > 0) {
-        // The type names keep their room; the words give way.
-        QFont bold = ui->labelTitle->font();
-        bold.setBold(true);
-        const int room = m_textWidth - kButtonsRoom - ui->labelTitle2->fontMetrics().horizontalAdvance(title2);
-        shown = QFontMetrics(bold).elidedText(title, Qt::ElideRight, qMax(room, 0));
+    const QString shown = shownTitle(title, title2);
+    if (m_textWidth > 0)
         ui->labelTitle->setToolTip(shown == title ? QString() : title);
-    }
     // The flagged words come from the service and are shown as written.
     ui->labelTitle->setText(QStringLiteral("<b>") + shown.toHtmlEscaped() + QStringLiteral("</b>"));
+}
+
+QString ErrorsListGroup::shownTitle(const QString& title, const QString& title2) const
+{
+    if (m_textWidth <= 0)
+        return title;
+    // The type names keep their room; the words give way.
+    const int room = m_textWidth - kButtonsRoom - ui->labelTitle2->fontMetrics().horizontalAdvance(title2);
+    return QFontMetrics(titleFont()).elidedText(title, Qt::ElideRight, qMax(room, 0));
+}
+
+QFont ErrorsListGroup::titleFont() const
+{
+    QFont bold = ui->labelTitle->font();
+    bold.setBold(true);
+    return bold;
+}
+
+int ErrorsListGroup::titleWidthFor(const QString& title, const QString& title2) const
+{
+    // The words are laid out as rich text, in fractions of a pixel rounded up at the end.
+    const QFontMetricsF words(titleFont());
+    const QFontMetrics types = ui->labelTitle2->fontMetrics();
+    auto textsWidth = [&](const QString& t, const QString& t2) {
+        return qCeil(words.horizontalAdvance(shownTitle(t, t2))) + types.horizontalAdvance(t2);
+    };
+    return ui->widgetTitle->minimumSizeHint().width() - textsWidth(m_title, ui->labelTitle2->text())
+           + textsWidth(title, title2);
 }
 
 QString ErrorsListGroup::title() const

@@ -44,6 +44,8 @@ public:
     // the same kind takes before it is built.
     int titleHeight() const;
     int rowHeight() const;
+    // Width the title part would need with these texts, measured against this group's own.
+    int titleWidthFor(const QString& title, const QString& title2) const;
 
     void expand(bool expand);
     void setTitleCursor(QCursor& cursor);
@@ -67,6 +69,9 @@ private slots:
     void on_btnDict_clicked();
 
 private:
+    QString shownTitle(const QString& title, const QString& title2) const;
+    QFont titleFont() const;
+
     struct PendingItem
     {
         QString text;
