@@ -43,7 +43,9 @@ ErrorsListGroup::ErrorsListGroup(QWidget* parent)
     ui->btnExpandGroup->setIcon(expandIcon(true));
     ui->btnDict->setIcon(getIconFont()->icon(0xf02d, IconColorOptions(QColor(0, 122, 204))));
     ui->btnDict->hide();
-    // The title carries the escaped flagged words inside markup.
+    // The title carries the escaped flagged words inside markup. The form's placeholder goes
+    // first, or the change of format would lay it out as a document only to be replaced.
+    ui->labelTitle->clear();
     ui->labelTitle->setTextFormat(Qt::RichText);
 }
 
