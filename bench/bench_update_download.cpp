@@ -10,12 +10,11 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "downloader.h"
 #include "modalbox.h"
+#include "benchservice.h"
 #include "ratio.h"
 
 namespace {
@@ -24,7 +23,6 @@ const qint64 kSize = 64 * 1024 * 1024;
 
 struct Fixture
 {
-    QProcess service;
     QString fileUrl;
     QString sha256;
     QTemporaryDir folder;
@@ -53,19 +51,11 @@ Fixture& fixture()
         setModalBoxHandler([](QMessageBox&) { return int(QMessageBox::Cancel); });
 
         auto* made = new Fixture;
-        made->service.setProgram(QStringLiteral(KORRELO_SERVICE_PATH));
-        made->service.setArguments({"--port", "0", "--update-size", QString::number(kSize)});
-        made->service.start();
-        QByteArray line;
-        for (int i = 0; i < 50 && !line.contains('\n'); ++i) {
-            made->service.waitForReadyRead(200);
-            line += made->service.readAllStandardOutput();
-        }
-        const auto match = QRegularExpression("listening on (\\S+)").match(QString::fromUtf8(line));
-        if (!match.hasMatch())
+        const korrelo_bench::ServiceAddress service = korrelo_bench::startService({"--update-size", QString::number(kSize)});
+        if (!service.valid())
             return made;
         QNetworkAccessManager nam;
-        const QJsonObject entry = QJsonDocument::fromJson(fetch(nam, "http://" + match.captured(1) + "/krl/update/client/"))
+        const QJsonObject entry = QJsonDocument::fromJson(fetch(nam, service.root() + "krl/update/client/"))
                                       .object().value("updates").toObject().value("linux").toObject();
         made->fileUrl = entry.value("download-url").toString();
         made->sha256 = entry.value("sha256").toString();

@@ -146,6 +146,10 @@
         <translation>请求超时</translation>
     </message>
     <message>
+        <source>The connection closed before the whole reply arrived</source>
+        <translation>服务器的回复尚未完整收到，连接就已断开</translation>
+    </message>
+    <message>
         <source>Parse JSON Data Error!</source>
         <translation>解析 JSON 数据失败，请升级到最新版本，或联系我们。</translation>
     </message>

@@ -1,7 +1,7 @@
 #pragma once
 
-// The interface of the crash-report library as this program uses it. The library is loaded at run
-// time by file name; these declarations describe what is passed to it and what it calls back.
+// Our own declarations of the crash-report library's entry points and structures, limited to what
+// this program uses. Nothing links against it: the library is opened by file name at run time.
 
 #include "wintypes.h"
 

@@ -39,5 +39,6 @@ private:
 void InstallCrashReporter(const WCHAR* appName);
 void UninstallCrashReporter();
 int CrashReportCallback(CR_CRASH_CALLBACK_INFOW* info);
-// The folder of a module file with its trailing separator; empty when the name cannot be read.
+// Directory holding the module, ending in a separator so a file name can be appended directly;
+// empty if the module's path is unknown.
 std::u16string GetModuleDir(HMODULE module);

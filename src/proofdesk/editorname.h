@@ -4,8 +4,8 @@
 
 #include "window.h"
 
-// The name trackers give an editor: the title of its top-level window, as far as a 255-character
-// buffer takes it.
+// Every tracker names an editor after its root window's caption, so all of them report the same
+// name; longer captions are cut at 254 characters.
 inline QString editorWindowTitle(HWND hwnd)
 {
     WCHAR title[255] = {};

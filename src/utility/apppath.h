@@ -4,7 +4,7 @@
 
 #include "utility_export.h"
 
-// Encoding named by the byte-order mark at the start of a text file.
+// What a file's leading BOM says about its encoding; text files without one are taken as they come.
 enum CHARACTER_ENCODING
 {
     ENCODING_NONE = 0,       // no byte-order mark
@@ -20,8 +20,8 @@ UTILITY_EXPORT std::string GetAppPath(const void* addressInModule = nullptr);
 // File name of the running program without folder and without its last extension.
 UTILITY_EXPORT std::string GetAppName();
 
-// Makes `path`, or the program's folder when `path` is empty, the current directory; false when there is
-// no folder to use or the system refuses it.
+// Changes the working directory; an empty `path` stands for the program's own folder. False if no
+// such folder is known or the change is refused.
 UTILITY_EXPORT bool SetCurrentPath(const std::string& path);
 
 // Reads at most the first three bytes, and none past a NUL, so a short NUL-terminated buffer is safe.

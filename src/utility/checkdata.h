@@ -51,8 +51,8 @@ public:
     unsigned getPosMax() const;
     unsigned getAllWordsLen();
     bool hasErrorType(int code) const;
-    // The document ranges of the flagged text that the first suggestion does not keep, with their
-    // texts in getDiffStr; computed once and cached.
+    // Where the top suggestion would delete characters of the flagged text, as document ranges (the
+    // deleted pieces in getDiffStr), so only those get marked; worked out on first use and kept.
     std::vector<_CHECK_DATA_POS_>& getDiffPos();
     std::vector<std::string>& getDiffStr();
 

@@ -51,7 +51,7 @@ bool endsWithBlankLine(View text)
     return n >= 3 && text[n - 2] == u'\r' && text[n - 3] == u'\n';
 }
 
-// An optional "\r", "\n", an optional "\r", "\n" at the start of a text.
+// True when the text opens with an empty line: two line feeds, each possibly after a carriage return.
 bool startsWithBlankLine(View text)
 {
     size_t i = 0;

@@ -42,7 +42,7 @@ enum CHECK_WHAT : int
 UTILITY_EXPORT std::string GetErrorMsg(std::string errorId);
 // The name of a known code, "" for any other value.
 UTILITY_EXPORT std::string GetCheckWhatString(int code);
-// Append the positive numbers of a list such as "1,2,21" (unparsable pieces are skipped); true when
-// the container holds anything afterwards. The container is not cleared first.
+// Parse comma-separated codes ("1,2,21"), ignoring junk and values <= 0, appending to whatever the
+// container already holds; true if it is non-empty afterwards.
 UTILITY_EXPORT bool SplitCheckWhat(std::string text, std::vector<int>& codes);
 UTILITY_EXPORT bool SplitDictIDs(std::string text, std::set<int>& ids);

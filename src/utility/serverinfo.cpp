@@ -7,7 +7,7 @@ ServerInfo::ServerInfo(const ServerInfo& other) = default;
 ServerInfo& ServerInfo::operator=(const ServerInfo& other) = default;
 ServerInfo::~ServerInfo() = default;
 
-// A moved-from object keeps its numbers and is left with empty texts.
+// Moving copies the numeric fields and leaves the source's strings cleared, not unspecified.
 ServerInfo::ServerInfo(ServerInfo&& other) noexcept
     : check_char_max(other.check_char_max)
     , access_token(std::move(other.access_token))

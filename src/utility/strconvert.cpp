@@ -28,7 +28,8 @@ char16_t wideUpper(char16_t c)
     return r <= 0xFFFF ? static_cast<char16_t>(r) : c;
 }
 
-// Sequence length announced by a lead byte; five- and six-byte forms are counted but never legal.
+// How many bytes a lead byte claims. The obsolete 5- and 6-byte leads still report their length so
+// scanning skips them whole; validation rejects them later.
 int sequenceLength(unsigned char lead)
 {
     if (lead < 0xC0)

@@ -13,27 +13,28 @@
 // UTF-8 -> UTF-16, strict: overlong forms, encoded surrogates, values above U+10FFFF and truncated
 // sequences give "". Supplementary characters become surrogate pairs.
 UTILITY_EXPORT std::u16string toWString(const std::string& s);
-// UTF-8 -> UTF-32, strict as above.
+// UTF-8 -> UTF-32, refusing the same malformed input.
 UTILITY_EXPORT std::u32string toU32String(const std::string& s);
-// UTF-16 -> UTF-8: pairs are joined, other surrogate units are written by themselves (three bytes);
-// a high surrogate as the very last unit gives "".
+// UTF-16 -> UTF-8. Valid pairs combine; a lone surrogate is kept as its own three-byte form so
+// nothing is dropped, except a high one ending the text, which means it was cut short: "".
 UTILITY_EXPORT std::string toU8String(const std::u16string& s);
 // UTF-32 -> UTF-8: any value above U+10FFFF gives ""; surrogate values are written as three bytes.
 UTILITY_EXPORT std::string toU8String(const std::u32string& s);
 // Unit by unit: each code point keeps its low 16 bits; no pairs are formed.
 UTILITY_EXPORT std::u16string toWString(const std::u32string& s);
-// Unit by unit: each 16-bit unit becomes one code point; pairs are not joined.
+// The reverse widening, one code point per 16-bit unit; surrogate pairs stay two values.
 UTILITY_EXPORT std::u32string toU32String(const std::u16string& s);
 
 // Code page (CP936) <-> UTF-16. False, with the output untouched, when the conversion fails or
 // gives nothing.
 UTILITY_EXPORT bool StringAToWString(const std::string& in, std::u16string& out);
 UTILITY_EXPORT bool WStringToStringA(const std::u16string& in, std::string& out);
-// UTF-8 / UTF-32 / UTF-16 -> code page; "" on failure.
+// Into the code page from any Unicode form; "" when the input is malformed or has a character
+// the code page lacks.
 UTILITY_EXPORT std::string toString(const std::string& u8);
 UTILITY_EXPORT std::string toString(const std::u32string& s);
 UTILITY_EXPORT std::string toString(const std::u16string& s);
-// Code page -> UTF-8 / UTF-16 / UTF-32; "" on failure.
+// Back out of the code page into each Unicode form; "" for bytes it cannot decode.
 UTILITY_EXPORT std::string toU8StringA(const std::string& s);
 UTILITY_EXPORT std::u16string toWStringA(const std::string& s);
 UTILITY_EXPORT std::u32string toU32StringA(const std::string& s);
@@ -44,13 +45,14 @@ UTILITY_EXPORT bool InitString();
 UTILITY_EXPORT bool u8IsFirstByte(char c);
 UTILITY_EXPORT bool u8IsMid(char c);
 UTILITY_EXPORT bool IsEnChar(char c);
-// False only when s is exactly one complete multi-byte sequence.
+// True unless s holds a single well-formed non-ASCII character and nothing more.
 UTILITY_EXPORT bool IsOneEnChar(const char* s);
 UTILITY_EXPORT bool u8IsBom(const char* p);
 UTILITY_EXPORT std::size_t u8Strlen(const char* s);
-// The character starting at byte offset i; "" when i is at or past the end.
+// The bytes of the character that begins at i (lead byte plus its continuations); "" past the end.
 UTILITY_EXPORT std::string u8GetChar(const std::string& s, unsigned i);
-// The character whose last byte is at offset i; "" when i is at or past the end.
+// Walking backwards: the character ending at byte i, found by stepping back to its lead byte;
+// "" past the end.
 UTILITY_EXPORT std::string u8GetCharReverse(const std::string& s, unsigned i);
 // Clears out and fills it with the characters of s; returns their number.
 UTILITY_EXPORT unsigned u8GetChars(const std::string& s, std::vector<std::string>& out);

@@ -27,6 +27,38 @@ std::shared_ptr<CheckData> makeData(const QString& words, const Ranges& ranges,
     return data;
 }
 
+// A reply that ended without error yet brought less than its promised length: what Qt 5 may hand
+// over when the service closes the connection halfway and the close is seen first.
+class CutReply : public QNetworkReply
+{
+public:
+    CutReply(const QUrl& url, const QByteArray& body, qint64 promised) : body(body)
+    {
+        setRequest(QNetworkRequest(url));
+        setUrl(url);
+        setOperation(QNetworkAccessManager::PostOperation);
+        setHeader(QNetworkRequest::ContentLengthHeader, promised);
+        setAttribute(QNetworkRequest::HttpStatusCodeAttribute, 200);
+        open(QIODevice::ReadOnly);
+        setFinished(true);
+    }
+    void abort() override {}
+    qint64 bytesAvailable() const override { return body.size() - offset + QNetworkReply::bytesAvailable(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 count = qMin(maxSize, qint64(body.size()) - offset);
+        memcpy(data, body.constData() + offset, size_t(count));
+        offset += count;
+        return count;
+    }
+
+private:
+    const QByteArray body;
+    qint64 offset = 0;
+};
+
 } // namespace
 
 class TestCheckRun : public QObject, private ClientFixture
@@ -46,6 +78,7 @@ private slots:
     void cancelDuringSecondPieceKeepsFirstErrors();
     void failuresEndTheCheckCleanly_data();
     void failuresEndTheCheckCleanly();
+    void replyCutShortEndsTheCheckAsANetworkError();
     void secondCheckIsRefusedAndShowsProgress();
     void checkRefusedDuringLoginLeavesNoProgress();
     void withheldFindingsAreCounted();
@@ -230,6 +263,30 @@ void TestCheckRun::failuresEndTheCheckCleanly()
     service.control(QStringLiteral("reset"));
     QVERIFY(client->login("demo", "demo"));
     QVERIFY(checkAndWait(text));
+}
+
+void TestCheckRun::replyCutShortEndsTheCheckAsANetworkError()
+{
+    loginWithPageSize(10);
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "hang"}}));
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString text = QStringLiteral("他门在这里说话。以经走了。");
+    QVERIFY(client->checkText(text));
+    QTRY_COMPARE_WITH_TIMEOUT(checkRequests(), 1, 10000);
+
+    const QByteArray start = "{\"check_data\":[{\"words\":\"他门\",";
+    client->finishedSlot(new CutReply(QUrl(client->getWebUrl(URL_CHECK, QString())), start, 4 * start.size()));
+    QCOMPARE(done.size(), 1);
+    QVERIFY(!client->isChecking());
+    QCOMPARE(checkRequests(), 1);
+    QCOMPARE(boxes.texts(),
+             QStringList{"Connect Server Error! [The connection closed before the whole reply arrived ]"});
+
+    // The piece still in flight ends without a second box.
+    client->cancelCheck();
+    QTRY_COMPARE(done.size(), 2);
+    QCOMPARE(boxes.boxes.size(), 1);
+    service.control(QStringLiteral("release"));
 }
 
 void TestCheckRun::secondCheckIsRefusedAndShowsProgress()

@@ -323,7 +323,8 @@ void TestTrackers::otherEditorsAreReadAfresh()
     QCOMPARE(helper.getCurDocument(), a);  // reading another editor does not change the current one
     QCOMPARE(helper.getCurrentPageText(a, false), QStringLiteral("first text"));
     QCOMPARE(sim::callCount(sim::Call::FindAll), 2);
-    // Only a UI Automation element and no accessible object: no nearest-element search.
+    // Without an accessible object there is no position to search near, so a root element lacking
+    // text of its own is refused.
     auto elementOnly = QSharedPointer<EditorParam>::create();
     elementOnly->hwnd = first.hwnd;
     elementOnly->setUiaElement(sim::elementPtr(first.root));

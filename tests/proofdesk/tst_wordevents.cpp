@@ -205,7 +205,7 @@ void TestWordEvents::failedAdviseStillMarks()
     QCOMPARE(sim::wordAdvisedSinks(desk.app), 0);
     desk.show(twoFindings());
     QCOMPARE(desk.marks(), (Spans{{0, 2}, {5, 7}}));
-    // Without events the pop-up does not follow the caret.
+    // No event sink, so moving the caret onto a mark shows nothing.
     desk.select(0);
     QVERIFY(!shownWindow<ContextShow>());
 }

@@ -51,6 +51,9 @@ bool ServiceServer::start(std::string& error)
     server->set_payload_max_length(options.maxBody);
     // An idle connection holds a worker until it times out, and stopping waits for the workers.
     server->set_keep_alive_timeout(1);
+    // The library closes a connection after five requests; one long check makes eleven, and an
+    // ordinary web server keeps a connection for a hundred or more.
+    server->set_keep_alive_max_count(100);
     // Headers and body go out in separate writes; without this each reply waits for a delayed ACK.
     server->set_tcp_nodelay(true);
     // Address reuse but not port sharing: a second service on a taken port must fail, not split

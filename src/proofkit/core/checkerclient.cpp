@@ -42,6 +42,17 @@ void addField(QByteArray& body, const QString& key, const QString& value)
     body += QUrl::toPercentEncoding(value);
 }
 
+// Qt 5 may finish a reply whose connection closed halfway as if it were whole, when it sees the
+// close before the missing bytes. The promised length tells; a compressed reply's length counts
+// the compressed bytes, so only plain replies can be checked.
+bool replyCut(QNetworkReply* reply)
+{
+    if (reply->error() != QNetworkReply::NoError || reply->hasRawHeader("Content-Encoding"))
+        return false;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() && length.toLongLong() != reply->bytesAvailable();
+}
+
 QString encoded(const QString& value)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
@@ -314,7 +325,11 @@ void CheckerClient::watchReply(QNetworkReply* reply, int timeout)
 
 void CheckerClient::showNetworkError(QNetworkReply* reply)
 {
-    const QString reason = reply->property(kTimedOut).toBool() ? tr("Request timed out") : reply->errorString();
+    QString reason = reply->errorString();
+    if (reply->property(kTimedOut).toBool())
+        reason = tr("Request timed out");
+    else if (replyCut(reply))
+        reason = tr("The connection closed before the whole reply arrived");
     showMsgBox(tr("Connect Server Error!") + QStringLiteral(" [") + reason + QStringLiteral(" ]"),
                QMessageBox::Critical, QMessageBox::Ok);
 }
@@ -358,7 +373,7 @@ bool CheckerClient::simplePost(_URL_ID id, QMap<QString, QString>& form, bool ca
     if (!reply->isFinished())
         loop.exec();
 
-    if (reply->error() != QNetworkReply::NoError) {
+    if (reply->error() != QNetworkReply::NoError || replyCut(reply)) {
         showNetworkError(reply);
         return false;
     }
@@ -562,7 +577,7 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
     if (!reply)
         return;
     reply->deleteLater();
-    if (reply->error() == QNetworkReply::NoError) {
+    if (reply->error() == QNetworkReply::NoError && !replyCut(reply)) {
         getNetData(reply);
         if (checkNext()) {
             if (progress)

@@ -6,7 +6,7 @@
 namespace Ui { class DialogLogin; }
 
 // Asks for the account's user name and password and logs in through the client.
-// Results: 2 logged in, 3 registration chosen, 0 closed otherwise.
+// exec() gives 2 on a successful login, 3 when the user asks to register instead, 0 otherwise.
 class PROOFKIT_EXPORT DialogLogin : public BaseDialog
 {
     Q_OBJECT

@@ -5,7 +5,8 @@
 
 namespace Ui { class DialogReportError; }
 
-// Lets the user report a wrong finding: the flagged text, its sentence and a note, sent on Send.
+// Gathers a complaint about a finding the user thinks is mistaken: the flagged text, the sentence
+// around it and a free note. Send only accepts; the caller reads the fields and submits them.
 class PROOFKIT_EXPORT DialogReportError : public BaseDialog
 {
     Q_OBJECT

@@ -10,8 +10,8 @@ class LoadingOverlay;
 class MyQWebEnginePage;
 class QWebEngineView;
 
-// Shows a page of the service's web application (VIP upgrade, user page) with a "Loading..."
-// overlay while it loads.
+// Hosts the service's own web pages (account, VIP upgrade) in a browser view, covered by a
+// "Loading..." overlay until the page has arrived.
 class PROOFKIT_EXPORT DialogWeb : public QDialog
 {
     Q_OBJECT

@@ -315,7 +315,7 @@ void LogerManager::applyChange(LoggerSettings& logger, int change, int value, co
     case LOG_CHANGE_RESERVE: logger.reserve = std::max(value, 0); break;
     default: return;
     }
-    // The next record opens a file under the new settings.
+    // Closing lets the following record reopen its file with the changed name, path or limits.
     closeFile(logger);
 }
 

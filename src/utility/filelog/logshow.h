@@ -13,8 +13,8 @@ enum _LOG_TYPE_ : int {
 // Switches all logging through logShow and logInit on or off (on at load).
 UTILITY_EXPORT void logEnable(bool enable);
 
-// Starts the logging engine: records are written in the calling thread when synchronous,
-// otherwise by the writer thread. Blocks for a second so the engine is up before the first record.
+// Starts logging. Synchronous mode writes each record on the caller's thread, otherwise a background
+// writer does. Either way the call then sleeps one second to let the engine settle before use.
 UTILITY_EXPORT void logInit(bool synchronous);
 
 // Logs "[tag] message" to the main logger; the first call starts the engine synchronously.
