@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "config.h"
+#include "contextshow.h"
 #include "errordisplayfixture.h"
 #include "errorslist.h"
 #include "errorslistgroup.h"
@@ -125,6 +126,8 @@ private slots:
     void stateSetBeforeBuildReachesGroup();
     void windowFiltersAndCountsLongResult_data();
     void windowFiltersAndCountsLongResult();
+    void popupTracksMouseOverLateForms_data();
+    void popupTracksMouseOverLateForms();
 };
 
 void TestErrorsListLazy::initTestCase()
@@ -343,6 +346,52 @@ void TestErrorsListLazy::windowFiltersAndCountsLongResult()
     QCOMPARE(clicked.at(0).at(0).value<ErrorsListGroup*>(), lastShown);
     QCOMPARE(lastShown->findChild<QLabel*>(QStringLiteral("labelTitle"))->cursor().shape(),
              Qt::PointingHandCursor);
+}
+
+void TestErrorsListLazy::popupTracksMouseOverLateForms_data()
+{
+    QTest::addColumn<bool>("openLater");
+    QTest::newRow("group scrolled into view") << false;
+    QTest::newRow("rows of a group opened later") << true;
+}
+
+void TestErrorsListLazy::popupTracksMouseOverLateForms()
+{
+    QFETCH(bool, openLater);
+
+    CHECK_DATAS results;
+    QString text;
+    for (int i = 0; i < kErrors; ++i) {
+        results.push_back(errorAt(i));
+        text += QString::fromUtf8(wordsOf(i));
+    }
+    ContextShow popup;
+    QVERIFY(popup.showCheckData(results, text));
+    QCOMPARE(popup.findChild<ErrorsList*>()->groupCount(), kErrors);
+    QVERIFY(showList(popup));
+    auto* list = popup.findChild<ErrorsList*>();
+    QVERIFY(builtPositions(*list).size() < kErrors / 4);
+
+    const int position = kErrors - 1;  // three suggestions
+    ErrorsListGroup* group = nullptr;
+    if (openLater) {
+        list->expandAll(false);
+        group = list->groupAt(position);
+        QVERIFY(group->findChildren<ErrorsListItem*>().isEmpty());
+        group->expand(true);
+        QCOMPARE(group->findChildren<ErrorsListItem*>().size(), rowsOf(position));
+    } else {
+        QScrollBar* bar = scrollBar(*list);
+        bar->setValue(bar->maximum());
+        settle();
+        group = qobject_cast<ErrorsListGroup*>(column(*list)->itemAt(position)->widget());
+    }
+    QVERIFY(group);
+    QVERIFY(group->hasMouseTracking());
+    const QList<QWidget*> inside = group->findChildren<QWidget*>();
+    QVERIFY(inside.size() > 10);
+    for (const QWidget* widget : inside)
+        QVERIFY2(widget->hasMouseTracking(), qPrintable(widget->objectName()));
 }
 
 QTEST_MAIN(TestErrorsListLazy)

@@ -135,6 +135,7 @@ ErrorsListGroup* ErrorsList::buildGroup(size_t position)
         group->hide();
     if (m_groupSetUp)
         m_groupSetUp(group);
+    trackMouseLikeList(group);
 
     const int height = slot.space->sizeHint().height();
     delete ui->verticalLayoutScroll->takeAt(int(position));
@@ -246,6 +247,19 @@ void ErrorsList::connectItem(ErrorsListItem* item)
 {
     item->setShowDictTip(m_showDictTip);
     connect(item, &ErrorsListItem::apply, this, &ErrorsList::onItemApply);
+    trackMouseLikeList(item);
+}
+
+void ErrorsList::trackMouseLikeList(QWidget* widget) const
+{
+    // The pop-up tracks the mouse over everything in it, to offer its resize cursors at the
+    // edges; what is built later must do the same.
+    if (!hasMouseTracking())
+        return;
+    widget->setMouseTracking(true);
+    const auto children = widget->findChildren<QWidget*>();
+    for (QWidget* child : children)
+        child->setMouseTracking(true);
 }
 
 void ErrorsList::addStretch()

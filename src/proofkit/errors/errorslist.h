@@ -92,6 +92,7 @@ private:
     void sizeSpace(Slot& slot);
     int firstViewHeight() const;
     void connectItem(ErrorsListItem* item);
+    void trackMouseLikeList(QWidget* widget) const;
 
     Ui::ErrorsList* ui = nullptr;
     QString m_currentWords;
