@@ -45,6 +45,14 @@ std::shared_ptr<CheckData> errorAt(int i)
     return fixture::makeError(wordsOf(i).constData(), values, i * 10, { 1 + i % 3 });
 }
 
+CHECK_DATAS longResult()
+{
+    CHECK_DATAS results;
+    for (int i = 0; i < kErrors; ++i)
+        results.push_back(errorAt(i));
+    return results;
+}
+
 void fill(ErrorsList& list, bool expanded)
 {
     list.resize(300, 400);
@@ -301,12 +309,9 @@ void TestErrorsListLazy::windowFiltersAndCountsLongResult()
     QFETCH(int, comboIndex);
     QFETCH(int, type);
 
-    CHECK_DATAS results;
-    for (int i = 0; i < kErrors; ++i)
-        results.push_back(errorAt(i));
     WidgetErrorList panel;
     panel.resize(340, 500);
-    panel.setCheckData(results, QStringLiteral("long"));
+    panel.setCheckData(longResult(), QStringLiteral("long"));
 
     // The counts cover the whole result, built or not.
     auto* combo = panel.findChild<QComboBox*>(QStringLiteral("cmbErrorType"));
@@ -359,14 +364,11 @@ void TestErrorsListLazy::popupTracksMouseOverLateForms()
 {
     QFETCH(bool, openLater);
 
-    CHECK_DATAS results;
     QString text;
-    for (int i = 0; i < kErrors; ++i) {
-        results.push_back(errorAt(i));
+    for (int i = 0; i < kErrors; ++i)
         text += QString::fromUtf8(wordsOf(i));
-    }
     ContextShow popup;
-    QVERIFY(popup.showCheckData(results, text));
+    QVERIFY(popup.showCheckData(longResult(), text));
     QCOMPARE(popup.findChild<ErrorsList*>()->groupCount(), kErrors);
     QVERIFY(showList(popup));
     auto* list = popup.findChild<ErrorsList*>();
