@@ -67,6 +67,14 @@ public:
 
     QStringList files() const { return logFilesBelow(m_folder + "/logs"); }
     QByteArray content(const QString& file) const { return readWhole(m_folder + "/logs/" + file); }
+    // Every file of the logger, in the order of their names.
+    QByteArray allContent() const
+    {
+        QByteArray all;
+        for (const QString& file : files())
+            all += content(file);
+        return all;
+    }
 
     LogerManager manager;
     int id = -1;
@@ -90,6 +98,14 @@ private slots:
     void rollsFiles();
     void writesQueuedRecordsFromManyThreads();
     void appliesChangesBetweenQueuedRecords();
+    void keepsRecordsOfEverySize_data();
+    void keepsRecordsOfEverySize();
+    void losesNothingFromThreadsThatEnd_data();
+    void losesNothingFromThreadsThatEnd();
+    void writesWhileRunning_data();
+    void writesWhileRunning();
+    void followsZoneChangesWithinASecond_data();
+    void followsZoneChangesWithinASecond();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -295,6 +311,200 @@ void TestFilelogFiles::appliesChangesBetweenQueuedRecords()
     QCOMPARE(engine.files(), (QStringList{after, before}));
     QCOMPARE(engine.content(before).count("before"), 5);
     QCOMPARE(engine.content(after).count("after\r\n"), 5);
+}
+
+// The messages of a row, each distinct so that a lost, doubled or reordered record shows.
+static QList<QByteArray> numberedMessages(const QList<int>& sizes, const QByteArray& unit = "abcdefghijklmnopqrstuvwxyz")
+{
+    QList<QByteArray> messages;
+    for (int i = 0; i < sizes.size(); ++i) {
+        QByteArray message = QByteArray::number(i) + ':';
+        while (message.size() < sizes[i])
+            message += unit;
+        messages << message.left(std::max(sizes[i], 0));
+    }
+    return messages;
+}
+
+// What a record of the message reads like once written by the engine (cut to the record's room
+// at a whole character).
+static QByteArray expectedRecord(const QByteArray& prefix, const QByteArray& message)
+{
+    int cut = std::min(int(message.size()), filelog::LOG_RECORD_TEXT_SIZE - 3 - int(prefix.size()));
+    // Back to the start of a character the cut fell into: the messages are whole UTF-8 text.
+    while (cut > 0 && cut < message.size() && (quint8(message[cut]) & 0xC0) == 0x80)
+        --cut;
+    return prefix + message.left(cut) + "\r\n";
+}
+
+void TestFilelogFiles::keepsRecordsOfEverySize_data()
+{
+    QTest::addColumn<bool>("synchronous");
+    QTest::addColumn<QList<int>>("sizes");
+    QTest::addColumn<QByteArray>("unit");   // repeated to fill each message
+
+    const QByteArray letters("abcdefghijklmnopqrstuvwxyz");
+    auto repeated = [](int count, int size) { return QVector<int>(count, size).toList(); };
+    QList<int> aroundAlignment;
+    for (int size = 0; size <= 17; ++size)
+        aroundAlignment << size;
+    QTest::newRow("empty messages") << false << repeated(3, 0) << letters;
+    QTest::newRow("lengths around the alignment") << false << aroundAlignment << letters;
+    QTest::newRow("records filling many blocks") << false << repeated(40, 8000) << letters;
+    QTest::newRow("longest records, cut") << false << repeated(12, 9000) << letters;
+    QTest::newRow("long and short mixed") << false << QList<int>{8150, 1, 8150, 0, 5000, 3, 8189, 8188, 2, 8191, 40}
+                                          << letters;
+    QTest::newRow("cut inside a character, queued") << false << repeated(3, 9000) << QByteArray("汉");
+    QTest::newRow("cut inside a character, synchronous") << true << repeated(3, 9000) << QByteArray("汉");
+    QTest::newRow("four-byte characters") << false << repeated(3, 8170) << QByteArray("😀");
+    QTest::newRow("synchronous sizes") << true << QList<int>{0, 1, 8, 8000, 9000} << letters;
+}
+
+void TestFilelogFiles::keepsRecordsOfEverySize()
+{
+    QFETCH(bool, synchronous);
+    QFETCH(QList<int>, sizes);
+    QFETCH(QByteArray, unit);
+
+    Engine engine(m_dir->path());
+    engine.setTime("2019-08-15T13:45:00.042");
+    QVERIFY(engine.start(synchronous));
+    const QList<QByteArray> messages = numberedMessages(sizes, unit);
+    for (const QByteArray& message : messages)
+        QVERIFY(engine.log(2, message));
+    QVERIFY(engine.manager.stop());
+
+    QCOMPARE(engine.files().size(), 1);
+    const QList<QByteArray> records = recordsOf(engine.content(engine.files().first()));
+    QCOMPARE(records.size(), messages.size());
+    const QByteArray prefix = "2019-08-15 13:45:00.042 [" + QByteArray::number(int(gettid())).rightJustified(4, '0')
+        + "] LOG_INFO ";
+    for (int i = 0; i < messages.size(); ++i)
+        QCOMPARE(records[i], expectedRecord(prefix, messages[i]));
+}
+
+void TestFilelogFiles::losesNothingFromThreadsThatEnd_data()
+{
+    QTest::addColumn<bool>("synchronous");
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<int>("records");   // per thread
+    QTest::addColumn<int>("size");
+
+    QTest::newRow("one record from each of many threads") << false << 32 << 1 << 30;
+    QTest::newRow("threads ending while the writer works") << false << 8 << 500 << 200;
+    QTest::newRow("a backlog above the wake level") << false << 3 << 3000 << 60;
+    QTest::newRow("long records from several threads") << false << 4 << 60 << 8100;
+    QTest::newRow("synchronous") << true << 6 << 50 << 100;
+}
+
+void TestFilelogFiles::losesNothingFromThreadsThatEnd()
+{
+    QFETCH(bool, synchronous);
+    QFETCH(int, threads);
+    QFETCH(int, records);
+    QFETCH(int, size);
+
+    Engine engine(m_dir->path());
+    engine.setTime("2019-08-15T13:45:00");
+    QVERIFY(engine.start(synchronous));
+    std::atomic<int> refused{0};
+    // Started a few at a time, so that some threads end while others still log.
+    for (int first = 0; first < threads; first += 4) {
+        std::vector<std::thread> producers;
+        for (int t = first; t < std::min(threads, first + 4); ++t) {
+            producers.emplace_back([&engine, &refused, t, records, size] {
+                for (int i = 0; i < records; ++i) {
+                    const QByteArray head = "t" + QByteArray::number(t) + " r" + QByteArray::number(i) + " ";
+                    refused += !engine.log(2, head + QByteArray(std::max(0, size - int(head.size())), 'x'));
+                }
+            });
+        }
+        for (std::thread& producer : producers)
+            producer.join();
+    }
+    QVERIFY(engine.manager.stop());
+
+    QCOMPARE(refused.load(), 0);
+    const QList<QByteArray> written = recordsOf(engine.allContent());
+    QCOMPARE(written.size(), threads * records);
+    std::vector<int> next(static_cast<size_t>(threads), 0);
+    const QRegularExpression shape("^2019-08-15 13:45:00\\.000 \\[\\d{4,}\\] LOG_INFO t(\\d+) r(\\d+) x*\\r\\n$");
+    for (const QByteArray& record : written) {
+        const QRegularExpressionMatch match = shape.match(QString::fromUtf8(record));
+        QVERIFY2(match.hasMatch(), record.left(80).constData());
+        QCOMPARE(match.captured(2).toInt(), next[match.captured(1).toUInt()]++);
+    }
+}
+
+void TestFilelogFiles::writesWhileRunning_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::newRow("one record") << 1;
+    QTest::newRow("just below the wake level") << 999;
+    QTest::newRow("at the wake level") << 1000;
+    QTest::newRow("just above the wake level") << 1001;
+    QTest::newRow("several batches") << 2500;
+}
+
+// Records reach the file without the engine being stopped, however few are left waiting.
+void TestFilelogFiles::writesWhileRunning()
+{
+    QFETCH(int, records);
+
+    Engine engine(m_dir->path());
+    engine.setTime("2019-08-15T13:45:00");
+    QVERIFY(engine.start(false));
+    for (int i = 0; i < records; ++i)
+        QVERIFY(engine.log(2, "record " + QByteArray::number(i)));
+    auto written = [&engine] {
+        const QStringList files = engine.files();
+        return files.isEmpty() ? 0 : int(recordsOf(engine.content(files.first())).size());
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(written(), records, 10000);
+    QVERIFY(engine.manager.stop());
+    QCOMPARE(written(), records);
+}
+
+void TestFilelogFiles::followsZoneChangesWithinASecond_data()
+{
+    QTest::addColumn<bool>("synchronous");
+    QTest::addColumn<QStringList>("zones");      // one record each, all at the same second
+    QTest::addColumn<QStringList>("expected");   // the local time each record shows
+
+    const QString cet = CET;
+    QTest::newRow("UTC, then summer time in Europe") << true << QStringList{"UTC0", cet, "UTC0"}
+                                                     << QStringList{"13:45:30", "15:45:30", "13:45:30"};
+    QTest::newRow("same zone names, other offsets") << true << QStringList{"AAA-1", "AAA-2", "AAA+3"}
+                                                    << QStringList{"14:45:30", "15:45:30", "10:45:30"};
+    QTest::newRow("queued") << false << QStringList{"UTC0", cet} << QStringList{"13:45:30", "15:45:30"};
+}
+
+void TestFilelogFiles::followsZoneChangesWithinASecond()
+{
+    QFETCH(bool, synchronous);
+    QFETCH(QStringList, zones);
+    QFETCH(QStringList, expected);
+
+    Engine engine(m_dir->path());
+    engine.setTime("2019-08-15T13:45:30.500");
+    QVERIFY(engine.start(synchronous));
+    for (const QString& zone : zones) {
+        setZone(zone.toUtf8().constData());
+        QVERIFY(engine.log(2, "in " + zone.toUtf8()));
+    }
+    QVERIFY(engine.manager.stop());
+
+    const QList<QByteArray> records = recordsOf(engine.allContent());
+    QCOMPARE(records.size(), zones.size());
+    // Files by the hour sort the records by local time; each record names its zone.
+    for (int i = 0; i < zones.size(); ++i) {
+        const QByteArray tail = " LOG_INFO in " + zones[i].toUtf8() + "\r\n";
+        const QByteArray time = "2019-08-15 " + expected[i].toUtf8() + ".500 [";
+        const bool found = std::any_of(records.begin(), records.end(), [&](const QByteArray& record) {
+            return record.startsWith(time) && record.endsWith(tail);
+        });
+        QVERIFY2(found, (time + "..." + tail).constData());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFilelogFiles)

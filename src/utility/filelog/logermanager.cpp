@@ -4,14 +4,18 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <thread>
 #include <unistd.h>
 
 #include "logconfig.h"
 #include "logconsole.h"
+#include "localtimecache.h"
+#include "sparerecord.h"
 
 namespace filelog {
 
@@ -20,18 +24,13 @@ namespace {
 constexpr size_t POOL_KEEP = 800;
 // Waiting records above which producers are slowed down.
 constexpr int64_t BACKLOG_LIMIT = 20000;
+// Waiting records at which an idle writer is woken before its nap ends, well before the limit.
+constexpr int64_t WAKE_BACKLOG = 1000;
 constexpr int64_t MEGABYTE = 1048576;
+constexpr size_t WRITER_BUFFER_SIZE = 64 * 1024;
 constexpr int ERROR_COLOUR = LOG_LEVEL_FATAL;
 
 using Guard = std::lock_guard<LockHelper>;
-
-std::tm localTime(int64_t seconds)
-{
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&time, &local);
-    return local;
-}
 
 int localDay(const std::tm& local)
 {
@@ -84,10 +83,62 @@ void printLoadError(const std::string& path)
     std::printf(" !!! !!! !!! !!!\r\n");
 }
 
+// Adds to a counter that one thread at a time changes (under one lock, or the writer alone):
+// readers elsewhere still see whole values, and no record pays for a locked instruction.
+template <typename T>
+T addSerialized(std::atomic<T>& counter, T amount)
+{
+    const T value = counter.load(std::memory_order_relaxed) + amount;
+    counter.store(value, std::memory_order_relaxed);
+    return value;
+}
+
 int currentThreadId()
 {
     thread_local const int id = static_cast<int>(gettid());
     return id;
+}
+
+// "[id] " of the calling thread, formatted once.
+struct ThreadTag
+{
+    ThreadTag()
+    {
+        const int written = std::snprintf(text, sizeof text, "[%04d] ", currentThreadId());
+        length = written < 0 ? 0 : written;
+    }
+    char text[24] = {};
+    int length = 0;
+};
+
+const ThreadTag& threadTag()
+{
+    thread_local const ThreadTag tag;
+    return tag;
+}
+
+// Writes the record's prefix: local time to the millisecond, thread id and level name.
+void writePrefix(LogRecord* record)
+{
+    const LocalTimeCache::Entry& local = LocalTimeCache::at(record->time);
+    const ThreadTag& tag = threadTag();
+    const char* level = levelName(record->level);
+    const size_t levelLength = std::strlen(level);
+    char* out = record->text;
+    std::memcpy(out, local.stamp, static_cast<size_t>(local.stampLength));
+    out += local.stampLength;
+    const int ms = record->milliseconds;
+    *out++ = static_cast<char>('0' + ms / 100);
+    *out++ = static_cast<char>('0' + ms / 10 % 10);
+    *out++ = static_cast<char>('0' + ms % 10);
+    *out++ = ' ';
+    std::memcpy(out, tag.text, static_cast<size_t>(tag.length));
+    out += tag.length;
+    std::memcpy(out, level, levelLength);
+    out += levelLength;
+    *out++ = ' ';
+    *out = '\0';
+    record->length = static_cast<int>(out - record->text);
 }
 
 int percentChance()
@@ -118,9 +169,7 @@ LogerManager::~LogerManager()
         for (LoggerSettings& logger : m_loggers)
             closeFile(logger);
     }
-    freeRecords(m_queue);
     freeRecords(m_changes);
-    freeRecords(m_queueBatch);
     freeRecords(m_changeBatch);
     Guard guard(m_poolLock);
     for (LogRecord* record : m_pool)
@@ -414,8 +463,8 @@ int LogerManager::activeLoggerCount()
 
 LogRecord* LogerManager::allocRecord(LoggerId id, int level)
 {
-    LogRecord* record = nullptr;
-    {
+    LogRecord* record = SpareRecord::take();
+    if (!record) {
         Guard guard(m_poolLock);
         if (!m_pool.empty()) {
             record = m_pool.back();
@@ -439,21 +488,15 @@ LogRecord* LogerManager::allocRecord(LoggerId id, int level)
         --record->time;
     }
     record->threadId = currentThreadId();
-    record->length = 0;
-
     // Each record converts its own time, so the prefix and the day stay right across
     // daylight-saving changes.
-    const std::tm local = localTime(record->time);
-    appendRecordText(record, "%04d-%02d-%02d %02d:%02d:%02d.%03d [%04d] %s ",
-                     local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                     local.tm_hour, local.tm_min, local.tm_sec, record->milliseconds,
-                     record->threadId, levelName(level));
+    writePrefix(record);
     return record;
 }
 
 void LogerManager::releaseRecord(LogRecord* record)
 {
-    if (!record)
+    if (!record || SpareRecord::keep(record))
         return;
     {
         Guard guard(m_poolLock);
@@ -465,7 +508,7 @@ void LogerManager::releaseRecord(LogRecord* record)
     std::free(record);
 }
 
-void LogerManager::freeRecords(RecordQueue& records)
+void LogerManager::freeRecords(ChangeQueue& records)
 {
     for (LogRecord* record : records)
         std::free(record);
@@ -530,32 +573,43 @@ bool LogerManager::submitRecord(LogRecord* record, const char* file, int line)
 
 bool LogerManager::enqueue(LogRecord* record)
 {
+    bool queued = false;
+    bool wake = false;
     {
         Guard guard(m_queueLock);
         // Tested under the lock: once the writer has seen the engine stopped with an empty
         // queue, nothing can be queued behind its back.
         if (m_running) {
-            m_queue.push_back(record);
-            ++m_waiting;
-            ++m_pushedRecords;
-            return true;
+            try {
+                m_queue.push(*record);
+                queued = true;
+            } catch (const std::bad_alloc&) {
+                // Out of memory: the record is lost, the caller is not.
+            }
+        }
+        if (queued) {
+            wake = addSerialized<int64_t>(m_waiting, 1) == WAKE_BACKLOG;
+            addSerialized<uint64_t>(m_pushedRecords, 1);
         }
     }
+    // The queue holds a copy: the record goes straight back to the pool for the next call.
     releaseRecord(record);
-    return false;
+    if (wake)
+        wakeWriter();
+    return queued;
 }
 
 void LogerManager::writeSynchronously(LogRecord* record)
 {
     Guard guard(m_loggerLock);
     LoggerSettings& logger = m_loggers[record->loggerId];
-    if (!openLogger(record))
+    if (!openLogger(record->loggerId, record->level, record->time))
         return;
     if (record->length > 0) {
         const size_t written = std::fwrite(record->text, 1, static_cast<size_t>(record->length), logger.file);
         logger.writtenBytes += static_cast<int64_t>(written);
-        ++m_writtenRecords;
-        m_writtenBytes += written;
+        addSerialized<uint64_t>(m_writtenRecords, 1);
+        addSerialized<uint64_t>(m_writtenBytes, written);
     }
     closeFile(logger);
 }
@@ -570,17 +624,17 @@ void LogerManager::closeFile(LoggerSettings& logger)
     }
 }
 
-bool LogerManager::openLogger(const LogRecord* record)
+bool LogerManager::openLogger(LoggerId id, int level, int64_t time)
 {
-    if (!validId(record->loggerId)) {
+    if (!validId(id)) {
         LogConsole::printColored("filelog: openLogger can not open, invalide logger id! \r\n", ERROR_COLOUR);
         return false;
     }
-    LoggerSettings& logger = m_loggers[record->loggerId];
-    if (!logger.enable || !logger.outfile || record->level < logger.level)
+    LoggerSettings& logger = m_loggers[id];
+    if (!logger.enable || !logger.outfile || level < logger.level)
         return false;
 
-    const std::tm local = localTime(record->time);
+    const std::tm local = LocalTimeCache::at(time).local;
     const int day = localDay(local);
     if (day != logger.fileDay) {
         logger.fileIndex = 0;
@@ -626,6 +680,14 @@ bool LogerManager::openLogger(const LogRecord* record)
         LogConsole::printColored(message.c_str(), ERROR_COLOUR);
         LogConsole::printColored("!!!!!!!!!!!!!!!!!!!!!!!!!! \r\n", ERROR_COLOUR);
         return false;
+    }
+    if (!m_synchronous) {
+        // The writer flushes when its queue runs dry; until then records gather in a buffer
+        // large enough to spare a system call for every few records.
+        if (!logger.fileBuffer)
+            logger.fileBuffer.reset(new (std::nothrow) char[WRITER_BUFFER_SIZE]);
+        if (logger.fileBuffer)
+            std::setvbuf(file, logger.fileBuffer.get(), _IOFBF, WRITER_BUFFER_SIZE);
     }
     std::fseek(file, 0, SEEK_END);
     logger.writtenBytes = std::max<long>(std::ftell(file), 0);
@@ -674,6 +736,7 @@ bool LogerManager::stop()
         return false;
     LogConsole::printColored("filelog stopping \r\n", ERROR_COLOUR);
     m_running = false;
+    wakeWriter();
     ThreadHelper::wait();
     Guard poolGuard(m_poolLock);
     for (LogRecord* record : m_pool)
@@ -736,14 +799,17 @@ void LogerManager::run()
             continue;
         }
         if (!m_queueBatch.empty()) {
-            LogRecord* record = m_queueBatch.front();
-            m_queueBatch.pop_front();
-            writeQueued(record);
-            continue;
+            m_queueBatch.forEach([this](const QueuedRecord& record) { writeQueued(record); });
+            m_queueBatch.clear();
+            // A few records left wait for the end of the nap: taking the queue every few records
+            // would have producers and the writer contend for its lock and cache lines.
+            if (!m_running || m_waiting.load(std::memory_order_relaxed) >= WAKE_BACKLOG)
+                continue;
         }
 
         whenIdle();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (m_running)
+            sleepUnlessWoken();
         if (!m_running && finishedAfterStop())
             break;
         const int interval = m_updateInterval;
@@ -761,32 +827,46 @@ void LogerManager::run()
     }
 }
 
-void LogerManager::writeQueued(LogRecord* record)
+void LogerManager::writeQueued(const QueuedRecord& record)
 {
-    const LoggerId id = record->loggerId;
-    if (!validId(id)) {
-        releaseRecord(record);
+    const LoggerId id = record.loggerId;
+    if (!validId(id))
         return;
-    }
-    ++m_takenRecords;
+    addSerialized<uint64_t>(m_takenRecords, 1);   // the writer's alone
     LoggerSettings& logger = m_loggers[id];
-    if (logger.enable && record->level >= logger.level) {
-        if (logger.display)
-            LogConsole::printColored(record->text, record->level);
-        if (logger.outfile) {
-            Guard guard(m_loggerLock);
-            if (openLogger(record)) {
-                const size_t written = std::fwrite(record->text, 1, static_cast<size_t>(record->length), logger.file);
-                if (written != static_cast<size_t>(record->length))
-                    closeFile(logger);
-                logger.writtenBytes += static_cast<int64_t>(written);
-                ++m_unflushed[id];
-                ++m_writtenRecords;
-                m_writtenBytes += written;
-            }
-        }
+    if (!logger.enable || record.level < logger.level)
+        return;
+    if (logger.display)
+        LogConsole::printColored(record.text(), record.level);
+    if (!logger.outfile)
+        return;
+    Guard guard(m_loggerLock);
+    if (!openLogger(id, record.level, record.time))
+        return;
+    const size_t written = std::fwrite(record.text(), 1, static_cast<size_t>(record.length), logger.file);
+    if (written != static_cast<size_t>(record.length))
+        closeFile(logger);
+    logger.writtenBytes += static_cast<int64_t>(written);
+    ++m_unflushed[id];
+    addSerialized<uint64_t>(m_writtenRecords, 1);
+    addSerialized<uint64_t>(m_writtenBytes, written);
+}
+
+void LogerManager::wakeWriter()
+{
+    {
+        std::lock_guard<std::mutex> guard(m_wakeLock);
+        m_wakeRequested = true;
     }
-    releaseRecord(record);
+    m_wakeSignal.notify_one();
+}
+
+// The idle writer's nap: 50 ms, or less when woken.
+void LogerManager::sleepUnlessWoken()
+{
+    std::unique_lock<std::mutex> guard(m_wakeLock);
+    m_wakeSignal.wait_for(guard, std::chrono::milliseconds(50), [this] { return m_wakeRequested; });
+    m_wakeRequested = false;
 }
 
 void LogerManager::whenIdle()

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "ilogmanager.h"
 #include "lockhelper.h"
 #include "loggersettings.h"
+#include "recordqueue.h"
 #include "semhelper.h"
 #include "threadhelper.h"
 #include "utility_export.h"
@@ -80,7 +82,7 @@ protected:
     void run() override;
 
 private:
-    using RecordQueue = std::deque<LogRecord*>;
+    using ChangeQueue = std::deque<LogRecord*>;
 
     int64_t nowMilliseconds() const;
     bool validId(LoggerId id) const;
@@ -92,17 +94,22 @@ private:
     bool applyConfig(const std::string& text, bool update);
     bool changeSetting(LoggerId id, int change, int value, const std::string& text);
     void applyChange(LoggerSettings& logger, int change, int value, const std::string& text);
-    bool openLogger(const LogRecord* record);
+    bool openLogger(LoggerId id, int level, int64_t time);
     void removeExpiredFiles(LoggerSettings& logger, const std::string& keep, int64_t now);
     static void closeFile(LoggerSettings& logger);
     void pushOwnRecord(int level, const std::string& text, int line);
-    void writeQueued(LogRecord* record);
+    void writeQueued(const QueuedRecord& record);
+    void wakeWriter();
+    void sleepUnlessWoken();
     void whenIdle();
     bool finishedAfterStop();
-    void freeRecords(RecordQueue& records);
+    void freeRecords(ChangeQueue& records);
+
+    // Members are grouped by the threads that touch them for every record, each busy group on
+    // cache lines of its own: a producer and the writer writing to one line would slow both.
+    // Lock order: m_lifeLock, m_configLock, m_queueLock, m_changeLock, m_loggerLock, m_poolLock.
 
     std::array<LoggerSettings, LOGGER_MAX> m_loggers;
-    std::array<int64_t, LOGGER_MAX> m_unflushed{};   // writer thread only
     std::atomic<int> m_lastLoggerId{0};
     std::map<std::string, LoggerId> m_ids;
 
@@ -116,26 +123,35 @@ private:
     std::string m_processName;
     Clock m_clock;
 
-    std::vector<LogRecord*> m_pool;
-    RecordQueue m_queue;
-    RecordQueue m_changes;
-    RecordQueue m_queueBatch;     // writer thread only
-    RecordQueue m_changeBatch;    // writer thread only
-    std::atomic<int64_t> m_waiting{0};
+    ChangeQueue m_changes;
     SemHelper m_startSignal;
-
-    std::atomic<uint64_t> m_writtenRecords{0};
-    std::atomic<uint64_t> m_writtenBytes{0};
-    std::atomic<uint64_t> m_pushedRecords{0};
-    std::atomic<uint64_t> m_takenRecords{0};
-
-    // Lock order: m_lifeLock, m_configLock, m_queueLock, m_changeLock, m_loggerLock, m_poolLock.
     LockHelper m_lifeLock;      // start and stop
     LockHelper m_configLock;    // configuration path and last applied text
-    LockHelper m_queueLock;     // record queue
     LockHelper m_changeLock;    // setting-change queue
-    LockHelper m_loggerLock;    // key map, logger names, paths, files and their state
-    LockHelper m_poolLock;      // free records
+
+    // Producers: taking and returning records.
+    alignas(64) LockHelper m_poolLock;   // free records
+    std::vector<LogRecord*> m_pool;
+
+    // Producers, and the writer when it takes the queue.
+    alignas(64) LockHelper m_queueLock;  // record queue
+    RecordQueue m_queue;
+    std::atomic<int64_t> m_waiting{0};
+    std::atomic<uint64_t> m_pushedRecords{0};
+
+    // The writer thread.
+    alignas(64) LockHelper m_loggerLock; // key map, logger names, paths, files and their state
+    RecordQueue m_queueBatch;
+    ChangeQueue m_changeBatch;
+    std::array<int64_t, LOGGER_MAX> m_unflushed{};
+    std::atomic<uint64_t> m_writtenRecords{0};
+    std::atomic<uint64_t> m_writtenBytes{0};
+    std::atomic<uint64_t> m_takenRecords{0};
+
+    // Wakes the idle writer early when a backlog builds up or the engine stops.
+    alignas(64) std::mutex m_wakeLock;
+    std::condition_variable m_wakeSignal;
+    bool m_wakeRequested = false;
 };
 
 } // namespace filelog

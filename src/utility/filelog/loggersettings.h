@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <string>
 
 namespace filelog {
@@ -32,7 +33,9 @@ struct LoggerSettings
     std::atomic<bool> fileline{false};
     int64_t reserve = 0;               // seconds an old file survives; 0: kept for ever
 
-    FILE* file = nullptr;
+    // The file's state: written by the writer for every record, hence apart from the flags.
+    alignas(64) FILE* file = nullptr;
+    std::unique_ptr<char[]> fileBuffer;   // the writer's stdio buffer of file, kept across files
     int fileDay = -1;                  // local date (yyyymmdd) the current file belongs to
     unsigned fileIndex = 0;
     int64_t writtenBytes = 0;
