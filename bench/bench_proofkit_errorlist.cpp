@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -43,6 +45,15 @@ CHECK_DATAS makeResults(int count = kErrors)
         results.push_back(data);
     }
     return results;
+}
+
+// An error's words and suggestions on one line.
+QString plainText(const CheckData& data)
+{
+    QString text = QString::fromUtf8(data.words.c_str());
+    for (const DataItemValue* value : data.dataItem->values)
+        text += QLatin1Char(' ') + QString::fromUtf8(value->value);
+    return text;
 }
 
 // Every fill flips the process-wide expand switch, so fills alternate between collapsed and open
@@ -87,6 +98,73 @@ void BM_FillErrorList(benchmark::State& state)
 }
 BENCHMARK(BM_FillErrorList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Pages down a shown panel to its end, a page per step with its paint; returns the pages.
+int pageThrough(QScrollArea& area)
+{
+    QScrollBar* bar = area.verticalScrollBar();
+    int pages = 0;
+    while (bar->value() < bar->maximum()) {
+        bar->setValue(bar->value() + bar->pageStep());
+        QCoreApplication::processEvents();
+        ++pages;
+    }
+    return pages;
+}
+
+// The list builds its groups as they come into view: this is what a reader pays for reading
+// the whole result. Argument as for the fill.
+void BM_ScrollErrorList(benchmark::State& state)
+{
+    const bool expand = state.range(0) != 0;
+    const CHECK_DATAS results = makeResults();
+    int pages = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        setExpandSwitch(expand);
+        auto panel = std::make_unique<WidgetErrorList>();
+        panel->resize(320, 600);
+        panel->setCheckData(results, QStringLiteral("bench"));
+        panel->show();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        pages += pageThrough(*panel->findChild<QScrollArea*>());
+        state.PauseTiming();
+        panel.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.counters["pages"] = benchmark::Counter(pages, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ScrollErrorList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same texts in plain labels, in a scroll area of the same size, paged through.
+void BM_ScrollPlainLabels(benchmark::State& state)
+{
+    const CHECK_DATAS results = makeResults();
+    int pages = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto panel = std::make_unique<QScrollArea>();
+        panel->setWidgetResizable(true);
+        auto* contents = new QWidget;
+        auto* layout = new QVBoxLayout(contents);
+        for (const auto& data : results)
+            layout->addWidget(new QLabel(plainText(*data), contents));
+        panel->setWidget(contents);
+        panel->resize(320, 600);
+        panel->show();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        pages += pageThrough(*panel);
+        state.PauseTiming();
+        panel.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+    state.counters["pages"] = benchmark::Counter(pages, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ScrollPlainLabels)->Unit(benchmark::kMillisecond);
+
 void BM_PopupShowCheckData(benchmark::State& state)
 {
     const CHECK_DATAS results = makeResults(kPopupErrors);
@@ -108,12 +186,8 @@ void BM_PlainLabels(benchmark::State& state)
     for (auto _ : state) {
         auto panel = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(panel.get());
-        for (const auto& data : results) {
-            QString text = QString::fromUtf8(data->words.c_str());
-            for (const DataItemValue* value : data->dataItem->values)
-                text += QLatin1Char(' ') + QString::fromUtf8(value->value);
-            layout->addWidget(new QLabel(text, panel.get()));
-        }
+        for (const auto& data : results)
+            layout->addWidget(new QLabel(plainText(*data), panel.get()));
         panel->show();
         QCoreApplication::processEvents();
         panel.reset();
@@ -125,6 +199,8 @@ BENCHMARK(BM_PlainLabels)->Arg(kErrors)->Arg(kPopupErrors)->Unit(benchmark::kMil
 
 KORRELO_BENCH_RATIO(fill_error_list_per_error, "BM_FillErrorList/0", "BM_PlainLabels/500");
 KORRELO_BENCH_RATIO(fill_error_list_open_per_error, "BM_FillErrorList/1", "BM_PlainLabels/500");
+KORRELO_BENCH_RATIO(scroll_error_list, "BM_ScrollErrorList/0", "BM_ScrollPlainLabels");
+KORRELO_BENCH_RATIO(scroll_error_list_open, "BM_ScrollErrorList/1", "BM_ScrollPlainLabels");
 KORRELO_BENCH_RATIO(popup_show_check_data, "BM_PopupShowCheckData", "BM_PlainLabels/20");
 
 } // namespace

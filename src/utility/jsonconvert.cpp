@@ -1,17 +1,16 @@
 #include "jsonconvert.h"
 
 #include <algorithm>
-#include <climits>
 #include <map>
 
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include "checkreplyreader.h"
 #include "dataitem.h"
 #include "dataitemvalue.h"
 #include "errormsg.h"
-#include "numbertext.h"
 #include "serverinfo.h"
 #include "urls.h"
 
@@ -44,94 +43,6 @@ void readString(const Value& object, const char* name, std::string& target)
 {
     if (const Value* v = typed(object, name, &Value::IsString))
         target.assign(v->GetString(), v->GetStringLength());
-}
-
-void readInt(const Value& object, const char* name, int& target)
-{
-    if (const Value* v = typed(object, name, &Value::IsInt))
-        target = v->GetInt();
-}
-
-int clampToInt(long long v)
-{
-    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
-}
-
-int readErrorLevel(const Value& v)
-{
-    if (v.IsInt())
-        return v.GetInt();
-    if (v.IsInt64())
-        return clampToInt(v.GetInt64());
-    if (v.IsUint64())
-        return INT_MAX;
-    if (v.IsString())
-        return numbertext::leadingInt(std::string_view(v.GetString(), v.GetStringLength()));
-    return 0;
-}
-
-void readPositions(const Value& list, std::vector<_CHECK_DATA_POS_>& pos)
-{
-    for (const Value& element : list.GetArray()) {
-        if (!element.IsObject())
-            continue;
-        // Indexes must fit the unsigned 32-bit range; anything else is skipped.
-        const Value* begin = typed(element, "index_begin", &Value::IsUint);
-        const Value* end = typed(element, "index_end", &Value::IsUint);
-        if (begin && end)
-            pos.push_back({begin->GetUint(), end->GetUint()});
-    }
-}
-
-std::shared_ptr<DataItem> readDataItem(const Value& v)
-{
-    auto item = std::make_shared<DataItem>();
-    if (!v.IsObject())
-        return item;
-    if (const Value* key = typed(v, "key", &Value::IsString))
-        item->setKey(std::string(key->GetString(), key->GetStringLength()));
-    const Value* values = typed(v, "values", &Value::IsArray);
-    if (!values)
-        return item;
-    for (const Value& element : values->GetArray()) {
-        if (!element.IsObject())
-            continue;
-        const Value* frequency = typed(element, "frequency", &Value::IsInt);
-        const Value* text = typed(element, "value", &Value::IsString);
-        if (frequency && text)
-            item->addValue(std::string(text->GetString(), text->GetStringLength()), frequency->GetInt());
-    }
-    return item;
-}
-
-std::shared_ptr<CheckData> readItem(const Value& v)
-{
-    if (!v.IsObject())
-        return nullptr;
-    auto data = std::make_shared<CheckData>();
-    if (const Value* level = member(v, "error_level"))
-        data->errorLevel = readErrorLevel(*level);
-    if (const Value* types = member(v, "error_type")) {
-        if (types->IsInt()) {
-            data->errorTypes.push_back(types->GetInt());
-        } else if (types->IsArray()) {
-            for (const Value& t : types->GetArray()) {
-                if (t.IsInt())
-                    data->errorTypes.push_back(t.GetInt());
-            }
-        }
-    }
-    readString(v, "key", data->key);
-    readString(v, "words", data->words);
-    if (const Value* pos = typed(v, "pos", &Value::IsArray))
-        readPositions(*pos, data->pos);
-    if (const Value* item = member(v, "data_item"))
-        data->dataItem = readDataItem(*item);
-
-    const bool hasValues = data->dataItem && !data->dataItem->values.empty();
-    if (!hasValues && data->words.empty())
-        return nullptr;
-    return data;
 }
 
 // The old single-number form of the error types, for replies of version 2 and earlier.
@@ -228,23 +139,7 @@ bool sameFinding(const CheckData& a, const CheckData& b)
 
 bool JSONToCheckData(std::string& json, std::vector<std::shared_ptr<CheckData>>& items, _CHECK_OTHER_DATA_& other)
 {
-    rapidjson::Document doc;
-    if (!parseReply(json, doc))
-        return false;
-    readString(doc, "error_id", other.error_id);
-    readInt(doc, "vip_error_count", other.vip_error_count);
-    readString(doc, "error_msg", other.error_msg);
-
-    const Value* list = member(doc, "check_data");
-    if (!list)
-        return !other.error_msg.empty() || !other.error_id.empty();
-    if (!list->IsArray())
-        return false;
-    for (const Value& element : list->GetArray()) {
-        if (std::shared_ptr<CheckData> data = readItem(element))
-            items.push_back(std::move(data));
-    }
-    return !items.empty();
+    return CheckReplyReader::read(json, items, other);
 }
 
 bool JSONToServer(std::string& json, ServerInfo& info)

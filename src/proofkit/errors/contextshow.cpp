@@ -94,7 +94,7 @@ bool ContextShow::showCheckData(const CHECK_DATAS& datas, const QString& text)
         const QString words = QString::fromUtf8(data->words.c_str());
         if (text.indexOf(words, 0, Qt::CaseSensitive) == -1)
             continue;
-        if (ui->widgetErrorList->addCheckData(data, int(i)))
+        if (ui->widgetErrorList->addCheckDataWhenShown(data, int(i)))
             added = true;
     }
     ui->widgetErrorList->addStretch();

@@ -1,6 +1,8 @@
 #include "errorslistgroup.h"
 #include "ui_errorslistgroup.h"
 
+#include <QtMath>
+
 #include "checkerclient.h"
 #include "errorslistitem.h"
 #include "iconfont.h"
@@ -41,7 +43,9 @@ ErrorsListGroup::ErrorsListGroup(QWidget* parent)
     ui->btnExpandGroup->setIcon(expandIcon(true));
     ui->btnDict->setIcon(getIconFont()->icon(0xf02d, IconColorOptions(QColor(0, 122, 204))));
     ui->btnDict->hide();
-    // The title carries the escaped flagged words inside markup.
+    // The title carries the escaped flagged words inside markup. The form's placeholder goes
+    // first, or the change of format would lay it out as a document only to be replaced.
+    ui->labelTitle->clear();
     ui->labelTitle->setTextFormat(Qt::RichText);
 }
 
@@ -55,17 +59,39 @@ void ErrorsListGroup::setTitle(QString& title, QString& title2)
 {
     m_title = title;
     ui->labelTitle2->setText(title2);
-    QString shown = title;
-    if (m_textWidth > 0) {
-        // The type names keep their room; the words give way.
-        QFont bold = ui->labelTitle->font();
-        bold.setBold(true);
-        const int room = m_textWidth - kButtonsRoom - ui->labelTitle2->fontMetrics().horizontalAdvance(title2);
-        shown = QFontMetrics(bold).elidedText(title, Qt::ElideRight, qMax(room, 0));
+    const QString shown = shownTitle(title, title2);
+    if (m_textWidth > 0)
         ui->labelTitle->setToolTip(shown == title ? QString() : title);
-    }
     // The flagged words come from the service and are shown as written.
     ui->labelTitle->setText(QStringLiteral("<b>") + shown.toHtmlEscaped() + QStringLiteral("</b>"));
+}
+
+QString ErrorsListGroup::shownTitle(const QString& title, const QString& title2) const
+{
+    if (m_textWidth <= 0)
+        return title;
+    // The type names keep their room; the words give way.
+    const int room = m_textWidth - kButtonsRoom - ui->labelTitle2->fontMetrics().horizontalAdvance(title2);
+    return QFontMetrics(titleFont()).elidedText(title, Qt::ElideRight, qMax(room, 0));
+}
+
+QFont ErrorsListGroup::titleFont() const
+{
+    QFont bold = ui->labelTitle->font();
+    bold.setBold(true);
+    return bold;
+}
+
+int ErrorsListGroup::titleWidthFor(const QString& title, const QString& title2) const
+{
+    // The words are laid out as rich text, in fractions of a pixel rounded up at the end.
+    const QFontMetricsF words(titleFont());
+    const QFontMetrics types = ui->labelTitle2->fontMetrics();
+    auto textsWidth = [&](const QString& t, const QString& t2) {
+        return qCeil(words.horizontalAdvance(shownTitle(t, t2))) + types.horizontalAdvance(t2);
+    };
+    return ui->widgetTitle->minimumSizeHint().width() - textsWidth(m_title, ui->labelTitle2->text())
+           + textsWidth(title, title2);
 }
 
 QString ErrorsListGroup::title() const
@@ -105,7 +131,8 @@ void ErrorsListGroup::addItemWhenShown(QString text, int count, int groupIndex, 
 
 ErrorsListItem* ErrorsListGroup::buildItem(const PendingItem& pending)
 {
-    auto* item = new ErrorsListItem(this);
+    // Made in place: moving a form under another parent styles it again.
+    auto* item = new ErrorsListItem(ui->widgetItems);
     item->setTextWidth(m_textWidth);
     item->setText(pending.text, pending.count, m_title, pending.groupIndex, pending.itemIndex);
     if (!m_itemsEnabled)
@@ -145,6 +172,16 @@ void ErrorsListGroup::removeAllItems()
             widget->deleteLater();
         delete item;
     }
+}
+
+int ErrorsListGroup::titleHeight() const
+{
+    return ui->widgetTitle->sizeHint().height() + ui->line->sizeHint().height();
+}
+
+int ErrorsListGroup::rowHeight() const
+{
+    return m_items.isEmpty() ? 0 : m_items.first()->sizeHint().height();
 }
 
 void ErrorsListGroup::expand(bool expand)

@@ -40,6 +40,13 @@ public:
     // Applied to every row built later (for example to connect it).
     void setItemSetUp(std::function<void(ErrorsListItem*)> setUp) { m_itemSetUp = std::move(setUp); }
 
+    // The title part's height, and a built row's (0 while none is built): the room a group of
+    // the same kind takes before it is built.
+    int titleHeight() const;
+    int rowHeight() const;
+    // Width the title part would need with these texts, measured against this group's own.
+    int titleWidthFor(const QString& title, const QString& title2) const;
+
     void expand(bool expand);
     void setTitleCursor(QCursor& cursor);
     void enableGroup(bool enable);
@@ -62,6 +69,9 @@ private slots:
     void on_btnDict_clicked();
 
 private:
+    QString shownTitle(const QString& title, const QString& title2) const;
+    QFont titleFont() const;
+
     struct PendingItem
     {
         QString text;

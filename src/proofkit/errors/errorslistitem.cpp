@@ -45,6 +45,8 @@ ErrorsListItem::ErrorsListItem(QWidget* parent)
 
     ui->line->hide();
     // The row is always markup: a suggestion without any tag must still show its escaped "&" as "&".
+    // The placeholder goes first, as in the group's title.
+    ui->labelText->clear();
     ui->labelText->setTextFormat(Qt::RichText);
 }
 

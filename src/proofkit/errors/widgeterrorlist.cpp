@@ -47,6 +47,11 @@ WidgetErrorList::WidgetErrorList(QWidget* parent)
     ui->btnClose->setIcon(getIconFont()->icon(0xf00d, iconOptions()));
     ui->labelVip->hide();
     m_baseTitle = windowTitle();
+    ui->errorList->setGroupSetUp([this](ErrorsListGroup* group) {
+        connect(group, &ErrorsListGroup::clicked, this, &WidgetErrorList::onGroupClicked);
+        QCursor cursor(Qt::PointingHandCursor);
+        group->setTitleCursor(cursor);
+    });
 }
 
 WidgetErrorList::~WidgetErrorList()
@@ -84,12 +89,7 @@ void WidgetErrorList::setCheckData(const CHECK_DATAS& datas, const QString& name
         const std::shared_ptr<CheckData> data = entry->checkData();
         for (int type : data->errorTypes)
             ++typeCounts[type];
-        ErrorsListGroup* group = ui->errorList->addCheckData(data, entry->data());
-        if (!group)
-            continue;
-        connect(group, &ErrorsListGroup::clicked, this, &WidgetErrorList::onGroupClicked);
-        QCursor cursor(Qt::PointingHandCursor);
-        group->setTitleCursor(cursor);
+        ui->errorList->addCheckDataWhenShown(data, entry->data());
     }
     ui->errorList->addStretch();
 
@@ -195,17 +195,15 @@ void WidgetErrorList::on_btnClose_clicked()
 
 void WidgetErrorList::on_cmbErrorType_currentIndexChanged(int index)
 {
-    const QList<ErrorsListGroup*> groups = ui->errorList->groups();
-    if (groups.isEmpty())
+    const int count = ui->errorList->groupCount();
+    if (count == 0)
         return;
     const int type = ui->cmbErrorType->itemData(index).toInt();
     emit errorTypeChanged(type);
-    for (int i = 0; i < groups.size(); ++i) {
-        groups[i]->hide();
-        if (size_t(i) >= m_entries.size())
-            continue;
-        if (type == -1 || m_entries[size_t(i)]->checkData()->hasErrorType(type))
-            groups[i]->show();
+    for (int i = 0; i < count; ++i) {
+        const bool shown = size_t(i) < m_entries.size()
+                           && (type == -1 || m_entries[size_t(i)]->checkData()->hasErrorType(type));
+        ui->errorList->setGroupShown(i, shown);
     }
 }
 
