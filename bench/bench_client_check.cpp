@@ -25,7 +25,7 @@
 #include <string>
 
 #include "checkerclient.h"
-#include "benchservice.h"
+#include "testservice.h"
 #include "ratio.h"
 
 namespace {
@@ -175,12 +175,14 @@ Fixture& fixture()
         new QApplication(argc, argv);
 
         auto* made = new Fixture;
-        const korrelo_bench::ServiceAddress service = korrelo_bench::startService();
-        if (!service.valid())
+        // Stopped at exit, so repeated runs leave no services behind.
+        static auto* service = new TestService;
+        std::atexit([] { delete service; });
+        if (!service->start())
             return made;
-        made->host = service.host;
-        made->port = service.port;
-        made->root = service.root();
+        made->root = service->root();
+        made->host = QUrl(made->root).host();
+        made->port = QUrl(made->root).port();
         made->checkUrl = made->root + QStringLiteral("api/v3/check");
         qputenv("KORRELO_SERVICE_ROOTS", made->root.toUtf8());
 

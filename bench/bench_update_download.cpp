@@ -12,10 +12,12 @@
 #include <QNetworkReply>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+
 #include "downloader.h"
 #include "modalbox.h"
-#include "benchservice.h"
 #include "ratio.h"
+#include "testservice.h"
 
 namespace {
 
@@ -51,11 +53,13 @@ Fixture& fixture()
         setModalBoxHandler([](QMessageBox&) { return int(QMessageBox::Cancel); });
 
         auto* made = new Fixture;
-        const korrelo_bench::ServiceAddress service = korrelo_bench::startService({"--update-size", QString::number(kSize)});
-        if (!service.valid())
+        // Stopped at exit, so repeated runs leave no services behind.
+        static auto* service = new TestService;
+        std::atexit([] { delete service; });
+        if (!service->start({"--update-size", QString::number(kSize)}))
             return made;
         QNetworkAccessManager nam;
-        const QJsonObject entry = QJsonDocument::fromJson(fetch(nam, service.root() + "krl/update/client/"))
+        const QJsonObject entry = QJsonDocument::fromJson(fetch(nam, service->root() + "krl/update/client/"))
                                       .object().value("updates").toObject().value("linux").toObject();
         made->fileUrl = entry.value("download-url").toString();
         made->sha256 = entry.value("sha256").toString();
