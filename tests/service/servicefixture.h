@@ -68,20 +68,34 @@ public:
     }
 
     // Posts a form body and leaves the reply running.
-    QNetworkReply* start(const QString& path, const QByteArray& body, bool follow = false,
+    QNetworkReply* start(const QString& path, const QByteArray& body,
                          const QByteArray& contentType = "application/x-www-form-urlencoded")
     {
-        QNetworkRequest request(QUrl(root() + path));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                             follow ? QNetworkRequest::NoLessSafeRedirectPolicy : QNetworkRequest::ManualRedirectPolicy);
-        return manager.post(request, body);
+        return manager.post(formRequest(QUrl(root() + path), contentType), body);
     }
 
     HttpResult post(const QString& path, const QByteArray& body, int timeoutMs = 10000, bool follow = false,
                     const QByteArray& contentType = "application/x-www-form-urlencoded")
     {
-        return wait(start(path, body, follow, contentType), timeoutMs);
+        return send(formRequest(QUrl(root() + path), contentType), &body, follow, timeoutMs);
+    }
+
+    // Redirects are followed here, hop by hop: Qt's own following can lose the final reply when
+    // the first connection closes under it.
+    HttpResult send(QNetworkRequest request, const QByteArray* postBody, bool follow, int timeoutMs)
+    {
+        for (int hop = 0;; ++hop) {
+            HttpResult result = wait(postBody ? manager.post(request, *postBody) : manager.get(request), timeoutMs);
+            if (!follow || result.status < 300 || result.status >= 400 || result.location.isEmpty())
+                return result;
+            if (hop == kMaxHops) {
+                result.error = QNetworkReply::TooManyRedirectsError;
+                return result;
+            }
+            request.setUrl(request.url().resolved(QUrl::fromEncoded(result.location)));
+            if (result.status != 307 && result.status != 308)
+                postBody = nullptr;
+        }
     }
 
     HttpResult postForm(const QString& path, const QList<QPair<QString, QString>>& fields, int timeoutMs = 10000)
@@ -111,6 +125,15 @@ public:
     HttpResult control(const QString& what, const QList<QPair<QString, QString>>& fields = {})
     {
         return postForm("control/" + what, fields);
+    }
+
+    static const int kMaxHops = 50;
+
+    static QNetworkRequest formRequest(const QUrl& url, const QByteArray& contentType)
+    {
+        QNetworkRequest request(url);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
+        return request;
     }
 
     static HttpResult wait(QNetworkReply* reply, int timeoutMs)

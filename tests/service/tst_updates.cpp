@@ -30,9 +30,7 @@ private:
     }
     HttpResult getFollowing(ServiceFixture& service, const QString& path)
     {
-        QNetworkRequest request(QUrl(service.root() + path));
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-        return ServiceFixture::wait(service.manager.get(request), 10000);
+        return service.send(QNetworkRequest(QUrl(service.root() + path)), nullptr, true, 10000);
     }
 };
 
