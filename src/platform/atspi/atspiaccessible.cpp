@@ -3,6 +3,9 @@
 #include <atspi/atspi.h>
 
 #include <map>
+#include <mutex>
+#include <optional>
+#include <utility>
 
 #include "atspidesktop.h"
 #include "atspiquery.h"
@@ -10,7 +13,14 @@
 namespace atspi_detail {
 namespace {
 
-// One identity per accessible while any interface object over it lives; guarded by the bus lock.
+// One identity per accessible while any interface object over it lives. Objects are made and
+// released on any thread.
+std::mutex& identityMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
 std::map<AtspiAccessible*, IUnknown*>& identities()
 {
     static auto* all = new std::map<AtspiAccessible*, IUnknown*>;
@@ -22,10 +32,18 @@ class Identity : public ComObject<IUnknown>
 public:
     explicit Identity(AtspiAccessible* key) : key(key) {}
 
+    // The last release and leaving the table are one step, so nobody finds an identity that is
+    // being deleted.
+    ULONG Release() override
+    {
+        std::lock_guard<std::mutex> held(identityMutex());
+        return ComObject<IUnknown>::Release();
+    }
+
 protected:
+    // With the identity lock held (by Release).
     ~Identity() override
     {
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
         auto it = identities().find(key);
         if (it != identities().end() && it->second == this)
             identities().erase(it);
@@ -37,24 +55,21 @@ private:
 
 } // namespace
 
-AtspiAccessibleObject::AtspiAccessibleObject(AtspiAccessible* accessible, HWND hwnd)
-    : object(static_cast<AtspiAccessible*>(g_object_ref(accessible))), hwnd(hwnd)
+AtspiAccessibleObject::AtspiAccessibleObject(BusRef accessible, HWND hwnd) : object(std::move(accessible)), hwnd(hwnd)
 {
-    IUnknown*& shared = identities()[object];
+    std::lock_guard<std::mutex> held(identityMutex());
+    IUnknown*& shared = identities()[object.get()];
     if (shared) {
         shared->AddRef();
     } else {
-        shared = new Identity(object);   // its one reference is ours
+        shared = new Identity(object.get());   // its one reference is ours
     }
     identity = shared;
 }
 
 AtspiAccessibleObject::~AtspiAccessibleObject()
 {
-    // The identity's destructor takes the lock itself; the reference to the bus object needs it.
     identity->Release();
-    AtspiDesktop::Lock held = AtspiDesktop::lock();
-    g_object_unref(object);
 }
 
 AtspiAccessibleObject* AtspiAccessibleObject::from(IUnknown* unknown)
@@ -84,12 +99,16 @@ HRESULT AtspiAccessibleObject::get_accRole(VARIANT child, VARIANT* role)
     if (!role || child.vt != VT_I4)
         return E_INVALIDARG;
     VariantInit(role);
-    AtspiDesktop::Lock held = AtspiDesktop::lock();
-    LONG value = 0;
-    if (!msaaRole(object, value))
+    const std::optional<LONG> value = AtspiDesktop::call(
+        [object = object]() -> std::optional<LONG> {
+            LONG found = 0;
+            return msaaRole(object.get(), found) ? std::optional<LONG>(found) : std::nullopt;
+        },
+        std::nullopt);
+    if (!value)
         return E_FAIL;
     role->vt = VT_I4;
-    role->lVal = value;
+    role->lVal = *value;
     return S_OK;
 }
 
@@ -98,30 +117,35 @@ HRESULT AtspiAccessibleObject::get_accValue(VARIANT child, BSTR* value)
     if (!value || child.vt != VT_I4)
         return E_INVALIDARG;
     *value = nullptr;
-    AtspiDesktop::Lock held = AtspiDesktop::lock();
-    AtspiText* text = atspi_accessible_get_text_iface(object);
-    if (!text)
-        return S_FALSE;                  // objects without text have no value
-    g_object_unref(text);
-    QString whole;
-    if (!readText(object, whole))
-        return E_FAIL;
-    *value = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(whole.utf16()), static_cast<UINT>(whole.size()));
-    return S_OK;
+    const auto [hr, whole] = AtspiDesktop::call(
+        [object = object]() -> std::pair<HRESULT, QString> {
+            AtspiText* text = atspi_accessible_get_text_iface(object.get());
+            if (!text)
+                return {S_FALSE, {}};    // objects without text have no value
+            g_object_unref(text);
+            QString read;
+            if (!readText(object.get(), read))
+                return {E_FAIL, {}};
+            return {S_OK, read};
+        },
+        {E_FAIL, {}});
+    if (hr == S_OK)
+        *value = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(whole.utf16()), static_cast<UINT>(whole.size()));
+    return hr;
 }
 
 HRESULT AtspiAccessibleObject::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child)
 {
     if (!left || !top || !width || !height || child.vt != VT_I4)
         return E_INVALIDARG;
-    AtspiDesktop::Lock held = AtspiDesktop::lock();
-    RECT rect;
-    if (!extents(object, rect))
+    const std::optional<RECT> found =
+        AtspiDesktop::call([object = object] { return extents(object.get()); }, std::nullopt);
+    if (!found)
         return E_FAIL;
-    *left = rect.left;
-    *top = rect.top;
-    *width = rect.right - rect.left;
-    *height = rect.bottom - rect.top;
+    *left = found->left;
+    *top = found->top;
+    *width = found->right - found->left;
+    *height = found->bottom - found->top;
     return S_OK;
 }
 
@@ -133,11 +157,10 @@ HRESULT accessibleFromWindow(HWND hwnd, LONG objectId, IAccessible** result)
     AtspiDesktop* desktop = AtspiDesktop::owner(hwnd);
     if (!desktop)
         return E_INVALIDARG;
-    AtspiDesktop::Lock held = AtspiDesktop::lock();
-    AtspiAccessible* accessible = desktop->accessibleOf(hwnd);
+    BusRef accessible = AtspiDesktop::call([desktop, hwnd] { return BusRef(desktop->accessibleOf(hwnd)); }, BusRef());
     if (!accessible)
         return E_INVALIDARG;
-    *result = new AtspiAccessibleObject(accessible, hwnd);
+    *result = new AtspiAccessibleObject(std::move(accessible), hwnd);
     return S_OK;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "../accessible.h"
-
-typedef struct _AtspiAccessible AtspiAccessible;
+#include "busref.h"
 
 namespace atspi_detail {
 
@@ -12,11 +11,10 @@ namespace atspi_detail {
 class AtspiAccessibleObject : public ComObject<IAccessible>
 {
 public:
-    // Takes a reference of its own; with the bus lock held.
-    AtspiAccessibleObject(AtspiAccessible* accessible, HWND hwnd);
+    AtspiAccessibleObject(BusRef accessible, HWND hwnd);
 
-    // Not a new reference; valid while this object lives.
-    AtspiAccessible* accessible() const { return object; }
+    // Valid while this object lives.
+    const BusRef& accessible() const { return object; }
     HWND window() const { return hwnd; }
     // The bus object behind an interface pointer, null when it is none of these.
     static AtspiAccessibleObject* from(IUnknown* unknown);
@@ -35,7 +33,7 @@ protected:
     ~AtspiAccessibleObject() override;
 
 private:
-    AtspiAccessible* object;
+    BusRef object;
     HWND hwnd;
     IUnknown* identity = nullptr;
 };

@@ -3,11 +3,13 @@
 #include <atspi/atspi.h>
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
 #include "atspiaccessible.h"
 #include "atspidesktop.h"
 #include "atspiquery.h"
+#include "busref.h"
 
 namespace atspi_detail {
 namespace {
@@ -16,62 +18,50 @@ constexpr int walkMaxDepth = 16;
 constexpr int walkMaxObjects = 1000;
 constexpr auto walkMaxTime = std::chrono::seconds(1);
 
-// Holds one reference to a bus object; made and dropped with the bus lock held.
-class BusRef
+// What a condition asks, as a plain value the bus thread can keep.
+struct Match
 {
-public:
-    explicit BusRef(AtspiAccessible* accessible) : object(static_cast<AtspiAccessible*>(g_object_ref(accessible))) {}
-    BusRef(const BusRef&) = delete;
-    BusRef& operator=(const BusRef&) = delete;
-    ~BusRef()
-    {
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        g_object_unref(object);
-    }
-    AtspiAccessible* get() const { return object; }
+    bool onTextPattern = false;          // anything else accepts nothing
+    bool wanted = false;
 
-private:
-    AtspiAccessible* object;
+    // On the bus thread.
+    bool accepts(AtspiAccessible* accessible) const { return onTextPattern && wanted == isEditableText(accessible); }
 };
 
 class Condition : public ComObject<IUIAutomationCondition>
 {
 public:
-    Condition(PROPERTYID property, const VARIANT& value) : property(property) { VariantCopy(&this->value, &value); }
-
-    // With the bus lock held.
-    bool accepts(AtspiAccessible* accessible) const
+    Condition(PROPERTYID property, const VARIANT& value)
     {
-        if (property == UIA_IsTextPatternAvailablePropertyId)
-            return value.vt == VT_BOOL && (value.boolVal != VARIANT_FALSE) == isEditableText(accessible);
-        return false;
+        test.onTextPattern = property == UIA_IsTextPatternAvailablePropertyId && value.vt == VT_BOOL;
+        test.wanted = test.onTextPattern && value.boolVal != VARIANT_FALSE;
     }
 
-protected:
-    ~Condition() override { VariantClear(&value); }
-
-private:
-    PROPERTYID property;
-    VARIANT value;
+    Match test;
 };
 
 class TextRange : public ComObject<IUIAutomationTextRange>
 {
 public:
-    explicit TextRange(AtspiAccessible* accessible) : object(accessible) {}
+    explicit TextRange(BusRef accessible) : object(std::move(accessible)) {}
 
     HRESULT GetText(int maxLength, BSTR* text) override
     {
         if (!text || maxLength < -1)
             return E_INVALIDARG;
         *text = nullptr;
-        QString whole;
-        {
-            AtspiDesktop::Lock held = AtspiDesktop::lock();
-            // The pattern exists only for objects found to be no password field.
-            if (!readText(object.get(), whole, true))
-                return E_FAIL;
-        }
+        std::optional<QString> read = AtspiDesktop::call(
+            [object = object]() -> std::optional<QString> {
+                QString whole;
+                // The pattern exists only for objects found to be no password field.
+                if (!readText(object.get(), whole, true))
+                    return std::nullopt;
+                return whole;
+            },
+            std::nullopt);
+        if (!read)
+            return E_FAIL;
+        QString& whole = *read;
         if (maxLength >= 0 && whole.size() > maxLength)
             whole.truncate(maxLength);
         *text = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(whole.utf16()), static_cast<UINT>(whole.size()));
@@ -85,14 +75,13 @@ private:
 class TextPattern : public ComObject<IUIAutomationTextPattern>
 {
 public:
-    explicit TextPattern(AtspiAccessible* accessible) : object(accessible) {}
+    explicit TextPattern(BusRef accessible) : object(std::move(accessible)) {}
 
     HRESULT get_DocumentRange(IUIAutomationTextRange** range) override
     {
         if (!range)
             return E_INVALIDARG;
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        *range = new TextRange(object.get());
+        *range = new TextRange(object);
         return S_OK;
     }
 
@@ -100,13 +89,12 @@ private:
     BusRef object;
 };
 
-IUIAutomationElement* newElement(AtspiAccessible* accessible);
+IUIAutomationElement* newElement(BusRef accessible);
 
 class ElementArray : public ComObject<IUIAutomationElementArray>
 {
 public:
-    // Takes over one reference to each accessible.
-    explicit ElementArray(std::vector<AtspiAccessible*> found) : found(std::move(found)) {}
+    explicit ElementArray(std::vector<BusRef> found) : found(std::move(found)) {}
 
     HRESULT get_Length(int* length) override
     {
@@ -123,30 +111,21 @@ public:
         *element = nullptr;
         if (index < 0 || index >= static_cast<int>(found.size()))
             return E_INVALIDARG;
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
         *element = newElement(found[index]);
         return S_OK;
     }
 
-protected:
-    ~ElementArray() override
-    {
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        for (AtspiAccessible* accessible : found)
-            g_object_unref(accessible);
-    }
-
 private:
-    std::vector<AtspiAccessible*> found;
+    std::vector<BusRef> found;
 };
 
-// Document order, within the depth, count and time limits; with the bus lock held.
+// Document order, within the depth, count and time limits; on the bus thread.
 class SubtreeWalk
 {
 public:
-    SubtreeWalk(TreeScope scope, const Condition& condition) : scope(scope), condition(condition) {}
+    SubtreeWalk(TreeScope scope, const Match& condition) : scope(scope), condition(condition) {}
 
-    std::vector<AtspiAccessible*> run(AtspiAccessible* root)
+    std::vector<BusRef> run(AtspiAccessible* root)
     {
         visit(root, 0);
         return std::move(found);
@@ -164,16 +143,14 @@ private:
         const bool inScope = (depth == 0 && (scope & TreeScope_Element)) || (depth == 1 && (scope & TreeScope_Children))
                              || (depth >= 1 && (scope & TreeScope_Descendants));
         if (inScope && condition.accepts(node))
-            found.push_back(static_cast<AtspiAccessible*>(g_object_ref(node)));
+            found.emplace_back(node);
         if (depth >= walkMaxDepth || (depth >= 1 && !(scope & TreeScope_Descendants)) || managesDescendants(node))
             return;
         const gint count = atspi_accessible_get_child_count(node, nullptr);
         for (gint i = 0; i < count && !exhausted(); ++i) {
-            AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
-            if (!child)
-                continue;
-            visit(child, depth + 1);
-            g_object_unref(child);
+            const BusRef child = BusRef::adopt(atspi_accessible_get_child_at_index(node, i, nullptr));
+            if (child)
+                visit(child.get(), depth + 1);
         }
     }
 
@@ -187,8 +164,8 @@ private:
     }
 
     TreeScope scope;
-    const Condition& condition;
-    std::vector<AtspiAccessible*> found;
+    const Match condition;
+    std::vector<BusRef> found;
     int visited = 0;
     const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
@@ -196,17 +173,16 @@ private:
 class Element : public ComObject<IUIAutomationElement>
 {
 public:
-    explicit Element(AtspiAccessible* accessible) : object(accessible) {}
+    explicit Element(BusRef accessible) : object(std::move(accessible)) {}
 
     HRESULT GetCurrentPatternAs(PATTERNID pattern, REFIID iid, void** result) override
     {
         if (!result)
             return E_INVALIDARG;
         *result = nullptr;
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        if (pattern != UIA_TextPatternId || !isEditableText(object.get()))
+        if (pattern != UIA_TextPatternId || !editable())
             return S_OK;
-        IUIAutomationTextPattern* textPattern = new TextPattern(object.get());
+        IUIAutomationTextPattern* textPattern = new TextPattern(object);
         const HRESULT hr = textPattern->QueryInterface(iid, result);
         textPattern->Release();
         return hr;
@@ -217,11 +193,11 @@ public:
         if (!found || !condition)
             return E_INVALIDARG;
         *found = nullptr;
-        auto* test = dynamic_cast<Condition*>(condition);
-        if (!test)
+        auto* ours = dynamic_cast<Condition*>(condition);
+        if (!ours)
             return E_INVALIDARG;
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        *found = new ElementArray(SubtreeWalk(scope, *test).run(object.get()));
+        *found = new ElementArray(AtspiDesktop::call(
+            [object = object, test = ours->test, scope] { return SubtreeWalk(scope, test).run(object.get()); }, {}));
         return S_OK;
     }
 
@@ -229,8 +205,12 @@ public:
     {
         if (!rect)
             return E_INVALIDARG;
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        return extents(object.get(), *rect) ? S_OK : E_FAIL;
+        const std::optional<RECT> found =
+            AtspiDesktop::call([object = object] { return extents(object.get()); }, std::nullopt);
+        if (!found)
+            return E_FAIL;
+        *rect = *found;
+        return S_OK;
     }
 
     HRESULT get_CachedNativeWindowHandle(UIA_HWND* hwnd) override
@@ -251,12 +231,10 @@ public:
             value->vt = VT_I4;
             value->lVal = static_cast<LONG>(reinterpret_cast<uintptr_t>(handle()));
             return S_OK;
-        case UIA_IsTextPatternAvailablePropertyId: {
-            AtspiDesktop::Lock held = AtspiDesktop::lock();
+        case UIA_IsTextPatternAvailablePropertyId:
             value->vt = VT_BOOL;
-            value->boolVal = isEditableText(object.get()) ? VARIANT_TRUE : VARIANT_FALSE;
+            value->boolVal = editable() ? VARIANT_TRUE : VARIANT_FALSE;
             return S_OK;
-        }
         default:
             return E_INVALIDARG;
         }
@@ -266,16 +244,22 @@ private:
     HWND handle() const
     {
         AtspiDesktop* desktop = AtspiDesktop::instance();
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        return desktop ? desktop->handleFor(object.get()) : nullptr;
+        return desktop ? AtspiDesktop::call([desktop, object = object] { return desktop->handleFor(object.get()); },
+                                            nullptr)
+                       : nullptr;
+    }
+
+    bool editable() const
+    {
+        return AtspiDesktop::call([object = object] { return isEditableText(object.get()); }, false);
     }
 
     BusRef object;
 };
 
-IUIAutomationElement* newElement(AtspiAccessible* accessible)
+IUIAutomationElement* newElement(BusRef accessible)
 {
-    return new Element(accessible);
+    return new Element(std::move(accessible));
 }
 
 class Automation : public ComObject<IUIAutomation>
@@ -289,7 +273,6 @@ public:
         AtspiAccessibleObject* ours = AtspiAccessibleObject::from(accessible);
         if (!ours)
             return E_FAIL;
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
         *element = newElement(ours->accessible());
         return S_OK;
     }
@@ -302,11 +285,12 @@ public:
         AtspiDesktop* desktop = AtspiDesktop::owner(static_cast<HWND>(hwnd));
         if (!desktop)
             return E_INVALIDARG;
-        AtspiDesktop::Lock held = AtspiDesktop::lock();
-        AtspiAccessible* accessible = desktop->accessibleOf(static_cast<HWND>(hwnd));
+        const auto window = static_cast<HWND>(hwnd);
+        BusRef accessible =
+            AtspiDesktop::call([desktop, window] { return BusRef(desktop->accessibleOf(window)); }, BusRef());
         if (!accessible)
             return E_INVALIDARG;
-        *element = newElement(accessible);
+        *element = newElement(std::move(accessible));
         return S_OK;
     }
 

@@ -2,7 +2,10 @@
 
 #include <atspi/atspi.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include <QString>
@@ -12,6 +15,7 @@
 #include "../winevent.h"
 #include "atspiquery.h"
 #include "busprobe.h"
+#include "busref.h"
 
 namespace atspi_detail {
 namespace {
@@ -21,21 +25,51 @@ constexpr uintptr_t lastHandle = 0x40000000;
 constexpr int callTimeoutMs = 2000;
 constexpr int startupTimeoutMs = 5000;
 constexpr guint framePollMs = 200;
+// Longer than a few bus calls in a row, including one to a program that has only just started.
+constexpr auto handOverWait = std::chrono::seconds(10);
 
-std::recursive_mutex& busMutex()
+// Both set once, before anyone can hand work over.
+GMainContext* busContext = nullptr;
+std::thread::id busThread;
+
+int runPosted(void* data)
 {
-    static auto* mutex = new std::recursive_mutex;
-    return *mutex;
+    (*static_cast<std::function<void()>*>(data))();
+    return G_SOURCE_REMOVE;
 }
 
-// The bus thread holds the lock except while it waits for input, so other threads' calls run then.
-gint pollUnlocked(GPollFD* fds, guint count, gint timeout)
+void deletePosted(void* data)
 {
-    busMutex().unlock();
-    const gint result = g_poll(fds, count, timeout);
-    busMutex().lock();
-    return result;
+    delete static_cast<std::function<void()>*>(data);
 }
+
+// The bus library first attaches its connection to the default main context and moves it to ours
+// only afterwards, so no other thread may run the default context while it starts. The caller
+// waiting for the start holds it; when another thread runs it, that one is woken until it lets go.
+class DefaultContextHold
+{
+public:
+    DefaultContextHold()
+    {
+        held = g_main_context_acquire(context);
+        for (int tries = 0; !held && tries < 500; ++tries) {
+            g_main_context_wakeup(context);
+            std::this_thread::yield();
+            held = g_main_context_acquire(context);
+        }
+    }
+    DefaultContextHold(const DefaultContextHold&) = delete;
+    DefaultContextHold& operator=(const DefaultContextHold&) = delete;
+    ~DefaultContextHold()
+    {
+        if (held)
+            g_main_context_release(context);
+    }
+
+private:
+    GMainContext* const context = g_main_context_default();
+    bool held = false;
+};
 
 bool isFrameRole(AtspiRole role)
 {
@@ -99,19 +133,49 @@ AtspiDesktop* AtspiDesktop::owner(HWND hwnd)
     return instance();
 }
 
-AtspiDesktop::Lock AtspiDesktop::lock()
+void AtspiDesktop::post(std::function<void()> work)
 {
-    return Lock(busMutex());
+    if (onBusThread()) {
+        work();
+        return;
+    }
+    g_main_context_invoke_full(busContext, G_PRIORITY_DEFAULT, runPosted, new std::function<void()>(std::move(work)),
+                               deletePosted);
+}
+
+bool AtspiDesktop::onBusThread()
+{
+    return std::this_thread::get_id() == busThread;
+}
+
+bool AtspiDesktop::handOver(std::function<void()> job)
+{
+    struct Pending
+    {
+        std::function<void()> job;
+        std::mutex mutex;
+        std::condition_variable ended;
+        bool done = false;
+    };
+    auto pending = std::make_shared<Pending>();
+    pending->job = std::move(job);
+    post([pending] {
+        pending->job();
+        std::lock_guard<std::mutex> held(pending->mutex);
+        pending->done = true;
+        pending->ended.notify_all();
+    });
+    std::unique_lock<std::mutex> held(pending->mutex);
+    return pending->ended.wait_for(held, handOverWait, [&] { return pending->done; });
 }
 
 bool AtspiDesktop::start()
 {
     std::promise<bool> ready;
     std::future<bool> answer = ready.get_future();
+    const DefaultContextHold hold;
     std::thread([this, &ready] {
-        Lock held = lock();
-        context = g_main_context_new();
-        g_main_context_set_poll_func(context, pollUnlocked);
+        GMainContext* context = g_main_context_new();
         atspi_init();
         atspi_set_main_context(context);
         atspi_set_timeout(callTimeoutMs, startupTimeoutMs);
@@ -124,9 +188,11 @@ bool AtspiDesktop::start()
             g_error_free(error);
         if (root)
             g_object_unref(root);
-        if (answered)
+        if (answered) {
+            busContext = context;
+            busThread = std::this_thread::get_id();
             listen();
-        started = answered;
+        }
         ready.set_value(answered);
         if (answered)
             run();
@@ -142,14 +208,14 @@ void AtspiDesktop::listen()
         atspi_event_listener_register(listener, type, nullptr);
     GSource* poll = g_timeout_source_new(framePollMs);
     g_source_set_callback(poll, pollCallback, this, nullptr);
-    g_source_attach(poll, context);
+    g_source_attach(poll, busContext);
     g_source_unref(poll);
 }
 
 void AtspiDesktop::run()
 {
     for (;;)
-        g_main_context_iteration(context, TRUE);
+        g_main_context_iteration(busContext, TRUE);
 }
 
 void AtspiDesktop::eventCallback(AtspiEvent* event, void* data)
@@ -182,8 +248,7 @@ void AtspiDesktop::onEvent(AtspiEvent* event)
         // Raised before the frame is looked up: a program busy with its own focus change answers late.
         raise(EVENT_OBJECT_FOCUS, focused, OBJID_CLIENT);
         polledFrame = root(focused);
-        if (!extents(accessibleOf(polledFrame), polledRect))
-            polledRect = RECT();
+        polledRect = extents(accessibleOf(polledFrame)).value_or(RECT());
     } else if (g_str_equal(type, "window:activate")) {
         activeFrame = handleFor(event->source);
         raise(EVENT_SYSTEM_FOREGROUND, activeFrame, OBJID_WINDOW);
@@ -204,10 +269,10 @@ void AtspiDesktop::onEvent(AtspiEvent* event)
 
 void AtspiDesktop::pollFrame()
 {
-    RECT now;
-    if (!polledFrame || !extents(accessibleOf(polledFrame), now) || sameRect(now, polledRect))
+    const std::optional<RECT> now = extents(accessibleOf(polledFrame));
+    if (!now || sameRect(*now, polledRect))
         return;
-    polledRect = now;
+    polledRect = *now;
     raise(EVENT_OBJECT_LOCATIONCHANGE, polledFrame, OBJID_WINDOW);
 }
 
@@ -271,104 +336,114 @@ DWORD AtspiDesktop::processOf(AtspiAccessible* accessible)
 
 bool AtspiDesktop::isWindow(HWND hwnd)
 {
-    Lock held = lock();
-    AtspiAccessible* accessible = accessibleOf(hwnd);
-    if (!accessible)
-        return false;
-    AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
-    const bool gone = !states || atspi_state_set_contains(states, ATSPI_STATE_DEFUNCT);
-    if (states)
-        g_object_unref(states);
-    if (gone)
-        drop(hwnd);
-    return !gone;
+    return call(
+        [this, hwnd] {
+            const BusRef accessible(accessibleOf(hwnd));
+            if (!accessible)
+                return false;
+            AtspiStateSet* states = atspi_accessible_get_state_set(accessible.get());
+            const bool gone = !states || atspi_state_set_contains(states, ATSPI_STATE_DEFUNCT);
+            if (states)
+                g_object_unref(states);
+            if (gone)
+                drop(hwnd);
+            return !gone;
+        },
+        false);
 }
 
 HWND AtspiDesktop::parent(HWND hwnd)
 {
-    Lock held = lock();
-    AtspiAccessible* accessible = accessibleOf(hwnd);
-    if (!accessible)
-        return nullptr;
-    AtspiAccessible* up = atspi_accessible_get_parent(accessible, nullptr);
-    if (!up)
-        return nullptr;
-    // Programs themselves and the desktop are no windows.
-    const AtspiRole role = roleOf(up);
-    HWND result = role == ATSPI_ROLE_APPLICATION || role == ATSPI_ROLE_DESKTOP_FRAME || role == ATSPI_ROLE_INVALID
-                      ? nullptr
-                      : handleFor(up);
-    g_object_unref(up);
-    return result;
+    return call(
+        [this, hwnd]() -> HWND {
+            const BusRef accessible(accessibleOf(hwnd));
+            if (!accessible)
+                return nullptr;
+            const BusRef up = BusRef::adopt(atspi_accessible_get_parent(accessible.get(), nullptr));
+            if (!up)
+                return nullptr;
+            // Programs themselves and the desktop are no windows.
+            const AtspiRole role = roleOf(up.get());
+            return role == ATSPI_ROLE_APPLICATION || role == ATSPI_ROLE_DESKTOP_FRAME || role == ATSPI_ROLE_INVALID
+                       ? nullptr
+                       : handleFor(up.get());
+        },
+        nullptr);
 }
 
 HWND AtspiDesktop::root(HWND hwnd)
 {
-    Lock held = lock();
-    AtspiAccessible* current = accessibleOf(hwnd);
-    if (!current)
-        return nullptr;
-    g_object_ref(current);
-    // Bounded, in case a broken program reports a parent cycle.
-    for (int depth = 0; depth < 64; ++depth) {
-        if (isFrameRole(roleOf(current)))
-            break;
-        AtspiAccessible* up = atspi_accessible_get_parent(current, nullptr);
-        const AtspiRole upRole = up ? roleOf(up) : ATSPI_ROLE_INVALID;
-        if (!up || upRole == ATSPI_ROLE_APPLICATION || upRole == ATSPI_ROLE_DESKTOP_FRAME
-            || upRole == ATSPI_ROLE_INVALID) {
-            if (up)
-                g_object_unref(up);
-            break;
-        }
-        g_object_unref(current);
-        current = up;
-    }
-    HWND result = handleFor(current);
-    g_object_unref(current);
-    return result;
+    return call(
+        [this, hwnd]() -> HWND {
+            BusRef current(accessibleOf(hwnd));
+            if (!current)
+                return nullptr;
+            // Bounded, in case a broken program reports a parent cycle.
+            for (int depth = 0; depth < 64; ++depth) {
+                if (isFrameRole(roleOf(current.get())))
+                    break;
+                BusRef up = BusRef::adopt(atspi_accessible_get_parent(current.get(), nullptr));
+                const AtspiRole upRole = up ? roleOf(up.get()) : ATSPI_ROLE_INVALID;
+                if (upRole == ATSPI_ROLE_APPLICATION || upRole == ATSPI_ROLE_DESKTOP_FRAME || upRole == ATSPI_ROLE_INVALID)
+                    break;
+                current = std::move(up);
+            }
+            return handleFor(current.get());
+        },
+        nullptr);
 }
 
 std::u16string AtspiDesktop::className(HWND hwnd)
 {
-    Lock held = lock();
-    AtspiAccessible* accessible = accessibleOf(hwnd);
-    if (!accessible)
-        return {};
-    std::u16string toolkit = fromUtf8(atspi_accessible_get_toolkit_name(accessible, nullptr));
-    return toolkit + u':' + fromUtf8(atspi_accessible_get_role_name(accessible, nullptr));
+    return call(
+        [this, hwnd] {
+            const BusRef accessible(accessibleOf(hwnd));
+            if (!accessible)
+                return std::u16string();
+            std::u16string toolkit = fromUtf8(atspi_accessible_get_toolkit_name(accessible.get(), nullptr));
+            return toolkit + u':' + fromUtf8(atspi_accessible_get_role_name(accessible.get(), nullptr));
+        },
+        {});
 }
 
 std::u16string AtspiDesktop::title(HWND hwnd)
 {
-    Lock held = lock();
-    AtspiAccessible* accessible = accessibleOf(hwnd);
-    return accessible ? fromUtf8(atspi_accessible_get_name(accessible, nullptr)) : std::u16string();
+    return call(
+        [this, hwnd] {
+            const BusRef accessible(accessibleOf(hwnd));
+            return accessible ? fromUtf8(atspi_accessible_get_name(accessible.get(), nullptr)) : std::u16string();
+        },
+        {});
 }
 
 bool AtspiDesktop::rect(HWND hwnd, RECT* rect)
 {
-    Lock held = lock();
-    return rect && extents(accessibleOf(hwnd), *rect);
+    if (!rect)
+        return false;
+    const std::optional<RECT> found = call([this, hwnd] { return extents(accessibleOf(hwnd)); }, std::nullopt);
+    if (found)
+        *rect = *found;
+    return found.has_value();
 }
 
 HWND AtspiDesktop::foreground()
 {
-    Lock held = lock();
-    return activeFrame;
+    return call([this] { return activeFrame; }, nullptr);
 }
 
 DWORD AtspiDesktop::processId(HWND hwnd)
 {
-    Lock held = lock();
-    auto it = records.find(hwnd);
-    return it == records.end() ? 0 : it->second.pid;
+    return call(
+        [this, hwnd]() -> DWORD {
+            auto it = records.find(hwnd);
+            return it == records.end() ? 0 : it->second.pid;
+        },
+        0);
 }
 
 int AtspiDesktop::handleCount()
 {
-    Lock held = lock();
-    return static_cast<int>(records.size());
+    return call([this] { return static_cast<int>(records.size()); }, -1);
 }
 
 } // namespace atspi_detail

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <map>
-#include <mutex>
+#include <memory>
+#include <optional>
 #include <string>
+#include <type_traits>
 
 #include "../wintypes.h"
 
@@ -37,9 +40,10 @@ typedef struct _GMainContext GMainContext;
 //   the whole text. UI Automation elements lie over the same accessibles; see atspiautomation.h.
 //
 // Threading: one thread of ours runs a GLib main context that carries the bus connection and the
-// event listeners; hook events go from there into the per-thread queues of winevent.cpp. Bus calls
-// from any thread are serialised by one lock, which that thread gives up only while it waits for
-// input. Every call times out after 2 s, so a hung program cannot hold ours.
+// event listeners; hook events go from there into the per-thread queues of winevent.cpp. The bus
+// library is used on that thread only: other threads hand their questions over (call) and wait for
+// the answer. Every bus call times out after 2 s, so a hung program cannot hold ours; a caller
+// waits at most 10 s for the bus thread and then has the answer of a failed call.
 //
 // Limits: the subtree walk of UI Automation stops at depth 16, after 1000 objects or after one
 // second, and does not enter objects that manage their descendants (large tables and lists).
@@ -54,9 +58,23 @@ public:
     // The bus desktop when the handle is one of its handles.
     static AtspiDesktop* owner(HWND hwnd);
 
-    using Lock = std::unique_lock<std::recursive_mutex>;
-    // Held around every use of the bus.
-    static Lock lock();
+    // Runs work on the bus thread and gives its answer; on the bus thread itself, at once. Another
+    // thread waits a bounded time and then has `failed`. Work given up on still runs later, so it
+    // captures by value only.
+    template <class Work>
+    static std::invoke_result_t<Work> call(Work work, std::invoke_result_t<Work> failed)
+    {
+        using Result = std::invoke_result_t<Work>;
+        if (onBusThread())
+            return work();
+        auto answer = std::make_shared<std::optional<Result>>();
+        if (!handOver([work, answer]() mutable { answer->emplace(work()); }))
+            return failed;
+        return std::move(**answer);
+    }
+    // Runs work on the bus thread later (at once there); nobody waits for it.
+    static void post(std::function<void()> work);
+    static bool onBusThread();
 
     bool isWindow(HWND hwnd);
     HWND parent(HWND hwnd);
@@ -67,13 +85,15 @@ public:
     HWND foreground();
     // 0 when the handle is not known.
     DWORD processId(HWND hwnd);
+    // -1 when the bus thread does not answer.
     int handleCount();
 
-    // With the lock held: the accessible behind a handle (not a new reference), and the handle of an
-    // accessible (given on first sight; null for none).
+    // On the bus thread: the accessible behind a handle (not a new reference; a call to its program
+    // may drop it, as the program may report it gone meanwhile), and the handle of an accessible
+    // (given on first sight; null for none).
     AtspiAccessible* accessibleOf(HWND hwnd);
     HWND handleFor(AtspiAccessible* accessible);
-    // With the lock held: the process of the accessible's program.
+    // On the bus thread: the process of the accessible's program.
     DWORD processOf(AtspiAccessible* accessible);
 
 private:
@@ -87,6 +107,8 @@ private:
     void raise(DWORD event, HWND hwnd, LONG objectId);
     static void eventCallback(AtspiEvent* event, void* data);
     static int pollCallback(void* data);
+    // Queues the job on the bus thread; whether it ended within the wait.
+    static bool handOver(std::function<void()> job);
 
     struct Record
     {
@@ -100,8 +122,6 @@ private:
     HWND activeFrame = nullptr;
     HWND polledFrame = nullptr;
     RECT polledRect;
-    GMainContext* context = nullptr;
-    bool started = false;
 };
 
 } // namespace atspi_detail

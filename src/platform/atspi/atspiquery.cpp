@@ -89,11 +89,11 @@ bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked
     return true;
 }
 
-bool extents(AtspiAccessible* accessible, RECT& rect)
+std::optional<RECT> extents(AtspiAccessible* accessible)
 {
     AtspiComponent* component = accessible ? atspi_accessible_get_component_iface(accessible) : nullptr;
     if (!component)
-        return false;
+        return std::nullopt;
     GError* error = nullptr;
     AtspiRect* box = atspi_component_get_extents(component, ATSPI_COORD_TYPE_SCREEN, &error);
     g_object_unref(component);
@@ -101,14 +101,15 @@ bool extents(AtspiAccessible* accessible, RECT& rect)
         if (error)
             g_error_free(error);
         g_free(box);
-        return false;
+        return std::nullopt;
     }
+    RECT rect;
     rect.left = box->x;
     rect.top = box->y;
     rect.right = box->x + box->width;
     rect.bottom = box->y + box->height;
     g_free(box);
-    return true;
+    return rect;
 }
 
 bool msaaRole(AtspiAccessible* accessible, LONG& role)

@@ -4,9 +4,11 @@
 
 #include <QString>
 
+#include <optional>
+
 #include "../wintypes.h"
 
-// Questions put to one accessible over the bus. Each needs the bus lock (AtspiDesktop::lock) and
+// Questions put to one accessible over the bus. Each runs on the bus thread (AtspiDesktop::call) and
 // answers a failed or timed-out call as "no" or false.
 namespace atspi_detail {
 
@@ -21,7 +23,8 @@ bool isEditableText(AtspiAccessible* accessible);
 // found the object no password field by its attributes already passes attributesChecked, so only
 // the role, which the bus library keeps up to date locally, is asked again.
 bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked = false);
-bool extents(AtspiAccessible* accessible, RECT& rect);
+// In screen coordinates; none for a null accessible.
+std::optional<RECT> extents(AtspiAccessible* accessible);
 // The MSAA role of the accessible; false when the bus does not answer.
 bool msaaRole(AtspiAccessible* accessible, LONG& role);
 
