@@ -2,7 +2,10 @@
 // and a Qt program of ours, each in an X server and a session bus of the test's own.
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
+#include <future>
+#include <thread>
 
 #include "atspi/atspidesktop.h"
 #include "buscommands.h"
@@ -11,6 +14,7 @@
 #include "process.h"
 #include "sim/desktop.h"
 #include "uiaclienthelper.h"
+#include "uiautomation.h"
 
 using buscommands::run;
 
@@ -50,9 +54,91 @@ QRect rectFromLine(const QByteArray& output, const QString& field)
     return QRect();
 }
 
+// What one kind of caller reads of an editor, as one line, which stays the same while the window moves.
+using Reader = QString (*)(HWND);
+
+QString readWindow(HWND hwnd)
+{
+    WCHAR className[64] = {};
+    WCHAR title[128] = {};
+    const HWND frame = GetAncestor(hwnd, GA_ROOT);
+    GetClassNameW(hwnd, className, 64);
+    GetWindowTextW(frame, title, 128);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    RECT rect = {};
+    const bool placed = GetWindowRect(hwnd, &rect) && rect.right > rect.left;
+    return QStringList{QString::number(IsWindow(hwnd)), QString::fromUtf16(className), QString::fromUtf16(title),
+                       QString::number(reinterpret_cast<quintptr>(frame)), QString::number(pid), QString::number(placed)}
+        .join(QLatin1Char('|'));
+}
+
+QString readMsaa(HWND hwnd)
+{
+    IAccessiblePtr acc;
+    if (FAILED(AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&acc))) || !acc)
+        return QStringLiteral("no object");
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role;
+    VariantInit(&role);
+    BSTR value = nullptr;
+    LONG left = 0, top = 0, width = 0, height = 0;
+    const QString line = QStringList{QString::number(acc->get_accRole(self, &role)), QString::number(role.lVal),
+                                     QString::number(acc->get_accValue(self, &value)), QString::fromUtf16(value),
+                                     QString::number(acc->accLocation(&left, &top, &width, &height, self) == S_OK && width > 0)}
+                             .join(QLatin1Char('|'));
+    SysFreeString(value);
+    return line;
+}
+
+QString readUia(HWND hwnd)
+{
+    CoInitialize(nullptr);
+    QString line = QStringLiteral("no automation");
+    IUIAutomationPtr automation;
+    IUIAutomationElementPtr element;
+    IUIAutomationElementPtr frame;
+    IUIAutomationConditionPtr condition;
+    IUIAutomationElementArrayPtr found;
+    IUIAutomationTextPatternPtr pattern;
+    IUIAutomationTextRangePtr range;
+    VARIANT wanted;
+    VariantInit(&wanted);
+    wanted.vt = VT_BOOL;
+    wanted.boolVal = VARIANT_TRUE;
+    BSTR text = nullptr;
+    RECT rect = {};
+    int editors = 0;
+    if (SUCCEEDED(automation.CreateInstance(CLSID_CUIAutomation)) && SUCCEEDED(automation->ElementFromHandle(hwnd, &element))
+        && SUCCEEDED(automation->ElementFromHandle(GetAncestor(hwnd, GA_ROOT), &frame))
+        && SUCCEEDED(automation->CreatePropertyCondition(UIA_IsTextPatternAvailablePropertyId, wanted, &condition))
+        && SUCCEEDED(frame->FindAll(TreeScope_Subtree, condition, &found)) && SUCCEEDED(found->get_Length(&editors))
+        && SUCCEEDED(element->GetCurrentPatternAs(UIA_TextPatternId, IID_IUIAutomationTextPattern,
+                                                  reinterpret_cast<void**>(&pattern)))
+        && pattern && SUCCEEDED(pattern->get_DocumentRange(&range))) {
+        line = QStringList{QString::number(range->GetText(-1, &text)), QString::fromUtf16(text),
+                           QString::number(element->get_CurrentBoundingRectangle(&rect) == S_OK && rect.right > rect.left),
+                           QString::number(editors)}
+                   .join(QLatin1Char('|'));
+    }
+    SysFreeString(text);
+    automation = nullptr;
+    element = frame = nullptr;
+    condition = nullptr;
+    found = nullptr;
+    pattern = nullptr;
+    range = nullptr;
+    CoUninitialize();
+    return line;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Client)
+Q_DECLARE_METATYPE(Reader)
 
 class TestBusTrackers : public QObject
 {
@@ -68,6 +154,9 @@ private slots:
     void fieldIsNotTaken();
     void windowMoveRaisesLocationChange();
     void vanishingClientLeavesNothing();
+    void callsFromManyThreadsAgree_data();
+    void callsFromManyThreadsAgree();
+    void stuckBusThreadIsGivenUp();
 
 private:
     void startClient(const Client& client, const QString& title);
@@ -355,6 +444,71 @@ void TestBusTrackers::vanishingClientLeavesNothing()
     // The editor's accessible object (and its identity) is abandoned rather than released, as for
     // any program that went away; everything else is released.
     abandoned += 2;
+}
+
+void TestBusTrackers::callsFromManyThreadsAgree_data()
+{
+    QTest::addColumn<Reader>("reader");
+    QTest::addColumn<QString>("shows");
+
+    const QString firstLine = sampleText.section(QLatin1Char('\n'), 0, 0);
+    QTest::newRow("window calls") << &readWindow << QStringLiteral("1|gtk:text|Korrelo bus crowd window calls|");
+    QTest::newRow("MSAA") << &readMsaa << QStringLiteral("0|42|0|") + firstLine + QStringLiteral("|1");
+    QTest::newRow("UI Automation") << &readUia << QStringLiteral("0|") + firstLine + QStringLiteral("|1|1");
+}
+
+// Threads ask about the editor all at once while its window moves and the bus reports it.
+void TestBusTrackers::callsFromManyThreadsAgree()
+{
+    QFETCH(Reader, reader);
+    QFETCH(QString, shows);
+    startClient({QStringLiteral("entry"), {}, true}, QStringLiteral("Korrelo bus crowd %1").arg(QTest::currentDataTag()));
+    QTRY_VERIFY_WITH_TIMEOUT(detected, 10000);
+    const HWND hwnd = detected->hwnd;
+    const QString expected = reader(hwnd);
+    QVERIFY2(expected.startsWith(shows), qPrintable(expected));
+
+    constexpr int threads = 4;
+    constexpr int rounds = 40;
+    std::atomic<int> disagreed{0};
+    QString firstOdd;
+    std::mutex oddMutex;
+    std::vector<std::thread> crowd;
+    for (int t = 0; t < threads; ++t) {
+        crowd.emplace_back([&] {
+            for (int i = 0; i < rounds; ++i) {
+                const QString line = reader(hwnd);
+                if (line != expected && disagreed++ == 0) {
+                    std::lock_guard<std::mutex> held(oddMutex);
+                    firstOdd = line;
+                }
+            }
+        });
+    }
+    const QRect before = uia->getEditRect(detected);
+    for (int step = 1; step <= 6; ++step)
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(window),
+                                        QString::number(before.left() + 11 * step), QString::number(before.top() + 7 * step)});
+    for (std::thread& thread : crowd)
+        thread.join();
+    QVERIFY2(disagreed == 0, qPrintable(QStringLiteral("%1 odd answers, first: %2 (expected %3)")
+                                            .arg(disagreed.load()).arg(firstOdd, expected)));
+}
+
+// A bus thread that stops answering costs each caller a bounded wait, and the work it was handed
+// still runs once the thread goes on.
+void TestBusTrackers::stuckBusThreadIsGivenUp()
+{
+    using atspi_detail::AtspiDesktop;
+    std::promise<void> unstuck;
+    std::shared_future<void> goOn = unstuck.get_future().share();
+    AtspiDesktop::post([goOn] { goOn.wait(); });
+    auto ran = std::make_shared<std::atomic<bool>>(false);
+    QCOMPARE(AtspiDesktop::call([ran] { return ran->exchange(true) ? 2 : 1; }, -1), -1);
+    QVERIFY(!*ran);
+    unstuck.set_value();
+    QTRY_VERIFY_WITH_TIMEOUT(*ran, 5000);
+    QCOMPARE(AtspiDesktop::call([] { return 1; }, -1), 1);
 }
 
 QTEST_MAIN(TestBusTrackers)

@@ -2,6 +2,9 @@
 
 #include <atspi/atspi.h>
 
+#include <dlfcn.h>
+
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -43,33 +46,8 @@ void deletePosted(void* data)
     delete static_cast<std::function<void()>*>(data);
 }
 
-// The bus library first attaches its connection to the default main context and moves it to ours
-// only afterwards, so no other thread may run the default context while it starts. The caller
-// waiting for the start holds it; when another thread runs it, that one is woken until it lets go.
-class DefaultContextHold
-{
-public:
-    DefaultContextHold()
-    {
-        held = g_main_context_acquire(context);
-        for (int tries = 0; !held && tries < 500; ++tries) {
-            g_main_context_wakeup(context);
-            std::this_thread::yield();
-            held = g_main_context_acquire(context);
-        }
-    }
-    DefaultContextHold(const DefaultContextHold&) = delete;
-    DefaultContextHold& operator=(const DefaultContextHold&) = delete;
-    ~DefaultContextHold()
-    {
-        if (held)
-            g_main_context_release(context);
-    }
-
-private:
-    GMainContext* const context = g_main_context_default();
-    bool held = false;
-};
+// Whether the bus library's connections went to our context through the definition below.
+std::atomic<bool> redirected{false};
 
 bool isFrameRole(AtspiRole role)
 {
@@ -173,11 +151,14 @@ bool AtspiDesktop::start()
 {
     std::promise<bool> ready;
     std::future<bool> answer = ready.get_future();
-    const DefaultContextHold hold;
     std::thread([this, &ready] {
-        GMainContext* context = g_main_context_new();
+        busContext = g_main_context_new();
+        busThread = std::this_thread::get_id();
         atspi_init();
-        atspi_set_main_context(context);
+        if (!redirected)
+            qWarning("The accessibility bus library keeps its connections on the GUI thread's main loop: "
+                     "following other programs' editors may crash.");
+        atspi_set_main_context(busContext);
         atspi_set_timeout(callTimeoutMs, startupTimeoutMs);
         AtspiAccessible* root = atspi_get_desktop(0);
         GError* error = nullptr;
@@ -188,11 +169,8 @@ bool AtspiDesktop::start()
             g_error_free(error);
         if (root)
             g_object_unref(root);
-        if (answered) {
-            busContext = context;
-            busThread = std::this_thread::get_id();
+        if (answered)
             listen();
-        }
         ready.set_value(answered);
         if (answered)
             run();
@@ -447,4 +425,22 @@ int AtspiDesktop::handleCount()
 }
 
 } // namespace atspi_detail
+
+// The bus library attaches the bus connection (in atspi_init) and the direct connection it opens to
+// each program it talks to onto the default main context, which the GUI thread runs; whoever runs a
+// connection's context handles its messages. This definition comes before the library's in the
+// process's symbol lookup, so every connection goes to the bus thread's context instead.
+extern "C" __attribute__((visibility("default"))) void atspi_dbus_connection_setup_with_g_main(DBusConnection* connection,
+                                                                                             GMainContext* context)
+{
+    using Setup = void (*)(DBusConnection*, GMainContext*);
+    static const auto library = reinterpret_cast<Setup>(dlsym(RTLD_NEXT, "atspi_dbus_connection_setup_with_g_main"));
+    using namespace atspi_detail;
+    if (busContext && (!context || context == g_main_context_default())) {
+        context = busContext;
+        redirected = true;
+    }
+    if (library)
+        library(connection, context);
+}
 
