@@ -2,6 +2,8 @@
 // and a Qt program of ours, each in an X server and a session bus of the test's own.
 #include <QtTest>
 
+#include <atspi/atspi.h>
+
 #include <atomic>
 #include <csignal>
 #include <future>
@@ -52,6 +54,22 @@ QRect rectFromLine(const QByteArray& output, const QString& field)
             return QRect(parts[1].toInt(), parts[2].toInt(), parts[3].toInt(), parts[4].toInt());
     }
     return QRect();
+}
+
+// Bus events seen, and those handed to any thread but the bus thread.
+struct EventThreads
+{
+    std::atomic<int> seen{0};
+    std::atomic<int> elsewhere{0};
+};
+
+void countEventThread(AtspiEvent* event, void* data)
+{
+    auto* threads = static_cast<EventThreads*>(data);
+    ++threads->seen;
+    if (!atspi_detail::AtspiDesktop::onBusThread())
+        ++threads->elsewhere;
+    g_boxed_free(ATSPI_TYPE_EVENT, event);
 }
 
 // What one kind of caller reads of an editor, as one line, which stays the same while the window moves.
@@ -457,9 +475,11 @@ void TestBusTrackers::callsFromManyThreadsAgree_data()
     QTest::newRow("UI Automation") << &readUia << QStringLiteral("0|") + firstLine + QStringLiteral("|1|1");
 }
 
-// Threads ask about the editor all at once while its window moves and the bus reports it.
+// Threads ask about the editor all at once while its window moves and its focus comes and goes;
+// the bus reports that on its own thread only.
 void TestBusTrackers::callsFromManyThreadsAgree()
 {
+    using atspi_detail::AtspiDesktop;
     QFETCH(Reader, reader);
     QFETCH(QString, shows);
     startClient({QStringLiteral("entry"), {}, true}, QStringLiteral("Korrelo bus crowd %1").arg(QTest::currentDataTag()));
@@ -467,6 +487,19 @@ void TestBusTrackers::callsFromManyThreadsAgree()
     const HWND hwnd = detected->hwnd;
     const QString expected = reader(hwnd);
     QVERIFY2(expected.startsWith(shows), qPrintable(expected));
+
+    static EventThreads eventThreads;
+    eventThreads.seen = eventThreads.elsewhere = 0;
+    const std::vector<const char*> watched{"window:", "object:state-changed"};
+    AtspiEventListener* listener = AtspiDesktop::call(
+        [watched] {
+            AtspiEventListener* made = atspi_event_listener_new(countEventThread, &eventThreads, nullptr);
+            for (const char* type : watched)
+                atspi_event_listener_register(made, type, nullptr);
+            return made;
+        },
+        nullptr);
+    QVERIFY(listener);
 
     constexpr int threads = 4;
     constexpr int rounds = 40;
@@ -486,11 +519,24 @@ void TestBusTrackers::callsFromManyThreadsAgree()
         });
     }
     const QRect before = uia->getEditRect(detected);
-    for (int step = 1; step <= 6; ++step)
+    for (int step = 1; step <= 6; ++step) {
         run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(window),
                                         QString::number(before.left() + 11 * step), QString::number(before.top() + 7 * step)});
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("0")});
+        run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QString::number(window)});
+    }
     for (std::thread& thread : crowd)
         thread.join();
+    AtspiDesktop::call(
+        [listener, watched] {
+            for (const char* type : watched)
+                atspi_event_listener_deregister(listener, type, nullptr);
+            g_object_unref(listener);
+            return true;
+        },
+        false);
+    QVERIFY(eventThreads.seen > 0);
+    QCOMPARE(eventThreads.elsewhere.load(), 0);
     QVERIFY2(disagreed == 0, qPrintable(QStringLiteral("%1 odd answers, first: %2 (expected %3)")
                                             .arg(disagreed.load()).arg(firstOdd, expected)));
 }
