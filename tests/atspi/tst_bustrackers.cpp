@@ -112,9 +112,8 @@ QString readMsaa(HWND hwnd)
     return line;
 }
 
-QString readUia(HWND hwnd)
+QString readUiaInitialised(HWND hwnd)
 {
-    CoInitialize(nullptr);
     QString line = QStringLiteral("no automation");
     IUIAutomationPtr automation;
     IUIAutomationElementPtr element;
@@ -143,12 +142,13 @@ QString readUia(HWND hwnd)
                    .join(QLatin1Char('|'));
     }
     SysFreeString(text);
-    automation = nullptr;
-    element = frame = nullptr;
-    condition = nullptr;
-    found = nullptr;
-    pattern = nullptr;
-    range = nullptr;
+    return line;
+}
+
+QString readUia(HWND hwnd)
+{
+    CoInitialize(nullptr);
+    const QString line = readUiaInitialised(hwnd);
     CoUninitialize();
     return line;
 }
