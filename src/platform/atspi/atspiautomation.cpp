@@ -33,11 +33,11 @@ class Condition : public ComObject<IUIAutomationCondition>
 public:
     Condition(PROPERTYID property, const VARIANT& value)
     {
-        test.onTextPattern = property == UIA_IsTextPatternAvailablePropertyId && value.vt == VT_BOOL;
-        test.wanted = test.onTextPattern && value.boolVal != VARIANT_FALSE;
+        match.onTextPattern = property == UIA_IsTextPatternAvailablePropertyId && value.vt == VT_BOOL;
+        match.wanted = match.onTextPattern && value.boolVal != VARIANT_FALSE;
     }
 
-    Match test;
+    Match match;
 };
 
 class TextRange : public ComObject<IUIAutomationTextRange>
@@ -123,7 +123,7 @@ private:
 class SubtreeWalk
 {
 public:
-    SubtreeWalk(TreeScope scope, const Match& condition) : scope(scope), condition(condition) {}
+    SubtreeWalk(TreeScope scope, const Match& match) : scope(scope), match(match) {}
 
     std::vector<BusRef> run(AtspiAccessible* root)
     {
@@ -142,7 +142,7 @@ private:
         ++visited;
         const bool inScope = (depth == 0 && (scope & TreeScope_Element)) || (depth == 1 && (scope & TreeScope_Children))
                              || (depth >= 1 && (scope & TreeScope_Descendants));
-        if (inScope && condition.accepts(node))
+        if (inScope && match.accepts(node))
             found.emplace_back(node);
         if (depth >= walkMaxDepth || (depth >= 1 && !(scope & TreeScope_Descendants)) || managesDescendants(node))
             return;
@@ -164,7 +164,7 @@ private:
     }
 
     TreeScope scope;
-    const Match condition;
+    const Match match;
     std::vector<BusRef> found;
     int visited = 0;
     const std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
@@ -197,7 +197,7 @@ public:
         if (!ours)
             return E_INVALIDARG;
         *found = new ElementArray(AtspiDesktop::call(
-            [object = object, test = ours->test, scope] { return SubtreeWalk(scope, test).run(object.get()); }, {}));
+            [object = object, match = ours->match, scope] { return SubtreeWalk(scope, match).run(object.get()); }, {}));
         return S_OK;
     }
 

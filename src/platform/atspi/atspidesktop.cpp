@@ -4,7 +4,6 @@
 
 #include <dlfcn.h>
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -46,8 +45,9 @@ void deletePosted(void* data)
     delete static_cast<std::function<void()>*>(data);
 }
 
-// Whether the bus library's connections went to our context through the definition below.
-std::atomic<bool> redirected{false};
+// Whether the bus library's connections went to our context through the definition below; on the
+// bus thread.
+bool redirected = false;
 
 bool isFrameRole(AtspiRole role)
 {
@@ -443,4 +443,3 @@ extern "C" __attribute__((visibility("default"))) void atspi_dbus_connection_set
     if (library)
         library(connection, context);
 }
-

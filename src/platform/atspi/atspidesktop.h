@@ -42,8 +42,9 @@ typedef struct _GMainContext GMainContext;
 // Threading: one thread of ours runs a GLib main context that carries the bus connection and the
 // event listeners; hook events go from there into the per-thread queues of winevent.cpp. The bus
 // library is used on that thread only, and all its connections are served there (see the end of
-// atspidesktop.cpp): other threads hand their questions over (call) and wait for the answer. Every bus call times out after 2 s, so a hung program cannot hold ours; a caller
-// waits at most 10 s for the bus thread and then has the answer of a failed call.
+// atspidesktop.cpp): other threads hand their questions over (call) and wait for the answer. Every
+// bus call times out after 2 s, so a hung program cannot hold ours; a caller waits at most 10 s for
+// the bus thread and then has the answer of a failed call.
 //
 // Limits: the subtree walk of UI Automation stops at depth 16, after 1000 objects or after one
 // second, and does not enter objects that manage their descendants (large tables and lists).
