@@ -47,6 +47,8 @@ private slots:
     void tipOffLeavesMarksOnly();
     void nextAndPreviousWrap_data();
     void nextAndPreviousWrap();
+    void arrowsStepOntoATouchingNeighbour_data();
+    void arrowsStepOntoATouchingNeighbour();
     void burstGivesOneFollowUp();
     void checkFromThePageThroughTheService();
 };
@@ -319,6 +321,37 @@ void TestWordMarks::nextAndPreviousWrap()
     // Without any mark there is nowhere to go.
     desk.tracker->clearErrors(desk.param());
     QVERIFY(!desk.tracker->nextError(desk.param()));
+}
+
+void TestWordMarks::arrowsStepOntoATouchingNeighbour_data()
+{
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<bool>("forward");
+    QTest::addColumn<Span>("selected");
+    QTest::addColumn<QString>("shown");
+    // 他门以经，他门: the first two touch
+    QTest::newRow("next from the first") << 1 << true << Span{2, 4} << "以经";
+    QTest::newRow("previous from the second") << 3 << false << Span{0, 2} << "他门";
+}
+
+void TestWordMarks::arrowsStepOntoATouchingNeighbour()
+{
+    QFETCH(int, caret);
+    QFETCH(bool, forward);
+    QFETCH(Span, selected);
+    QFETCH(QString, shown);
+    WordDesk desk(QStringLiteral("他门以经，他门。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
+               finding(QStringLiteral("以经"), {QStringLiteral("已经")})});
+    desk.select(caret);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QVERIFY(popup);
+    clickButton(popup, forward ? "btnNext" : "btnPrev");
+    desk.settle();
+    const auto [start, end] = sim::wordSelection(desk.doc);
+    QCOMPARE((Span{start, end}), selected);
+    QCOMPARE(groupTitles(shownWindow<ContextShow>()), QStringList{shown});
 }
 
 void TestWordMarks::burstGivesOneFollowUp()
