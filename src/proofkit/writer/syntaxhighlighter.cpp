@@ -212,9 +212,8 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
     }
     if (occurrences.empty())
         return;
-    // Occurrences that overlap form one mark; the next mark along takes the other side.
-    std::stable_sort(occurrences.begin(), occurrences.end(),
-                     [](const Occurrence& a, const Occurrence& b) { return a.start < b.start; });
+    // Occurrences that overlap form one mark; the next mark along takes the other side. The scan
+    // above found them from left to right.
     int side = 0;
     int markEnd = -1;
     for (Occurrence& occurrence : occurrences) {
