@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "actions.h"
 #include "checkerclient.h"
 #include "comapi.h"
 #include "config.h"
@@ -74,6 +75,7 @@ int proofdeskMain(int argc, char** argv)
         delete wordHelper;
         delete uiaHelper;
         delete msaaHelper;
+        releaseActions();
         UninstallCrashReporter();
         CoUninitialize();
     }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "actions.h"
 #include "checkerclient.h"
 #include "dialogwriter.h"
 #include "initui.h"
@@ -26,5 +27,6 @@ int writerMain(int argc, char** argv)
         writer.show();
         exitCode = QApplication::exec();
     }
+    releaseActions();
     return exitCode;
 }

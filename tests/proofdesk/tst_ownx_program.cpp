@@ -41,6 +41,8 @@ void TestProgramX::holdsHotkeysAndFreesThemAtExit()
     QVERIFY(program.waitForFinished(60000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+    errors += program.readAllStandardError();
+    QVERIFY2(!errors.contains("destroyed with registered shortcuts"), errors.constData());
     QVERIFY(!other.heldElsewhere('w', ctrlShift));
     QVERIFY(!other.heldElsewhere('e', ctrlShift));
     QVERIFY(!other.heldElsewhere('p', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));

@@ -7,12 +7,13 @@ struct Run
     int exitCode = -1;
     bool crashed = false;
     QStringList lines;
+    QByteArray errors;
 };
 
 Run runProbe(const QString& scenario)
 {
     QProcess probe;
-    probe.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    probe.setProcessChannelMode(QProcess::SeparateChannels);
     probe.start(QStringLiteral(PROOFDESK_PROBE), {scenario});
     Run run;
     if (!probe.waitForFinished(30000)) {
@@ -23,6 +24,7 @@ Run runProbe(const QString& scenario)
     run.exitCode = probe.exitCode();
     run.crashed = probe.exitStatus() == QProcess::CrashExit;
     run.lines = QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.errors = probe.readAllStandardError();
     return run;
 }
 
@@ -54,8 +56,9 @@ void TestProgram::scenario_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("lines");
-    // The manager was deleted at exit and is not made again.
-    QTest::newRow("exit code is the one given to exit") << "exit" << 7 << QStringList{"manager after exit: none"};
+    // The manager and the command set were deleted at exit and are not made again.
+    QTest::newRow("exit code is the one given to exit")
+        << "exit" << 7 << QStringList{"manager after exit: none", "command set after exit: none"};
     // High-DPI scaling set before the application; no window after start-up, none needed to live on.
     QTest::newRow("starts without windows and outlives them") << "windows" << 3
                                                               << QStringList{"scaling 1", "visible 0", "alive"};
@@ -80,6 +83,8 @@ void TestProgram::scenario()
     QVERIFY(!run.crashed);
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.lines.mid(0, lines.size()), lines);
+    // Every hot key was given back before the end.
+    QVERIFY2(!run.errors.contains("destroyed with registered shortcuts"), run.errors.constData());
 }
 
 void TestProgram::programEndsCleanlyOnTerminate()

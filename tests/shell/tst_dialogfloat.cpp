@@ -45,6 +45,8 @@ private slots:
     void focusLossHides();
     void locationEvents_data();
     void locationEvents();
+    void locationAfterFocusMoves_data();
+    void locationAfterFocusMoves();
     void disabledProgramHasNoButton();
     void animationAndCancel();
     void commandSetSeesCheckEndFirst();
@@ -277,6 +279,46 @@ void TestDialogFloat::locationEvents()
     QCOMPARE(button->pos(), follows ? before + QPoint(20, 0) : before);
 }
 
+void TestDialogFloat::locationAfterFocusMoves_data()
+{
+    QTest::addColumn<QStringList>("steps");  // what happens between placing the button and the editor's move
+    QTest::addColumn<bool>("follows");
+    QTest::newRow("focus on a non-editor") << QStringList{"focus elsewhere"} << false;
+    QTest::newRow("focus back on the editor") << QStringList{"focus elsewhere", "editor detected"} << true;
+    QTest::newRow("focus taken by a tracked editor") << QStringList{"focus on editor"} << true;
+    QTest::newRow("focus elsewhere, then on an editor")
+        << QStringList{"focus elsewhere", "focus on editor"} << true;
+    QTest::newRow("shown again by the command") << QStringList{"focus elsewhere", "shown"} << true;
+}
+
+void TestDialogFloat::locationAfterFocusMoves()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, follows);
+    HWND hwnd = createEditor(QRect(100, 100, 600, 400));
+    HWND other = createEditor(QRect(0, 0, 300, 300), u"C:\\Apps\\paint.exe");
+    place(hwnd);
+    const QPoint before = button->pos();
+    for (const QString& step : steps) {
+        if (step == "focus elsewhere")
+            button->winEventProc(nullptr, nullptr, EVENT_OBJECT_FOCUS, other, OBJID_CLIENT, 0, 0, 0, false);
+        else if (step == "focus on editor")
+            button->winEventProc(nullptr, nullptr, EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, 0, 0, 0, true);
+        else if (step == "editor detected")
+            place(hwnd);
+        else
+            button->show();
+    }
+
+    sim::moveWindow(hwnd, RECT{130, 100, 730, 500});
+    IAccessiblePtr object = objectWithRole(hwnd, ROLE_SYSTEM_CLIENT);
+    button->winEventProc(object.GetInterfacePtr(), nullptr, EVENT_OBJECT_LOCATIONCHANGE, hwnd, OBJID_WINDOW, 0, 0,
+                         0, false);
+    QCOMPARE(button->isVisible(), follows);
+    if (follows)
+        QCOMPARE(button->pos(), before + QPoint(30, 0));
+}
+
 void TestDialogFloat::disabledProgramHasNoButton()
 {
     HWND hwnd = createEditor(QRect(100, 100, 600, 400));
@@ -370,6 +412,15 @@ void TestDialogFloat::followsFocusedEditorEndToEnd()
     tracker.takes = false;
     sim::setFocus(createEditor(QRect(0, 0, 300, 300), u"C:\\Apps\\paint.exe"));
     QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 5000);
+
+    // The editor left behind moves: it stays without the button.
+    int moves = 0;
+    QObject guard;
+    connect(manager, &EditorManager::winEvent, &guard,
+            [&moves](IUnknown*, HWINEVENTHOOK, DWORD event) { moves += event == EVENT_OBJECT_LOCATIONCHANGE; });
+    sim::moveWindow(hwnd, RECT{300, 190, 800, 490});
+    QTRY_VERIFY_WITH_TIMEOUT(moves > 0, 5000);
+    QVERIFY(!button->isVisible());
 }
 
 QTEST_MAIN(TestDialogFloat)

@@ -318,7 +318,18 @@ void TestEditor::speechParagraphs_data()
         << QStringList{"一@0", "二三@9", "-"};
     QTest::newRow("previous skips back over blanks")
         << QStringLiteral("一\n\n%1\n二").arg(zwsp) << 5 << QStringList{"current", "previous", "previous"}
-        << QStringList{"二@5", "一@0", "-"};
+        << QStringList{"二@5", "一@0", "一@0"};
+    QTest::newRow("spaces between zero-width spaces are blank")
+        << QStringLiteral(" %1 \n一\n%1\t%1\n二").arg(zwsp) << 0 << QStringList{"current", "next", "previous"}
+        << QStringList{"一@4", "二@10", "一@4"};
+    QTest::newRow("rest of the line only zero-width spaces")
+        << QStringLiteral("一%1 \n二").arg(zwsp) << 1 << QStringList{"current"} << QStringList{"二@4"};
+    QTest::newRow("previous at the first paragraph stays on it")
+        << QStringLiteral("一二\n三") << 1 << QStringList{"current", "previous", "next"}
+        << QStringList{"二@1", "一二@0", "三@3"};
+    QTest::newRow("previous with only blanks before stays, next goes on")
+        << QStringLiteral("\n %1\n一\n二").arg(zwsp) << 0 << QStringList{"current", "previous", "next", "next"}
+        << QStringList{"一@4", "一@4", "二@6", "-"};
     QTest::newRow("nothing after the cursor") << QStringLiteral("一\n \n") << 1 << QStringList{"current"}
                                               << QStringList{"-"};
 }

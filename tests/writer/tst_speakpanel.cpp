@@ -53,7 +53,8 @@ private slots:
     void cleanupTestCase();
     void readsWordByWord_data();
     void readsWordByWord();
-    void pageDownAdvancesOnce();
+    void pageKeysMoveOnce_data();
+    void pageKeysMoveOnce();
     void stopAndStartAgainContinuesFromTheWordSpoken();
     void keysSwallowedOnlyWhileVisible();
     void unknownSavedVoiceKeepsTheEngines();
@@ -130,21 +131,50 @@ void TestSpeakPanel::readsWordByWord()
     QCOMPARE(editor->toPlainText(), text);     // the Space went to the panel, not into the text
 }
 
-void TestSpeakPanel::pageDownAdvancesOnce()
+void TestSpeakPanel::pageKeysMoveOnce_data()
 {
-    editor->setPlainText(QStringLiteral("一二三四五\n六七\n八九"));
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("released");          // notifications let through before the key
+    QTest::addColumn<QStringList>("before");    // words selected by then
+    QTest::addColumn<QStringList>("spoken");
+    QTest::addColumn<QStringList>("selected");
+    QTest::newRow("PageDown jumps to the next paragraph once")
+        << "一二三四五\n六七\n八九" << int(Qt::Key_PageDown) << 2 << QStringList{"一"}
+        << QStringList{"一二三四五", "六七", "八九"} << QStringList{"一", "六", "七", "八", "九"};
+    QTest::newRow("PageUp goes back one paragraph")
+        << "一二\n三四五\n六" << int(Qt::Key_PageUp) << 7 << QStringList{"一", "二", "三", "四"}
+        << QStringList{"一二", "三四五", "一二", "三四五", "六"}
+        << QStringList{"一", "二", "三", "四", "一", "二", "三", "四", "五", "六"};
+    QTest::newRow("PageUp on the first paragraph reads it again")
+        << "一二三\n四五" << int(Qt::Key_PageUp) << 3 << QStringList{"一", "二"}
+        << QStringList{"一二三", "一二三", "四五"} << QStringList{"一", "二", "一", "二", "三", "四", "五"};
+    QTest::newRow("PageUp after blank first lines reads the first text again")
+        << "\n\u200b \n一二\n三" << int(Qt::Key_PageUp) << 2 << QStringList{"一"}
+        << QStringList{"一二", "一二", "三"} << QStringList{"一", "一", "二", "三"};
+}
+
+void TestSpeakPanel::pageKeysMoveOnce()
+{
+    QFETCH(QString, text);
+    QFETCH(int, key);
+    QFETCH(int, released);
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, spoken);
+    QFETCH(QStringList, selected);
+    editor->setPlainText(text);
     editor->moveCursor(QTextCursor::Start);
     WidgetSpeak panel(editor);
     Selections selections(panel, *editor);
     panel.show();
     press(editor, Qt::Key_Space);
-    sim::releaseSpeechEvents(2);
-    QTRY_COMPARE(selections, QStringList{"一"});
-    press(editor, Qt::Key_PageDown);
+    sim::releaseSpeechEvents(released);
+    QTRY_COMPARE(selections, before);
+    press(editor, Qt::Key(key));
     sim::releaseSpeechEvents(10000);
     QTRY_COMPARE(sim::beepCount(), 2);
-    QCOMPARE(spokenWithoutMarkup(), (QStringList{"一二三四五", "六七", "八九"}));
-    QCOMPARE(selections, (QStringList{"一", "六", "七", "八", "九"}));
+    QCOMPARE(spokenWithoutMarkup(), spoken);
+    QCOMPARE(selections, selected);
 }
 
 void TestSpeakPanel::stopAndStartAgainContinuesFromTheWordSpoken()

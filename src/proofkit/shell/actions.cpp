@@ -25,6 +25,7 @@
 
 namespace {
 Actions* instance = nullptr;
+bool instanceReleased = false;
 
 constexpr int autoUpdateDelayMs = 60000;
 constexpr char hotkeyProperty[] = "globalhotkey";
@@ -57,9 +58,17 @@ QString defaultKeyOf(const QString& objectName)
 
 Actions* getActions()
 {
-    if (!instance)
+    // Late callers at exit get nothing rather than a new set that would grab the keys again.
+    if (!instance && !instanceReleased)
         instance = new Actions(nullptr);
     return instance;
+}
+
+void releaseActions()
+{
+    delete instance;
+    instance = nullptr;
+    instanceReleased = true;
 }
 
 Actions::Actions(QObject* parent) : QObject(parent)

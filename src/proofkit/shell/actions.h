@@ -123,5 +123,7 @@ private:
     bool ownCheck = false;
 };
 
-// The process-wide command set, made on first use (GUI thread) and never deleted.
+// The process-wide command set, made on first use (GUI thread); null once released.
 PROOFKIT_EXPORT Actions* getActions();
+// Deletes the command set as a program ends, so its hot keys give their keys back in order.
+PROOFKIT_EXPORT void releaseActions();

@@ -99,6 +99,8 @@ DialogFloat::~DialogFloat()
 void DialogFloat::createActions()
 {
     Actions* actions = getActions();
+    if (!actions)
+        return;
     logoMenu = new MenuEx(tr("Logo"));
     logoMenu->setDefaultAction(actions->actionCheckCurrentPage);
     logoMenu->addAction(actions->actionCheckCurrentPage);
@@ -123,8 +125,10 @@ void DialogFloat::show()
     QWidget::show();
     EditorManager* manager = getEditorManager();
     QSharedPointer<EditorParam> editor = manager ? manager->getActiveEditorParam() : nullptr;
-    if (editor && editor->hwnd)
+    if (editor && editor->hwnd) {
+        editorFocused = true;
         setHookHWND(editor->hwnd, true);
+    }
 }
 
 void DialogFloat::checkDone(const CHECK_DATAS&)
@@ -170,6 +174,7 @@ void DialogFloat::editorDetected(ClientHelper*, QString, QSharedPointer<EditorPa
     const HWND hwnd = editorParam ? editorParam->hwnd : nullptr;
     parentWindow = GetParent(hwnd);
     rootWindow = GetAncestor(hwnd, GA_ROOT);
+    editorFocused = true;
     // Changing the flags of a shown window hides it, so only when the hint went missing.
     if (!(windowFlags() & Qt::WindowStaysOnTopHint))
         setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
@@ -181,11 +186,13 @@ void DialogFloat::editorDetected(ClientHelper*, QString, QSharedPointer<EditorPa
 void DialogFloat::winEventProc(IUnknown* pAcc, HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG idChild, DWORD,
                                DWORD, bool focusChanged)
 {
-    if (event == EVENT_OBJECT_FOCUS && !focusChanged) {
-        setHookHWND(nullptr, false);
+    if (event == EVENT_OBJECT_FOCUS) {
+        editorFocused = focusChanged;
+        if (!focusChanged)
+            setHookHWND(nullptr, false);
         return;
     }
-    if (event != EVENT_OBJECT_LOCATIONCHANGE)
+    if (event != EVENT_OBJECT_LOCATIONCHANGE || !editorFocused)
         return;
     EditorManager* manager = getEditorManager();
     QSharedPointer<EditorParam> editor = manager ? manager->getActiveEditorParam() : nullptr;

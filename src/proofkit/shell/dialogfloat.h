@@ -60,6 +60,9 @@ private:
     Ui::DialogFloat* ui = nullptr;
     HWND parentWindow = nullptr;
     HWND rootWindow = nullptr;
+    // Whether the focus is on the editor the button serves; moves of an editor the user has left
+    // must not bring the button back.
+    bool editorFocused = false;
     QMap<HWND, QSharedPointer<FloatPosition>> positions;
     MenuEx* logoMenu = nullptr;
 };

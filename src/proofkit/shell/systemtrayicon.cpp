@@ -26,6 +26,8 @@ SystemTrayIcon::~SystemTrayIcon()
 void SystemTrayIcon::createTrayMenu()
 {
     Actions* actions = getActions();
+    if (!actions)
+        return;
     menu = new MenuEx;
     menu->setToolTipsVisible(true);
     menu->setDefaultAction(actions->actionShowWriter);
@@ -57,11 +59,14 @@ void SystemTrayIcon::createTrayMenu()
 void SystemTrayIcon::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     // A single click arrives first for a double click too; only the double click opens the writer.
-    if (reason == QSystemTrayIcon::DoubleClick)
-        getActions()->on_actionShowWriter_triggered();
+    if (reason != QSystemTrayIcon::DoubleClick)
+        return;
+    if (Actions* actions = getActions())
+        actions->on_actionShowWriter_triggered();
 }
 
 void SystemTrayIcon::trayIconMenuAboutToShow()
 {
-    getActions()->updateActions(nullptr);
+    if (Actions* actions = getActions())
+        actions->updateActions(nullptr);
 }

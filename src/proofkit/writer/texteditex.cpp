@@ -427,7 +427,7 @@ QString TextEditEx::speechText(const QTextBlock& block)
 
 bool TextEditEx::isSpeechSkipped(const QTextBlock& block) const
 {
-    return block.text().isEmpty() || speechText(block).isEmpty();
+    return speechText(block).trimmed().isEmpty();
 }
 
 bool TextEditEx::currentParagraphForSpeech(QString& text, int& position)
@@ -440,11 +440,11 @@ bool TextEditEx::currentParagraphForSpeech(QString& text, int& position)
     for (; speechBlock.isValid(); speechBlock = speechBlock.next(), offset = 0) {
         if (isSpeechSkipped(speechBlock))
             continue;
-        const QString rest = speechBlock.text().mid(offset);
+        QString rest = speechBlock.text().mid(offset);
+        rest.remove(ZeroWidthSpace);
         if (rest.trimmed().isEmpty())
             continue;
         text = rest;
-        text.remove(ZeroWidthSpace);
         position = speechBlock.position() + offset;
         return true;
     }
@@ -458,20 +458,29 @@ bool TextEditEx::nextParagraphForSpeech(QString& text, int& position)
 
 bool TextEditEx::previousParagraphForSpeech(QString& text, int& position)
 {
-    return stepSpeechParagraph(false, text, position);
+    const QTextBlock from = speechBlock;
+    if (stepSpeechParagraph(false, text, position))
+        return true;
+    // Nothing earlier: stay where reading is rather than fall off the start, which would end it.
+    speechBlock = from;
+    return speechBlock.isValid() && !isSpeechSkipped(speechBlock) && takeSpeechBlock(text, position);
 }
 
 bool TextEditEx::stepSpeechParagraph(bool forward, QString& text, int& position)
 {
     auto step = [forward](const QTextBlock& block) { return forward ? block.next() : block.previous(); };
     for (speechBlock = step(speechBlock); speechBlock.isValid(); speechBlock = step(speechBlock)) {
-        if (speechBlock.text().trimmed().isEmpty() || isSpeechSkipped(speechBlock))
-            continue;
-        text = speechText(speechBlock);
-        position = speechBlock.position();
-        return true;
+        if (!isSpeechSkipped(speechBlock))
+            return takeSpeechBlock(text, position);
     }
     return false;
+}
+
+bool TextEditEx::takeSpeechBlock(QString& text, int& position) const
+{
+    text = speechText(speechBlock);
+    position = speechBlock.position();
+    return true;
 }
 
 void TextEditEx::selectRange(int start, int end)

@@ -55,7 +55,8 @@ public:
     QString currentErrorText();
     void reportError();
 
-    // Reading aloud: paragraphs with text, U+200B left out.
+    // Reading aloud: paragraphs with text, U+200B left out; blank ones are passed over. At the first
+    // paragraph with text, the previous one is that paragraph again, so reading never loses its place.
     bool currentParagraphForSpeech(QString& text, int& position);
     bool nextParagraphForSpeech(QString& text, int& position);
     bool previousParagraphForSpeech(QString& text, int& position);
@@ -232,6 +233,7 @@ private:
     void computeTabStop();
     bool isSpeechSkipped(const QTextBlock& block) const;
     bool stepSpeechParagraph(bool forward, QString& text, int& position);
+    bool takeSpeechBlock(QString& text, int& position) const;
     static QString speechText(const QTextBlock& block);
     QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
                                         QMessageBox::StandardButtons buttons);

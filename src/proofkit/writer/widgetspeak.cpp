@@ -170,12 +170,9 @@ bool WidgetSpeak::speakNextParagraph()
 {
     QString text;
     int position = 0;
-    bool found = reading ? editor->nextParagraphForSpeech(text, position)
-                         : editor->currentParagraphForSpeech(text, position);
-    // Blank once the zero-width spaces are gone: nothing to say there.
-    while (found && text.trimmed().isEmpty())
-        found = editor->nextParagraphForSpeech(text, position);
-    if (!found || text.isEmpty()) {
+    const bool found = reading ? editor->nextParagraphForSpeech(text, position)
+                               : editor->currentParagraphForSpeech(text, position);
+    if (!found) {
         stopSpeak();
         beepTwice();
         return false;
@@ -190,10 +187,7 @@ bool WidgetSpeak::speakPreviousParagraph()
         return false;
     QString text;
     int position = 0;
-    bool found = editor->previousParagraphForSpeech(text, position);
-    while (found && text.trimmed().isEmpty())
-        found = editor->previousParagraphForSpeech(text, position);
-    if (!found)
+    if (!editor->previousParagraphForSpeech(text, position))
         return speakNextParagraph();
     say(text, position);
     return true;

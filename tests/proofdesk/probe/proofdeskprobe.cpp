@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "actions.h"
 #include "checkdata.h"
 #include "config.h"
 #include "editormanager.h"
@@ -162,5 +163,6 @@ int main(int argc, char** argv)
     say(QStringLiteral("manager after exit: %1").arg(getEditorManager() ? "present" : "none"));
     if (wordDocument)
         say(QStringLiteral("marks after exit: %1").arg(markRuns()));
+    say(QStringLiteral("command set after exit: %1").arg(getActions() ? "present" : "none"));
     return code;
 }
