@@ -541,7 +541,7 @@ void WordHelper::showErrorAt(IDispatchPtr range)
     if (start == shownStart && shownEnd != shownStart) {
         hidePopup();
     } else {
-        expandMarkedRange(range);
+        expandMarkedRange(*data, range);
         const QString text = textOf(range);
         LONG left = 0, top = 0, width = 0, height = 0;
         IDispatchPtr window = objectOf(application, word::Application::ActiveWindow);
@@ -562,10 +562,17 @@ void WordHelper::showErrorAt(IDispatchPtr range)
     shownEnd = numberOf(range, word::Range::End);
 }
 
-void WordHelper::expandMarkedRange(IDispatch* range)
+void WordHelper::expandMarkedRange(const WordDocumentData& data, IDispatch* range)
 {
     LONG start = numberOf(range, word::Range::Start);
     LONG end = numberOf(range, word::Range::End);
+    // Marks that touch share one look, so the look alone would run on into the neighbour: the
+    // marks placed here know where each error begins and ends.
+    if (IDispatchPtr mark = placedMarkAt(data, start)) {
+        callMethod(range, word::Range::SetRange,
+                   {int(numberOf(mark, word::Range::Start)), int(numberOf(mark, word::Range::End))});
+        return;
+    }
     const bool collapsed = start == end;
     bool grown = false;
     IDispatchPtr unit = range;
@@ -590,13 +597,39 @@ void WordHelper::expandMarkedRange(IDispatch* range)
     callMethod(range, word::Range::SetRange, {int(start), int(end)});
 }
 
+IDispatchPtr WordHelper::placedMarkAt(const WordDocumentData& data, LONG position)
+{
+    // The mark holding the character at position; else, for a caret just behind a mark, that one.
+    IDispatchPtr endingHere;
+    for (const QSharedPointer<WordMark>& mark : data.marks) {
+        const LONG start = numberOf(mark->range, word::Range::Start);
+        const LONG end = numberOf(mark->range, word::Range::End);
+        if (start <= position && position < end && isMark(mark->range))
+            return mark->range;
+        if (!endingHere && end == position && start < end && isMark(mark->range))
+            endingHere = mark->range;
+    }
+    return endingHere;
+}
+
 bool WordHelper::findNextMark(bool forward)
 {
     IDispatchPtr range = selectionRange();
     // From the error the pop-up shows, also when the caret only sits at its start.
-    if (shownRange)
-        callMethod(range, word::Range::SetRange,
-                   {int(numberOf(shownRange, word::Range::Start)), int(numberOf(shownRange, word::Range::End))});
+    if (shownRange) {
+        const LONG start = numberOf(shownRange, word::Range::Start);
+        const LONG end = numberOf(shownRange, word::Range::End);
+        callMethod(range, word::Range::SetRange, {int(start), int(end)});
+        // Find takes marks that touch as one stretch and would pass over the neighbour.
+        if (QSharedPointer<WordDocumentData> data = currentData()) {
+            const LONG edge = forward ? end : start;
+            IDispatchPtr neighbour = placedMarkAt(*data, forward ? end : start - 1);
+            if (neighbour && numberOf(neighbour, forward ? word::Range::Start : word::Range::End) == edge) {
+                callMethod(neighbour, word::Range::Select);
+                return true;
+            }
+        }
+    }
     IDispatchPtr find = freshFind(range);
     putProperty(find, word::Find::Forward, forward);
     putProperty(find, word::Find::Wrap, word::wdFindContinue);

@@ -92,7 +92,8 @@ private:
     void unmarkRange(IDispatch* range);
     void removeAllMarks();
     void showErrorAt(IDispatchPtr range);
-    void expandMarkedRange(IDispatch* range);
+    void expandMarkedRange(const WordDocumentData& data, IDispatch* range);
+    IDispatchPtr placedMarkAt(const WordDocumentData& data, LONG position);
     bool findNextMark(bool forward);
     void hidePopup();
 

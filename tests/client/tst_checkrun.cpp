@@ -145,6 +145,8 @@ void TestCheckRun::replacementTextJoinsSuggestionParts_data()
         << "甲乙丙丁" << Ranges{{10, 12}, {11, 13}} << "A*B" << "AB";
     QTest::newRow("empty parts") << "甲乙丙丁" << Ranges{{0, 0}, {3, 3}} << "*" << "乙丙";
     QTest::newRow("no suggestion") << "他门" << Ranges{{0, 1}} << "" << "-";
+    // Nothing says where the suggestion goes: an empty replacement would delete the words.
+    QTest::newRow("no position") << "他门" << Ranges{} << "他们" << "-";
 }
 
 void TestCheckRun::replacementTextJoinsSuggestionParts()

@@ -17,6 +17,8 @@ private slots:
     void applyAtTheRightPlace();
     void secondSuggestionReplacesTheFirst();
     void secondSuggestionAfterADeletion();
+    void touchingErrorsStayApart_data();
+    void touchingErrorsStayApart();
     void undoRestoresWordsAndMark();
     void ignoreOnceAndAll_data();
     void ignoreOnceAndAll();
@@ -90,19 +92,66 @@ void TestWordCorrections::secondSuggestionReplacesTheFirst()
 
 void TestWordCorrections::secondSuggestionAfterADeletion()
 {
-    // The pop-up spans two neighbouring errors; the first correction deletes its words.
+    // The first correction deletes its words, next to another error.
     WordDesk desk(QStringLiteral("啊他门。"));
     QVERIFY(desk.take());
     desk.show({finding(QStringLiteral("啊"), {QString(), QStringLiteral("呀")}),
                finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
     desk.select(0);
     ContextShow* popup = shownWindow<ContextShow>();
-    QCOMPARE(groupTitles(popup), (QStringList{"啊", "他门"}));
+    QCOMPARE(groupTitles(popup), QStringList{"啊"});
     QVERIFY(chooseSuggestion(popup, QStringLiteral("啊"), 0));
     QCOMPARE(desk.text(), QStringLiteral("他门。\r"));
     // Nothing was inserted to be replaced: the text must not be sprinkled with the new choice.
     QVERIFY(chooseSuggestion(popup, QStringLiteral("啊"), 1));
     QCOMPARE(desk.text(), QStringLiteral("他门。\r"));
+}
+
+void TestWordCorrections::touchingErrorsStayApart_data()
+{
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("action");   // "apply" (the first suggestion) or an action of the pop-up
+    QTest::addColumn<QString>("shown");    // the one error the pop-up opens on
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Span>("left");        // the neighbour's mark
+    QTest::addColumn<int>("neighbourCaret");
+    QTest::newRow("apply to the first") << 1 << "apply" << "他门" << "他们以经走了。\r" << Span{2, 4} << 3;
+    QTest::newRow("apply to the second") << 3 << "apply" << "以经" << "他门已经走了。\r" << Span{0, 2} << 1;
+    QTest::newRow("caret where they meet") << 2 << "apply" << "以经" << "他门已经走了。\r" << Span{0, 2} << 1;
+    QTest::newRow("ignore once the first") << 0 << "actionIgnoreOnce" << "他门" << "他门以经走了。\r" << Span{2, 4}
+                                           << 2;
+    QTest::newRow("ignore all the second") << 3 << "actionIgnoreAll" << "以经" << "他门以经走了。\r" << Span{0, 2}
+                                           << 0;
+}
+
+void TestWordCorrections::touchingErrorsStayApart()
+{
+    QFETCH(int, caret);
+    QFETCH(QString, action);
+    QFETCH(QString, shown);
+    QFETCH(QString, text);
+    QFETCH(Span, left);
+    QFETCH(int, neighbourCaret);
+    const QString neighbour = shown == QStringLiteral("他门") ? QStringLiteral("以经") : QStringLiteral("他门");
+    WordDesk desk(QStringLiteral("他门以经走了。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
+               finding(QStringLiteral("以经"), {QStringLiteral("已经")})});
+    desk.select(caret);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QCOMPARE(groupTitles(popup), QStringList{shown});
+    if (action == QStringLiteral("apply"))
+        QVERIFY(chooseSuggestion(popup, shown, 0));
+    else
+        triggerAction(popup, action.toLatin1().constData());
+    desk.settle();
+    QCOMPARE(desk.text(), text);
+    QCOMPARE(desk.marks(), Spans{left});
+    QCOMPARE(flaggedWords(*desk.tracker->getCheckDatas(desk.param())), neighbour);
+
+    // The neighbour still opens its own pop-up.
+    desk.select(neighbourCaret);
+    QCOMPARE(groupTitles(shownWindow<ContextShow>()), QStringList{neighbour});
 }
 
 void TestWordCorrections::undoRestoresWordsAndMark()

@@ -291,23 +291,32 @@ void TestWordMarks::tipOffLeavesMarksOnly()
 
 void TestWordMarks::nextAndPreviousWrap_data()
 {
+    QTest::addColumn<QString>("text");
     QTest::addColumn<int>("caret");
     QTest::addColumn<bool>("forward");
     QTest::addColumn<Span>("selected");
-    QTest::newRow("next from the first") << 0 << true << Span{3, 5};
-    QTest::newRow("next from the last wraps") << 6 << true << Span{0, 2};
-    QTest::newRow("previous from the last") << 6 << false << Span{3, 5};
-    QTest::newRow("previous from the first wraps") << 0 << false << Span{6, 8};
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("next from the first") << kThreeTimes << 0 << true << Span{3, 5} << "他门";
+    QTest::newRow("next from the last wraps") << kThreeTimes << 6 << true << Span{0, 2} << "他门";
+    QTest::newRow("previous from the last") << kThreeTimes << 6 << false << Span{3, 5} << "他门";
+    QTest::newRow("previous from the first wraps") << kThreeTimes << 0 << false << Span{6, 8} << "他门";
+    // Marks that touch are still two stops.
+    const QString touching = QStringLiteral("他门以经，他门。");
+    QTest::newRow("next onto a touching neighbour") << touching << 1 << true << Span{2, 4} << "以经";
+    QTest::newRow("previous onto a touching neighbour") << touching << 3 << false << Span{0, 2} << "他门";
 }
 
 void TestWordMarks::nextAndPreviousWrap()
 {
+    QFETCH(QString, text);
     QFETCH(int, caret);
     QFETCH(bool, forward);
     QFETCH(Span, selected);
-    WordDesk desk(kThreeTimes);
+    QFETCH(QString, shown);
+    WordDesk desk(text);
     QVERIFY(desk.take());
-    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
+               finding(QStringLiteral("以经"), {QStringLiteral("已经")})});
     desk.select(caret);
     ContextShow* popup = shownWindow<ContextShow>();
     QVERIFY(popup);
@@ -315,7 +324,7 @@ void TestWordMarks::nextAndPreviousWrap()
     desk.settle();
     const auto [start, end] = sim::wordSelection(desk.doc);
     QCOMPARE((Span{start, end}), selected);
-    QVERIFY(shownWindow<ContextShow>());
+    QCOMPARE(groupTitles(shownWindow<ContextShow>()), QStringList{shown});
     // Without any mark there is nowhere to go.
     desk.tracker->clearErrors(desk.param());
     QVERIFY(!desk.tracker->nextError(desk.param()));

@@ -50,6 +50,8 @@ private slots:
     void applyAndUndo_data();
     void applyAndUndo();
     void newCheckDisablesUndo();
+    void touchingErrorsActAlone_data();
+    void touchingErrorsActAlone();
     void nextAndPrevious_data();
     void nextAndPrevious();
     void ignoreStopsMarking();
@@ -140,6 +142,9 @@ void TestEditor::applyAndUndo_data()
                                       << QStringLiteral("甲错字乙");
     QTest::newRow("no undo once read-only") << QStringLiteral("甲错字乙") << 1 << QList<int>{0, -3, -1} << 2
                                             << QStringLiteral("甲正字乙");
+    // Without a position there is no replacement to build: the words stay.
+    QTest::newRow("result without a position") << QStringLiteral("甲错字乙") << -1 << QList<int>{0} << 2
+                                               << QStringLiteral("甲错字乙");
 }
 
 void TestEditor::applyAndUndo()
@@ -164,7 +169,7 @@ void TestEditor::applyAndUndo()
             fixture::settle(editor);
         } else {
             editor.onApply(QString(), step, Wrong, 0);
-            QCOMPARE(undo->isEnabled(), !editor.isReadOnly());
+            QCOMPARE(undo->isEnabled(), !editor.isReadOnly() && begin >= 0);
         }
     }
     QCOMPARE(editor.toPlainText(), expected);
@@ -185,6 +190,57 @@ void TestEditor::newCheckDisablesUndo()
     fixture::settle(editor);
     editor.onApply(QString(), 1, Wrong, 0);
     QCOMPARE(editor.toPlainText(), QStringLiteral("甲正字乙好字"));
+}
+
+void TestEditor::touchingErrorsActAlone_data()
+{
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("error");   // the error under the cursor afterwards
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("marks");
+    // 他门以经来了: two errors meeting at 2
+    const QString text = QStringLiteral("他门以经来了");
+    const QStringList both{"0:0+2", "0:2+2"};
+    QTest::newRow("in the first") << 1 << "none" << "他门" << text << both;
+    QTest::newRow("where they meet: the one starting there") << 2 << "none" << "以经" << text << both;
+    QTest::newRow("apply to the first") << 1 << "apply" << "他们" << QStringLiteral("他们以经来了")
+                                        << QStringList{"0:2+2"};
+    QTest::newRow("apply where they meet") << 2 << "apply" << "已经" << QStringLiteral("他门已经来了")
+                                           << QStringList{"0:0+2"};
+    QTest::newRow("ignore the first") << 0 << "ignore" << "" << text << QStringList{"0:2+2"};
+    QTest::newRow("next from the first") << 0 << "next" << "以经" << text << both;
+    QTest::newRow("previous from the second") << 2 << "previous" << "他门" << text << both;
+}
+
+void TestEditor::touchingErrorsActAlone()
+{
+    QFETCH(int, cursor);
+    QFETCH(QString, action);
+    QFETCH(QString, error);
+    QFETCH(QString, text);
+    QFETCH(QStringList, marks);
+    CHECK_DATAS results{fixture::makeResult(QStringLiteral("他门"), {QStringLiteral("他们")}, 0),
+                        fixture::makeResult(QStringLiteral("以经"), {QStringLiteral("已经")}, 2)};
+    MarkedEditor marked(QStringLiteral("他门以经来了"), results, cursor);
+    TextEditEx& editor = marked.editor;
+    const int group = editor.currentErrorText() == QStringLiteral("他门") ? 0 : 1;
+    if (action == QStringLiteral("apply"))
+        editor.onApply(QString(), 0, editor.currentErrorText(), group);
+    else if (action == QStringLiteral("ignore"))
+        editor.onIgnoreOnce();
+    else if (action == QStringLiteral("next"))
+        QVERIFY(editor.onNext());
+    else if (action == QStringLiteral("previous"))
+        QVERIFY(editor.onPrev());
+    fixture::settle(editor);
+    QCOMPARE(editor.toPlainText(), text);
+    QCOMPARE(fixture::marks(editor.document(), editor.highlighter()).replaceInStrings(QStringLiteral("*"), QString()),
+             marks);
+    if (action == QStringLiteral("apply"))
+        QCOMPARE(editor.textCursor().selectedText(), error);
+    else
+        QCOMPARE(editor.currentErrorText(), error);
 }
 
 void TestEditor::nextAndPrevious_data()

@@ -708,6 +708,10 @@ bool CheckerClient::getReplaceText(const CHECK_DATAS& datas, int index, int valu
     const DataItemValue* value = data->dataItem->values[size_t(valueIndex)];
     if (!value)
         return false;
+    // Without a position nothing says where the suggestion's parts go; an empty replacement would
+    // silently delete the flagged words.
+    if (data->pos.empty())
+        return false;
 
     words = u8(data->words);
     const QStringList parts = QString::fromUtf8(value->value ? value->value : "").split(QLatin1Char('*'));

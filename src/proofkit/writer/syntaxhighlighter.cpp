@@ -9,6 +9,10 @@ namespace {
 
 constexpr int RefreshIntervalMs = 100;
 constexpr int HandledMark = 1;
+// Alternates between neighbouring marks of a paragraph: the layout joins equal formats that touch,
+// and two errors meeting end to start would read as one. Two values keep the document's format
+// table small.
+constexpr int MarkSideProperty = QTextFormat::UserProperty + 0x4b4d;
 
 QString errorTextOf(const CheckData& data)
 {
@@ -25,6 +29,12 @@ SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document, QTextEdit* editor)
     plainFormat.setUnderlineColor(Qt::red);
     currentFormat = plainFormat;
     currentFormat.setBackground(QBrush(QColor(255, 0, 0, 70), Qt::SolidPattern));
+    for (int side = 0; side < 2; ++side) {
+        plainSides[side] = plainFormat;
+        plainSides[side].setProperty(MarkSideProperty, side);
+        currentSides[side] = currentFormat;
+        currentSides[side].setProperty(MarkSideProperty, side);
+    }
     timer = new QTimer(this);
     timer->setInterval(RefreshIntervalMs);
     connect(timer, &QTimer::timeout, this, &SyntaxHighlighter::timerTickRefresh);
@@ -161,6 +171,7 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
         int entry;
         int start;
         int length;
+        int side;
     };
     std::vector<Occurrence> occurrences;
     if (++blockStamp == 0) {
@@ -179,7 +190,7 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
                 continue;
             if (QStringView(units + pos, size) != QStringView(needle.text))
                 continue;
-            occurrences.push_back({needle.entry, pos, size});
+            occurrences.push_back({needle.entry, pos, size, 0});
             nextFreeStamp[entry] = blockStamp;
             nextFree[entry] = pos + size;
         }
@@ -201,6 +212,16 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
     }
     if (occurrences.empty())
         return;
+    // Occurrences that overlap form one mark; the next mark along takes the other side. The scan
+    // above found them from left to right.
+    int side = 0;
+    int markEnd = -1;
+    for (Occurrence& occurrence : occurrences) {
+        if (occurrence.start >= markEnd)
+            side = markEnd < 0 ? 0 : 1 - side;
+        markEnd = std::max(markEnd, occurrence.start + occurrence.length);
+        occurrence.side = side;
+    }
     // Later results overwrite earlier ones where their texts overlap.
     std::stable_sort(occurrences.begin(), occurrences.end(),
                      [](const Occurrence& a, const Occurrence& b) { return a.entry < b.entry; });
@@ -210,11 +231,11 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
     for (const Occurrence& occurrence : occurrences) {
         const int end = occurrence.start + occurrence.length;
         if (cursorColumn >= 0 && cursorColumn >= occurrence.start && cursorColumn <= end) {
-            setFormat(occurrence.start, occurrence.length, currentFormat);
-            currentRanges.append({occurrence.start, end});
+            setFormat(occurrence.start, occurrence.length, currentSides[occurrence.side]);
+            currentRanges.append({occurrence.start, end, occurrence.side});
         } else {
-            setFormat(occurrence.start, occurrence.length, plainFormat);
-            plainRanges.append({occurrence.start, end});
+            setFormat(occurrence.start, occurrence.length, plainSides[occurrence.side]);
+            plainRanges.append({occurrence.start, end, occurrence.side});
         }
     }
     if (plainRanges.isEmpty() || currentRanges.isEmpty())
@@ -233,9 +254,9 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
                 const bool endInside = plain.end >= current.start && plain.end <= current.end;
                 if (!startInside && !endInside)
                     continue;
-                setFormat(plain.start, plain.end - plain.start, currentFormat);
+                setFormat(plain.start, plain.end - plain.start, currentSides[plain.side]);
                 currentRanges.append(plain);
-                plain = {-1, -1};
+                plain = {-1, -1, 0};
                 changed = true;
                 break;
             }

@@ -53,6 +53,7 @@ private:
     {
         int start = 0;
         int end = 0;
+        int side = 0;
     };
 
     void rebuildIndex();
@@ -63,6 +64,9 @@ private:
     bool dirty = false;
     QTextCharFormat plainFormat;
     QTextCharFormat currentFormat;
+    // The two formats again, once for each side of neighbouring marks.
+    QTextCharFormat plainSides[2];
+    QTextCharFormat currentSides[2];
     int typeFilter = -1;
     std::vector<CheckDataEx> checkDatas;
     CHECK_DATAS results;   // the results as handed in, for the card and replacements

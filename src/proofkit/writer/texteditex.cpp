@@ -139,12 +139,19 @@ TextEditEx::ErrorRange TextEditEx::errorRangeAt(const QTextBlock& block, int pos
 {
     if (!block.isValid() || !block.layout())
         return {};
+    // Where one error ends and the next begins, the cursor belongs to the one it stands before:
+    // that is where the arrows put it.
+    ErrorRange endingHere;
     for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
-        if (range.start <= positionInBlock && positionInBlock <= range.start + range.length
-            && syntaxHighlighter->isErrorFormat(range.format))
+        if (range.start > positionInBlock || positionInBlock > range.start + range.length
+            || !syntaxHighlighter->isErrorFormat(range.format))
+            continue;
+        if (positionInBlock < range.start + range.length)
             return {range.start, range.length};
+        if (!endingHere.isValid())
+            endingHere = {range.start, range.length};
     }
-    return {};
+    return endingHere;
 }
 
 void TextEditEx::handleCursorPositionChanged()
@@ -326,7 +333,9 @@ bool TextEditEx::onPrev()
     QTextCursor cursor = textCursor();
     if (cursor.isNull())
         return false;
-    const int position = cursor.position();
+    // From the start of the error under the cursor, so that a neighbour ending right there is found.
+    const ErrorRange own = errorRangeAt(cursor.block(), cursor.positionInBlock());
+    const int limit = own.isValid() ? cursor.block().position() + own.start : cursor.position();
     for (QTextBlock block = cursor.block(); block.isValid(); block = block.previous()) {
         if (!block.layout())
             continue;
@@ -334,7 +343,7 @@ bool TextEditEx::onPrev()
         for (int i = ranges.size() - 1; i >= 0; --i) {
             const QTextLayout::FormatRange& range = ranges.at(i);
             const int start = block.position() + range.start;
-            if (start + range.length < position && syntaxHighlighter->isErrorFormat(range.format)) {
+            if (start + range.length <= limit && syntaxHighlighter->isErrorFormat(range.format)) {
                 cursor.setPosition(start);
                 setTextCursor(cursor);
                 return true;
