@@ -49,6 +49,9 @@ bool WordDocumentData::removeMarks(IDispatch* range, bool all)
     for (auto it = dropped.rbegin(); it != dropped.rend(); ++it)
         restoreQuietly(**it);
     marks = kept;
+    // A result stays while any of its occurrences is still marked: a mark must always open its error.
+    for (const QSharedPointer<WordMark>& mark : qAsConst(marks))
+        ids.erase(mark->id);
 
     std::set<int> erased;
     for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
@@ -57,16 +60,10 @@ bool WordDocumentData::removeMarks(IDispatch* range, bool all)
         results.erase(results.begin() + *it);
         erased.insert(*it);
     }
-    // Marks that stay follow their results to their new places; a mark whose result went with
-    // another occurrence belongs to no result any more.
+    // Marks that stay follow their results to their new places.
     for (const QSharedPointer<WordMark>& mark : qAsConst(marks)) {
-        if (erased.count(mark->id)) {
-            mark->id = -1;
-            continue;
-        }
-        const int below = int(std::distance(erased.begin(), erased.lower_bound(mark->id)));
         if (mark->id >= 0)
-            mark->id -= below;
+            mark->id -= int(std::distance(erased.begin(), erased.lower_bound(mark->id)));
     }
     return true;
 }

@@ -472,6 +472,7 @@ void WordHelper::clearErrors(bool keepResults)
     appliedNew.clear();
     appliedIndex = -1;
     appliedData.reset();
+    appliedStart = -1;
     if (contextShow) {
         contextShow->enableUndo(false);
         contextShow->hide();
@@ -816,7 +817,9 @@ void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownRes
     std::shared_ptr<CheckData> record;
     if (groupIndex >= 0 && size_t(groupIndex) < shownResults.size())
         record = shownResults[size_t(groupIndex)];
-    if (!record || record != appliedData) {
+    // Another occurrence of the same result is another error: its words are still the flagged ones.
+    const LONG start = range ? numberOf(range, word::Range::Start) : -1;
+    if (!record || record != appliedData || start != appliedStart) {
         appliedOld.clear();
         appliedNew.clear();
         if (contextShow)
@@ -824,6 +827,7 @@ void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownRes
     }
     appliedData = record;
     appliedIndex = groupIndex;
+    appliedStart = start;
 
     QSharedPointer<WordDocumentData> data = currentData();
     if (!data || !range || !record)

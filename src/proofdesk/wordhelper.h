@@ -130,6 +130,7 @@ private:
     // The result a correction was last applied to, and the results each window was filled with: a
     // window's group index means an entry of its own list, whatever happened to the results since.
     std::shared_ptr<CheckData> appliedData;
+    LONG appliedStart = -1;   // where that correction was made
     CHECK_DATAS popupResults;
     CHECK_DATAS listResults;
     bool comInitialised = false;

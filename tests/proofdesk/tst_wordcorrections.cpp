@@ -19,6 +19,7 @@ private slots:
     void secondSuggestionAfterADeletion();
     void touchingErrorsStayApart_data();
     void touchingErrorsStayApart();
+    void undoRestoresWordsAndMark_data();
     void undoRestoresWordsAndMark();
     void ignoreOnceAndAll_data();
     void ignoreOnceAndAll();
@@ -154,9 +155,19 @@ void TestWordCorrections::touchingErrorsStayApart()
     QCOMPARE(groupTitles(shownWindow<ContextShow>()), QStringList{neighbour});
 }
 
+void TestWordCorrections::undoRestoresWordsAndMark_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Spans>("marks");   // after the correction at 2
+    QTest::newRow("one occurrence") << QStringLiteral("我说他门来了。") << Spans{};
+    QTest::newRow("several occurrences") << QStringLiteral("我说他门来了他门。") << Spans{{6, 8}};
+}
+
 void TestWordCorrections::undoRestoresWordsAndMark()
 {
-    WordDesk desk(QStringLiteral("我说他门来了。"));
+    QFETCH(QString, text);
+    QFETCH(Spans, marks);
+    WordDesk desk(text);
     QVERIFY(desk.take());
     desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
     desk.select(2);
@@ -164,43 +175,76 @@ void TestWordCorrections::undoRestoresWordsAndMark()
     auto* undo = popup->findChild<QAbstractButton*>(QStringLiteral("btnUndo"));
     QVERIFY(undo);
     QVERIFY(chooseSuggestion(popup, QStringLiteral("他门"), 0));
-    QCOMPARE(desk.text(), QStringLiteral("我说他们来了。\r"));
-    QVERIFY(desk.marks().isEmpty());
+    const QString corrected = QString(text).replace(2, 2, QStringLiteral("他们")) + QLatin1Char('\r');
+    QCOMPARE(desk.text(), corrected);
+    QCOMPARE(desk.marks(), marks);
     QVERIFY(undo->isEnabled());
 
     undo->click();
-    QCOMPARE(desk.text(), QStringLiteral("我说他门来了。\r"));
-    QCOMPARE(desk.marks(), (Spans{{2, 4}}));
+    QCOMPARE(desk.text(), text + QLatin1Char('\r'));
+    QCOMPARE(desk.marks(), (Spans{Span{2, 4}} + marks));
     QVERIFY(!undo->isEnabled());
     QCOMPARE(flaggedWords(*desk.tracker->getCheckDatas(desk.param())), QStringLiteral("他门"));
     // And it can be corrected again.
     QVERIFY(chooseSuggestion(popup, QStringLiteral("他门"), 0));
-    QCOMPARE(desk.text(), QStringLiteral("我说他们来了。\r"));
+    QCOMPARE(desk.text(), corrected);
 }
 
 void TestWordCorrections::ignoreOnceAndAll_data()
 {
-    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("action");   // "apply" (the first suggestion) or an action of the pop-up
+    QTest::addColumn<QList<int>>("carets");   // where the action is taken, in turn
     QTest::addColumn<Spans>("left");
     QTest::addColumn<QString>("results");
-    QTest::newRow("once") << "actionIgnoreOnce" << Spans{{0, 2}, {6, 8}, {9, 11}} << "以经";
-    QTest::newRow("all") << "actionIgnoreAll" << Spans{{9, 11}} << "以经";
+    QTest::addColumn<QString>("corrected");   // the text once the first mark left is corrected too
+    QTest::newRow("ignore once, one occurrence") << "actionIgnoreOnce" << QList<int>{9}
+                                                 << Spans{{0, 2}, {3, 5}, {6, 8}} << "他门"
+                                                 << "他们说他门和他门，以经。\r";
+    QTest::newRow("ignore once, several occurrences") << "actionIgnoreOnce" << QList<int>{3}
+                                                      << Spans{{0, 2}, {6, 8}, {9, 11}} << "他门,以经"
+                                                      << "他们说他门和他门，以经。\r";
+    QTest::newRow("ignore once, each occurrence") << "actionIgnoreOnce" << QList<int>{3, 0, 6} << Spans{{9, 11}}
+                                                  << "以经" << "他门说他门和他门，已经。\r";
+    QTest::newRow("ignore all") << "actionIgnoreAll" << QList<int>{3} << Spans{{9, 11}} << "以经"
+                                << "他门说他门和他门，已经。\r";
+    QTest::newRow("apply, several occurrences") << "apply" << QList<int>{3} << Spans{{0, 2}, {6, 8}, {9, 11}}
+                                                << "他门,以经" << "他们说他们和他门，以经。\r";
 }
 
 void TestWordCorrections::ignoreOnceAndAll()
 {
     QFETCH(QString, action);
+    QFETCH(QList<int>, carets);
     QFETCH(Spans, left);
     QFETCH(QString, results);
-    WordDesk desk(QStringLiteral("他门说他门和他门，以经。"));
+    QFETCH(QString, corrected);
+    const QString text = QStringLiteral("他门说他门和他门，以经。");
+    WordDesk desk(text);
     QVERIFY(desk.take());
-    desk.show({finding(QStringLiteral("他门")), finding(QStringLiteral("以经"))});
-    desk.select(3);
-    triggerAction(shownWindow<ContextShow>(), action.toLatin1().constData());
-    QVERIFY(!shownWindow<ContextShow>());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
+               finding(QStringLiteral("以经"), {QStringLiteral("已经")})});
+    for (int caret : carets) {
+        desk.select(caret);
+        ContextShow* popup = shownWindow<ContextShow>();
+        QVERIFY2(popup, qPrintable(QStringLiteral("no pop-up at %1").arg(caret)));
+        if (action == QStringLiteral("apply"))
+            QVERIFY(chooseSuggestion(popup, text.mid(caret, 2), 0));
+        else
+            triggerAction(popup, action.toLatin1().constData());
+        desk.settle();
+    }
     QCOMPARE(desk.marks(), left);
     QCOMPARE(flaggedWords(*desk.tracker->getCheckDatas(desk.param())), results);
-    QCOMPARE(desk.text(), QStringLiteral("他门说他门和他门，以经。\r"));
+
+    // Every mark left still opens the pop-up of its own words, and a correction there takes.
+    for (const Span& span : left) {
+        desk.select(span.start);
+        const QString words = desk.text().mid(span.start, span.end - span.start);
+        QCOMPARE(groupTitles(shownWindow<ContextShow>()), QStringList{words});
+    }
+    desk.select(left.first().start);
+    QVERIFY(chooseSuggestion(shownWindow<ContextShow>(), desk.text().mid(left.first().start, 2), 0));
+    QCOMPARE(desk.text(), corrected);
 }
 
 void TestWordCorrections::ignoreThenIgnoreAllAnother()
