@@ -1,9 +1,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QtTest>
-#include <csignal>
 
 #include "actions.h"
+#include "catchesterm.h"
 #include "config.h"
 #include "dialogsetting.h"
 #include "keysequenceedit.h"
@@ -11,19 +11,6 @@
 #include "xgrabber.h"
 
 namespace {
-// Whether the process handles SIGTERM yet: its window, with its menus, has been built.
-bool catchesTerm(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
-    }
-    return false;
-}
-
 bool anyDefaultHeld(XGrabber& other)
 {
     return other.heldElsewhere('w', ctrlShift) || other.heldElsewhere('c', ctrlShift)
