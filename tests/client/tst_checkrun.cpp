@@ -84,6 +84,7 @@ private slots:
     void secondCheckIsRefusedAndShowsProgress();
     void checkRefusedDuringLoginLeavesNoProgress();
     void withheldFindingsAreCounted();
+    void positionsCountInTheWholeText();
 
 private:
     int checkRequests() { return service.requestsOf(QStringLiteral("check")).size(); }
@@ -374,6 +375,20 @@ void TestCheckRun::withheldFindingsAreCounted()
     QVERIFY(client->getVipErrorCount() > 0);
     QCOMPARE(boxes.boxes.size(), 1);
     QVERIFY(boxes.boxes.first().text.contains(QStringLiteral("VIP")));
+}
+
+void TestCheckRun::positionsCountInTheWholeText()
+{
+    // Three pieces, one finding in each: the service counts from the start of its piece.
+    loginWithPageSize(5);
+    CHECK_DATAS found;
+    QVERIFY(checkAndWait(QStringLiteral("他门来了。这是他门。他门"), &found));
+    QCOMPARE(checkRequests(), 3);
+    QCOMPARE(found.size(), size_t(1));
+    Ranges ranges;
+    for (const _CHECK_DATA_POS_& p : found.front()->pos)
+        ranges << qMakePair(p.begin, p.end);
+    QCOMPARE(ranges, (Ranges{{0, 1}, {7, 8}, {10, 11}}));
 }
 
 QTEST_MAIN(TestCheckRun)

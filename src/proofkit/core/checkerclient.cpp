@@ -657,6 +657,16 @@ void CheckerClient::getNetData(QNetworkReply* reply)
         showMsgBox(tr("JSON Data Error!"), QMessageBox::Critical, QMessageBox::Ok);
         return;
     }
+    // The service counts from the start of the piece; the callers count in the whole checked text.
+    uint32_t pieceStart = 0;
+    for (int i = 0; i + 1 < pageIndex && i < pages.size(); ++i)
+        pieceStart += uint32_t(pages.at(i).size());
+    for (size_t i = itemsBefore; i < checkDatas.size(); ++i) {
+        for (_CHECK_DATA_POS_& p : checkDatas[i]->pos) {
+            p.begin += pieceStart;
+            p.end += pieceStart;
+        }
+    }
     serverInfo.error_id = other.error_id;
     serverInfo.error_msg = other.error_msg;
     vipErrorCount += other.vip_error_count;

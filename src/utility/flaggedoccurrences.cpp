@@ -1,0 +1,53 @@
+#include "flaggedoccurrences.h"
+
+#include <algorithm>
+
+#include "checkdata.h"
+#include "strconvert.h"
+
+FlaggedOccurrences::FlaggedOccurrences(const std::u16string& checked, const CheckData& data)
+{
+    if (data.pos.empty())
+        return;
+    all = false;
+    const std::u16string words = toWString(data.words);
+    const std::vector<size_t> starts = find(checked, words);
+    for (size_t ordinal = 0; ordinal < starts.size(); ++ordinal) {
+        const size_t first = starts[ordinal];
+        const size_t last = first + words.size() - 1;
+        // Overlap rather than equality: a result in several parts points into its words.
+        const bool hit = std::any_of(data.pos.begin(), data.pos.end(), [&](const _CHECK_DATA_POS_& p) {
+            return p.begin <= last && p.end >= first && p.begin <= p.end;
+        });
+        if (hit)
+            flagged.push_back(ordinal);
+    }
+}
+
+bool FlaggedOccurrences::contains(size_t ordinal) const
+{
+    return all || std::binary_search(flagged.begin(), flagged.end(), ordinal);
+}
+
+std::vector<size_t> FlaggedOccurrences::startsIn(const std::u16string& text, const std::u16string& words) const
+{
+    std::vector<size_t> starts = find(text, words);
+    if (all)
+        return starts;
+    std::vector<size_t> kept;
+    for (size_t ordinal : flagged) {
+        if (ordinal < starts.size())
+            kept.push_back(starts[ordinal]);
+    }
+    return kept;
+}
+
+std::vector<size_t> FlaggedOccurrences::find(const std::u16string& text, const std::u16string& words)
+{
+    std::vector<size_t> starts;
+    if (words.empty())
+        return starts;
+    for (size_t at = text.find(words); at != std::u16string::npos; at = text.find(words, at + words.size()))
+        starts.push_back(at);
+    return starts;
+}
