@@ -6,7 +6,9 @@
 #include <QTextFragment>
 #include <QTranslator>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 #include "editorfixture.h"
@@ -206,15 +208,18 @@ void TestTextFiles::failedSaveKeepsEverything_data()
 {
     QTest::addColumn<QString>("target");   // relative to the folder; "" = the open file itself
     QTest::addColumn<bool>("limitSize");
-    QTest::newRow("path under a regular file") << "a.txt/b.txt" << false;
-    QTest::newRow("write cut by the file size limit") << "" << true;
-    QTest::newRow("save as cut by the file size limit") << "other.txt" << true;
+    QTest::addColumn<QString>("reason");   // as the system says it
+    const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+    QTest::newRow("path under a regular file") << "a.txt/b.txt" << false << QString();
+    QTest::newRow("write cut by the file size limit") << "" << true << tooLarge;
+    QTest::newRow("save as cut by the file size limit") << "other.txt" << true << tooLarge;
 }
 
 void TestTextFiles::failedSaveKeepsEverything()
 {
     QFETCH(QString, target);
     QFETCH(bool, limitSize);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.txt"));
     const QByteArray original = encoded("GB18030", QStringLiteral("原来的文字"));
@@ -238,6 +243,7 @@ void TestTextFiles::failedSaveKeepsEverything()
     QCOMPARE(dialogs.boxes.size(), 1);
     QCOMPARE(dialogs.boxes.at(0).icon, QMessageBox::Warning);
     QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("Could not save file")));
+    QVERIFY2(dialogs.boxes.at(0).text.endsWith(reason), qPrintable(dialogs.boxes.at(0).text));
     QCOMPARE(readBytes(path), original);
     QVERIFY(editor.isModified());
     QCOMPARE(editor.filePath(), path);

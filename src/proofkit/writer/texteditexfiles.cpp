@@ -57,6 +57,20 @@ QByteArray encode(QTextCodec* codec, const QString& text)
     return codec->fromUnicode(text.constData(), text.size(), &state);
 }
 
+// Writes on after a short write: the system tells why it stopped (no space left, file too large)
+// only to a write that cannot put down a single byte.
+bool writeAll(QFileDevice& file, const QByteArray& bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 bool isHtmlName(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -215,7 +229,7 @@ bool TextEditEx::writeFile(const QString& path)
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (written)
-        written = file.write(bytes) == bytes.size();
+        written = writeAll(file, bytes);
     if (written)
         written = file.commit();
     if (!written) {
