@@ -105,6 +105,12 @@ void TestTextFiles::roundTrip_data()
     QTest::newRow("txt that looks like markup") << "a.txt" << lessGreater.toUtf8() << lessGreater << 0
                                                 << QByteArray("UTF-8");
     QTest::newRow("empty file") << "a.txt" << QByteArray() << QString() << 0 << QByteArray("UTF-8");
+    const QString ordinary = QStringLiteral("这本书很好看，我已经看了三遍了。明天我们去公园散步吧。");
+    QTest::newRow("GBK ordinary text") << "a.txt" << encoded("GBK", ordinary) << ordinary << 0
+                                       << QByteArray("GB18030");
+    const QString beyondGbk = ordinary + QStringLiteral("\U00020BB7€");
+    QTest::newRow("GB18030 ordinary text") << "a.txt" << encoded("GB18030", beyondGbk) << beyondGbk << 0
+                                           << QByteArray("GB18030");
 }
 
 void TestTextFiles::roundTrip()
@@ -256,18 +262,28 @@ void TestTextFiles::failedOpenChangesNothing_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QByteArray>("bytes");   // written to the target first when not empty
-    QTest::newRow("missing file") << "missing.txt" << QByteArray();
-    QTest::newRow("a folder") << "folder" << QByteArray();
-    QTest::newRow("path under a file") << "a.txt/b.txt" << QByteArray();
-    QTest::newRow("Latin-1 bytes") << "latin.txt" << QByteArray("caf\xE9 \xFF\x80 na\xEFve");
-    QTest::newRow("UTF-16LE cut in a character") << "odd.txt" << QByteArray("\xFF\xFE\x60\x4F\x7D", 5);
-    QTest::newRow("UTF-8 mark before broken bytes") << "broken.txt" << QByteArray("\xEF\xBB\xBF\xE4\xBD");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing file") << "missing.txt" << QByteArray() << QString();
+    QTest::newRow("a folder") << "folder" << QByteArray() << QString();
+    QTest::newRow("path under a file") << "a.txt/b.txt" << QByteArray() << QString();
+    const QString notText = QStringLiteral("The file is not text in UTF-8, UTF-16 or GB18030");
+    QTest::newRow("Latin-1 bytes") << "latin.txt" << QByteArray("caf\xE9 \xFF\x80 na\xEFve") << notText;
+    QTest::newRow("UTF-16LE cut in a character") << "odd.txt" << QByteArray("\xFF\xFE\x60\x4F\x7D", 5) << notText;
+    QTest::newRow("UTF-8 mark before broken bytes") << "broken.txt" << QByteArray("\xEF\xBB\xBF\xE4\xBD") << notText;
+    const QString other = QStringLiteral("The file seems to be text in %1, not in UTF-8, UTF-16 or GB18030");
+    QTest::newRow("Big5") << "big5.txt" << encoded("Big5", QStringLiteral("我們今天去公園散步，天氣很好。"))
+                          << other.arg("BIG5");
+    QTest::newRow("EUC-KR") << "korean.txt" << encoded("EUC-KR", QStringLiteral("오늘은 날씨가 좋습니다. 우리는 공원에 갑니다."))
+                            << other.arg("UHC");
+    QTest::newRow("Shift-JIS") << "japanese.txt" << encoded("Shift-JIS", QStringLiteral("今日はいい天気です。公園に行きましょう。"))
+                               << other.arg("SHIFT_JIS");
 }
 
 void TestTextFiles::failedOpenChangesNothing()
 {
     QFETCH(QString, target);
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     if (!bytes.isEmpty())
@@ -283,6 +299,7 @@ void TestTextFiles::failedOpenChangesNothing()
     QVERIFY(!editor.openFile(dir.filePath(target)));
     QCOMPARE(dialogs.boxes.size(), 1);
     QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("Could not open file")));
+    QVERIFY2(dialogs.boxes.at(0).text.endsWith(reason), qPrintable(dialogs.boxes.at(0).text));
     QCOMPARE(editor.toPlainText(), QStringLiteral("你好"));
     QCOMPARE(editor.filePath(), path);
     QCOMPARE(editor.fileCodec()->name(), QByteArray("GB18030"));
