@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCodec>
@@ -66,6 +68,8 @@ class TestTextFiles : public QObject
 private slots:
     void roundTrip_data();
     void roundTrip();
+    void newLinesTakeTheFileLineEnd_data();
+    void newLinesTakeTheFileLineEnd();
     void htmlShownFormattedAndSavedPlain();
     void unmodifiedSaveWritesNothing();
     void cancelledDialogs();
@@ -105,12 +109,61 @@ void TestTextFiles::roundTrip_data()
     QTest::newRow("txt that looks like markup") << "a.txt" << lessGreater.toUtf8() << lessGreater << 0
                                                 << QByteArray("UTF-8");
     QTest::newRow("empty file") << "a.txt" << QByteArray() << QString() << 0 << QByteArray("UTF-8");
+    const QString lines = QStringLiteral("第一行\n第二行\n");
+    QTest::newRow("GB18030 CR LF") << "a.txt" << encoded("GB18030", QStringLiteral("第一行\r\n第二行\r\n")) << lines
+                                   << 0 << QByteArray("GB18030");
+    QTest::newRow("UTF-8 CR") << "a.txt" << QStringLiteral("第一行\r第二行\r").toUtf8() << lines << 0
+                              << QByteArray("UTF-8");
+    QTest::newRow("no-break space") << "a.txt" << QStringLiteral("一\u00A0二 三").toUtf8()
+                                    << QStringLiteral("一 二 三") << 0 << QByteArray("UTF-8");
+    QTest::newRow("line separator") << "a.txt" << encoded("GB18030", QStringLiteral("一\u2028二\n三"))
+                                    << QStringLiteral("一\n二\n三") << 0 << QByteArray("GB18030");
     const QString ordinary = QStringLiteral("这本书很好看，我已经看了三遍了。明天我们去公园散步吧。");
     QTest::newRow("GBK ordinary text") << "a.txt" << encoded("GBK", ordinary) << ordinary << 0
                                        << QByteArray("GB18030");
     const QString beyondGbk = ordinary + QStringLiteral("\U00020BB7€");
     QTest::newRow("GB18030 ordinary text") << "a.txt" << encoded("GB18030", beyondGbk) << beyondGbk << 0
                                            << QByteArray("GB18030");
+
+    // Random mixes of everything the editor shows as a line break or a space.
+    const QString pieces[] = {"字", "\r\n", "\r", "\n", "\u00A0", "\u2028", "\u2029", "\uFDD0", "\uFDD1"};
+    const QRegularExpression breaks(QStringLiteral("\r\n|[\r\u2028\u2029\uFDD0\uFDD1]"));
+    QRandomGenerator random(6122);
+    for (int row = 0; row < 40; ++row) {
+        QString file;
+        for (int i = random.bounded(1, 10); i > 0; --i)
+            file += pieces[random.bounded(int(std::size(pieces)))];
+        const QString shown = QString(file).replace(breaks, QStringLiteral("\n")).replace(QChar::Nbsp, QLatin1Char(' '));
+        QTest::addRow("mixed ends %d", row) << "a.txt" << file.toUtf8() << shown << 0 << QByteArray("UTF-8");
+    }
+}
+
+void TestTextFiles::newLinesTakeTheFileLineEnd_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("modifiers");   // of the Return typed at the end of the first line
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("mostly CR LF") << "a\r\nb\nc\r\n" << int(Qt::NoModifier) << "a\r\nx\r\nb\nc\r\n";
+    QTest::newRow("line break in a CR LF file") << "a\r\nb" << int(Qt::ShiftModifier) << "a\r\nx\r\nb";
+    QTest::newRow("line break in a file of line separators") << "a\u2028b" << int(Qt::ShiftModifier)
+                                                             << "a\u2028x\u2028b";
+}
+
+void TestTextFiles::newLinesTakeTheFileLineEnd()
+{
+    QFETCH(QString, file);
+    QFETCH(int, modifiers);
+    QFETCH(QString, saved);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(writeBytes(path, file.toUtf8()));
+    TextEditEx editor;
+    QVERIFY(editor.openFile(path));
+    fixture::placeCursor(editor, 1);
+    QTest::keyClick(&editor, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
+    QTest::keyClicks(&editor, QStringLiteral("x"));
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
 }
 
 void TestTextFiles::roundTrip()

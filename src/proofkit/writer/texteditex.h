@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "checkdata.h"
+#include "lineends.h"
 #include "proofkit_export.h"
 #include "texteditexconfig.h"
 
@@ -262,6 +263,7 @@ private:
     LineNumberArea* lineNumberArea = nullptr;
     QTextCodec* codec = nullptr;
     int encoding = 3;
+    LineEnds lineEnds;
     int listStyle = -4;
 
     // Per editor, so one editor's card state never keeps another's card shut.

@@ -217,6 +217,7 @@ bool TextEditEx::readFile(const QString& path)
         setPlainText(text);
         setAcceptRichText(false);
     }
+    lineEnds.read(text, rich ? nullptr : document());
     encoding = newEncoding;
     codec = newCodec;
     currentFilePath = path;
@@ -240,7 +241,7 @@ bool TextEditEx::saveFile(QString path)
 bool TextEditEx::writeFile(const QString& path)
 {
     QTextCodec* target = codec ? codec : codecOfMark(encoding == ENCODING_NONE ? ENCODING_UTF8 : encoding);
-    const QString text = isHtmlName(path) ? document()->toHtml(target->name()) : toPlainText();
+    const QString text = isHtmlName(path) ? document()->toHtml(target->name()) : lineEnds.write(*document());
     const QByteArray bytes = byteOrderMark(encoding) + encode(target, text);
 
     QSaveFile file(path);
@@ -276,6 +277,7 @@ bool TextEditEx::newPlainText()
         return false;
     codec = nullptr;
     encoding = ENCODING_UTF8;
+    lineEnds.clear();
     currentFilePath.clear();
     setPlainText(QString());
     setAcceptRichText(false);
@@ -288,6 +290,7 @@ bool TextEditEx::newRichText()
         return false;
     codec = nullptr;
     encoding = ENCODING_UTF8;
+    lineEnds.clear();
     currentFilePath.clear();
     setAcceptRichText(true);
     setHtml(QString());
