@@ -24,6 +24,11 @@ public:
     const std::vector<size_t>& ordinals() const { return flagged; }
     // Where the flagged occurrences of words start in text, counted as in the checked text.
     std::vector<size_t> startsIn(const std::u16string& text, const std::u16string& words) const;
+    // Where the flagged occurrences of words in checked stand in text, carried through the edits
+    // that turned checked into text; one whose own characters were edited is left out. Unlike
+    // startsIn, an occurrence edited away hands its mark to no other one.
+    std::vector<size_t> startsAfterEdits(const std::u16string& checked, const std::u16string& text,
+                                         const std::u16string& words) const;
 
     // Where words stands in text, left to right without overlap.
     static std::vector<size_t> find(const std::u16string& text, const std::u16string& words);

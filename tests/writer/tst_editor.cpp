@@ -37,6 +37,11 @@ CHECK_DATAS wrongWithTwoSuggestions(int begin = -1)
     return {fixture::makeResult(Wrong, {QStringLiteral("正字"), QStringLiteral("好字")}, begin)};
 }
 
+CHECK_DATAS wrongFlaggedAt(const QList<int>& begins)
+{
+    return {fixture::makeFlagged(Wrong, begins, {QStringLiteral("正字"), QStringLiteral("好字")})};
+}
+
 } // namespace
 
 class TestEditor : public QObject
@@ -122,40 +127,42 @@ void TestEditor::eachEditorOpensItsOwnCard()
 void TestEditor::applyAndUndo_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("begin");          // position of the flagged words in the checked text
+    QTest::addColumn<QList<int>>("begins");  // positions of the flagged words in the checked text
     // >= 0: apply that suggestion at the cursor; -1: undo; -2: cursor to the second occurrence;
     // -3: the editor becomes read-only
     QTest::addColumn<QList<int>>("steps");
     QTest::addColumn<int>("cursor");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("apply one") << QStringLiteral("甲错字乙") << 1 << QList<int>{0} << 2 << QStringLiteral("甲正字乙");
+    QTest::newRow("apply one") << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0} << 2
+                               << QStringLiteral("甲正字乙");
     QTest::newRow("second suggestion replaces the first")
-        << QStringLiteral("甲错字乙") << 1 << QList<int>{0, 1} << 2 << QStringLiteral("甲好字乙");
-    QTest::newRow("undo restores the original") << QStringLiteral("甲错字乙") << 1 << QList<int>{0, 1, -1} << 2
-                                                << QStringLiteral("甲错字乙");
+        << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0, 1} << 2 << QStringLiteral("甲好字乙");
+    QTest::newRow("undo restores the original")
+        << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0, 1, -1} << 2 << QStringLiteral("甲错字乙");
     QTest::newRow("second occurrence after the first")
-        << QStringLiteral("错字甲错字") << 0 << QList<int>{0, -2, 1} << 1 << QStringLiteral("正字甲好字");
+        << QStringLiteral("错字甲错字") << QList<int>{0, 3} << QList<int>{0, -2, 1} << 1
+        << QStringLiteral("正字甲好字");
     QTest::newRow("after a supplementary character")
-        << QStringLiteral("𠀀错字乙") << 2 << QList<int>{1} << 3 << QStringLiteral("𠀀好字乙");
-    QTest::newRow("read-only editor") << QStringLiteral("甲错字乙") << 1 << QList<int>{-3, 0} << 2
+        << QStringLiteral("𠀀错字乙") << QList<int>{2} << QList<int>{1} << 3 << QStringLiteral("𠀀好字乙");
+    QTest::newRow("read-only editor") << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{-3, 0} << 2
                                       << QStringLiteral("甲错字乙");
-    QTest::newRow("no undo once read-only") << QStringLiteral("甲错字乙") << 1 << QList<int>{0, -3, -1} << 2
-                                            << QStringLiteral("甲正字乙");
+    QTest::newRow("no undo once read-only")
+        << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0, -3, -1} << 2 << QStringLiteral("甲正字乙");
     // Without a position there is no replacement to build: the words stay.
-    QTest::newRow("result without a position") << QStringLiteral("甲错字乙") << -1 << QList<int>{0} << 2
+    QTest::newRow("result without a position") << QStringLiteral("甲错字乙") << QList<int>{} << QList<int>{0} << 2
                                                << QStringLiteral("甲错字乙");
 }
 
 void TestEditor::applyAndUndo()
 {
     QFETCH(QString, text);
-    QFETCH(int, begin);
+    QFETCH(QList<int>, begins);
     QFETCH(QList<int>, steps);
     QFETCH(int, cursor);
     QFETCH(QString, expected);
 
-    MarkedEditor marked(text, wrongWithTwoSuggestions(begin), cursor);
+    MarkedEditor marked(text, wrongFlaggedAt(begins), cursor);
     TextEditEx& editor = marked.editor;
     QToolButton* undo = editor.getContextShow()->findChild<QToolButton*>(QStringLiteral("btnUndo"));
     for (int step : steps) {
@@ -169,7 +176,7 @@ void TestEditor::applyAndUndo()
             fixture::settle(editor);
         } else {
             editor.onApply(QString(), step, Wrong, 0);
-            QCOMPARE(undo->isEnabled(), !editor.isReadOnly() && begin >= 0);
+            QCOMPARE(undo->isEnabled(), !editor.isReadOnly() && !begins.isEmpty());
         }
     }
     QCOMPARE(editor.toPlainText(), expected);
@@ -183,7 +190,8 @@ void TestEditor::newCheckDisablesUndo()
     editor.onApply(QString(), 0, Wrong, 0);
     QVERIFY(undo->isEnabled());
 
-    editor.setCheckData(marked.results);
+    CHECK_DATAS again = wrongWithTwoSuggestions(4);
+    editor.setCheckData(again);
     QVERIFY(!undo->isEnabled());
     fixture::settle(editor);
     fixture::placeCursor(editor, 5);

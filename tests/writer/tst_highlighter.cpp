@@ -64,6 +64,10 @@ private slots:
     void identicalParagraphsAreAllMarked();
     void indexMatchesPlainSearch();
     void markDirtyBatchesIntoOneRehighlight();
+    void marksFlaggedPlacesOnly_data();
+    void marksFlaggedPlacesOnly();
+    void marksStayWithTheirText_data();
+    void marksStayWithTheirText();
 };
 
 void TestHighlighter::marksOccurrences_data()
@@ -247,6 +251,120 @@ void TestHighlighter::markDirtyBatchesIntoOneRehighlight()
     QVERIFY(fixture::marks(edit.document(), &highlighter).isEmpty());
     highlighter.markDirty();
     QTRY_COMPARE(fixture::marks(edit.document(), &highlighter), QStringList{"0:0+2"});
+}
+
+void TestHighlighter::marksFlaggedPlacesOnly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("checked");   // empty: the text itself was checked
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QList<int>>("begins");  // empty: a result without positions
+    QTest::addColumn<QStringList>("expected");
+
+    const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
+    QTest::newRow("a repeat, not the word it is part of") << repeat << QString() << "的的" << QList<int>{3}
+                                                         << QStringList{"0:3+2"};
+    QTest::newRow("the comma after Chinese, not the one in Hello, world")
+        << QStringLiteral("他来了,好。Hello, world") << QString() << "," << QList<int>{3} << QStringList{"0:3+1"};
+    QTest::newRow("the second of three")
+        << QStringLiteral("错字a错字b错字") << QString() << "错字" << QList<int>{3} << QStringList{"0:3+2"};
+    QTest::newRow("places in two paragraphs") << QStringLiteral("错字\n错字\n一错字") << QString() << "错字"
+                                              << QList<int>{0, 7} << QStringList{"0:0+2", "2:1+2"};
+    QTest::newRow("without positions, every place") << repeat << QString() << "的的" << QList<int>{}
+                                                    << QStringList{"0:3+2", "0:8+2"};
+    QTest::newRow("text put before while the check ran")
+        << QStringLiteral("前言。") + repeat << repeat << "的的" << QList<int>{3} << QStringList{"0:6+2"};
+    QTest::newRow("flagged words gone while the check ran")
+        << QStringLiteral("这是我的书。他的的确确很好。") << repeat << "的的" << QList<int>{3}
+        << QStringList{};
+}
+
+void TestHighlighter::marksFlaggedPlacesOnly()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, checked);
+    QFETCH(QString, words);
+    QFETCH(QList<int>, begins);
+    QFETCH(QStringList, expected);
+    QTextEdit edit;
+    edit.setPlainText(text);
+    SyntaxHighlighter highlighter(edit.document(), nullptr);
+    CHECK_DATAS results{fixture::makeFlagged(words, begins)};
+    if (checked.isEmpty())
+        highlighter.setCheckData(results);
+    else
+        highlighter.setCheckData(results, checked);
+    highlighter.rehighlight();
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
+    QVector<int> starts;
+    for (const SyntaxHighlighter::Mark& mark : highlighter.marksOf(0))
+        starts << mark.start;
+    QCOMPARE(starts.size(), expected.size());
+}
+
+void TestHighlighter::marksStayWithTheirText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("begin");
+    // "+at:text" inserts, "-at:count" deletes, "undo" undoes the last edit, "anew" puts the same text in again
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
+    QTest::newRow("typed at the paragraph start") << repeat << 3 << QStringList{"+0:嗯，"} << QStringList{"0:5+2"};
+    QTest::newRow("typed right before") << repeat << 3 << QStringList{"+3:们"} << QStringList{"0:4+2"};
+    QTest::newRow("typed right behind") << repeat << 3 << QStringList{"+5:x"} << QStringList{"0:3+2"};
+    QTest::newRow("a new paragraph before") << repeat << 3 << QStringList{"+2:\n"} << QStringList{"1:1+2"};
+    QTest::newRow("the same words typed before stay unmarked") << repeat << 3 << QStringList{"+0:的的"}
+                                                               << QStringList{"0:5+2"};
+    QTest::newRow("corrected by hand: the word after stays unmarked") << repeat << 3 << QStringList{"-4:1"}
+                                                                      << QStringList{};
+    QTest::newRow("typed inside") << repeat << 3 << QStringList{"+4:x"} << QStringList{};
+    QTest::newRow("deleted, then undone") << repeat << 3 << QStringList{"-3:2", "undo"} << QStringList{"0:3+2"};
+    QTest::newRow("corrected by hand, then undone") << repeat << 3 << QStringList{"-4:1", "undo"}
+                                                    << QStringList{"0:3+2"};
+    QTest::newRow("deleted and typed again in place") << repeat << 3 << QStringList{"-3:2", "+3:的的"}
+                                                      << QStringList{"0:3+2"};
+    QTest::newRow("text before deleted") << repeat << 3 << QStringList{"-0:3"} << QStringList{"0:0+2"};
+    QTest::newRow("paragraphs joined") << QStringLiteral("甲\n乙的的丙的的") << 3 << QStringList{"-1:1"}
+                                       << QStringList{"0:2+2"};
+    QTest::newRow("the text put in anew") << repeat << 3 << QStringList{"anew"} << QStringList{};
+}
+
+void TestHighlighter::marksStayWithTheirText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, begin);
+    QFETCH(QStringList, edits);
+    QFETCH(QStringList, expected);
+    QTextEdit edit;
+    edit.setPlainText(text);
+    SyntaxHighlighter highlighter(edit.document(), nullptr);
+    CHECK_DATAS results{fixture::makeFlagged(QStringLiteral("的的"), {begin})};
+    highlighter.setCheckData(results);
+    highlighter.rehighlight();
+    for (const QString& edit_ : edits) {
+        QTextCursor cursor(edit.document());
+        if (edit_ == QStringLiteral("undo")) {
+            edit.document()->undo();
+        } else if (edit_ == QStringLiteral("anew")) {
+            edit.setPlainText(edit.toPlainText());
+        } else {
+            const int at = edit_.mid(1, edit_.indexOf(QLatin1Char(':')) - 1).toInt();
+            const QString rest = edit_.mid(edit_.indexOf(QLatin1Char(':')) + 1);
+            cursor.setPosition(at);
+            if (edit_.startsWith(QLatin1Char('+'))) {
+                cursor.insertText(rest);
+            } else {
+                cursor.setPosition(at + rest.toInt(), QTextCursor::KeepAnchor);
+                cursor.removeSelectedText();
+            }
+        }
+    }
+    // As the paragraphs were re-highlighted edit by edit, and as a whole pass draws them.
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
+    highlighter.rehighlight();
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
 }
 
 QTEST_MAIN(TestHighlighter)
