@@ -11,7 +11,10 @@
 #include "config.h"
 #include "dialogwriter.h"
 #include "dialogweb.h"
+#include "contextshow.h"
 #include "errorslistgroup.h"
+#include "errorslistitem.h"
+#include "syntaxhighlighter.h"
 #include "settingkeys.h"
 #include "showsettingwindow.h"
 #include "sim/speech.h"
@@ -58,6 +61,9 @@ private slots:
     void applyFromTheList_data();
     void applyFromTheList();
     void groupEditedAwayGreysOut();
+    void onlyFlaggedPlacesAreMarkedAndCorrected();
+    void correctedGroupIsStruckOut_data();
+    void correctedGroupIsStruckOut();
     void searchAndReplaceKeys_data();
     void searchAndReplaceKeys();
     void withheldFindingsGiveTheUpgradeLink();
@@ -208,6 +214,73 @@ void TestDialogWriter::groupEditedAwayGreysOut()
     emit list->groupClicked(group);
     QVERIFY(group->findChild<QLabel*>(QStringLiteral("labelTitle"))->text() != enabledTitle
             || !group->findChild<QLabel*>(QStringLiteral("labelTitle"))->isEnabled());
+}
+
+void TestDialogWriter::onlyFlaggedPlacesAreMarkedAndCorrected()
+{
+    QVERIFY(checkInWindow(QStringLiteral("这是我的的书。他的的确确很好。他说,好。Hello, world")));
+    QStringList marks;
+    for (QTextBlock block = editor->document()->begin(); block.isValid(); block = block.next()) {
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (editor->highlighter()->isErrorFormat(range.format))
+                marks << editor->toPlainText().mid(block.position() + range.start, range.length)
+                             + QStringLiteral("@%1").arg(block.position() + range.start);
+        }
+    }
+    QCOMPARE(marks, (QStringList{"的的@3", ",@17"}));
+    // Every group applied from the list, as the user would: its own place changes, nothing else.
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    for (ErrorsListGroup* group : window->findChildren<ErrorsListGroup*>()) {
+        emit list->groupClicked(group);
+        emit list->apply(QString(), 0, group->title(), group->groupIndex());
+    }
+    QCOMPARE(editor->toPlainText(), QStringLiteral("这是我的书。他的的确确很好。他说，好。Hello, world"));
+}
+
+void TestDialogWriter::correctedGroupIsStruckOut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<bool>("struck");
+    QTest::newRow("the card") << misspelt << "card" << true;
+    QTest::newRow("the list's apply") << misspelt << "list" << true;
+    QTest::newRow("a double click") << misspelt << "double click" << true;
+    QTest::newRow("one of two places") << QStringLiteral("他门来了，他门走了。") << "list" << false;
+}
+
+void TestDialogWriter::correctedGroupIsStruckOut()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, road);
+    QFETCH(bool, struck);
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    GetConfig()->setValueBool(SettingKeys::ApplyByDoubleClick, true);
+    QVERIFY(checkInWindow(text));
+    ErrorsListGroup* group = window->findChildren<ErrorsListGroup*>().first();
+    auto* title = group->findChild<QLabel*>(QStringLiteral("labelTitle"));
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    ContextShow* card = editor->getContextShow();
+    if (road == QStringLiteral("card")) {
+        QTextCursor cursor = editor->textCursor();
+        cursor.setPosition(text.indexOf(QStringLiteral("他门")) + 1);
+        editor->setTextCursor(cursor);
+        QVERIFY(card->isVisible());
+        emit card->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), group->groupIndex());
+    } else if (road == QStringLiteral("list")) {
+        emit list->groupClicked(group);
+        emit list->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), group->groupIndex());
+    } else {
+        emit list->groupClicked(group);
+        group->expand(true);   // a check's first list comes collapsed
+        QTRY_VERIFY(!list->findChildren<ErrorsListItem*>().isEmpty());
+        QTest::mouseDClick(list->findChildren<ErrorsListItem*>().first()->findChild<QLabel*>(QStringLiteral("labelText")),
+                           Qt::LeftButton);
+    }
+    QVERIFY(editor->toPlainText().contains(QStringLiteral("他们")));
+    QCOMPARE(title->font().strikeOut(), struck);
+    // Undone, the error stands again.
+    editor->onUndoError();
+    QVERIFY(!title->font().strikeOut());
 }
 
 void TestDialogWriter::searchAndReplaceKeys_data()

@@ -57,6 +57,10 @@ private slots:
     void newCheckDisablesUndo();
     void touchingErrorsActAlone_data();
     void touchingErrorsActAlone();
+    void applyActsOnTheChosenError_data();
+    void applyActsOnTheChosenError();
+    void undoBelongsToTheLastCorrection();
+    void undoBringsDeletedWordsBack();
     void nextAndPrevious_data();
     void nextAndPrevious();
     void ignoreStopsMarking();
@@ -249,6 +253,101 @@ void TestEditor::touchingErrorsActAlone()
         QCOMPARE(editor.textCursor().selectedText(), error);
     else
         QCOMPARE(editor.currentErrorText(), error);
+}
+
+void TestEditor::applyActsOnTheChosenError_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("flagged");   // "words@begin>suggestion"
+    QTest::addColumn<int>("anchor");            // -1: no selection
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<int>("group");
+    QTest::addColumn<QString>("expected");      // the text unchanged: nothing else changes either
+
+    const QString touching = QStringLiteral("他门以经来了");
+    const QStringList both{"他门@0>他们", "以经@2>已经"};
+    QTest::newRow("group selected by the list, cursor at its end") << touching << both << 0 << 2 << 0
+                                                                   << QStringLiteral("他们以经来了");
+    QTest::newRow("cursor on the touching neighbour") << touching << both << -1 << 3 << 0
+                                                      << QStringLiteral("他们以经来了");
+    QTest::newRow("cursor in plain text") << touching << both << -1 << 5 << 1 << QStringLiteral("他门已经来了");
+    const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
+    QTest::newRow("cursor inside the word that holds the same text")
+        << repeat << QStringList{"的的@3>的"} << -1 << 9 << 0 << QStringLiteral("这是我的书。他的的确确很好。");
+    QTest::newRow("cursor on the comma of Hello, world")
+        << QStringLiteral("他来了,好。Hello, world") << QStringList{",@3>，"} << -1 << 12 << 0
+        << QStringLiteral("他来了，好。Hello, world");
+    QTest::newRow("flagged place gone") << touching << QStringList{"他门@4>他们"} << -1 << 1 << 0 << touching;
+    QTest::newRow("suggestion equal to the words") << touching << QStringList{"他门@0>他门"} << -1 << 1 << 0
+                                                   << touching;
+}
+
+void TestEditor::applyActsOnTheChosenError()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, flagged);
+    QFETCH(int, anchor);
+    QFETCH(int, cursor);
+    QFETCH(int, group);
+    QFETCH(QString, expected);
+    CHECK_DATAS results;
+    for (const QString& spec : flagged) {
+        const QString words = spec.section(QLatin1Char('@'), 0, 0);
+        const int begin = spec.section(QLatin1Char('@'), 1).section(QLatin1Char('>'), 0, 0).toInt();
+        results.push_back(fixture::makeFlagged(words, {begin}, {spec.section(QLatin1Char('>'), 1)}));
+    }
+    MarkedEditor marked(text, results);
+    TextEditEx& editor = marked.editor;
+    fixture::placeCursor(editor, cursor, anchor);
+    // A selected error is the one the card is about, though its end touches the next one.
+    if (anchor >= 0)
+        QCOMPARE(editor.currentErrorText(), text.mid(anchor, cursor - anchor));
+    QToolButton* undo = editor.getContextShow()->findChild<QToolButton*>(QStringLiteral("btnUndo"));
+    QSignalSpy corrected(&editor, &TextEditEx::errorCorrected);
+    editor.onApply(QString(), 0, QString(), group);
+    QCOMPARE(editor.toPlainText(), expected);
+    const bool changed = expected != text;
+    QCOMPARE(editor.document()->isModified(), changed);
+    QCOMPARE(editor.document()->isUndoAvailable(), changed);
+    QCOMPARE(undo->isEnabled(), changed);
+    QCOMPARE(corrected.size(), changed ? 1 : 0);
+}
+
+void TestEditor::undoBelongsToTheLastCorrection()
+{
+    CHECK_DATAS results{fixture::makeFlagged(QStringLiteral("他门"), {0}, {QStringLiteral("他们")}),
+                        fixture::makeFlagged(QStringLiteral("以经"), {3}, {QStringLiteral("已经")})};
+    MarkedEditor marked(QStringLiteral("他门和以经来了"), results, 1);
+    TextEditEx& editor = marked.editor;
+    ContextShow* card = editor.getContextShow();
+    QToolButton* undo = card->findChild<QToolButton*>(QStringLiteral("btnUndo"));
+    QVERIFY(card->isVisible());
+    emit card->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    QCOMPARE(editor.toPlainText(), QStringLiteral("他们和以经来了"));
+    QVERIFY(undo->isEnabled());
+
+    // The card of the other error offers nothing to undo, and its Undo leaves the first correction.
+    fixture::settle(editor);
+    fixture::placeCursor(editor, 4);
+    QVERIFY(card->isVisible());
+    QVERIFY(!undo->isEnabled());
+    undo->click();
+    QCOMPARE(editor.toPlainText(), QStringLiteral("他们和以经来了"));
+}
+
+void TestEditor::undoBringsDeletedWordsBack()
+{
+    CHECK_DATAS results{fixture::makeFlagged(QStringLiteral("的的"), {3}, {QStringLiteral("的"), QString()})};
+    MarkedEditor marked(QStringLiteral("这是我的的书。"), results, 4);
+    TextEditEx& editor = marked.editor;
+    editor.onApply(QString(), 1, QStringLiteral("的的"), 0);
+    QCOMPARE(editor.toPlainText(), QStringLiteral("这是我书。"));
+    editor.onUndoError();
+    QCOMPARE(editor.toPlainText(), QStringLiteral("这是我的的书。"));
+    // The words are back, and marked again.
+    fixture::settle(editor);
+    QCOMPARE(fixture::marks(editor.document(), editor.highlighter()).replaceInStrings(QStringLiteral("*"), QString()),
+             QStringList{"0:3+2"});
 }
 
 void TestEditor::nextAndPrevious_data()
