@@ -43,21 +43,16 @@ std::vector<size_t> FlaggedOccurrences::startsIn(const std::u16string& text, con
     return kept;
 }
 
-std::vector<size_t> FlaggedOccurrences::startsAfterEdits(const std::u16string& checked, const std::u16string& text,
+std::vector<size_t> FlaggedOccurrences::startsAfterEdits(const std::u16string& checked, const std::list<Diff>& edits,
                                                          const std::u16string& words) const
 {
-    if (all)
-        return find(text, words);
     const std::vector<size_t> before = startsIn(checked, words);
-    if (checked == text || before.empty())
-        return before;
     // Walk the runs of the diff; an occurrence survives when it lies inside one unchanged run.
-    const std::list<Diff> diffs = TextDiff().diff(checked, text);
     std::vector<size_t> after;
     size_t inChecked = 0;
     size_t inText = 0;
     auto next = before.begin();
-    for (const Diff& run : diffs) {
+    for (const Diff& run : edits) {
         const size_t length = run.text.size();
         if (run.operation == DIFF_EQUAL) {
             for (; next != before.end() && *next + words.size() <= inChecked + length; ++next) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "diff.h"
 #include "flaggedoccurrences.h"
 
 namespace {
@@ -97,6 +98,8 @@ void SyntaxHighlighter::anchorFlagged(const QString& checkedText)
     std::u16string current;
     if (anchoredDocument)
         current = unitsOf(anchoredDocument->toPlainText());
+    // The checked text and the document differ when the user typed while the check ran.
+    const std::list<Diff> edits = TextDiff().diff(checked, current);
     for (size_t i = 0; i < checkDatas.size(); ++i) {
         const CheckData& data = *checkDatas[i].checkData();
         entryTexts[i] = errorTextOf(data);
@@ -104,8 +107,7 @@ void SyntaxHighlighter::anchorFlagged(const QString& checkedText)
         if (flagged.everyOccurrence() || !anchoredDocument)
             continue;
         entryAnchored[i] = 1;
-        // The checked text and the document differ when the user typed while the check ran.
-        for (size_t start : flagged.startsAfterEdits(checked, current, unitsOf(entryTexts[i]))) {
+        for (size_t start : flagged.startsAfterEdits(checked, edits, unitsOf(entryTexts[i]))) {
             Anchor anchor;
             anchor.entry = int(i);
             anchor.range = QTextCursor(anchoredDocument);
@@ -125,9 +127,12 @@ void SyntaxHighlighter::sortAnchors()
 {
     if (anchorsInOrder)
         return;
-    std::stable_sort(anchors.begin(), anchors.end(), [](const Anchor& a, const Anchor& b) {
+    // Edits keep the places in order but for places that came to start at the same point.
+    const auto earlier = [](const Anchor& a, const Anchor& b) {
         return a.range.selectionStart() < b.range.selectionStart();
-    });
+    };
+    if (!std::is_sorted(anchors.begin(), anchors.end(), earlier))
+        std::stable_sort(anchors.begin(), anchors.end(), earlier);
     anchorsInOrder = true;
 }
 
