@@ -62,6 +62,7 @@ private slots:
     void applyFromTheList();
     void groupEditedAwayGreysOut();
     void onlyFlaggedPlacesAreMarkedAndCorrected();
+    void typingDuringTheCheckKeepsMarksInPlace();
     void correctedGroupIsStruckOut_data();
     void correctedGroupIsStruckOut();
     void searchAndReplaceKeys_data();
@@ -235,6 +236,21 @@ void TestDialogWriter::onlyFlaggedPlacesAreMarkedAndCorrected()
         emit list->apply(QString(), 0, group->title(), group->groupIndex());
     }
     QCOMPARE(editor->toPlainText(), QStringLiteral("这是我的书。他的的确确很好。他说，好。Hello, world"));
+}
+
+void TestDialogWriter::typingDuringTheCheckKeepsMarksInPlace()
+{
+    // The user types at the start while the check runs: the service counted in the text it got.
+    const QMetaObject::Connection typing = connect(client, &CheckerClient::checkBegin, editor, [this] {
+        QTextCursor(editor->document()).insertText(QStringLiteral("前言。"));
+    });
+    const bool checked = checkInWindow(misspelt);
+    disconnect(typing);
+    QVERIFY(checked);
+    QCOMPARE(editor->toPlainText(), QStringLiteral("前言。") + misspelt);
+    QVERIFY(editor->onNext());
+    QCOMPARE(editor->textCursor().position(), 6);
+    QCOMPARE(editor->currentErrorText(), QStringLiteral("他门"));
 }
 
 void TestDialogWriter::correctedGroupIsStruckOut_data()

@@ -39,7 +39,7 @@ SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document, QTextEdit* editor)
     // hears of an edit: by then the anchors must know that their order may have changed.
     homeDocument = document;
     if (document) {
-        connect(document, &QTextDocument::contentsChange, this, [this] { anchorsInOrder = false; });
+        editWatch = connect(document, &QTextDocument::contentsChange, this, [this] { anchorsInOrder = false; });
         setDocument(document);
     }
     plainFormat.setUnderlineStyle(QTextCharFormat::WaveUnderline);
@@ -58,7 +58,11 @@ SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document, QTextEdit* editor)
     timer->start();
 }
 
-SyntaxHighlighter::~SyntaxHighlighter() = default;
+SyntaxHighlighter::~SyntaxHighlighter()
+{
+    // The base class clears the marks as it goes, which counts as an edit.
+    disconnect(editWatch);
+}
 
 void SyntaxHighlighter::setCheckData(std::vector<std::shared_ptr<CheckData>>& datas)
 {

@@ -108,6 +108,7 @@ private:
     QPointer<QTextDocument> homeDocument;   // the one given at construction
     QPointer<QTextDocument> anchoredDocument;
     bool anchorsInOrder = true;
+    QMetaObject::Connection editWatch;
     // Active error texts indexed by their first one or two UTF-16 units, rebuilt when the results,
     // the filter or the handled marks change: a block costs one pass over its characters (most
     // rejected by one bit test) rather than one search per result.
