@@ -14,6 +14,15 @@ std::u16string u16(const QString& s)
     return s.toStdU16String();
 }
 
+CheckData flaggedData(const QString& words, const Ranges& pos)
+{
+    CheckData data;
+    data.words = words.toStdString();
+    for (const auto& r : pos)
+        data.pos.push_back({r.first, r.second});
+    return data;
+}
+
 Starts toStarts(const std::vector<size_t>& v)
 {
     Starts out;
@@ -79,11 +88,7 @@ void TestFlaggedOccurrences::marksOnlyWhatTheServiceFlagged()
     QFETCH(QString, now);
     QFETCH(Starts, expected);
 
-    CheckData data;
-    data.words = words.toStdString();
-    for (const auto& r : pos)
-        data.pos.push_back({r.first, r.second});
-    const FlaggedOccurrences flagged(u16(checked), data);
+    const FlaggedOccurrences flagged(u16(checked), flaggedData(words, pos));
     QCOMPARE(toStarts(flagged.startsIn(u16(now), u16(words))), expected);
     QCOMPARE(flagged.everyOccurrence(), pos.isEmpty());
 }
@@ -121,11 +126,7 @@ void TestFlaggedOccurrences::carriedThroughEdits()
     QFETCH(Ranges, pos);
     QFETCH(QString, now);
     QFETCH(Starts, expected);
-    CheckData data;
-    data.words = words.toStdString();
-    for (const auto& r : pos)
-        data.pos.push_back({r.first, r.second});
-    const FlaggedOccurrences flagged(u16(checked), data);
+    const FlaggedOccurrences flagged(u16(checked), flaggedData(words, pos));
     const std::list<Diff> edits = TextDiff().diff(u16(checked), u16(now));
     QCOMPARE(toStarts(flagged.startsAfterEdits(u16(checked), edits, u16(words))), expected);
 }
