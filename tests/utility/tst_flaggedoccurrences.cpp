@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include "checkdata.h"
-#include "diff.h"
 #include "flaggedoccurrences.h"
 
 namespace {
@@ -12,15 +11,6 @@ using Starts = QVector<int>;
 std::u16string u16(const QString& s)
 {
     return s.toStdU16String();
-}
-
-CheckData flaggedData(const QString& words, const Ranges& pos)
-{
-    CheckData data;
-    data.words = words.toStdString();
-    for (const auto& r : pos)
-        data.pos.push_back({r.first, r.second});
-    return data;
 }
 
 Starts toStarts(const std::vector<size_t>& v)
@@ -39,8 +29,6 @@ class TestFlaggedOccurrences : public QObject
 private slots:
     void marksOnlyWhatTheServiceFlagged_data();
     void marksOnlyWhatTheServiceFlagged();
-    void carriedThroughEdits_data();
-    void carriedThroughEdits();
 };
 
 void TestFlaggedOccurrences::marksOnlyWhatTheServiceFlagged_data()
@@ -88,47 +76,13 @@ void TestFlaggedOccurrences::marksOnlyWhatTheServiceFlagged()
     QFETCH(QString, now);
     QFETCH(Starts, expected);
 
-    const FlaggedOccurrences flagged(u16(checked), flaggedData(words, pos));
+    CheckData data;
+    data.words = words.toStdString();
+    for (const auto& r : pos)
+        data.pos.push_back({r.first, r.second});
+    const FlaggedOccurrences flagged(u16(checked), data);
     QCOMPARE(toStarts(flagged.startsIn(u16(now), u16(words))), expected);
     QCOMPARE(flagged.everyOccurrence(), pos.isEmpty());
-}
-
-void TestFlaggedOccurrences::carriedThroughEdits_data()
-{
-    QTest::addColumn<QString>("checked");
-    QTest::addColumn<QString>("words");
-    QTest::addColumn<Ranges>("pos");
-    QTest::addColumn<QString>("now");
-    QTest::addColumn<Starts>("expected");
-
-    const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
-    const QString dede = QStringLiteral("的的");
-    QTest::newRow("unchanged") << repeat << dede << Ranges{{3, 4}} << repeat << Starts{3};
-    QTest::newRow("text typed before") << repeat << dede << Ranges{{3, 4}} << QStringLiteral("前言。") + repeat
-                                       << Starts{6};
-    QTest::newRow("flagged words corrected: the word after stays unmarked")
-        << repeat << dede << Ranges{{3, 4}} << QStringLiteral("这是我的书。他的的确确很好。") << Starts{};
-    QTest::newRow("the same words typed before")
-        << repeat << dede << Ranges{{3, 4}} << QStringLiteral("的的，") + repeat << Starts{6};
-    QTest::newRow("typed inside") << repeat << dede << Ranges{{3, 4}}
-                                  << QStringLiteral("这是我的x的书。他的的确确很好。") << Starts{};
-    QTest::newRow("typed right behind, the second kept")
-        << QStringLiteral("他门，他门") << QStringLiteral("他门") << Ranges{{0, 1}, {3, 4}}
-        << QStringLiteral("他门们，他门") << Starts{0, 4};
-    QTest::newRow("no positions: every occurrence the edits left") << repeat << dede << Ranges{}
-                                                                   << QStringLiteral("的的") + repeat << Starts{5, 10};
-}
-
-void TestFlaggedOccurrences::carriedThroughEdits()
-{
-    QFETCH(QString, checked);
-    QFETCH(QString, words);
-    QFETCH(Ranges, pos);
-    QFETCH(QString, now);
-    QFETCH(Starts, expected);
-    const FlaggedOccurrences flagged(u16(checked), flaggedData(words, pos));
-    const std::list<Diff> edits = TextDiff().diff(u16(checked), u16(now));
-    QCOMPARE(toStarts(flagged.startsAfterEdits(u16(checked), edits, u16(words))), expected);
 }
 
 QTEST_APPLESS_MAIN(TestFlaggedOccurrences)

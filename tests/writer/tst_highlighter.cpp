@@ -66,8 +66,6 @@ private slots:
     void markDirtyBatchesIntoOneRehighlight();
     void marksFlaggedPlacesOnly_data();
     void marksFlaggedPlacesOnly();
-    void marksStayWithTheirText_data();
-    void marksStayWithTheirText();
 };
 
 void TestHighlighter::marksOccurrences_data()
@@ -259,24 +257,40 @@ void TestHighlighter::marksFlaggedPlacesOnly_data()
     QTest::addColumn<QString>("checked");   // empty: the text itself was checked
     QTest::addColumn<QString>("words");
     QTest::addColumn<QList<int>>("begins");  // empty: a result without positions
+    // then "+at:text" inserts, "-at:count" deletes, "undo" undoes the last edit
+    QTest::addColumn<QStringList>("edits");
     QTest::addColumn<QStringList>("expected");
 
     const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
-    QTest::newRow("a repeat, not the word it is part of") << repeat << QString() << "的的" << QList<int>{3}
+    const QString dede = QStringLiteral("的的");
+    const QList<int> first{3};
+    QTest::newRow("a repeat, not the word it is part of") << repeat << QString() << dede << first << QStringList{}
                                                          << QStringList{"0:3+2"};
     QTest::newRow("the comma after Chinese, not the one in Hello, world")
-        << QStringLiteral("他来了,好。Hello, world") << QString() << "," << QList<int>{3} << QStringList{"0:3+1"};
-    QTest::newRow("the second of three")
-        << QStringLiteral("错字a错字b错字") << QString() << "错字" << QList<int>{3} << QStringList{"0:3+2"};
+        << QStringLiteral("他来了,好。Hello, world") << QString() << "," << QList<int>{3} << QStringList{}
+        << QStringList{"0:3+1"};
     QTest::newRow("places in two paragraphs") << QStringLiteral("错字\n错字\n一错字") << QString() << "错字"
-                                              << QList<int>{0, 7} << QStringList{"0:0+2", "2:1+2"};
-    QTest::newRow("without positions, every place") << repeat << QString() << "的的" << QList<int>{}
+                                              << QList<int>{0, 7} << QStringList{} << QStringList{"0:0+2", "2:1+2"};
+    QTest::newRow("without positions, every place") << repeat << QString() << dede << QList<int>{} << QStringList{}
                                                     << QStringList{"0:3+2", "0:8+2"};
-    QTest::newRow("text put before while the check ran")
-        << QStringLiteral("前言。") + repeat << repeat << "的的" << QList<int>{3} << QStringList{"0:6+2"};
-    QTest::newRow("flagged words gone while the check ran")
-        << QStringLiteral("这是我的书。他的的确确很好。") << repeat << "的的" << QList<int>{3}
-        << QStringList{};
+    QTest::newRow("text put before while the check ran") << QStringLiteral("前言。") + repeat << repeat << dede
+                                                         << first << QStringList{} << QStringList{"0:6+2"};
+    QTest::newRow("flagged words corrected while the check ran")
+        << QStringLiteral("这是我的书。他的的确确很好。") << repeat << dede << first << QStringList{} << QStringList{};
+    QTest::newRow("typed right before") << repeat << QString() << dede << first << QStringList{"+3:们"}
+                                        << QStringList{"0:4+2"};
+    QTest::newRow("typed right behind") << repeat << QString() << dede << first << QStringList{"+5:x"}
+                                        << QStringList{"0:3+2"};
+    QTest::newRow("a new paragraph before") << repeat << QString() << dede << first << QStringList{"+2:\n"}
+                                            << QStringList{"1:1+2"};
+    QTest::newRow("the same words typed before stay unmarked") << repeat << QString() << dede << first
+                                                               << QStringList{"+0:的的"} << QStringList{"0:5+2"};
+    QTest::newRow("corrected by hand: the word after stays unmarked") << repeat << QString() << dede << first
+                                                                      << QStringList{"-4:1"} << QStringList{};
+    QTest::newRow("deleted, then undone") << repeat << QString() << dede << first << QStringList{"-3:2", "undo"}
+                                          << QStringList{"0:3+2"};
+    QTest::newRow("corrected by hand, then undone") << repeat << QString() << dede << first
+                                                    << QStringList{"-4:1", "undo"} << QStringList{"0:3+2"};
 }
 
 void TestHighlighter::marksFlaggedPlacesOnly()
@@ -285,86 +299,33 @@ void TestHighlighter::marksFlaggedPlacesOnly()
     QFETCH(QString, checked);
     QFETCH(QString, words);
     QFETCH(QList<int>, begins);
-    QFETCH(QStringList, expected);
-    QTextEdit edit;
-    edit.setPlainText(text);
-    SyntaxHighlighter highlighter(edit.document(), nullptr);
-    CHECK_DATAS results{fixture::makeFlagged(words, begins)};
-    if (checked.isEmpty())
-        highlighter.setCheckData(results);
-    else
-        highlighter.setCheckData(results, checked);
-    highlighter.rehighlight();
-    QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
-    QVector<int> starts;
-    for (const SyntaxHighlighter::Mark& mark : highlighter.marksOf(0))
-        starts << mark.start;
-    QCOMPARE(starts.size(), expected.size());
-}
-
-void TestHighlighter::marksStayWithTheirText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("begin");
-    // "+at:text" inserts, "-at:count" deletes, "undo" undoes the last edit, "anew" puts the same text in again
-    QTest::addColumn<QStringList>("edits");
-    QTest::addColumn<QStringList>("expected");
-
-    const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
-    QTest::newRow("typed at the paragraph start") << repeat << 3 << QStringList{"+0:嗯，"} << QStringList{"0:5+2"};
-    QTest::newRow("typed right before") << repeat << 3 << QStringList{"+3:们"} << QStringList{"0:4+2"};
-    QTest::newRow("typed right behind") << repeat << 3 << QStringList{"+5:x"} << QStringList{"0:3+2"};
-    QTest::newRow("a new paragraph before") << repeat << 3 << QStringList{"+2:\n"} << QStringList{"1:1+2"};
-    QTest::newRow("the same words typed before stay unmarked") << repeat << 3 << QStringList{"+0:的的"}
-                                                               << QStringList{"0:5+2"};
-    QTest::newRow("corrected by hand: the word after stays unmarked") << repeat << 3 << QStringList{"-4:1"}
-                                                                      << QStringList{};
-    QTest::newRow("typed inside") << repeat << 3 << QStringList{"+4:x"} << QStringList{};
-    QTest::newRow("deleted, then undone") << repeat << 3 << QStringList{"-3:2", "undo"} << QStringList{"0:3+2"};
-    QTest::newRow("corrected by hand, then undone") << repeat << 3 << QStringList{"-4:1", "undo"}
-                                                    << QStringList{"0:3+2"};
-    QTest::newRow("deleted and typed again in place") << repeat << 3 << QStringList{"-3:2", "+3:的的"}
-                                                      << QStringList{"0:3+2"};
-    QTest::newRow("text before deleted") << repeat << 3 << QStringList{"-0:3"} << QStringList{"0:0+2"};
-    QTest::newRow("paragraphs joined") << QStringLiteral("甲\n乙的的丙的的") << 3 << QStringList{"-1:1"}
-                                       << QStringList{"0:2+2"};
-    QTest::newRow("the text put in anew") << repeat << 3 << QStringList{"anew"} << QStringList{};
-}
-
-void TestHighlighter::marksStayWithTheirText()
-{
-    QFETCH(QString, text);
-    QFETCH(int, begin);
     QFETCH(QStringList, edits);
     QFETCH(QStringList, expected);
     QTextEdit edit;
     edit.setPlainText(text);
     SyntaxHighlighter highlighter(edit.document(), nullptr);
-    CHECK_DATAS results{fixture::makeFlagged(QStringLiteral("的的"), {begin})};
-    highlighter.setCheckData(results);
+    CHECK_DATAS results{fixture::makeFlagged(words, begins)};
+    highlighter.setCheckData(results, checked.isEmpty() ? text : checked);
     highlighter.rehighlight();
-    for (const QString& edit_ : edits) {
+    for (const QString& step : edits) {
         QTextCursor cursor(edit.document());
-        if (edit_ == QStringLiteral("undo")) {
+        const int at = step.mid(1, step.indexOf(QLatin1Char(':')) - 1).toInt();
+        const QString rest = step.mid(step.indexOf(QLatin1Char(':')) + 1);
+        cursor.setPosition(at);
+        if (step == QStringLiteral("undo")) {
             edit.document()->undo();
-        } else if (edit_ == QStringLiteral("anew")) {
-            edit.setPlainText(edit.toPlainText());
+        } else if (step.startsWith(QLatin1Char('+'))) {
+            cursor.insertText(rest);
         } else {
-            const int at = edit_.mid(1, edit_.indexOf(QLatin1Char(':')) - 1).toInt();
-            const QString rest = edit_.mid(edit_.indexOf(QLatin1Char(':')) + 1);
-            cursor.setPosition(at);
-            if (edit_.startsWith(QLatin1Char('+'))) {
-                cursor.insertText(rest);
-            } else {
-                cursor.setPosition(at + rest.toInt(), QTextCursor::KeepAnchor);
-                cursor.removeSelectedText();
-            }
+            cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, rest.toInt());
+            cursor.removeSelectedText();
         }
     }
-    // As the paragraphs were re-highlighted edit by edit, and as a whole pass draws them.
+    // As the edited paragraphs were re-highlighted, as a whole pass draws them, as the editor finds them.
     QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
     highlighter.rehighlight();
     QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
+    QCOMPARE(highlighter.marksOf(0).size(), expected.size());
 }
 
 QTEST_MAIN(TestHighlighter)
