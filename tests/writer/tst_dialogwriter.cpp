@@ -14,7 +14,6 @@
 #include "contextshow.h"
 #include "errorslistgroup.h"
 #include "errorslistitem.h"
-#include "syntaxhighlighter.h"
 #include "settingkeys.h"
 #include "showsettingwindow.h"
 #include "sim/speech.h"
@@ -26,6 +25,7 @@
 #include "widgetspeak.h"
 #include "writerhook.h"
 #include "dialogsetting.h"
+#include "editorfixture.h"
 
 namespace {
 const QString misspelt = QStringLiteral("我们和他门一起去学校。");
@@ -225,13 +225,7 @@ void TestDialogWriter::onlyFlaggedPlacesAreMarkedAndCorrected()
     const bool checked = checkInWindow(QStringLiteral("这是我的的书。他的的确确很好。他说,好。Hello, world"));
     disconnect(typing);
     QVERIFY(checked);
-    QStringList marks;
-    const QTextBlock block = editor->document()->firstBlock();
-    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
-        if (editor->highlighter()->isErrorFormat(range.format))
-            marks << block.text().mid(range.start, range.length) + QStringLiteral("@%1").arg(range.start);
-    }
-    QCOMPARE(marks, (QStringList{"的的@6", ",@20"}));
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), (QStringList{"0:6+2", "0:20+1"}));
     // Every group applied from the list, as the user would: its own place changes, nothing else.
     auto* list = part<WidgetErrorList>(window, "widgetErrorList");
     for (ErrorsListGroup* group : window->findChildren<ErrorsListGroup*>()) {

@@ -271,14 +271,12 @@ void TestEditor::applyActsOnTheChosenError_data()
                                                                    << QStringLiteral("他们以经来了");
     QTest::newRow("cursor on the touching neighbour") << touching << both << -1 << 3 << 0
                                                       << QStringLiteral("他们以经来了");
-    QTest::newRow("cursor in plain text") << touching << both << -1 << 5 << 1 << QStringLiteral("他门已经来了");
     const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
     QTest::newRow("cursor inside the word that holds the same text")
         << repeat << QStringList{"的的@3>的"} << -1 << 9 << 0 << QStringLiteral("这是我的书。他的的确确很好。");
     QTest::newRow("cursor on the comma of Hello, world")
         << QStringLiteral("他来了,好。Hello, world") << QStringList{",@3>，"} << -1 << 12 << 0
         << QStringLiteral("他来了，好。Hello, world");
-    QTest::newRow("flagged place gone") << touching << QStringList{"他门@4>他们"} << -1 << 1 << 0 << touching;
     QTest::newRow("suggestion equal to the words") << touching << QStringList{"他门@0>他门"} << -1 << 1 << 0
                                                    << touching;
 }
@@ -304,14 +302,12 @@ void TestEditor::applyActsOnTheChosenError()
     if (anchor >= 0)
         QCOMPARE(editor.currentErrorText(), text.mid(anchor, cursor - anchor));
     QToolButton* undo = editor.getContextShow()->findChild<QToolButton*>(QStringLiteral("btnUndo"));
-    QSignalSpy corrected(&editor, &TextEditEx::errorCorrected);
     editor.onApply(QString(), 0, QString(), group);
     QCOMPARE(editor.toPlainText(), expected);
     const bool changed = expected != text;
     QCOMPARE(editor.document()->isModified(), changed);
     QCOMPARE(editor.document()->isUndoAvailable(), changed);
     QCOMPARE(undo->isEnabled(), changed);
-    QCOMPARE(corrected.size(), changed ? 1 : 0);
 }
 
 void TestEditor::undoBelongsToTheLastCorrection()
