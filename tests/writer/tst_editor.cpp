@@ -290,10 +290,10 @@ void TestEditor::applyActsOnTheChosenError()
     QFETCH(int, group);
     QFETCH(QString, expected);
     CHECK_DATAS results;
-    for (const QString& spec : flagged) {
-        const QString words = spec.section(QLatin1Char('@'), 0, 0);
-        const int begin = spec.section(QLatin1Char('@'), 1).section(QLatin1Char('>'), 0, 0).toInt();
-        results.push_back(fixture::makeFlagged(words, {begin}, {spec.section(QLatin1Char('>'), 1)}));
+    for (const QString& place : flagged) {
+        const QString words = place.section(QLatin1Char('@'), 0, 0);
+        const int begin = place.section(QLatin1Char('@'), 1).section(QLatin1Char('>'), 0, 0).toInt();
+        results.push_back(fixture::makeFlagged(words, {begin}, {place.section(QLatin1Char('>'), 1)}));
     }
     MarkedEditor marked(text, results);
     TextEditEx& editor = marked.editor;

@@ -255,7 +255,7 @@ void TestHighlighter::marksFlaggedPlacesOnly_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("checked");   // empty: the text itself was checked
-    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("words");      // results apart by "|", one begin each
     QTest::addColumn<QList<int>>("begins");  // empty: a result without positions
     // then "+at:text" inserts, "-at:count" deletes, "undo" undoes the last edit
     QTest::addColumn<QStringList>("edits");
@@ -271,6 +271,8 @@ void TestHighlighter::marksFlaggedPlacesOnly_data()
         << QStringList{"0:3+1"};
     QTest::newRow("places in two paragraphs") << QStringLiteral("错字\n错字\n一错字") << QString() << "错字"
                                               << QList<int>{0, 7} << QStringList{} << QStringList{"0:0+2", "2:1+2"};
+    QTest::newRow("results not in text order") << QStringLiteral("甲错字\n乙的的") << QString() << "的的|错字"
+                                               << QList<int>{5, 1} << QStringList{} << QStringList{"0:1+2", "1:1+2"};
     QTest::newRow("without positions, every place") << repeat << QString() << dede << QList<int>{} << QStringList{}
                                                     << QStringList{"0:3+2", "0:8+2"};
     QTest::newRow("text put before while the check ran") << QStringLiteral("前言。") + repeat << repeat << dede
@@ -304,7 +306,10 @@ void TestHighlighter::marksFlaggedPlacesOnly()
     QTextEdit edit;
     edit.setPlainText(text);
     SyntaxHighlighter highlighter(edit.document(), nullptr);
-    CHECK_DATAS results{fixture::makeFlagged(words, begins)};
+    CHECK_DATAS results;
+    const QStringList texts = words.split(QLatin1Char('|'));
+    for (int i = 0; i < texts.size(); ++i)
+        results.push_back(fixture::makeFlagged(texts.at(i), texts.size() == 1 ? begins : QList<int>{begins.at(i)}));
     highlighter.setCheckData(results, checked.isEmpty() ? text : checked);
     highlighter.rehighlight();
     for (const QString& step : edits) {
@@ -325,7 +330,10 @@ void TestHighlighter::marksFlaggedPlacesOnly()
     QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
     highlighter.rehighlight();
     QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
-    QCOMPARE(highlighter.marksOf(0).size(), expected.size());
+    int found = 0;
+    for (int i = 0; i < texts.size(); ++i)
+        found += highlighter.marksOf(i).size();
+    QCOMPARE(found, expected.size());
 }
 
 QTEST_MAIN(TestHighlighter)

@@ -124,6 +124,8 @@ void SyntaxHighlighter::anchorFlagged(const QString& checkedText)
             anchors.push_back(anchor);
         }
     }
+    // In result order so far.
+    anchorsInOrder = false;
     sortAnchors();
 }
 
