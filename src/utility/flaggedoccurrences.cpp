@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "checkdata.h"
+#include "diff.h"
 #include "strconvert.h"
 
 FlaggedOccurrences::FlaggedOccurrences(const std::u16string& checked, const CheckData& data)
@@ -40,6 +41,35 @@ std::vector<size_t> FlaggedOccurrences::startsIn(const std::u16string& text, con
             kept.push_back(starts[ordinal]);
     }
     return kept;
+}
+
+std::vector<size_t> FlaggedOccurrences::startsAfterEdits(const std::u16string& checked, const std::list<Diff>& edits,
+                                                         const std::u16string& words) const
+{
+    const std::vector<size_t> before = startsIn(checked, words);
+    // Walk the runs of the diff; an occurrence survives when it lies inside one unchanged run.
+    std::vector<size_t> after;
+    size_t inChecked = 0;
+    size_t inText = 0;
+    auto next = before.begin();
+    for (const Diff& run : edits) {
+        const size_t length = run.text.size();
+        if (run.operation == DIFF_EQUAL) {
+            for (; next != before.end() && *next + words.size() <= inChecked + length; ++next) {
+                if (*next >= inChecked)
+                    after.push_back(inText + (*next - inChecked));
+            }
+        }
+        if (run.operation != DIFF_INSERT) {
+            inChecked += length;
+            // Those starting in a changed run, or reaching out of the unchanged one, are gone.
+            while (next != before.end() && *next < inChecked)
+                ++next;
+        }
+        if (run.operation != DIFF_DELETE)
+            inText += length;
+    }
+    return after;
 }
 
 std::vector<size_t> FlaggedOccurrences::find(const std::u16string& text, const std::u16string& words)
