@@ -49,6 +49,12 @@ private slots:
     void nextAndPreviousWrap();
     void burstGivesOneFollowUp();
     void checkFromThePageThroughTheService();
+    void overlappingMarksGiveTheUnderlineBack_data();
+    void overlappingMarksGiveTheUnderlineBack();
+    void nothingMarkedNothingSwept();
+    void typedBehindAMarkIsNoMark();
+    void theUsersLastSearchChangesNothing_data();
+    void theUsersLastSearchChangesNothing();
 };
 
 void TestWordMarks::marksOnTheCaretPage_data()
@@ -192,15 +198,18 @@ void TestWordMarks::underlineKeptForTheUser_data()
     QTest::addColumn<sim::Underline>("own");
     QTest::addColumn<int>("ownEnd");
     QTest::addColumn<sim::Underline>("after");
+    QTest::addColumn<sim::Underline>("afterSecond");   // of the occurrence's second unit
     const sim::Underline none;
+    const sim::Underline singleRed{1, 0x000000FF};
     const sim::Underline wavyBlue{kMarkStyle, 0x00FF0000};
-    QTest::newRow("single red") << sim::Underline{1, 0x000000FF} << 2 << sim::Underline{1, 0x000000FF};
-    QTest::newRow("the mark's style in another colour") << wavyBlue << 2 << wavyBlue;
+    QTest::newRow("single red") << singleRed << 2 << singleRed << singleRed;
+    QTest::newRow("the mark's style in another colour") << wavyBlue << 2 << wavyBlue << wavyBlue;
     QTest::newRow("the mark's colour in another style") << sim::Underline{3, kMarkColor} << 2
-                                                        << sim::Underline{3, kMarkColor};
-    // Text that already looks like a mark, or mixed text, has no underline of its own to give back.
-    QTest::newRow("already the mark look") << sim::Underline{kMarkStyle, kMarkColor} << 2 << none;
-    QTest::newRow("mixed") << sim::Underline{1, 0x000000FF} << 1 << none;
+                                                        << sim::Underline{3, kMarkColor} << sim::Underline{3, kMarkColor};
+    // Text that already looks like a mark has no underline of its own to give back.
+    QTest::newRow("already the mark look") << sim::Underline{kMarkStyle, kMarkColor} << 2 << none << none;
+    // Each part gets back what it had.
+    QTest::newRow("mixed") << singleRed << 1 << singleRed << none;
 }
 
 void TestWordMarks::underlineKeptForTheUser()
@@ -208,6 +217,7 @@ void TestWordMarks::underlineKeptForTheUser()
     QFETCH(sim::Underline, own);
     QFETCH(int, ownEnd);
     QFETCH(sim::Underline, after);
+    QFETCH(sim::Underline, afterSecond);
     WordDesk desk(QStringLiteral("他门来了。"));
     sim::setWordUnderline(desk.doc, 0, ownEnd, own);
     QVERIFY(desk.take());
@@ -216,7 +226,7 @@ void TestWordMarks::underlineKeptForTheUser()
     desk.select(0);
     triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
     QCOMPARE(sim::wordUnderline(desk.doc, 0), after);
-    QCOMPARE(sim::wordUnderline(desk.doc, 1), after);
+    QCOMPARE(sim::wordUnderline(desk.doc, 1), afterSecond);
 }
 
 void TestWordMarks::popupFollowsTheCaret()
@@ -365,6 +375,112 @@ void TestWordMarks::checkFromThePageThroughTheService()
     desk.select(7);
     QVERIFY(chooseSuggestion(shownWindow<ContextShow>(), QStringLiteral("我门"), 0));
     QCOMPARE(desk.text(), QStringLiteral("他门来了。\r我们也来了。\r"));
+}
+
+void TestWordMarks::overlappingMarksGiveTheUnderlineBack_data()
+{
+    QTest::addColumn<QList<int>>("ignoredAt");   // carets where Ignore Once is chosen, in turn; none: clear
+    QTest::newRow("all at once") << QList<int>{};
+    QTest::newRow("the later one first") << QList<int>{2, 0};
+}
+
+void TestWordMarks::overlappingMarksGiveTheUnderlineBack()
+{
+    QFETCH(QList<int>, ignoredAt);
+    const sim::Underline own{1, 0x00FF0000};
+    WordDesk desk(QStringLiteral("他门们来了。"));
+    sim::setWordUnderline(desk.doc, 0, 3, own);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门")), finding(QStringLiteral("门们"))});
+    QCOMPARE(desk.marks(), (Spans{{0, 3}}));
+    for (int caret : ignoredAt) {
+        desk.select(caret);
+        triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
+    }
+    if (ignoredAt.isEmpty())
+        desk.tracker->clearErrors(desk.param());
+    for (int unit = 0; unit < 3; ++unit)
+        QCOMPARE(sim::wordUnderline(desk.doc, unit), own);
+}
+
+void TestWordMarks::nothingMarkedNothingSwept()
+{
+    WordDesk desk(kThreeTimes);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    triggerAction(shownWindow<ContextShow>(), "actionIgnoreAll");
+    sim::saveWordDocument(desk.doc);
+    desk.settle();
+    // Every result is handled: caret moves must not sweep the whole document for marks.
+    const int before = sim::wordCallCount(sim::WordObject::Find, word::Find::Execute);
+    for (int caret : {1, 4, 7, 2})
+        desk.select(caret);
+    QCOMPARE(sim::wordCallCount(sim::WordObject::Find, word::Find::Execute) - before, 0);
+}
+
+void TestWordMarks::typedBehindAMarkIsNoMark()
+{
+    WordDesk desk(QStringLiteral("他门来了。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(2);
+    sim::typeWordText(desk.doc, u"俩");
+    desk.settle();
+    QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+    desk.select(0);
+    triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
+    QVERIFY(sim::wordUnderlineRuns(desk.doc).empty());
+}
+
+void TestWordMarks::theUsersLastSearchChangesNothing_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<Spans>("marks");
+    QTest::addColumn<Span>("selected");
+    // The last is a stretch that only looks like a mark: the sweep of all marks takes it too.
+    const Spans all{{0, 2}, {3, 5}, {6, 8}, {9, 10}};
+    QTest::newRow("next error") << "next" << all << Span{6, 8};
+    QTest::newRow("group clicked") << "group" << all << Span{6, 8};
+    QTest::newRow("remove all") << "clear" << Spans{} << Span{3, 5};
+}
+
+void TestWordMarks::theUsersLastSearchChangesNothing()
+{
+    QFETCH(QString, action);
+    QFETCH(Spans, marks);
+    QFETCH(Span, selected);
+    WordDesk desk(kThreeTimes + QStringLiteral("好。"));
+    sim::setWordUnderline(desk.doc, 9, 10, {kMarkStyle, kMarkColor});
+    QVERIFY(desk.take());
+    // The user's own searches, before and after the check: backwards, for an unmarked character,
+    // without wrapping.
+    auto search = [&] {
+        IDispatchPtr find = getProperty(sim::wordRangeObject(desk.doc, 9, 9), word::Range::Find).toDispatch();
+        callMethod(find, word::Find::ClearFormatting);
+        putProperty(find, word::Find::Text, QStringLiteral("和"));
+        putProperty(find, word::Find::Forward, false);
+        putProperty(find, word::Find::MatchCase, true);
+        putProperty(find, word::Find::Wrap, word::wdFindStop);
+        return callMethod(find, word::Find::Execute).toBool();
+    };
+    QVERIFY(search());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(3);
+    QVERIFY(search());
+    if (action == QStringLiteral("next")) {
+        QVERIFY(desk.tracker->nextError(desk.param()));
+    } else if (action == QStringLiteral("group")) {
+        QVERIFY(desk.tracker->showErrorList(desk.param()));
+        QMetaObject::invokeMethod(shownWindow<WidgetErrorList>()->findChild<ErrorsList*>()->groups().first(),
+                                  "on_labelTitle_mouseLeftClick");
+    } else {
+        desk.tracker->clearErrors(desk.param());
+    }
+    desk.settle();
+    QCOMPARE(desk.marks(), marks);
+    const auto [start, end] = sim::wordSelection(desk.doc);
+    QCOMPARE((Span{start, end}), selected);
 }
 
 QTEST_MAIN(TestWordMarks)
