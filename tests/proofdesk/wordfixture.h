@@ -245,15 +245,6 @@ struct WordDesk
         return spans;
     }
 
-    // The marked stretches as text, in document order.
-    QStringList markedTexts(sim::WordDocId which = 0) const
-    {
-        QStringList texts;
-        for (const Span& span : marks(which))
-            texts << text(which).mid(span.start, span.end - span.start);
-        return texts;
-    }
-
     // Start of each mark run.
     int position(const QString& needle, int from = 0) const { return text().indexOf(needle, from); }
 
