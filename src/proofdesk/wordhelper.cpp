@@ -319,8 +319,10 @@ QString WordHelper::getPageText(int page, bool viaClipboard)
 
 void WordHelper::rememberRead(IDispatchPtr range, const QString& text, bool viaClipboard)
 {
-    // Plain text read is what a check sends; the service's positions count in it.
-    if (viaClipboard)
+    // Plain text read is what a check sends; the service's positions count in it. A read while a
+    // check runs is for a check that will be refused: the running one's text must stay.
+    CheckerClient* client = getCheckerClient();
+    if (viaClipboard || (client && client->isChecking()))
         return;
     checkedRange = range;
     checkedText = text.toStdU16String();

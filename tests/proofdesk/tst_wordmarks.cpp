@@ -62,6 +62,7 @@ private slots:
     void correctionAndUndoKeepTheOthers();
     void ignoredOnceStaysIgnored_data();
     void ignoredOnceStaysIgnored();
+    void readWhileACheckRuns();
 };
 
 void TestWordMarks::marksOnTheCaretPage_data()
@@ -592,6 +593,23 @@ void TestWordMarks::ignoredOnceStaysIgnored()
     desk.settle();
     desk.select(1);
     QCOMPARE(desk.marks(), (Spans{{0, 2}, {6, 8}}));
+}
+
+void TestWordMarks::readWhileACheckRuns()
+{
+    loginWithPageSize(3000);
+    WordDesk desk(QStringLiteral("好的的书，的的确确。"));
+    QVERIFY(desk.take());
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString page = desk.tracker->getCurrentPageText(desk.param(), false);
+    QVERIFY(client->checkText(page));
+    // The user writes on and asks for another check, which is refused while this one runs.
+    sim::replaceWordText(desk.doc, 0, 0, u"大家说");
+    page = desk.tracker->getCurrentPageText(desk.param(), false);
+    QVERIFY(!client->checkText(page));
+    QVERIFY(done.wait(30000));
+    desk.show(done.first().first().value<CHECK_DATAS>());
+    QCOMPARE(desk.marks(), (Spans{{4, 6}}));
 }
 
 QTEST_MAIN(TestWordMarks)
