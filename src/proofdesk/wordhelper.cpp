@@ -623,15 +623,9 @@ void WordHelper::removeAllMarks()
 
 void WordHelper::clearErrors(bool keepResults)
 {
-    appliedOld.clear();
-    appliedNew.clear();
+    disarmUndo();
     appliedIndex = -1;
-    appliedData.reset();
-    appliedStart = -1;
-    if (contextShow) {
-        contextShow->enableUndo(false);
-        contextShow->hide();
-    }
+    hidePopup();
     shownRange = nullptr;
     if (!keepResults && errorList) {
         errorList->setCheckData(CHECK_DATAS(), QString());
