@@ -35,8 +35,19 @@ public:
 
     // Where words stands in text, left to right without overlap.
     static std::vector<size_t> find(const std::u16string& text, const std::u16string& words);
+    // Which occurrence of words in text starts at start; false when none does.
+    static bool ordinalAt(const std::u16string& text, const std::u16string& words, size_t start, size_t& ordinal);
+
+    // Edits a tracker makes itself, told here so that the ordinals go on naming the occurrences
+    // the service meant. The occurrence stays in the text but is no longer flagged (let be):
+    void unflag(size_t ordinal);
+    // The occurrence left the text (corrected): those after it move down by one.
+    void removeOccurrence(size_t ordinal);
+    // An occurrence came into the text (a correction taken back): those from it on move up by one.
+    void insertOccurrence(size_t ordinal, bool flaggedOne);
 
 private:
     bool all = true;
     std::vector<size_t> flagged;
+    std::vector<size_t> letBe;   // while every occurrence is flagged: those that no longer are
 };
