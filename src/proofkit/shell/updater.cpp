@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 
 #include "downloader.h"
 #include "modalbox.h"
@@ -17,6 +18,10 @@
 namespace {
 
 const int kMaxRedirects = 5;
+// A real feed is a few hundred bytes; a changelog of many pages still fits a thousand times over.
+const qint64 kMaxFeedBytes = 256 * 1024;
+// Property set on a feed reply aborted for its size.
+const char* const kTooLarge = "korreloTooLarge";
 
 bool isWebScheme(const QUrl& url)
 {
@@ -116,7 +121,14 @@ void Updater::sendRequest()
     QNetworkRequest request{QUrl(m_url)};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeoutMs);
-    getForUpdate(*manager, request, m_userAgentString);
+    QNetworkReply* reply = getForUpdate(*manager, request, m_userAgentString);
+    // Checked as it arrives (the promised length first), so a huge feed is never read whole.
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if (received <= kMaxFeedBytes && total <= kMaxFeedBytes)
+            return;
+        reply->setProperty(kTooLarge, true);
+        reply->abort();
+    });
 }
 
 void Updater::endCheck(bool available)
@@ -140,7 +152,7 @@ void Updater::onReply(QNetworkReply* reply)
         sendRequest();
         return;
     }
-    if (reply->error() != QNetworkReply::NoError) {
+    if (reply->error() != QNetworkReply::NoError || reply->property(kTooLarge).toBool()) {
         endCheck(false);
         return;
     }
@@ -161,8 +173,13 @@ void Updater::onReply(QNetworkReply* reply)
 
 void Updater::readFeed(const QByteArray& body)
 {
-    const QJsonObject entry = QJsonDocument::fromJson(body).object().value(QStringLiteral("updates")).toObject()
-                                  .value(m_platformKey).toObject();
+    QJsonObject entry = QJsonDocument::fromJson(body).object().value(QStringLiteral("updates")).toObject()
+                            .value(m_platformKey).toObject();
+    // A checksum that is there but unusable damages the whole entry, read as no entry at all:
+    // taking the checksum for absent would let the download go unverified.
+    const QJsonValue sha256 = entry.value(QStringLiteral("sha256"));
+    if (!sha256.isUndefined() && !isSha256Hex(sha256))
+        entry = QJsonObject();
     m_openUrl = webAddress(entry.value(QStringLiteral("open-url")));
     m_changelog = entry.value(QStringLiteral("changelog")).toString();
     m_downloadUrl = webAddress(entry.value(QStringLiteral("download-url")));
@@ -170,6 +187,12 @@ void Updater::readFeed(const QByteArray& body)
     m_checksum = entry.value(QStringLiteral("sha256")).toString();
     const QJsonValue mandatory = entry.value(QStringLiteral("mandatory-update"));
     m_mandatoryUpdate = mandatory.isUndefined() ? configuredMandatory : mandatory.toBool(false);
+}
+
+bool Updater::isSha256Hex(const QJsonValue& value)
+{
+    static const QRegularExpression hex(QStringLiteral("^\\s*[0-9A-Fa-f]{64}\\s*$"));
+    return value.isString() && hex.match(value.toString()).hasMatch();
 }
 
 bool Updater::isNewerVersion(const QString& x, const QString& y)
