@@ -21,6 +21,7 @@
 #include "dialogweb.h"
 #include "jsonconvert.h"
 #include "redirecthop.h"
+#include "replysizelimit.h"
 #include "settingkeys.h"
 #include "strconvert.h"
 
@@ -32,8 +33,6 @@ const char* const kTimedOut = "korreloTimedOut";
 const int kProbeTimeoutMs = 10000;
 const int kMaxPieces = 10;
 const int kDefaultPageSize = 3000;
-// Property set on a check reply aborted for its size, so the abort is not taken for a cancel.
-const char* const kTooLarge = "korreloTooLarge";
 // Text made of nothing but errors draws about 120 bytes of reply per character (350 KB for a
 // 3000-character piece). Sixteen times that, and never less than 256 KiB for a short piece, is
 // far beyond any real reply, yet a runaway one is refused long before it fills the memory.
@@ -338,7 +337,7 @@ void CheckerClient::showNetworkError(QNetworkReply* reply)
     QString reason = reply->errorString();
     if (reply->property(kTimedOut).toBool())
         reason = tr("Request timed out");
-    else if (reply->property(kTooLarge).toBool())
+    else if (ReplySizeLimit::exceeded(reply))
         reason = tr("The reply is too large");
     else if (replyCut(reply))
         reason = tr("The connection closed before the whole reply arrived");
@@ -608,15 +607,7 @@ bool CheckerClient::checkNext()
 void CheckerClient::sendPiece(QNetworkReply* reply)
 {
     watchReply(reply, timeoutMs);
-    // The size is checked as it arrives (the promised length first), so an oversized reply is
-    // aborted with little of it read.
-    const qint64 limit = replyLimit;
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, limit](qint64 received, qint64 total) {
-        if (received <= limit && total <= limit)
-            return;
-        reply->setProperty(kTooLarge, true);
-        reply->abort();
-    });
+    ReplySizeLimit::watch(reply, replyLimit);
     if (progress)
         connect(progress, &DialogProgress::cancel, reply, &QNetworkReply::abort);
 }
@@ -634,7 +625,7 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
         return;
     }
     // A reply may be whole before its size is judged, and is then refused all the same.
-    const bool tooLarge = reply->property(kTooLarge).toBool();
+    const bool tooLarge = ReplySizeLimit::exceeded(reply);
     if (reply->error() == QNetworkReply::NoError && !refused && !replyCut(reply) && !tooLarge) {
         // A service that sent one unreadable reply is not asked for the rest of the text.
         const bool readable = getNetData(reply);

@@ -13,6 +13,7 @@
 #include "modalbox.h"
 #include "quitapplication.h"
 #include "redirecthop.h"
+#include "replysizelimit.h"
 #include "updaterequest.h"
 
 namespace {
@@ -20,8 +21,6 @@ namespace {
 const int kMaxRedirects = 5;
 // A real feed is a few hundred bytes; a changelog of many pages still fits a thousand times over.
 const qint64 kMaxFeedBytes = 256 * 1024;
-// Property set on a feed reply aborted for its size.
-const char* const kTooLarge = "korreloTooLarge";
 
 bool isWebScheme(const QUrl& url)
 {
@@ -121,14 +120,7 @@ void Updater::sendRequest()
     QNetworkRequest request{QUrl(m_url)};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeoutMs);
-    QNetworkReply* reply = getForUpdate(*manager, request, m_userAgentString);
-    // Checked as it arrives (the promised length first), so a huge feed is never read whole.
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
-        if (received <= kMaxFeedBytes && total <= kMaxFeedBytes)
-            return;
-        reply->setProperty(kTooLarge, true);
-        reply->abort();
-    });
+    ReplySizeLimit::watch(getForUpdate(*manager, request, m_userAgentString), kMaxFeedBytes);
 }
 
 void Updater::endCheck(bool available)
@@ -152,7 +144,7 @@ void Updater::onReply(QNetworkReply* reply)
         sendRequest();
         return;
     }
-    if (reply->error() != QNetworkReply::NoError || reply->property(kTooLarge).toBool()) {
+    if (reply->error() != QNetworkReply::NoError || ReplySizeLimit::exceeded(reply)) {
         endCheck(false);
         return;
     }
