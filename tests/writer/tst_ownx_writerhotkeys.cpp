@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "actions.h"
-#include "catchesterm.h"
+#include "../client/catchesterm.h"
 #include "config.h"
 #include "dialogsetting.h"
 #include "keysequenceedit.h"

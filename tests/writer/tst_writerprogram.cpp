@@ -1,6 +1,6 @@
 #include <QtTest>
 
-#include "catchesterm.h"
+#include "../client/catchesterm.h"
 
 class TestWriterProgram : public QObject
 {
