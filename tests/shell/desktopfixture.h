@@ -37,8 +37,14 @@ inline WId focusedWindow()
     return run(QStringLiteral("xdotool"), {"getwindowfocus"}).toULong();
 }
 
-// The window manager has taken the window in: it carries its frame.
+// The window manager has taken the window in: it stacks it.
 inline bool managed(QWidget* window)
+{
+    return window->isVisible() && stacking().contains(window->winId());
+}
+
+// Qt knows the frame the window manager put around the window.
+inline bool framed(QWidget* window)
 {
     const QRect frame = window->frameGeometry();
     return window->isVisible() && frame != window->geometry() && frame.contains(window->geometry());

@@ -46,7 +46,7 @@ void TestHighDpiX::firstShowFitsTheScreen()
     QSettings("Korrelo", "client").clear();
     std::unique_ptr<QWidget> window = makeWindow(kind);
     window->show();
-    QTRY_VERIFY_WITH_TIMEOUT(managed(window.get()), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(framed(window.get()), 20000);
     QTRY_VERIFY2_WITH_TIMEOUT(available().contains(window->frameGeometry()),
                               qPrintable(QStringLiteral("%1,%2 %3x%4")
                                              .arg(window->frameGeometry().x())
