@@ -210,7 +210,7 @@ int AtspiDesktop::pollCallback(void* data)
 
 void AtspiDesktop::onEvent(AtspiEvent* event)
 {
-    if (!event->source || !event->type)
+    if (!event->source || !event->type || isOwn(event->source))
         return;
     const char* type = event->type;
     if (g_str_equal(type, "object:state-changed:defunct")) {
@@ -292,13 +292,16 @@ HWND AtspiDesktop::handleFor(AtspiAccessible* accessible)
     auto it = handles.find(accessible);
     if (it != handles.end())
         return it->second;
+    const DWORD pid = processOf(accessible);
+    if (pid == GetCurrentProcessId())
+        return nullptr;
     auto hwnd = reinterpret_cast<HWND>(nextHandle);
     nextHandle += 0x10;
     if (nextHandle >= lastHandle)
         nextHandle = firstHandle;
     Record record;
     record.accessible = static_cast<AtspiAccessible*>(g_object_ref(accessible));
-    record.pid = atspi_accessible_get_process_id(accessible, nullptr);
+    record.pid = pid;
     records[hwnd] = record;
     handles[accessible] = hwnd;
     return hwnd;
@@ -306,28 +309,59 @@ HWND AtspiDesktop::handleFor(AtspiAccessible* accessible)
 
 DWORD AtspiDesktop::processOf(AtspiAccessible* accessible)
 {
-    auto it = handles.find(accessible);
-    if (it != handles.end())
-        return records[it->second].pid;
-    return atspi_accessible_get_process_id(accessible, nullptr);
+    const AtspiApplication* program = accessible ? accessible->parent.app : nullptr;
+    if (!program || !program->bus_name)
+        return 0;
+    auto known = processes.find(program->bus_name);
+    if (known != processes.end())
+        return known->second;
+    GError* error = nullptr;
+    const guint pid = atspi_accessible_get_process_id(accessible, &error);
+    if (error) {
+        // Not kept: the daemon may answer the next time.
+        g_error_free(error);
+        return 0;
+    }
+    processes[program->bus_name] = pid;
+    return pid;
+}
+
+bool AtspiDesktop::isOwn(AtspiAccessible* accessible)
+{
+    return processOf(accessible) == GetCurrentProcessId();
+}
+
+bool AtspiDesktop::alive(HWND hwnd)
+{
+    const BusRef accessible(accessibleOf(hwnd));
+    if (!accessible)
+        return false;
+    AtspiStateSet* states = atspi_accessible_get_state_set(accessible.get());
+    const bool gone = !states || atspi_state_set_contains(states, ATSPI_STATE_DEFUNCT);
+    if (states)
+        g_object_unref(states);
+    if (gone)
+        drop(hwnd);
+    return !gone;
 }
 
 bool AtspiDesktop::isWindow(HWND hwnd)
 {
+    return call([this, hwnd] { return alive(hwnd); }, false);
+}
+
+std::vector<bool> AtspiDesktop::areWindows(const std::vector<HWND>& hwnds)
+{
+    // Given up on, every window counts as still there: forgetting a live one is the worse mistake.
     return call(
-        [this, hwnd] {
-            const BusRef accessible(accessibleOf(hwnd));
-            if (!accessible)
-                return false;
-            AtspiStateSet* states = atspi_accessible_get_state_set(accessible.get());
-            const bool gone = !states || atspi_state_set_contains(states, ATSPI_STATE_DEFUNCT);
-            if (states)
-                g_object_unref(states);
-            if (gone)
-                drop(hwnd);
-            return !gone;
+        [this, hwnds] {
+            std::vector<bool> answers;
+            answers.reserve(hwnds.size());
+            for (HWND hwnd : hwnds)
+                answers.push_back(alive(hwnd));
+            return answers;
         },
-        false);
+        std::vector<bool>(hwnds.size(), true));
 }
 
 HWND AtspiDesktop::parent(HWND hwnd)

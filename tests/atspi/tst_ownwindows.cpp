@@ -1,0 +1,208 @@
+// The tray program as a user has it: on xcb under openbox with the desktop's accessibility on, so
+// that its own windows are on the accessibility bus beside the GTK editor it follows.
+#include <QAction>
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <atspi/atspi.h>
+
+#include <atomic>
+#include <csignal>
+
+#include "actions.h"
+#include "atspi/atspidesktop.h"
+#include "buscommands.h"
+#include "clientfixture.h"
+#include "dialogwriter.h"
+#include "editormanager.h"
+#include "menuex.h"
+#include "msaaclienthelper.h"
+#include "systemtrayicon.h"
+#include "texteditex.h"
+#include "uiaclienthelper.h"
+
+using buscommands::run;
+
+namespace {
+
+const QString editorText = QStringLiteral("他门在会议上讨论了计划😀，第二句也有错字。\n下一行。");
+
+// Focus events the bus reports from this very process.
+std::atomic<int> ownFocusEvents{0};
+
+void countOwnFocus(AtspiEvent* event, void*)
+{
+    auto* bus = atspi_detail::AtspiDesktop::instance();
+    if (event->detail1 && event->source && bus->processOf(event->source) == GetCurrentProcessId())
+        ++ownFocusEvents;
+    g_boxed_free(ATSPI_TYPE_EVENT, event);
+}
+
+QString xdotool(const QStringList& args)
+{
+    QByteArray out;
+    return run(QStringLiteral("xdotool"), args, &out) ? QString::fromUtf8(out.trimmed()) : QString();
+}
+
+QList<DialogWriter*> writers()
+{
+    QList<DialogWriter*> shown;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* writer = qobject_cast<DialogWriter*>(widget); writer && writer->isVisible())
+            shown.append(writer);
+    }
+    return shown;
+}
+
+DialogWriter* shownWriter()
+{
+    const QList<DialogWriter*> shown = writers();
+    return shown.isEmpty() ? nullptr : shown.first();
+}
+
+QString writerText(DialogWriter* writer)
+{
+    auto* edit = writer ? writer->findChild<TextEditEx*>(QStringLiteral("textEdit")) : nullptr;
+    return edit ? edit->toPlainText() : QString();
+}
+
+} // namespace
+
+class TestOwnWindows : public QObject, public ClientFixture
+{
+    Q_OBJECT
+public:
+    explicit TestOwnWindows(qint64 windowManager) : windowManager(windowManager) {}
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+    void showWriterFromTrayMenuNeverWaitsOnItself();
+
+private:
+    void followEditor();
+
+    const qint64 windowManager;
+    QProcess busLauncher;
+    QProcess editor;
+    QTemporaryDir dir;
+    QString editorWindow;
+    UIAClientHelper* uia = nullptr;
+    MSAAClientHelper* msaa = nullptr;
+    SystemTrayIcon* tray = nullptr;
+};
+
+void TestOwnWindows::initTestCase()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    QVERIFY2(windowManager > 0, "openbox did not start");
+    QVERIFY(buscommands::startBusLauncher(busLauncher));
+    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
+    QVERIFY(atspi_detail::AtspiDesktop::instance());
+    atspi_detail::AtspiDesktop::call(
+        [] {
+            AtspiEventListener* listener = atspi_event_listener_new(countOwnFocus, nullptr, nullptr);
+            return atspi_event_listener_register(listener, "object:state-changed:focused", nullptr);
+        },
+        FALSE);
+    QVERIFY(startClient());
+    EditorManager* manager = getEditorManager();
+    uia = new UIAClientHelper;
+    msaa = new MSAAClientHelper;
+    manager->addClientHelper(uia);
+    manager->addClientHelper(msaa);
+    tray = new SystemTrayIcon;
+
+    QFile file(dir.filePath(QStringLiteral("page.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(editorText.toUtf8());
+    file.close();
+    const QString title = QStringLiteral("Korrelo own windows");
+    editor.start(QStringLiteral("zenity"), {QStringLiteral("--title=") + title, QStringLiteral("--text-info"),
+                                            QStringLiteral("--editable"), QStringLiteral("--filename=") + file.fileName()});
+    QVERIFY(editor.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!(editorWindow = xdotool({QStringLiteral("search"), QStringLiteral("--name"),
+                                                       QLatin1Char('^') + title + QLatin1Char('$')})
+                                                  .section(QLatin1Char('\n'), 0, 0))
+                                  .isEmpty(),
+                             10000);
+    followEditor();
+}
+
+void TestOwnWindows::cleanupTestCase()
+{
+    delete tray;
+    delete getEditorManager();
+    delete uia;
+    delete msaa;
+    stopClient();
+    editor.kill();
+    editor.waitForFinished();
+    busLauncher.terminate();
+    QVERIFY(busLauncher.waitForFinished());
+    ::kill(static_cast<pid_t>(windowManager), SIGTERM);
+}
+
+void TestOwnWindows::cleanup()
+{
+    while (DialogWriter* writer = shownWriter())
+        writer->close();
+}
+
+void TestOwnWindows::followEditor()
+{
+    QVERIFY(buscommands::focusUntil(editorWindow, [this] { return getEditorManager()->getActiveHelper() == uia; }));
+}
+
+// The menu's item takes the focus just before it is chosen, so the bus brings news of our own menu
+// while the command reads the editor.
+void TestOwnWindows::showWriterFromTrayMenuNeverWaitsOnItself()
+{
+    constexpr int tries = 5;
+    Actions* actions = getActions();
+    MenuEx* menu = tray->trayMenu();
+    QVERIFY(menu);
+    for (int i = 0; i < tries; ++i) {
+        const int seenBefore = ownFocusEvents;
+        menu->popup(QPoint(300 + 20 * i, 200));
+        QVERIFY(QTest::qWaitForWindowExposed(menu));
+        menu->setActiveAction(actions->actionApplyByDoubleClick);
+        // Our own windows really are on the bus.
+        QTRY_VERIFY_WITH_TIMEOUT(ownFocusEvents > seenBefore, 10000);
+        menu->setActiveAction(actions->actionShowWriter);
+        QElapsedTimer clock;
+        clock.start();
+        // The menu hands the chosen action on once it has closed.
+        QTest::keyClick(menu, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(shownWriter(), 30000);
+        const qint64 took = clock.elapsed();
+        qInfo("try %d: %lld ms", i + 1, took);
+        DialogWriter* writer = shownWriter();
+        QCOMPARE(writerText(writer), editorText);
+        QVERIFY2(took < 1000, qPrintable(QStringLiteral("try %1 took %2 ms").arg(i + 1).arg(took)));
+        writer->close();
+        QVERIFY(getEditorManager()->getActiveHelper() == uia);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    // The window manager runs before the program connects to the display, as on a desktop: what the
+    // window manager supports is read once, at start.
+    qint64 windowManager = 0;
+    if (QProcess::startDetached(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")}, QString(), &windowManager)) {
+        for (int tries = 0; tries < 100; ++tries) {
+            QProcess check;
+            check.start(QStringLiteral("wmctrl"), {QStringLiteral("-m")});
+            if (check.waitForFinished() && check.exitCode() == 0)
+                break;
+            QThread::msleep(100);
+        }
+    }
+    QApplication app(argc, argv);
+    TestOwnWindows test(windowManager);
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_ownwindows.moc"
