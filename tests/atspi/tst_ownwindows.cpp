@@ -79,6 +79,7 @@ private slots:
     void cleanupTestCase();
     void cleanup();
     void showWriterFromTrayMenuNeverWaitsOnItself();
+    void hotKeyBringsWriterToFront();
 
 private:
     void followEditor();
@@ -184,6 +185,30 @@ void TestOwnWindows::showWriterFromTrayMenuNeverWaitsOnItself()
         writer->close();
         QVERIFY(getEditorManager()->getActiveHelper() == uia);
     }
+}
+
+// An earlier writing window stays open behind the editor, as after a day's work.
+void TestOwnWindows::hotKeyBringsWriterToFront()
+{
+    getActions()->actionShowWriter->trigger();
+    QVERIFY(QTest::qWaitForWindowExposed(shownWriter()));
+    const QList<DialogWriter*> earlier = writers();
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), editorWindow}));
+    QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow")}), editorWindow, 5000);
+    // The user was just working in the editor, which the window manager weighs against a new window.
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), editorWindow,
+                                            QStringLiteral("40"), QStringLiteral("40"), QStringLiteral("click"),
+                                            QStringLiteral("1")}));
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("End"), QStringLiteral("ctrl+shift+w")}));
+    QTRY_COMPARE_WITH_TIMEOUT(writers().size(), earlier.size() + 1, 5000);
+    DialogWriter* writer = nullptr;
+    for (DialogWriter* candidate : writers()) {
+        if (!earlier.contains(candidate))
+            writer = candidate;
+    }
+    QCOMPARE(writerText(writer), editorText);
+    QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow")}), QString::number(writer->winId()), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(writer->isActiveWindow(), 5000);
 }
 
 int main(int argc, char** argv)
