@@ -2,6 +2,7 @@
 // that its own windows are on the accessibility bus beside the GTK editor it follows.
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QtTest>
 
 #include <atspi/atspi.h>
@@ -15,11 +16,13 @@
 #include "clientfixture.h"
 #include "dialogwriter.h"
 #include "editormanager.h"
+#include "frontrequest.h"
 #include "menuex.h"
 #include "msaaclienthelper.h"
 #include "systemtrayicon.h"
 #include "texteditex.h"
 #include "uiaclienthelper.h"
+#include "window.h"
 
 using buscommands::run;
 
@@ -66,6 +69,13 @@ QString writerText(DialogWriter* writer)
     return edit ? edit->toPlainText() : QString();
 }
 
+DWORD foregroundProcess()
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(GetForegroundWindow(), &pid);
+    return pid;
+}
+
 } // namespace
 
 class TestOwnWindows : public QObject, public ClientFixture
@@ -80,6 +90,8 @@ private slots:
     void cleanup();
     void showWriterFromTrayMenuNeverWaitsOnItself();
     void hotKeyBringsWriterToFront();
+    void ownWindowsAreNeverTaken_data();
+    void ownWindowsAreNeverTaken();
 
 private:
     void followEditor();
@@ -209,6 +221,43 @@ void TestOwnWindows::hotKeyBringsWriterToFront()
     QCOMPARE(writerText(writer), editorText);
     QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow")}), QString::number(writer->winId()), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(writer->isActiveWindow(), 5000);
+}
+
+void TestOwnWindows::ownWindowsAreNeverTaken_data()
+{
+    QTest::addColumn<bool>("writingWindow");
+    QTest::newRow("a line edit of ours") << false;
+    QTest::newRow("the writing window") << true;
+}
+
+// Our windows, active and focused, reach neither the trackers nor the desktop's handles.
+void TestOwnWindows::ownWindowsAreNeverTaken()
+{
+    QFETCH(bool, writingWindow);
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), editorWindow}));
+    QTRY_COMPARE_WITH_TIMEOUT(foregroundProcess(), static_cast<DWORD>(editor.processId()), 5000);
+    const QSharedPointer<EditorParam> followed = getEditorManager()->getActiveEditorParam();
+    QVERIFY(followed);
+
+    const int seenBefore = ownFocusEvents;
+    QWidget plain;
+    auto* line = new QLineEdit(QStringLiteral("我们自己的文字"), &plain);
+    QWidget* ours = &plain;
+    if (writingWindow) {
+        getActions()->actionShowWriter->trigger();
+        ours = shownWriter();
+    } else {
+        plain.show();
+        line->setFocus();
+        FrontRequest::bringToFront(&plain);
+    }
+    QVERIFY(ours);
+    QTRY_VERIFY_WITH_TIMEOUT(ours->isActiveWindow(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(ownFocusEvents > seenBefore, 10000);
+    // Whatever the bus thread made of those events has reached the GUI thread by now.
+    QTest::qWait(500);
+    QVERIFY(foregroundProcess() != GetCurrentProcessId());
+    QCOMPARE(getEditorManager()->getActiveEditorParam()->hwnd, followed->hwnd);
 }
 
 int main(int argc, char** argv)
