@@ -17,11 +17,12 @@ void FrontRequest::bringToFront(QWidget* widget)
     if (!widget)
         return;
     widget->raise();
+    // Enough without a window manager; with one, Qt's own request counts as the program's, not the
+    // user's, so the one below follows it.
+    widget->activateWindow();
     QWindow* window = widget->window()->windowHandle();
-    if (!window || !QX11Info::isPlatformX11()) {
-        widget->activateWindow();
+    if (!window || !QX11Info::isPlatformX11())
         return;
-    }
     if (window->isExposed())
         send(window);
     else
