@@ -89,13 +89,13 @@ AtspiDesktop* AtspiDesktop::instance()
             qWarning("The accessibility bus does not answer: other programs' editors are not followed.");
             return static_cast<AtspiDesktop*>(nullptr);
         }
-        if (!switchedOn)
-            qWarning("Accessibility is switched off on this desktop: programs share their editors only once "
-                     "it is switched on.");
         // Never deleted: the bus thread runs until the process ends.
         auto* desktop = new AtspiDesktop;
-        if (desktop->start())
+        if (desktop->start()) {
+            if (!switchedOn)
+                desktop->reportSwitchedOff();
             return desktop;
+        }
         qWarning("The accessibility bus does not answer: other programs' editors are not followed.");
         delete desktop;
         return static_cast<AtspiDesktop*>(nullptr);
@@ -176,6 +176,32 @@ bool AtspiDesktop::start()
             run();
     }).detach();
     return answer.get();
+}
+
+void AtspiDesktop::reportSwitchedOff()
+{
+    // GTK programs join the bus whatever the setting says, and Qt programs do when the display names
+    // the bus, so the setting alone says little about what can be followed.
+    const int others = call([this] { return otherPrograms(); }, -1);
+    qWarning("Accessibility is switched off on this desktop. Programs on the accessibility bus now, besides this "
+             "one: %d. Qt programs join it %s.",
+             others, displayNamesBus() ? "through the display's AT_SPI_BUS property" : "only once it is switched on");
+}
+
+int AtspiDesktop::otherPrograms()
+{
+    const BusRef desktop = BusRef::adopt(atspi_get_desktop(0));
+    if (!desktop)
+        return 0;
+    int count = 0;
+    const gint programs = atspi_accessible_get_child_count(desktop.get(), nullptr);
+    for (gint i = 0; i < programs; ++i) {
+        const BusRef program = BusRef::adopt(atspi_accessible_get_child_at_index(desktop.get(), i, nullptr));
+        const DWORD pid = program ? processOf(program.get()) : 0;
+        if (pid && pid != GetCurrentProcessId())
+            ++count;
+    }
+    return count;
 }
 
 void AtspiDesktop::listen()

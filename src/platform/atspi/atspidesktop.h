@@ -114,6 +114,10 @@ public:
 private:
     AtspiDesktop() = default;
     bool start();
+    // Logs what the bus holds while the desktop's setting is off, which toolkits read differently.
+    void reportSwitchedOff();
+    // On the bus thread: the programs on the bus besides this one.
+    int otherPrograms();
     void run();
     void listen();
     void onEvent(AtspiEvent* event);
