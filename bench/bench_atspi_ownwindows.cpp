@@ -21,9 +21,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 #include "actions.h"
 #include "atspi/atspidesktop.h"
+#include "barebusread.h"
 #include "buscommands.h"
 #include "dialogwriter.h"
 #include "editormanager.h"
@@ -176,8 +179,9 @@ double seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-// Manual time: from asking for the focus to editorDetected.
-void BM_FocusToEditorDetected(benchmark::State& state)
+// Moves the focus between the two editors; each iteration's manual time runs from asking for the
+// focus to what finished() answers, once it answers.
+void timeFocusChanges(benchmark::State& state, const std::function<std::optional<Clock::time_point>()>& finished)
 {
     Fixture* f = fixture();
     if (!f->ready) {
@@ -188,35 +192,29 @@ void BM_FocusToEditorDetected(benchmark::State& state)
     for (auto _ : state) {
         which = 1 - which;
         const Clock::time_point asked = f->focus(which);
-        waitFor([f] { return static_cast<bool>(f->detected); }, 5000);
-        if (!f->detected) {
+        std::optional<Clock::time_point> done;
+        // Both ends are awaited, so the next change starts from a settled manager.
+        waitFor([&] { return f->detected && (done = finished()); }, 5000);
+        if (!done) {
             state.SkipWithError("the focus change was not followed");
             return;
         }
-        state.SetIterationTime(seconds(f->detectedAt - asked));
+        state.SetIterationTime(seconds(*done - asked));
     }
+}
+
+void BM_FocusToEditorDetected(benchmark::State& state)
+{
+    timeFocusChanges(state, [] { return std::optional<Clock::time_point>(fixture()->detectedAt); });
 }
 BENCHMARK(BM_FocusToEditorDetected)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
-// Manual time: from asking for the focus to the bare calls done on the focused editor.
 void BM_FocusToBareCalls(benchmark::State& state)
 {
-    Fixture* f = fixture();
-    if (!f->ready) {
-        state.SkipWithError("no accessibility bus or editor");
-        return;
-    }
-    int which = 0;
-    for (auto _ : state) {
-        which = 1 - which;
-        const Clock::time_point asked = f->focus(which);
-        waitFor([f] { return f->bareDoneAt != 0 && f->detected; }, 5000);
-        if (!f->bareDoneAt) {
-            state.SkipWithError("the focus change was not reported");
-            return;
-        }
-        state.SetIterationTime(seconds(Clock::time_point(Clock::duration(f->bareDoneAt.load())) - asked));
-    }
+    timeFocusChanges(state, []() -> std::optional<Clock::time_point> {
+        const Clock::rep at = fixture()->bareDoneAt;
+        return at ? std::optional<Clock::time_point>(Clock::time_point(Clock::duration(at))) : std::nullopt;
+    });
 }
 BENCHMARK(BM_FocusToBareCalls)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
@@ -267,30 +265,7 @@ void BM_BareGetText(benchmark::State& state)
         state.SkipWithError("no accessibility bus or editor");
         return;
     }
-    using atspi_detail::AtspiDesktop;
-    AtspiDesktop* bus = AtspiDesktop::instance();
-    const HWND hwnd = followed->hwnd;
-    AtspiText* text = AtspiDesktop::call(
-        [bus, hwnd]() -> AtspiText* {
-            AtspiAccessible* accessible = bus->accessibleOf(hwnd);
-            return accessible ? atspi_accessible_get_text_iface(accessible) : nullptr;
-        },
-        nullptr);
-    if (!text) {
-        state.SkipWithError("the editor has no text");
-        return;
-    }
-    for (auto _ : state) {
-        AtspiDesktop::call(
-            [text] {
-                gchar* whole = atspi_text_get_text(text, 0, -1, nullptr);
-                const bool read = whole != nullptr;
-                g_free(whole);
-                return read;
-            },
-            false);
-    }
-    AtspiDesktop::post([text] { g_object_unref(text); });
+    runBareGetText(state, followed->hwnd);
 }
 BENCHMARK(BM_BareGetText)->Unit(benchmark::kMillisecond);
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QThread>
@@ -86,6 +87,26 @@ bool focusUntil(const QString& window, Done done)
             return true;
     }
     return false;
+}
+
+// Starts zenity editing the text, kept in the file at path; its X window, empty when none appeared.
+inline QString startTextEditor(QProcess& editor, const QString& path, const QString& title, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(text.toUtf8());
+    file.close();
+    editor.start(QStringLiteral("zenity"), {QStringLiteral("--title=") + title, QStringLiteral("--text-info"),
+                                            QStringLiteral("--editable"), QStringLiteral("--filename=") + path});
+    if (!editor.waitForStarted())
+        return QString();
+    QByteArray out;
+    waitFor([&] {
+        return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
+               && !out.trimmed().isEmpty();
+    }, 10000);
+    return QString::fromUtf8(out.trimmed().split('\n').first());
 }
 
 } // namespace buscommands

@@ -127,19 +127,9 @@ void TestOwnWindows::initTestCase()
     manager->addClientHelper(msaa);
     tray = new SystemTrayIcon;
 
-    QFile file(dir.filePath(QStringLiteral("page.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(editorText.toUtf8());
-    file.close();
-    const QString title = QStringLiteral("Korrelo own windows");
-    editor.start(QStringLiteral("zenity"), {QStringLiteral("--title=") + title, QStringLiteral("--text-info"),
-                                            QStringLiteral("--editable"), QStringLiteral("--filename=") + file.fileName()});
-    QVERIFY(editor.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!(editorWindow = xdotool({QStringLiteral("search"), QStringLiteral("--name"),
-                                                       QLatin1Char('^') + title + QLatin1Char('$')})
-                                                  .section(QLatin1Char('\n'), 0, 0))
-                                  .isEmpty(),
-                             10000);
+    editorWindow = buscommands::startTextEditor(editor, dir.filePath(QStringLiteral("page.txt")),
+                                                QStringLiteral("Korrelo own windows"), editorText);
+    QVERIFY(!editorWindow.isEmpty());
     followEditor();
 }
 
