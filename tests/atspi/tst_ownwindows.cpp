@@ -180,7 +180,6 @@ void TestOwnWindows::showWriterFromTrayMenuNeverWaitsOnItself()
         QTest::keyClick(menu, Qt::Key_Return);
         QTRY_VERIFY_WITH_TIMEOUT(shownWriter(), 30000);
         const qint64 took = clock.elapsed();
-        qInfo("try %d: %lld ms", i + 1, took);
         DialogWriter* writer = shownWriter();
         QCOMPARE(writerText(writer), editorText);
         QVERIFY2(took < 1000, qPrintable(QStringLiteral("try %1 took %2 ms").arg(i + 1).arg(took)));
