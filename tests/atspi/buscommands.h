@@ -81,9 +81,8 @@ bool focusUntil(const QString& window, Done done)
                 return false;
             waitFor([] { return false; }, 500 * tries);
         }
-        if (!run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}))
-            return false;
-        if (waitFor(done, 2000))
+        // A window not mapped yet (a long list maps late under load) refuses the focus: tried again.
+        if (run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}) && waitFor(done, 2000))
             return true;
     }
     return false;
