@@ -107,13 +107,7 @@ struct Fixture
             const QStringList kind = i == 0 ? QStringList{QStringLiteral("--text-info"), QStringLiteral("--editable"),
                                                           QStringLiteral("--filename=") + file.fileName()}
                                             : QStringList{QStringLiteral("--entry"), QStringLiteral("--entry-text=短文")};
-            editors[i].start(QStringLiteral("zenity"), QStringList{QStringLiteral("--title=") + title} + kind);
-            QByteArray out;
-            waitFor([&] {
-                return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
-                       && !out.trimmed().isEmpty();
-            }, 10000);
-            windows[i] = QString::fromUtf8(out.trimmed().split('\n').first());
+            windows[i] = buscommands::startZenity(editors[i], title, kind);
         }
         waitFor([] { return false; }, 1000);
         manager = new EditorManager;

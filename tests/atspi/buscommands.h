@@ -88,6 +88,21 @@ bool focusUntil(const QString& window, Done done)
     return false;
 }
 
+// Starts zenity with the title and the arguments of one of its dialogs; its X window, empty when none
+// appeared.
+inline QString startZenity(QProcess& program, const QString& title, const QStringList& dialog)
+{
+    program.start(QStringLiteral("zenity"), QStringList{QStringLiteral("--title=") + title} + dialog);
+    if (!program.waitForStarted())
+        return QString();
+    QByteArray out;
+    waitFor([&] {
+        return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
+               && !out.trimmed().isEmpty();
+    }, 10000);
+    return QString::fromUtf8(out.trimmed().split('\n').first());
+}
+
 // Starts zenity editing the text, kept in the file at path; its X window, empty when none appeared.
 inline QString startTextEditor(QProcess& editor, const QString& path, const QString& title, const QString& text)
 {
@@ -96,16 +111,8 @@ inline QString startTextEditor(QProcess& editor, const QString& path, const QStr
         return QString();
     file.write(text.toUtf8());
     file.close();
-    editor.start(QStringLiteral("zenity"), {QStringLiteral("--title=") + title, QStringLiteral("--text-info"),
-                                            QStringLiteral("--editable"), QStringLiteral("--filename=") + path});
-    if (!editor.waitForStarted())
-        return QString();
-    QByteArray out;
-    waitFor([&] {
-        return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
-               && !out.trimmed().isEmpty();
-    }, 10000);
-    return QString::fromUtf8(out.trimmed().split('\n').first());
+    return startZenity(editor, title,
+                       {QStringLiteral("--text-info"), QStringLiteral("--editable"), QStringLiteral("--filename=") + path});
 }
 
 } // namespace buscommands
