@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "atspi/atspidesktop.h"
+#include "barebusread.h"
 #include "buscommands.h"
 #include "editormanager.h"
 #include "msaaclienthelper.h"
@@ -106,13 +107,7 @@ struct Fixture
             const QStringList kind = i == 0 ? QStringList{QStringLiteral("--text-info"), QStringLiteral("--editable"),
                                                           QStringLiteral("--filename=") + file.fileName()}
                                             : QStringList{QStringLiteral("--entry"), QStringLiteral("--entry-text=短文")};
-            editors[i].start(QStringLiteral("zenity"), QStringList{QStringLiteral("--title=") + title} + kind);
-            QByteArray out;
-            waitFor([&] {
-                return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
-                       && !out.trimmed().isEmpty();
-            }, 10000);
-            windows[i] = QString::fromUtf8(out.trimmed().split('\n').first());
+            windows[i] = buscommands::startZenity(editors[i], title, kind);
         }
         waitFor([] { return false; }, 1000);
         manager = new EditorManager;
@@ -171,30 +166,7 @@ void BM_BareGetText(benchmark::State& state)
         state.SkipWithError("no accessibility bus or editor");
         return;
     }
-    using atspi_detail::AtspiDesktop;
-    AtspiDesktop* bus = AtspiDesktop::instance();
-    const HWND hwnd = f->textEditor->hwnd;
-    AtspiText* text = AtspiDesktop::call(
-        [bus, hwnd]() -> AtspiText* {
-            AtspiAccessible* accessible = bus->accessibleOf(hwnd);
-            return accessible ? atspi_accessible_get_text_iface(accessible) : nullptr;
-        },
-        nullptr);
-    if (!text) {
-        state.SkipWithError("the editor has no text");
-        return;
-    }
-    for (auto _ : state) {
-        AtspiDesktop::call(
-            [text] {
-                gchar* whole = atspi_text_get_text(text, 0, -1, nullptr);
-                const bool read = whole != nullptr;
-                g_free(whole);
-                return read;
-            },
-            false);
-    }
-    AtspiDesktop::post([text] { g_object_unref(text); });
+    runBareGetText(state, f->textEditor->hwnd);
 }
 BENCHMARK(BM_BareGetText)->Unit(benchmark::kMillisecond);
 

@@ -162,6 +162,10 @@ public:
         const uint16_t state = press->state & relevant;
         for (const auto& [id, grab] : grabs) {
             if (grab.keycode == press->detail && grab.mask == state) {
+                // The press is the user's input to this program: a window it opens may take the
+                // focus on its time stamp.
+                QX11Info::setAppUserTime(press->time);
+                QX11Info::setAppTime(press->time);
                 deliver(id, grab);
                 break;
             }

@@ -16,6 +16,28 @@ BOOL IsWindow(HWND hwnd)
     return window(hwnd) != nullptr;
 }
 
+std::vector<bool> WindowsExist(const std::vector<HWND>& windows)
+{
+    std::vector<bool> exist(windows.size(), false);
+    std::vector<HWND> onBus;
+    std::vector<size_t> busIndex;
+    for (size_t i = 0; i < windows.size(); ++i) {
+        if (AtspiDesktop::owner(windows[i])) {
+            onBus.push_back(windows[i]);
+            busIndex.push_back(i);
+            continue;
+        }
+        Lock lock(state().mutex);
+        exist[i] = window(windows[i]) != nullptr;
+    }
+    if (onBus.empty())
+        return exist;
+    const std::vector<bool> answers = AtspiDesktop::instance()->areWindows(onBus);
+    for (size_t i = 0; i < busIndex.size(); ++i)
+        exist[busIndex[i]] = answers[i];
+    return exist;
+}
+
 HWND GetParent(HWND hwnd)
 {
     if (AtspiDesktop* bus = AtspiDesktop::owner(hwnd))

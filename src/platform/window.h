@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "wintypes.h"
 
 // Windows of the desktop (the simulated one: see sim/desktop.h).
@@ -10,6 +12,10 @@ constexpr UINT GA_ROOTOWNER = 3;
 typedef BOOL (*WNDENUMPROC)(HWND hwnd, LPARAM param);
 
 BOOL IsWindow(HWND hwnd);
+// IsWindow for each of the windows, in order. The bus desktop is asked once for all of its windows,
+// so a caller checking many waits for the bus thread once rather than once a window; when the bus
+// thread does not answer, its windows count as existing.
+std::vector<bool> WindowsExist(const std::vector<HWND>& windows);
 // The parent of a child window, the owner of an owned top-level window, otherwise null.
 HWND GetParent(HWND hwnd);
 HWND GetAncestor(HWND hwnd, UINT flags);

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QThread>
@@ -80,12 +81,38 @@ bool focusUntil(const QString& window, Done done)
                 return false;
             waitFor([] { return false; }, 500 * tries);
         }
-        if (!run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}))
-            return false;
-        if (waitFor(done, 2000))
+        // A window not mapped yet (a long list maps late under load) refuses the focus: tried again.
+        if (run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}) && waitFor(done, 2000))
             return true;
     }
     return false;
+}
+
+// Starts zenity with the title and the arguments of one of its dialogs; its X window, empty when none
+// appeared.
+inline QString startZenity(QProcess& program, const QString& title, const QStringList& dialog)
+{
+    program.start(QStringLiteral("zenity"), QStringList{QStringLiteral("--title=") + title} + dialog);
+    if (!program.waitForStarted())
+        return QString();
+    QByteArray out;
+    waitFor([&] {
+        return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
+               && !out.trimmed().isEmpty();
+    }, 10000);
+    return QString::fromUtf8(out.trimmed().split('\n').first());
+}
+
+// Starts zenity editing the text, kept in the file at path; its X window, empty when none appeared.
+inline QString startTextEditor(QProcess& editor, const QString& path, const QString& title, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(text.toUtf8());
+    file.close();
+    return startZenity(editor, title,
+                       {QStringLiteral("--text-info"), QStringLiteral("--editable"), QStringLiteral("--filename=") + path});
 }
 
 } // namespace buscommands

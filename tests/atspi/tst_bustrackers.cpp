@@ -15,6 +15,7 @@
 #include "msaaclienthelper.h"
 #include "process.h"
 #include "sim/desktop.h"
+#include "window.h"
 #include "uiaclienthelper.h"
 #include "uiautomation.h"
 
@@ -175,6 +176,8 @@ private slots:
     void callsFromManyThreadsAgree_data();
     void callsFromManyThreadsAgree();
     void stuckBusThreadIsGivenUp();
+    void windowsExistAskedTogether_data();
+    void windowsExistAskedTogether();
 
 private:
     void startClient(const Client& client, const QString& title);
@@ -555,6 +558,50 @@ void TestBusTrackers::stuckBusThreadIsGivenUp()
     unstuck.set_value();
     QTRY_VERIFY_WITH_TIMEOUT(*ran, 5000);
     QCOMPARE(AtspiDesktop::call([] { return 1; }, -1), 1);
+}
+
+void TestBusTrackers::windowsExistAskedTogether_data()
+{
+    QTest::addColumn<QString>("busState");
+    // For the editor, its frame, a handle the bus never gave, a simulated window and a destroyed one.
+    QTest::addColumn<QVector<bool>>("exist");
+
+    QTest::newRow("bus answers") << QStringLiteral("answers") << QVector<bool>{true, true, false, true, false};
+    QTest::newRow("program gone") << QStringLiteral("gone") << QVector<bool>{false, false, false, true, false};
+    // Nothing is forgotten for want of an answer, and the simulated desktop still answers.
+    QTest::newRow("bus thread stuck") << QStringLiteral("stuck") << QVector<bool>{true, true, true, true, false};
+}
+
+void TestBusTrackers::windowsExistAskedTogether()
+{
+    using atspi_detail::AtspiDesktop;
+    QFETCH(QString, busState);
+    QFETCH(QVector<bool>, exist);
+    startClient({QStringLiteral("entry"), {}, true}, QStringLiteral("Korrelo bus windows %1").arg(QTest::currentDataTag()));
+    QTRY_VERIFY_WITH_TIMEOUT(detected, 10000);
+    sim::WindowSpec spec;
+    spec.className = u"Edit";
+    const HWND simulated = sim::createWindow(spec);
+    const HWND destroyed = sim::createWindow(spec);
+    sim::destroyWindow(destroyed);
+    const std::vector<HWND> asked{detected->hwnd, GetAncestor(detected->hwnd, GA_ROOT),
+                                  reinterpret_cast<HWND>(0x3ffffff0), simulated, destroyed};
+
+    std::promise<void> unstuck;
+    if (busState == QLatin1String("gone")) {
+        client.kill();
+        client.waitForFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(!IsWindow(detected->hwnd), 5000);
+        abandoned += 2;
+    } else if (busState == QLatin1String("stuck")) {
+        std::shared_future<void> goOn = unstuck.get_future().share();
+        AtspiDesktop::post([goOn] { goOn.wait(); });
+    }
+    const std::vector<bool> answers = WindowsExist(asked);
+    if (busState == QLatin1String("stuck"))
+        unstuck.set_value();
+    QCOMPARE(QVector<bool>(answers.begin(), answers.end()), exist);
+    sim::destroyWindow(simulated);
 }
 
 QTEST_MAIN(TestBusTrackers)

@@ -60,19 +60,10 @@ void TestShellRoad::cleanupTestCase()
 void TestShellRoad::checkCurrentPageOpensWriterWithFieldText()
 {
     const QString text = QStringLiteral("他门在会议上讨论了计划😀，第二句也有错字。\n下一行。");
-    QFile file(dir.filePath(QStringLiteral("page.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text.toUtf8());
-    file.close();
-    const QString title = QStringLiteral("Korrelo shell road");
-    editor.start(QStringLiteral("zenity"), {QStringLiteral("--title=") + title, QStringLiteral("--text-info"),
-                                            QStringLiteral("--editable"), QStringLiteral("--filename=") + file.fileName()});
-    QVERIFY(editor.waitForStarted());
-    QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')}, &out)
-                                 && !out.trimmed().isEmpty(),
-                             10000);
-    QVERIFY(buscommands::focusUntil(QString::fromUtf8(out.trimmed().split('\n').first()),
+    const QString window = buscommands::startTextEditor(editor, dir.filePath(QStringLiteral("page.txt")),
+                                                        QStringLiteral("Korrelo shell road"), text);
+    QVERIFY(!window.isEmpty());
+    QVERIFY(buscommands::focusUntil(window,
                                     [this] { return getEditorManager()->getActiveHelper() == uia; }));
 
     getActions()->actionCheckCurrentPage->trigger();

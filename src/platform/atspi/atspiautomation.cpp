@@ -140,6 +140,9 @@ private:
     void visit(AtspiAccessible* node, int depth)
     {
         ++visited;
+        // Our own objects are neither taken nor entered.
+        if (AtspiDesktop* desktop = AtspiDesktop::instance(); desktop && desktop->isOwn(node))
+            return;
         const bool inScope = (depth == 0 && (scope & TreeScope_Element)) || (depth == 1 && (scope & TreeScope_Children))
                              || (depth >= 1 && (scope & TreeScope_Descendants));
         if (inScope && match.accepts(node))

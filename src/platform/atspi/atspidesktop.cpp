@@ -89,13 +89,13 @@ AtspiDesktop* AtspiDesktop::instance()
             qWarning("The accessibility bus does not answer: other programs' editors are not followed.");
             return static_cast<AtspiDesktop*>(nullptr);
         }
-        if (!switchedOn)
-            qWarning("Accessibility is switched off on this desktop: programs share their editors only once "
-                     "it is switched on.");
         // Never deleted: the bus thread runs until the process ends.
         auto* desktop = new AtspiDesktop;
-        if (desktop->start())
+        if (desktop->start()) {
+            if (!switchedOn)
+                desktop->reportSwitchedOff();
             return desktop;
+        }
         qWarning("The accessibility bus does not answer: other programs' editors are not followed.");
         delete desktop;
         return static_cast<AtspiDesktop*>(nullptr);
@@ -178,6 +178,32 @@ bool AtspiDesktop::start()
     return answer.get();
 }
 
+void AtspiDesktop::reportSwitchedOff()
+{
+    // GTK programs join the bus whatever the setting says, and Qt programs do when the display names
+    // the bus, so the setting alone says little about what can be followed.
+    const int others = call([this] { return otherPrograms(); }, -1);
+    qWarning("Accessibility is switched off on this desktop. Programs on the accessibility bus now, besides this "
+             "one: %d. Qt programs join it %s.",
+             others, displayNamesBus() ? "through the display's AT_SPI_BUS property" : "only once it is switched on");
+}
+
+int AtspiDesktop::otherPrograms()
+{
+    const BusRef desktop = BusRef::adopt(atspi_get_desktop(0));
+    if (!desktop)
+        return 0;
+    int count = 0;
+    const gint programs = atspi_accessible_get_child_count(desktop.get(), nullptr);
+    for (gint i = 0; i < programs; ++i) {
+        const BusRef program = BusRef::adopt(atspi_accessible_get_child_at_index(desktop.get(), i, nullptr));
+        const DWORD pid = program ? processOf(program.get()) : 0;
+        if (pid && pid != GetCurrentProcessId())
+            ++count;
+    }
+    return count;
+}
+
 void AtspiDesktop::listen()
 {
     AtspiEventListener* listener = atspi_event_listener_new(eventCallback, this, nullptr);
@@ -210,7 +236,7 @@ int AtspiDesktop::pollCallback(void* data)
 
 void AtspiDesktop::onEvent(AtspiEvent* event)
 {
-    if (!event->source || !event->type)
+    if (!event->source || !event->type || isOwn(event->source))
         return;
     const char* type = event->type;
     if (g_str_equal(type, "object:state-changed:defunct")) {
@@ -292,13 +318,16 @@ HWND AtspiDesktop::handleFor(AtspiAccessible* accessible)
     auto it = handles.find(accessible);
     if (it != handles.end())
         return it->second;
+    const DWORD pid = processOf(accessible);
+    if (pid == GetCurrentProcessId())
+        return nullptr;
     auto hwnd = reinterpret_cast<HWND>(nextHandle);
     nextHandle += 0x10;
     if (nextHandle >= lastHandle)
         nextHandle = firstHandle;
     Record record;
     record.accessible = static_cast<AtspiAccessible*>(g_object_ref(accessible));
-    record.pid = atspi_accessible_get_process_id(accessible, nullptr);
+    record.pid = pid;
     records[hwnd] = record;
     handles[accessible] = hwnd;
     return hwnd;
@@ -306,28 +335,59 @@ HWND AtspiDesktop::handleFor(AtspiAccessible* accessible)
 
 DWORD AtspiDesktop::processOf(AtspiAccessible* accessible)
 {
-    auto it = handles.find(accessible);
-    if (it != handles.end())
-        return records[it->second].pid;
-    return atspi_accessible_get_process_id(accessible, nullptr);
+    const AtspiApplication* program = accessible ? accessible->parent.app : nullptr;
+    if (!program || !program->bus_name)
+        return 0;
+    auto known = processes.find(program->bus_name);
+    if (known != processes.end())
+        return known->second;
+    GError* error = nullptr;
+    const guint pid = atspi_accessible_get_process_id(accessible, &error);
+    if (error) {
+        // Not kept: the daemon may answer the next time.
+        g_error_free(error);
+        return 0;
+    }
+    processes[program->bus_name] = pid;
+    return pid;
+}
+
+bool AtspiDesktop::isOwn(AtspiAccessible* accessible)
+{
+    return processOf(accessible) == GetCurrentProcessId();
+}
+
+bool AtspiDesktop::alive(HWND hwnd)
+{
+    const BusRef accessible(accessibleOf(hwnd));
+    if (!accessible)
+        return false;
+    AtspiStateSet* states = atspi_accessible_get_state_set(accessible.get());
+    const bool gone = !states || atspi_state_set_contains(states, ATSPI_STATE_DEFUNCT);
+    if (states)
+        g_object_unref(states);
+    if (gone)
+        drop(hwnd);
+    return !gone;
 }
 
 bool AtspiDesktop::isWindow(HWND hwnd)
 {
+    return call([this, hwnd] { return alive(hwnd); }, false);
+}
+
+std::vector<bool> AtspiDesktop::areWindows(const std::vector<HWND>& hwnds)
+{
+    // Given up on, every window counts as still there: forgetting a live one is the worse mistake.
     return call(
-        [this, hwnd] {
-            const BusRef accessible(accessibleOf(hwnd));
-            if (!accessible)
-                return false;
-            AtspiStateSet* states = atspi_accessible_get_state_set(accessible.get());
-            const bool gone = !states || atspi_state_set_contains(states, ATSPI_STATE_DEFUNCT);
-            if (states)
-                g_object_unref(states);
-            if (gone)
-                drop(hwnd);
-            return !gone;
+        [this, hwnds] {
+            std::vector<bool> answers;
+            answers.reserve(hwnds.size());
+            for (HWND hwnd : hwnds)
+                answers.push_back(alive(hwnd));
+            return answers;
         },
-        false);
+        std::vector<bool>(hwnds.size(), true));
 }
 
 HWND AtspiDesktop::parent(HWND hwnd)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "../wintypes.h"
 
@@ -45,6 +46,12 @@ typedef struct _GMainContext GMainContext;
 // atspidesktop.cpp): other threads hand their questions over (call) and wait for the answer. Every
 // bus call times out after 2 s, so a hung program cannot hold ours; a caller waits at most 10 s for
 // the bus thread and then has the answer of a failed call.
+//
+// Our own windows join the bus too when the desktop's accessibility is on, served by our GUI thread.
+// A call from the bus thread into them would wait out the bus timeout whenever the GUI thread is
+// itself waiting for the bus thread, so their events are dropped on arrival (the sender's process
+// comes from the bus daemon, which always answers), they get no handles, walks skip them and no
+// bus call is ever made to them.
 //
 // Limits: the subtree walk of UI Automation stops at depth 16, after 1000 objects or after one
 // second, and does not enter objects that manage their descendants (large tables and lists).
@@ -94,17 +101,30 @@ public:
     // (given on first sight; null for none).
     AtspiAccessible* accessibleOf(HWND hwnd);
     HWND handleFor(AtspiAccessible* accessible);
-    // On the bus thread: the process of the accessible's program.
+    // On the bus thread: the process of the accessible's program, asked of the bus daemon once per
+    // program and never of the program itself.
     DWORD processOf(AtspiAccessible* accessible);
+    // On the bus thread: whether the accessible is one of this process's own objects. They are
+    // served by our GUI thread, which may be waiting for the bus thread, so nothing is ever asked
+    // of them and they never get a handle.
+    bool isOwn(AtspiAccessible* accessible);
+    // Which of the handles still stand for live objects, in one hand-over for all of them.
+    std::vector<bool> areWindows(const std::vector<HWND>& hwnds);
 
 private:
     AtspiDesktop() = default;
     bool start();
+    // Logs what the bus holds while the desktop's setting is off, which toolkits read differently.
+    void reportSwitchedOff();
+    // On the bus thread: the programs on the bus besides this one.
+    int otherPrograms();
     void run();
     void listen();
     void onEvent(AtspiEvent* event);
     void pollFrame();
     void drop(HWND hwnd);
+    // On the bus thread, for a handle already given out.
+    bool alive(HWND hwnd);
     void raise(DWORD event, HWND hwnd, LONG objectId);
     static void eventCallback(AtspiEvent* event, void* data);
     static int pollCallback(void* data);
@@ -118,6 +138,8 @@ private:
     };
     std::map<HWND, Record> records;
     std::map<AtspiAccessible*, HWND> handles;
+    // By the program's unique name on the bus, which is never given to another program.
+    std::map<std::string, DWORD> processes;
     uintptr_t nextHandle = 0x20000000;
     HWND focused = nullptr;
     HWND activeFrame = nullptr;

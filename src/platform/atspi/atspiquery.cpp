@@ -56,10 +56,11 @@ bool isPassword(AtspiAccessible* accessible)
 
 bool isEditableText(AtspiAccessible* accessible)
 {
-    if (!accessible || !hasInterface(atspi_accessible_get_text_iface(accessible)))
+    if (!accessible)
         return false;
+    // Asked first: even the interface list is a call to the program, and ours may not answer now.
     AtspiDesktop* desktop = AtspiDesktop::instance();
-    if (desktop && desktop->processOf(accessible) == GetCurrentProcessId())
+    if ((desktop && desktop->isOwn(accessible)) || !hasInterface(atspi_accessible_get_text_iface(accessible)))
         return false;
     AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
     const bool editable = hasState(states, ATSPI_STATE_EDITABLE) && !hasState(states, ATSPI_STATE_DEFUNCT);

@@ -1,6 +1,9 @@
 #include "busprobe.h"
 
 #include <gio/gio.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 namespace atspi_detail {
 namespace {
@@ -63,6 +66,29 @@ bool accessibilityBusAnswers(bool* switchedOn)
     if (session)
         g_object_unref(session);
     return answers;
+}
+
+bool displayNamesBus()
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    static const char name[] = "AT_SPI_BUS";
+    bool named = false;
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof(name) - 1, name), nullptr);
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    if (atom && atom->atom != XCB_ATOM_NONE && screen) {
+        xcb_get_property_reply_t* property = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, screen->root, atom->atom, XCB_ATOM_ANY, 0, 1), nullptr);
+        named = property && property->type != XCB_ATOM_NONE;
+        free(property);
+    }
+    free(atom);
+    xcb_disconnect(connection);
+    return named;
 }
 
 } // namespace atspi_detail

@@ -271,17 +271,28 @@ void EditorManager::InsertParent(HWND parent, QSharedPointer<EditorParam> param)
 {
     if (!parent || !param)
         return;
-    // Only windows that still exist are kept, so the record cannot grow without bound.
+    // Only windows that still exist are kept, so the record cannot grow without bound. They are asked
+    // about all at once: each question about a bus window is a wait for the bus thread.
+    std::vector<HWND> asked{param->hwnd};
+    for (auto it = parentMap.cbegin(); it != parentMap.cend(); ++it) {
+        asked.push_back(it.key());
+        asked.insert(asked.end(), it->cbegin(), it->cend());
+    }
+    const std::vector<bool> exist = WindowsExist(asked);
+    QSet<HWND> gone;
+    for (size_t i = 0; i < asked.size(); ++i) {
+        if (!exist[i])
+            gone.insert(asked[i]);
+    }
     for (auto it = parentMap.begin(); it != parentMap.end();) {
-        if (!IsWindow(it.key())) {
+        if (gone.contains(it.key())) {
             it = parentMap.erase(it);
             continue;
         }
-        for (auto w = it->begin(); w != it->end();)
-            w = IsWindow(*w) ? std::next(w) : it->erase(w);
+        it->subtract(gone);
         ++it;
     }
-    if (IsWindow(param->hwnd))
+    if (!gone.contains(param->hwnd))
         parentMap[parent].insert(param->hwnd);
 }
 

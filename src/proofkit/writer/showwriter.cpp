@@ -1,6 +1,7 @@
 #include "showwriter.h"
 
 #include "dialogwriter.h"
+#include "frontrequest.h"
 
 DialogWriter* showWriter(const QString& text)
 {
@@ -9,5 +10,8 @@ DialogWriter* showWriter(const QString& text)
     QString copy = text;
     writer->setText(copy);
     writer->show();
+    // Always asked for by the user (a command, a hot key, a button), so it comes in front of the
+    // editor the user was in.
+    FrontRequest::bringToFront(writer);
     return writer;
 }
