@@ -6,6 +6,7 @@
 
 #include "../accessible.h"
 #include "atspidesktop.h"
+#include "documenttext.h"
 
 namespace atspi_detail {
 namespace {
@@ -56,11 +57,13 @@ bool isPassword(AtspiAccessible* accessible)
 
 bool isEditableText(AtspiAccessible* accessible)
 {
-    if (!accessible || !hasInterface(atspi_accessible_get_text_iface(accessible)))
+    if (!accessible)
         return false;
     AtspiDesktop* desktop = AtspiDesktop::instance();
     if (desktop && desktop->processOf(accessible) == GetCurrentProcessId())
         return false;
+    if (!hasInterface(atspi_accessible_get_text_iface(accessible)))
+        return isParagraphDocument(accessible);
     AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
     const bool editable = hasState(states, ATSPI_STATE_EDITABLE) && !hasState(states, ATSPI_STATE_DEFUNCT);
     if (states)
@@ -74,7 +77,7 @@ bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked
         return false;
     AtspiText* textIface = atspi_accessible_get_text_iface(accessible);
     if (!textIface)
-        return false;
+        return isParagraphDocument(accessible) && readDocumentText(accessible, text);
     GError* error = nullptr;
     // An end of -1 is the end of the text for GTK and Qt alike, which saves asking the length first.
     gchar* utf8 = atspi_text_get_text(textIface, 0, -1, &error);
@@ -87,6 +90,17 @@ bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked
     text = QString::fromUtf8(utf8 ? utf8 : "");
     g_free(utf8);
     return true;
+}
+
+bool holdsFocus(AtspiAccessible* accessible)
+{
+    if (!accessible)
+        return false;
+    AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
+    const bool focused = hasState(states, ATSPI_STATE_FOCUSED) && !hasState(states, ATSPI_STATE_DEFUNCT);
+    if (states)
+        g_object_unref(states);
+    return focused || (isParagraphDocument(accessible) && documentHoldsFocus(accessible));
 }
 
 std::optional<RECT> extents(AtspiAccessible* accessible)

@@ -1,0 +1,288 @@
+// A word processor's document on the real desktop, its text spread over one object per paragraph:
+// LibreOffice Writer (GTK 3) followed through the UI Automation tracker with the button and the
+// command set of the tray program. One Writer runs for all cases, since it takes seconds to start.
+#include <QAction>
+#include <QtTest>
+
+#include <algorithm>
+#include <csignal>
+#include <optional>
+
+#include "actions.h"
+#include "atspi/atspidesktop.h"
+#include "atspi/atspiquery.h"
+#include "buscommands.h"
+#include "clientfixture.h"
+#include "dialogfloat.h"
+#include "dialogwriter.h"
+#include "editormanager.h"
+#include "msaaclienthelper.h"
+#include "texteditex.h"
+#include "uiaclienthelper.h"
+
+using buscommands::run;
+
+namespace {
+
+const QStringList paragraphs{QStringLiteral("他门在会议上讨论了计划，大家都很高性。"), QString(),
+                             QStringLiteral("第三段 has some English and 一个错别子😀。"),
+                             QStringLiteral("最后一段再次出现了的错字。")};
+
+QString flatDocument(const QStringList& lines)
+{
+    QString body;
+    for (const QString& line : lines)
+        body += QStringLiteral("<text:p>") + line.toHtmlEscaped() + QStringLiteral("</text:p>\n");
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<office:document xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+               "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" office:version=\"1.2\" "
+               "office:mimetype=\"application/vnd.oasis.opendocument.text\">\n"
+               "<office:body><office:text>\n")
+           + body + QStringLiteral("</office:text></office:body></office:document>\n");
+}
+
+QString classOf(HWND hwnd)
+{
+    WCHAR name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return QString::fromUtf16(name);
+}
+
+// Writer's page object as the bus shows it, looked up apart from the trackers: the first document
+// text below the program's window, on the bus thread.
+std::optional<RECT> pageOf(AtspiAccessible* node, int depth)
+{
+    if (atspi_accessible_get_role(node, nullptr) == ATSPI_ROLE_DOCUMENT_TEXT)
+        return atspi_detail::extents(node);
+    const gint count = depth < 12 ? atspi_accessible_get_child_count(node, nullptr) : 0;
+    for (gint i = 0; i < count; ++i) {
+        AtspiAccessible* child = atspi_accessible_get_child_at_index(node, i, nullptr);
+        if (!child)
+            continue;
+        const std::optional<RECT> found = pageOf(child, depth + 1);
+        g_object_unref(child);
+        if (found)
+            return found;
+    }
+    return std::nullopt;
+}
+
+QRect pageOfProgram(qint64 pid)
+{
+    const std::optional<RECT> found = atspi_detail::AtspiDesktop::call(
+        [pid]() -> std::optional<RECT> {
+            AtspiAccessible* desktop = atspi_get_desktop(0);
+            std::optional<RECT> page;
+            const gint count = atspi_accessible_get_child_count(desktop, nullptr);
+            for (gint i = 0; i < count && !page; ++i) {
+                AtspiAccessible* app = atspi_accessible_get_child_at_index(desktop, i, nullptr);
+                if (app && atspi_accessible_get_process_id(app, nullptr) == pid)
+                    page = pageOf(app, 0);
+                if (app)
+                    g_object_unref(app);
+            }
+            g_object_unref(desktop);
+            return page;
+        },
+        std::nullopt);
+    return found ? QRect(found->left, found->top, found->right - found->left, found->bottom - found->top) : QRect();
+}
+
+} // namespace
+
+class TestDocument : public QObject, public ClientFixture
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void pageIsTheEditor_data();
+    void pageIsTheEditor();
+
+private:
+    QString writingWindowText(const QString& hotKey);
+
+    QProcess busLauncher;
+    QProcess writer;
+    QTemporaryDir dir;
+    QString window;
+    qint64 writerPid = 0;
+    UIAClientHelper* uia = nullptr;
+    MSAAClientHelper* msaa = nullptr;
+    // The text of every editor taken in the whole run, read as it was taken.
+    QStringList takenTexts;
+};
+
+void TestDocument::initTestCase()
+{
+    QVERIFY(buscommands::startBusLauncher(busLauncher));
+    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
+    QVERIFY(atspi_detail::AtspiDesktop::instance());
+    QVERIFY(startClient());
+    EditorManager* manager = getEditorManager();
+    uia = new UIAClientHelper;
+    msaa = new MSAAClientHelper;
+    manager->addClientHelper(uia);
+    manager->addClientHelper(msaa);
+    getDialogFloat();
+    // Grabs the hot keys on this test's X server.
+    QVERIFY(getActions());
+    connect(manager, &EditorManager::editorDetected, this,
+            [this](ClientHelper* helper, QString, QSharedPointer<EditorParam> param) {
+                takenTexts << helper->getCurrentPageText(param, false);
+            });
+
+    const QString path = dir.filePath(QStringLiteral("errors.fodt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(flatDocument(paragraphs).toUtf8());
+    file.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("SAL_USE_VCLPLUGIN"), QStringLiteral("gtk3"));
+    writer.setProcessEnvironment(env);
+    writer.start(QStringLiteral("soffice"),
+                 {QStringLiteral("--writer"), QStringLiteral("--norestore"), QStringLiteral("--nologo"),
+                  QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(),
+                  path});
+    QVERIFY(writer.waitForStarted());
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT(run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^errors.fodt")}, &out)
+                                 && !out.trimmed().isEmpty(),
+                             60000);
+    window = QString::fromUtf8(out.trimmed().split('\n').first());
+    // The launcher we started hands the work to a process of its own, which owns the window.
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("getwindowpid"), window}, &out));
+    writerPid = out.trimmed().toLongLong();
+    QVERIFY(writerPid > 0);
+}
+
+void TestDocument::cleanupTestCase()
+{
+    delete getEditorManager();
+    delete existingDialogFloat();
+    delete uia;
+    delete msaa;
+    stopClient();
+    if (writerPid > 0)
+        ::kill(static_cast<pid_t>(writerPid), SIGKILL);
+    writer.kill();
+    writer.waitForFinished();
+    busLauncher.terminate();
+    QVERIFY(busLauncher.waitForFinished());
+}
+
+// Presses the hot key in Writer and gives back what the writing window it opened holds; the window
+// is closed and Writer has the focus again.
+QString TestDocument::writingWindowText(const QString& hotKey)
+{
+    if (!run(QStringLiteral("xdotool"), {QStringLiteral("key"), hotKey}))
+        return QStringLiteral("(xdotool failed)");
+    const auto shown = [] {
+        const QWidgetList all = QApplication::topLevelWidgets();
+        auto it = std::find_if(all.begin(), all.end(), [](QWidget* widget) {
+            return qobject_cast<DialogWriter*>(widget) && widget->isVisible();
+        });
+        return it == all.end() ? nullptr : static_cast<DialogWriter*>(*it);
+    };
+    if (!buscommands::waitFor([&] { return shown() != nullptr; }, 10000))
+        return QStringLiteral("(no writing window)");
+    DialogWriter* writingWindow = shown();
+    auto* edit = writingWindow->findChild<TextEditEx*>(QStringLiteral("textEdit"));
+    const QString text = edit ? edit->toPlainText() : QStringLiteral("(no text field)");
+    writingWindow->close();
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window});
+    return text;
+}
+
+void TestDocument::pageIsTheEditor_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("typed");
+
+    // In order, on the one Writer: each case goes on from where the one before left the caret.
+    QTest::newRow("caret in the page after start") << QStringList() << QString();
+    QTest::newRow("focus left and came back") << QStringList{QStringLiteral("away")} << QString();
+    QTest::newRow("caret moved to the last paragraph") << QStringList{QStringLiteral("ctrl+End")} << QString();
+    QTest::newRow("a click into the page") << QStringList{QStringLiteral("click")} << QString();
+    QTest::newRow("typed at the end") << QStringList{QStringLiteral("ctrl+End")} << QStringLiteral(" 2026");
+}
+
+void TestDocument::pageIsTheEditor()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QString, typed);
+    EditorManager* manager = getEditorManager();
+    QStringList expected = paragraphs;
+    expected.last() += typed;
+
+    // The focus goes to the paragraph holding the caret, or, when Writer's window comes back, to
+    // the pane around the page.
+    const auto onPage = [this, manager] {
+        return manager->getActiveHelper() == uia && !takenTexts.isEmpty() && takenTexts.last().startsWith(paragraphs.first());
+    };
+    const bool first = QTest::currentDataTag() == QLatin1String("caret in the page after start");
+    const int takenBefore = first ? 0 : takenTexts.size();
+    if (first)
+        QVERIFY2(buscommands::focusUntil(window, onPage), "the page was never taken");
+    for (const QString& key : keys) {
+        if (key == QLatin1String("away")) {
+            QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("0")}));
+            QTest::qWait(1000);
+            QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}));
+        } else if (key == QLatin1String("click")) {
+            // Into the first paragraph, away from where the caret was.
+            // The caret's last move was to a paragraph, which stands for the page.
+            const HWND page = manager->getActiveEditorParam()->hwnd;
+            QVERIFY(classOf(page).endsWith(QLatin1String(":document text")));
+            const std::optional<RECT> firstParagraph = atspi_detail::AtspiDesktop::call(
+                [page]() -> std::optional<RECT> {
+                    AtspiAccessible* document = atspi_detail::AtspiDesktop::instance()->accessibleOf(page);
+                    AtspiAccessible* paragraph = document ? atspi_accessible_get_child_at_index(document, 0, nullptr) : nullptr;
+                    const std::optional<RECT> found = atspi_detail::extents(paragraph);
+                    if (paragraph)
+                        g_object_unref(paragraph);
+                    return found;
+                },
+                std::nullopt);
+            QVERIFY(firstParagraph);
+            QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(firstParagraph->left + 20),
+                                                    QString::number((firstParagraph->top + firstParagraph->bottom) / 2),
+                                                    QStringLiteral("click"), QStringLiteral("1")}));
+        } else {
+            QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("key"), key}));
+        }
+    }
+    if (!typed.isEmpty())
+        QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), typed}));
+    // Every move of the caret to another paragraph reports the focus again, and the page is taken again.
+    QTRY_VERIFY_WITH_TIMEOUT(takenTexts.size() > takenBefore && onPage(), 15000);
+    QSharedPointer<EditorParam> page = manager->getActiveEditorParam();
+    QCOMPARE(manager->getActiveHelper(), static_cast<ClientHelper*>(uia));
+    QTRY_COMPARE_WITH_TIMEOUT(uia->getCurrentPageText(page, false), expected.join(QLatin1Char('\n')), 5000);
+
+    // The button sits in the page's lower right corner, inside the page.
+    DialogFloat* button = existingDialogFloat();
+    QVERIFY(button);
+    QTRY_VERIFY(button->isVisible());
+    const QRect area = pageOfProgram(writerPid);
+    QVERIFY(!area.isEmpty());
+    QCOMPARE(uia->getEditRect(page), area);
+    const QRect at = button->geometry();
+    QVERIFY2(area.contains(at) && area.right() - at.right() < 60 && area.bottom() - at.bottom() < 60,
+             qPrintable(QStringLiteral("button %1,%2 %3x%4 in page %5,%6 %7x%8")
+                            .arg(at.x()).arg(at.y()).arg(at.width()).arg(at.height())
+                            .arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height())));
+
+    // Both hot keys: this tracker cannot mark errors, so checking opens the writing window too.
+    QCOMPARE(writingWindowText(QStringLiteral("ctrl+shift+w")), expected.join(QLatin1Char('\n')));
+    QCOMPARE(writingWindowText(QStringLiteral("ctrl+shift+c")), expected.join(QLatin1Char('\n')));
+
+    // Never a field of the toolbars: whatever was taken held the whole page.
+    for (const QString& taken : takenTexts)
+        QVERIFY2(taken.startsWith(paragraphs.first() + QLatin1Char('\n')) && taken.count(QLatin1Char('\n')) == paragraphs.size() - 1,
+                 qPrintable(taken));
+}
+
+QTEST_MAIN(TestDocument)
+#include "tst_document.moc"
