@@ -1,5 +1,7 @@
 #include "documenttext.h"
 
+#include <functional>
+
 #include <QStringList>
 
 namespace atspi_detail {
@@ -30,8 +32,10 @@ bool hasText(AtspiAccessible* accessible)
     return text != nullptr;
 }
 
-// Appends the texts below node in document order; false when the bus fails on the way.
-bool collect(AtspiAccessible* node, int depth, QStringList& paragraphs)
+// Hands each object with text below node to visit, in document order, until visit says stop;
+// false when the bus failed on the way or visit stopped.
+using Visit = std::function<bool(AtspiAccessible* paragraph, AtspiText* text)>;
+bool eachParagraph(AtspiAccessible* node, int depth, int& seen, const Visit& visit)
 {
     GError* error = nullptr;
     const gint count = atspi_accessible_get_child_count(node, &error);
@@ -39,25 +43,21 @@ bool collect(AtspiAccessible* node, int depth, QStringList& paragraphs)
         g_error_free(error);
         return false;
     }
-    for (gint i = 0; i < count && paragraphs.size() < maxParagraphs; ++i) {
+    for (gint i = 0; i < count && seen < maxParagraphs; ++i) {
         const BusRef child = BusRef::adopt(atspi_accessible_get_child_at_index(node, i, nullptr));
         if (!child)
             return false;
         AtspiText* text = atspi_accessible_get_text_iface(child.get());
         if (!text) {
-            if (depth < maxNesting && !collect(child.get(), depth + 1, paragraphs))
+            if (depth < maxNesting && !eachParagraph(child.get(), depth + 1, seen, visit))
                 return false;
             continue;
         }
-        gchar* utf8 = atspi_text_get_text(text, 0, -1, &error);
+        ++seen;
+        const bool goOn = visit(child.get(), text);
         g_object_unref(text);
-        if (error) {
-            g_error_free(error);
-            g_free(utf8);
+        if (!goOn)
             return false;
-        }
-        paragraphs.append(QString::fromUtf8(utf8 ? utf8 : ""));
-        g_free(utf8);
     }
     return true;
 }
@@ -75,14 +75,33 @@ BusRef focusTarget(AtspiAccessible* accessible)
 {
     if (!accessible || !hasText(accessible))
         return BusRef(accessible);
-    BusRef parent = BusRef::adopt(atspi_accessible_get_parent(accessible, nullptr));
-    return isParagraphDocument(parent.get()) ? parent : BusRef(accessible);
+    // A paragraph in a table cell or a frame lies a few levels below the page.
+    BusRef up = BusRef::adopt(atspi_accessible_get_parent(accessible, nullptr));
+    for (int depth = 0; up && depth <= maxNesting; ++depth) {
+        if (isParagraphDocument(up.get()))
+            return up;
+        up = BusRef::adopt(atspi_accessible_get_parent(up.get(), nullptr));
+    }
+    return BusRef(accessible);
 }
 
 bool readDocumentText(AtspiAccessible* document, QString& text)
 {
     QStringList paragraphs;
-    if (!collect(document, 0, paragraphs))
+    int seen = 0;
+    const bool read = eachParagraph(document, 0, seen, [&paragraphs](AtspiAccessible*, AtspiText* paragraph) {
+        GError* error = nullptr;
+        gchar* utf8 = atspi_text_get_text(paragraph, 0, -1, &error);
+        if (error) {
+            g_error_free(error);
+            g_free(utf8);
+            return false;
+        }
+        paragraphs.append(QString::fromUtf8(utf8 ? utf8 : ""));
+        g_free(utf8);
+        return true;
+    });
+    if (!read)
         return false;
     text = paragraphs.join(QLatin1Char('\n'));
     return true;
@@ -90,13 +109,13 @@ bool readDocumentText(AtspiAccessible* document, QString& text)
 
 bool documentHoldsFocus(AtspiAccessible* document)
 {
-    const gint count = atspi_accessible_get_child_count(document, nullptr);
-    for (gint i = 0; i < count && i < maxParagraphs; ++i) {
-        const BusRef child = BusRef::adopt(atspi_accessible_get_child_at_index(document, i, nullptr));
-        if (child && hasStates(child.get(), {ATSPI_STATE_FOCUSED}))
-            return true;
-    }
-    return false;
+    bool found = false;
+    int seen = 0;
+    eachParagraph(document, 0, seen, [&found](AtspiAccessible* paragraph, AtspiText*) {
+        found = hasStates(paragraph, {ATSPI_STATE_FOCUSED});
+        return !found;
+    });
+    return found;
 }
 
 } // namespace atspi_detail

@@ -15,11 +15,11 @@ namespace atspi_detail {
 // An editable page object of that kind.
 bool isParagraphDocument(AtspiAccessible* accessible);
 // What a focus on the object stands for: the document when the object is one of a paragraph
-// document's paragraphs, else the object itself.
+// document's paragraphs (its tables' and frames' too), else the object itself.
 BusRef focusTarget(AtspiAccessible* accessible);
-// The paragraphs the document shows, in order, each ended by a line break but the last (the break
-// the program itself puts between paragraphs when it writes plain text); false when the bus does
-// not answer.
+// The paragraphs the document shows (the program offers those on screen), tables' cells among them,
+// in order, each ended by a line break but the last, as the program writes them as plain text;
+// false when the bus does not answer.
 bool readDocumentText(AtspiAccessible* document, QString& text);
 // Whether one of the document's paragraphs holds the focus.
 bool documentHoldsFocus(AtspiAccessible* document);
