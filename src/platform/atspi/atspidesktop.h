@@ -31,7 +31,8 @@ typedef struct _GMainContext GMainContext;
 // - GetWindowThreadProcessId: the program's process id, for both ids (the bus names no threads).
 //   OpenProcess and the image-name calls then answer from /proc/<pid>/exe.
 // - WinEvents: object:state-changed:focused (on) raises EVENT_OBJECT_FOCUS with OBJID_CLIENT on the
-//   object (on its document for a paragraph of a paragraph document, see documenttext.h); window:activate raises EVENT_SYSTEM_FOREGROUND with OBJID_WINDOW on the frame;
+//   object (on its document for a paragraph of a paragraph document, see documenttext.h);
+//   window:activate raises EVENT_SYSTEM_FOREGROUND with OBJID_WINDOW on the frame;
 //   object:bounds-changed of the focused object (OBJID_CLIENT) or its frame (OBJID_WINDOW) raises
 //   EVENT_OBJECT_LOCATIONCHANGE. GTK 3 reports no event when a window is only moved, so the focused
 //   object's frame is also polled every 200 ms and a move raises the same event.

@@ -59,11 +59,14 @@ bool isEditableText(AtspiAccessible* accessible)
 {
     if (!accessible)
         return false;
+    const bool text = hasInterface(atspi_accessible_get_text_iface(accessible));
+    if (!text && !isParagraphDocument(accessible))
+        return false;
     AtspiDesktop* desktop = AtspiDesktop::instance();
     if (desktop && desktop->processOf(accessible) == GetCurrentProcessId())
         return false;
-    if (!hasInterface(atspi_accessible_get_text_iface(accessible)))
-        return isParagraphDocument(accessible);
+    if (!text)
+        return true;
     AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
     const bool editable = hasState(states, ATSPI_STATE_EDITABLE) && !hasState(states, ATSPI_STATE_DEFUNCT);
     if (states)

@@ -21,9 +21,9 @@ bool isPassword(AtspiAccessible* accessible);
 // Reads role, state and interfaces only, never the text.
 bool isEditableText(AtspiAccessible* accessible);
 // The whole text in UTF-16 units (the bus counts characters), a paragraph document's joined; false
-// for password fields. A caller that
-// found the object no password field by its attributes already passes attributesChecked, so only
-// the role, which the bus library keeps up to date locally, is asked again.
+// for password fields. A caller that found the object no password field by its attributes already
+// passes attributesChecked, so only the role, which the bus library keeps up to date locally, is
+// asked again.
 bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked = false);
 // Whether the object has the keyboard focus; a paragraph document has it while one of its
 // paragraphs does.
