@@ -47,6 +47,7 @@ struct IUIAutomationElement : IUnknown
     virtual HRESULT FindAll(TreeScope scope, IUIAutomationCondition* condition,
                             IUIAutomationElementArray** found) = 0;
     virtual HRESULT get_CurrentBoundingRectangle(RECT* rect) = 0;
+    virtual HRESULT get_CurrentHasKeyboardFocus(BOOL* focused) = 0;
     virtual HRESULT get_CachedNativeWindowHandle(UIA_HWND* hwnd) = 0;
     virtual HRESULT GetCachedPropertyValue(PROPERTYID property, VARIANT* value) = 0;
 

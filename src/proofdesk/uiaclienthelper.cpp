@@ -87,14 +87,20 @@ IUIAutomationElementPtr UIAClientHelper::findNearestTextElement(const EditorPara
         return nullptr;
 
     // The editor inside a composite window is the candidate whose corner lies nearest the focused
-    // object on both axes at once; a later candidate wins a tie.
+    // object on both axes at once; a later candidate wins a tie. Only candidates in the focus count:
+    // a field beside it (a toolbar's style box, say) holds text the user is not writing.
     IUIAutomationElementPtr best;
+    IUIAutomationElementPtr first;
     long bestDx = LONG_MAX;
     long bestDy = LONG_MAX;
     for (int i = 0; i < length; ++i) {
         IUIAutomationElementPtr element;
-        if (FAILED(found->GetElement(i, &element)) || !element)
+        BOOL focused = FALSE;
+        if (FAILED(found->GetElement(i, &element)) || !element
+            || FAILED(element->get_CurrentHasKeyboardFocus(&focused)) || !focused)
             continue;
+        if (!first)
+            first = element;
         RECT rect;
         if (FAILED(element->get_CurrentBoundingRectangle(&rect)))
             continue;
@@ -106,12 +112,7 @@ IUIAutomationElementPtr UIAClientHelper::findNearestTextElement(const EditorPara
             bestDy = dy;
         }
     }
-    if (!best) {
-        IUIAutomationElementPtr first;
-        if (SUCCEEDED(found->GetElement(0, &first)))
-            best = first;
-    }
-    return best;
+    return best ? best : first;
 }
 
 bool UIAClientHelper::getTextPattern(QSharedPointer<EditorParam> param, IUIAutomationTextPatternPtr& pattern,

@@ -4,7 +4,7 @@
 #include "uiautomation.h"
 
 // Tracks editors that offer a UI Automation text pattern, on the focused element or close below
-// it, and reads the document through it. Read-only, like the MSAA tracker.
+// it and in the focus, and reads the document through it. Read-only, like the MSAA tracker.
 class UIAClientHelper : public ClientHelper
 {
     Q_OBJECT

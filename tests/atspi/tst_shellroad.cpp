@@ -4,12 +4,7 @@
 #include <QtTest>
 
 #include "actions.h"
-#include "atspi/atspidesktop.h"
-#include "buscommands.h"
-#include "clientfixture.h"
-#include "editormanager.h"
-#include "msaaclienthelper.h"
-#include "uiaclienthelper.h"
+#include "busshell.h"
 #include "dialogwriter.h"
 #include "texteditex.h"
 
@@ -24,37 +19,21 @@ private slots:
     void checkCurrentPageOpensWriterWithFieldText();
 
 private:
-    QProcess busLauncher;
+    BusShell shell;
     QProcess editor;
     QTemporaryDir dir;
-    UIAClientHelper* uia = nullptr;
-    MSAAClientHelper* msaa = nullptr;
 };
 
 void TestShellRoad::initTestCase()
 {
-    QVERIFY(buscommands::startBusLauncher(busLauncher));
-    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
-    QVERIFY(atspi_detail::AtspiDesktop::instance());
-    QVERIFY(startClient());
-    // Made once the manager has set up COM on this thread, as the tray program does.
-    EditorManager* manager = getEditorManager();
-    uia = new UIAClientHelper;
-    msaa = new MSAAClientHelper;
-    manager->addClientHelper(uia);
-    manager->addClientHelper(msaa);
+    QVERIFY(shell.start(*this));
 }
 
 void TestShellRoad::cleanupTestCase()
 {
-    delete getEditorManager();
-    delete uia;
-    delete msaa;
-    stopClient();
     editor.kill();
     editor.waitForFinished();
-    busLauncher.terminate();
-    QVERIFY(busLauncher.waitForFinished());
+    QVERIFY(shell.stop(*this));
 }
 
 void TestShellRoad::checkCurrentPageOpensWriterWithFieldText()
@@ -64,7 +43,7 @@ void TestShellRoad::checkCurrentPageOpensWriterWithFieldText()
                                                         QStringLiteral("Korrelo shell road"), text);
     QVERIFY(!window.isEmpty());
     QVERIFY(buscommands::focusUntil(window,
-                                    [this] { return getEditorManager()->getActiveHelper() == uia; }));
+                                    [this] { return getEditorManager()->getActiveHelper() == shell.uia; }));
 
     getActions()->actionCheckCurrentPage->trigger();
     DialogWriter* writer = nullptr;

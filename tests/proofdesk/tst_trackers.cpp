@@ -68,10 +68,11 @@ struct Composite
         sim::linkElement(object, root);
     }
 
-    void candidate(const std::u16string& name, LONG left, LONG top, HRESULT rectResult = S_OK)
+    void candidate(const std::u16string& name, LONG left, LONG top, HRESULT rectResult = S_OK, bool inFocus = true)
     {
         sim::ElementSpec desc;
         desc.textPattern = true;
+        desc.keyboardFocus = inFocus;
         desc.text = name;
         desc.rect = RECT{left, top, left + 50, top + 20};
         desc.rectResult = rectResult;
@@ -243,19 +244,27 @@ void TestTrackers::nearestCandidateIsChosen_data()
     QTest::addColumn<QList<int>>("lefts");
     QTest::addColumn<QList<int>>("tops");
     QTest::addColumn<QList<int>>("readable");
+    QTest::addColumn<QList<int>>("inFocus");
     QTest::addColumn<QString>("chosen");
     // Reference point: (100, 100).
     QTest::newRow("nearer on both axes wins") << QStringList{"far", "near"} << QList<int>{300, 105}
-                                              << QList<int>{300, 105} << QList<int>{1, 1} << "near";
+                                              << QList<int>{300, 105} << QList<int>{1, 1} << QList<int>{1, 1} << "near";
     QTest::newRow("split nearness keeps the earlier")
         << QStringList{"left", "top"} << QList<int>{90, 300} << QList<int>{300, 95} << QList<int>{1, 1}
-        << "left";
+        << QList<int>{1, 1} << "left";
     QTest::newRow("a tie goes to the later") << QStringList{"first", "second"} << QList<int>{110, 90}
-                                             << QList<int>{110, 90} << QList<int>{1, 1} << "second";
+                                             << QList<int>{110, 90} << QList<int>{1, 1} << QList<int>{1, 1} << "second";
     QTest::newRow("no readable rectangle: the first") << QStringList{"one", "two"} << QList<int>{100, 100}
-                                                      << QList<int>{100, 100} << QList<int>{0, 0} << "one";
+                                                      << QList<int>{100, 100} << QList<int>{0, 0} << QList<int>{1, 1} << "one";
     QTest::newRow("unreadable ones are skipped") << QStringList{"exact", "off"} << QList<int>{100, 400}
-                                                 << QList<int>{100, 400} << QList<int>{0, 1} << "off";
+                                                 << QList<int>{100, 400} << QList<int>{0, 1} << QList<int>{1, 1} << "off";
+    // A word processor's page holds the caret; the style box of its toolbar lies nearer the corner.
+    QTest::newRow("a nearer field out of the focus is passed over")
+        << QStringList{"style box", "page"} << QList<int>{100, 150} << QList<int>{100, 160} << QList<int>{1, 1}
+        << QList<int>{0, 1} << "page";
+    QTest::newRow("the first in the focus when none is readable")
+        << QStringList{"style box", "page"} << QList<int>{100, 150} << QList<int>{100, 160} << QList<int>{0, 0}
+        << QList<int>{0, 1} << "page";
 }
 
 void TestTrackers::nearestCandidateIsChosen()
@@ -264,10 +273,11 @@ void TestTrackers::nearestCandidateIsChosen()
     QFETCH(QList<int>, lefts);
     QFETCH(QList<int>, tops);
     QFETCH(QList<int>, readable);
+    QFETCH(QList<int>, inFocus);
     QFETCH(QString, chosen);
     Composite window;
     for (int i = 0; i < names.size(); ++i)
-        window.candidate(names[i].toStdU16String(), lefts[i], tops[i], readable[i] ? S_OK : E_FAIL);
+        window.candidate(names[i].toStdU16String(), lefts[i], tops[i], readable[i] ? S_OK : E_FAIL, inFocus[i]);
     auto param = window.param();
     UIAClientHelper helper;
     QVERIFY(helper.focusChanged(param));
@@ -281,11 +291,13 @@ void TestTrackers::nothingWithoutAutomationOrPattern_data()
     QTest::addColumn<int>("failing");   // a sim::Call made to fail, or -1
     QTest::addColumn<bool>("withCandidate");
     QTest::addColumn<HRESULT>("locationResult");
-    QTest::newRow("creation failed") << int(sim::Call::CreateAutomation) << true << S_OK;
-    QTest::newRow("no candidate") << -1 << false << S_OK;
-    QTest::newRow("focused object has no location") << -1 << true << E_FAIL;
-    QTest::newRow("text pattern query failed") << int(sim::Call::GetCurrentPatternAs) << true << S_OK;
-    QTest::newRow("length of the found elements failed") << int(sim::Call::ElementArrayLength) << true << S_OK;
+    QTest::addColumn<bool>("candidateInFocus");
+    QTest::newRow("creation failed") << int(sim::Call::CreateAutomation) << true << S_OK << true;
+    QTest::newRow("no candidate") << -1 << false << S_OK << true;
+    QTest::newRow("focused object has no location") << -1 << true << E_FAIL << true;
+    QTest::newRow("text pattern query failed") << int(sim::Call::GetCurrentPatternAs) << true << S_OK << true;
+    QTest::newRow("length of the found elements failed") << int(sim::Call::ElementArrayLength) << true << S_OK << true;
+    QTest::newRow("the only candidate is out of the focus") << -1 << true << S_OK << false;
 }
 
 void TestTrackers::nothingWithoutAutomationOrPattern()
@@ -293,11 +305,12 @@ void TestTrackers::nothingWithoutAutomationOrPattern()
     QFETCH(int, failing);
     QFETCH(bool, withCandidate);
     QFETCH(HRESULT, locationResult);
+    QFETCH(bool, candidateInFocus);
     if (failing >= 0)
         sim::failCall(static_cast<sim::Call>(failing));
     Composite window(locationResult);
     if (withCandidate)
-        window.candidate(u"text", 100, 100);
+        window.candidate(u"text", 100, 100, S_OK, candidateInFocus);
     auto param = window.param();
     UIAClientHelper helper;
     QSignalSpy detected(&helper, &ClientHelper::editorDetected);

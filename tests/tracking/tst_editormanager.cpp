@@ -77,6 +77,7 @@ private slots:
     void focusAndLocationAreEachExamined_data();
     void focusAndLocationAreEachExamined();
     void untakenEditorLeavesActiveEditor();
+    void focusOnNoEditorLeavesNone();
     void whiteListModeHidesUnlistedPrograms();
     void detectionSetsTheHost();
     void executableNameSources_data();
@@ -224,6 +225,29 @@ void TestEditorManager::untakenEditorLeavesActiveEditor()
     QCOMPARE(detected.count(), 0);
     manager.enableCurrentEditor(false);      // nothing to switch off yet
     QVERIFY(!GetConfig()->getValue(QStringLiteral("note.exe"), QVariant(), QStringLiteral("app")).isValid());
+}
+
+// Once the focus is on something no tracker takes, the editor before it is no longer there for a
+// command to read.
+void TestEditorManager::focusOnNoEditorLeavesNone()
+{
+    EditorManager manager;
+    FakeTracker tracker;
+    watch(manager, &tracker);
+    sim::setFocus(editorWindow());
+    QTRY_COMPARE(seen.size(), 1);
+    QCOMPARE(manager.getActiveHelper(), &tracker);
+
+    tracker.takes = false;
+    sim::WindowSpec canvas;
+    canvas.title = u"Paint";
+    canvas.processId = sim::createProcess({u"C:\\paint.exe"});
+    sim::setFocus(sim::createWindow(canvas));
+    QTRY_COMPARE(seen.size(), 2);
+    QVERIFY(!seen[1].focusChanged);
+    QVERIFY(!manager.getActiveHelper());
+    QVERIFY(!manager.getActiveEditorParam());
+    QVERIFY(manager.getActiveEditorExeFileName().isEmpty());
 }
 
 void TestEditorManager::whiteListModeHidesUnlistedPrograms()

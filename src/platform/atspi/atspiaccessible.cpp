@@ -9,6 +9,7 @@
 
 #include "atspidesktop.h"
 #include "atspiquery.h"
+#include "documenttext.h"
 
 namespace atspi_detail {
 namespace {
@@ -120,9 +121,10 @@ HRESULT AtspiAccessibleObject::get_accValue(VARIANT child, BSTR* value)
     const auto [hr, whole] = AtspiDesktop::call(
         [object = object]() -> std::pair<HRESULT, QString> {
             AtspiText* text = atspi_accessible_get_text_iface(object.get());
-            if (!text)
+            if (!text && !isParagraphDocument(object.get()))
                 return {S_FALSE, {}};    // objects without text have no value
-            g_object_unref(text);
+            if (text)
+                g_object_unref(text);
             QString read;
             if (!readText(object.get(), read))
                 return {E_FAIL, {}};

@@ -216,6 +216,14 @@ public:
         return S_OK;
     }
 
+    HRESULT get_CurrentHasKeyboardFocus(BOOL* focused) override
+    {
+        if (!focused)
+            return E_INVALIDARG;
+        *focused = AtspiDesktop::call([object = object] { return holdsFocus(object.get()); }, false) ? TRUE : FALSE;
+        return S_OK;
+    }
+
     HRESULT get_CachedNativeWindowHandle(UIA_HWND* hwnd) override
     {
         if (!hwnd)

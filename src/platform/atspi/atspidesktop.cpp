@@ -18,6 +18,7 @@
 #include "atspiquery.h"
 #include "busprobe.h"
 #include "busref.h"
+#include "documenttext.h"
 
 namespace atspi_detail {
 namespace {
@@ -248,7 +249,9 @@ void AtspiDesktop::onEvent(AtspiEvent* event)
     if (g_str_equal(type, "object:state-changed:focused")) {
         if (!event->detail1)
             return;
-        focused = handleFor(event->source);
+        // A paragraph of a paragraph document stands for its document, so moving the caret to
+        // another paragraph stays in the one editor.
+        focused = handleFor(focusTarget(event->source).get());
         // Raised before the frame is looked up: a program busy with its own focus change answers late.
         raise(EVENT_OBJECT_FOCUS, focused, OBJID_CLIENT);
         polledFrame = root(focused);

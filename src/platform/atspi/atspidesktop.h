@@ -32,12 +32,13 @@ typedef struct _GMainContext GMainContext;
 // - GetWindowThreadProcessId: the program's process id, for both ids (the bus names no threads).
 //   OpenProcess and the image-name calls then answer from /proc/<pid>/exe.
 // - WinEvents: object:state-changed:focused (on) raises EVENT_OBJECT_FOCUS with OBJID_CLIENT on the
-//   object; window:activate raises EVENT_SYSTEM_FOREGROUND with OBJID_WINDOW on the frame;
+//   object (on its document for a paragraph of a paragraph document, see documenttext.h);
+//   window:activate raises EVENT_SYSTEM_FOREGROUND with OBJID_WINDOW on the frame;
 //   object:bounds-changed of the focused object (OBJID_CLIENT) or its frame (OBJID_WINDOW) raises
 //   EVENT_OBJECT_LOCATIONCHANGE. GTK 3 reports no event when a window is only moved, so the focused
 //   object's frame is also polled every 200 ms and a move raises the same event.
 // - MSAA: OBJID_CLIENT and OBJID_WINDOW both give the accessible itself; its role is editable text
-//   (42) only for an editable object with the Text interface that is no password field; the value is
+//   (42) only for an editor the system may take (isEditableText in atspiquery.h); the value is
 //   the whole text. UI Automation elements lie over the same accessibles; see atspiautomation.h.
 //
 // Threading: one thread of ours runs a GLib main context that carries the bus connection and the

@@ -6,6 +6,7 @@
 
 #include "../accessible.h"
 #include "atspidesktop.h"
+#include "documenttext.h"
 
 namespace atspi_detail {
 namespace {
@@ -60,8 +61,13 @@ bool isEditableText(AtspiAccessible* accessible)
         return false;
     // Asked first: even the interface list is a call to the program, and ours may not answer now.
     AtspiDesktop* desktop = AtspiDesktop::instance();
-    if ((desktop && desktop->isOwn(accessible)) || !hasInterface(atspi_accessible_get_text_iface(accessible)))
+    if (desktop && desktop->isOwn(accessible))
         return false;
+    const bool text = hasInterface(atspi_accessible_get_text_iface(accessible));
+    if (!text && !isParagraphDocument(accessible))
+        return false;
+    if (!text)
+        return true;
     AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
     const bool editable = hasState(states, ATSPI_STATE_EDITABLE) && !hasState(states, ATSPI_STATE_DEFUNCT);
     if (states)
@@ -75,7 +81,7 @@ bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked
         return false;
     AtspiText* textIface = atspi_accessible_get_text_iface(accessible);
     if (!textIface)
-        return false;
+        return isParagraphDocument(accessible) && readDocumentText(accessible, text);
     GError* error = nullptr;
     // An end of -1 is the end of the text for GTK and Qt alike, which saves asking the length first.
     gchar* utf8 = atspi_text_get_text(textIface, 0, -1, &error);
@@ -88,6 +94,17 @@ bool readText(AtspiAccessible* accessible, QString& text, bool attributesChecked
     text = QString::fromUtf8(utf8 ? utf8 : "");
     g_free(utf8);
     return true;
+}
+
+bool holdsFocus(AtspiAccessible* accessible)
+{
+    if (!accessible)
+        return false;
+    AtspiStateSet* states = atspi_accessible_get_state_set(accessible);
+    const bool focused = hasState(states, ATSPI_STATE_FOCUSED) && !hasState(states, ATSPI_STATE_DEFUNCT);
+    if (states)
+        g_object_unref(states);
+    return focused || (isParagraphDocument(accessible) && documentHoldsFocus(accessible));
 }
 
 std::optional<RECT> extents(AtspiAccessible* accessible)

@@ -82,6 +82,7 @@ struct ElementSpec
     RECT rect;
     HRESULT rectResult = S_OK;
     bool textPattern = false;
+    bool keyboardFocus = false;          // holds the focus, or contains the object that does
     std::u16string text;                 // the document text of the text pattern
     HRESULT documentRangeResult = S_OK;
     HRESULT textResult = S_OK;

@@ -189,6 +189,17 @@ public:
         return S_OK;
     }
 
+    HRESULT get_CurrentHasKeyboardFocus(BOOL* focused) override
+    {
+        Lock lock(state().mutex);
+        if (!focused)
+            return E_INVALIDARG;
+        if (!node->connected)
+            return RPC_E_DISCONNECTED;
+        *focused = node->desc.keyboardFocus ? TRUE : FALSE;
+        return S_OK;
+    }
+
     HRESULT get_CachedNativeWindowHandle(UIA_HWND* hwnd) override
     {
         Lock lock(state().mutex);

@@ -105,6 +105,10 @@ void EditorManager::focusTimer()
             break;
         }
     }
+    // The focus went to something in another program that is no editor (our own windows raise no
+    // events here): an earlier editor no longer holds the focus, and no command may read it.
+    if (!accepted)
+        setActiveEditorDetected(nullptr, QString(), nullptr);
     emitWinEvent(acc, record, accepted);
 }
 

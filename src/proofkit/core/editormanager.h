@@ -29,6 +29,7 @@ struct WinEventRecord
 
 // Decides which editor is the active one. Focus events are batched (one look per 100 ms) and the
 // editor goes to the first tracker that takes it; the client learns which program it belongs to.
+// A focus that no tracker takes leaves no active editor.
 class PROOFKIT_EXPORT EditorManager : public QObject
 {
     Q_OBJECT
