@@ -1,6 +1,9 @@
 // The writing window's editor on a 200,000-character document: one full re-highlight with 1,000
-// results, against a highlighter that marks nothing; Replace All of a word found about 1,000 times,
-// against QString::replace on the same text.
+// results flagged at one place each, and with 1,000 results drawn at every place of their text,
+// against a highlighter that marks nothing; a character typed and deleted at the start with those
+// 1,000 flagged places held, against the same edit under a highlighter that marks nothing; taking
+// in the 1,000 results, against finding their flagged places alone; Replace All of a word found
+// about 1,000 times, against QString::replace on the same text.
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -13,6 +16,7 @@
 #include <memory>
 
 #include "checkdata.h"
+#include "flaggedoccurrences.h"
 #include "syntaxhighlighter.h"
 #include "texteditex.h"
 #include "widgetsearch.h"
@@ -93,6 +97,76 @@ void BM_HighlightErrors(benchmark::State& state)
 }
 BENCHMARK(BM_HighlightErrors)->Unit(benchmark::kMillisecond);
 
+void BM_HighlightEveryPlace(benchmark::State& state)
+{
+    QTextDocument document(makeDocument(1));
+    CHECK_DATAS results = makeResults(document.toPlainText());
+    for (auto& data : results)
+        data->pos.clear();
+    SyntaxHighlighter highlighter(&document, nullptr);
+    highlighter.setCheckData(results);
+    for (auto _ : state)
+        highlighter.rehighlight();
+}
+BENCHMARK(BM_HighlightEveryPlace)->Unit(benchmark::kMillisecond);
+
+// One character typed at the start and deleted again: every held place moves twice.
+void typeAndDelete(QTextDocument& document)
+{
+    QTextCursor cursor(&document);
+    cursor.insertText(QStringLiteral("字"));
+    cursor.deletePreviousChar();
+}
+
+void BM_TypeBeforeMarks(benchmark::State& state)
+{
+    QTextDocument document(makeDocument(1));
+    document.setUndoRedoEnabled(false);
+    CHECK_DATAS results = makeResults(document.toPlainText());
+    SyntaxHighlighter highlighter(&document, nullptr);
+    highlighter.setCheckData(results);
+    highlighter.rehighlight();
+    for (auto _ : state)
+        typeAndDelete(document);
+}
+BENCHMARK(BM_TypeBeforeMarks)->Unit(benchmark::kMicrosecond);
+
+void BM_TypeWithoutMarks(benchmark::State& state)
+{
+    QTextDocument document(makeDocument(1));
+    document.setUndoRedoEnabled(false);
+    NothingHighlighter highlighter(&document);
+    for (auto _ : state)
+        typeAndDelete(document);
+}
+BENCHMARK(BM_TypeWithoutMarks)->Unit(benchmark::kMicrosecond);
+
+void BM_TakeInResults(benchmark::State& state)
+{
+    QTextDocument document(makeDocument(1));
+    CHECK_DATAS results = makeResults(document.toPlainText());
+    SyntaxHighlighter highlighter(&document, nullptr);
+    for (auto _ : state)
+        highlighter.setCheckData(results);
+}
+BENCHMARK(BM_TakeInResults)->Unit(benchmark::kMillisecond);
+
+void BM_FindFlaggedPlaces(benchmark::State& state)
+{
+    const QString text = makeDocument(1);
+    const std::u16string checked = text.toStdU16String();
+    CHECK_DATAS results = makeResults(text);
+    for (auto _ : state) {
+        size_t places = 0;
+        for (const auto& data : results) {
+            const FlaggedOccurrences flagged(checked, *data);
+            places += flagged.startsIn(checked, QString::fromStdString(data->words).toStdU16String()).size();
+        }
+        benchmark::DoNotOptimize(places);
+    }
+}
+BENCHMARK(BM_FindFlaggedPlaces)->Unit(benchmark::kMillisecond);
+
 void BM_HighlightNothing(benchmark::State& state)
 {
     QTextDocument document(makeDocument(1));
@@ -147,6 +221,9 @@ BENCHMARK(BM_ReplaceAllInString)->Unit(benchmark::kMillisecond);
 } // namespace
 
 KORRELO_BENCH_RATIO(highlight_200k_1000_errors, "BM_HighlightErrors", "BM_HighlightNothing");
+KORRELO_BENCH_RATIO(highlight_200k_1000_texts_every_place, "BM_HighlightEveryPlace", "BM_HighlightNothing");
+KORRELO_BENCH_RATIO(type_200k_1000_held_places, "BM_TypeBeforeMarks", "BM_TypeWithoutMarks");
+KORRELO_BENCH_RATIO(take_in_200k_1000_results, "BM_TakeInResults", "BM_FindFlaggedPlaces");
 KORRELO_BENCH_RATIO(replace_all_200k, "BM_ReplaceAllInEditor", "BM_ReplaceAllInString");
 
 int main(int argc, char** argv)

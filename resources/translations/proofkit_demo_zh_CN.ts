@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>PagedTextEdit</name>
+    <message>
+        <source>end of page %1</source>
+        <translation>第 %1 页结束</translation>
+    </message>
+</context>
+<context>
     <name>DemoWindow</name>
     <message>
         <source>Simulated word processor</source>

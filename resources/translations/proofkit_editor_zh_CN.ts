@@ -46,6 +46,10 @@ Do you want to save the file %1?</source>
         <source>The file is not text in UTF-8, UTF-16 or GB18030</source>
         <translation>该文件不是 UTF-8、UTF-16 或 GB18030 编码的文本</translation>
     </message>
+    <message>
+        <source>The file seems to be text in %1, not in UTF-8, UTF-16 or GB18030</source>
+        <translation>该文件似乎是 %1 编码的文本，而不是 UTF-8、UTF-16 或 GB18030 编码</translation>
+    </message>
 </context>
 <context>
     <name>WidgetSearch</name>

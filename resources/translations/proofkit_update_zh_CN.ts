@@ -251,6 +251,10 @@
         <translation>只收到 %2 字节中的 %1 字节。</translation>
     </message>
     <message>
+        <source>The download stalled (no data for %1 s).</source>
+        <translation>下载停滞（%1 秒内没有收到数据）。</translation>
+    </message>
+    <message>
         <source>The downloaded file is damaged (its checksum does not match).</source>
         <translation>下载的文件已损坏（校验和不符）。</translation>
     </message>

@@ -146,6 +146,10 @@
         <translation>请求超时</translation>
     </message>
     <message>
+        <source>The reply is too large</source>
+        <translation>服务器的回复过大</translation>
+    </message>
+    <message>
         <source>The connection closed before the whole reply arrived</source>
         <translation>服务器的回复尚未完整收到，连接就已断开</translation>
     </message>

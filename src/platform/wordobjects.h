@@ -30,6 +30,13 @@ namespace word {
 namespace Window {
 constexpr DISPID Application = 1000;
 constexpr DISPID GetPoint = 112;          // (left&, top&, width&, height&, range): screen pixels
+constexpr DISPID Selection = 4;           // the selection of this window's document
+constexpr DISPID Hwnd = 138;              // the document pane's window handle
+}
+
+namespace Windows {
+constexpr DISPID Item = 0;                // (index from 1)
+constexpr DISPID Count = 2;
 }
 
 namespace Application {
@@ -37,6 +44,7 @@ constexpr DISPID ActiveDocument = 3;
 constexpr DISPID ActiveWindow = 4;
 constexpr DISPID Selection = 5;
 constexpr DISPID Version = 24;            // string, e.g. "16.0"
+constexpr DISPID Windows = 2;             // the windows of every open document
 }
 
 namespace Document {
@@ -155,6 +163,16 @@ inline _variant_t findExecute(IDispatch* find, bool forward, bool format, int re
     return callMethod(find, Find::Execute,
                       {vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, forward, vtMissing,
                        format, vtMissing, replace, vtMissing, vtMissing, vtMissing, vtMissing});
+}
+
+// Find.Execute with every setting a search relies on given, so that none is taken over from an
+// earlier search (the settings stay from one search to the next).
+inline _variant_t findExecute(IDispatch* find, const QString& text, bool matchCase, bool forward, int wrap,
+                              bool format, const QString& replaceWith, int replace)
+{
+    return callMethod(find, Find::Execute,
+                      {text, matchCase, vtMissing, vtMissing, vtMissing, vtMissing, forward, wrap, format,
+                       replaceWith, replace, vtMissing, vtMissing, vtMissing, vtMissing});
 }
 
 } // namespace word

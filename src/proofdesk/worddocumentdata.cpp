@@ -74,3 +74,8 @@ void WordDocumentData::restoreAllMarks()
         restoreQuietly(**it);
     marks.clear();
 }
+
+FlaggedOccurrences& WordDocumentData::occurrencesOf(const std::shared_ptr<CheckData>& result)
+{
+    return occurrences[result];
+}

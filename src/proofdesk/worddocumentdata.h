@@ -4,11 +4,13 @@
 #include <QSharedPointer>
 #include <QVector>
 
+#include <map>
 #include <memory>
 #include <vector>
 
 #include "checkdata.h"
 #include "comvariant.h"
+#include "flaggedoccurrences.h"
 #include "wordmark.h"
 
 // Per-pane state of the Word tracker: last results, the type filter, and the marks on the caret's page.
@@ -25,7 +27,14 @@ public:
     // and forgets them; failures are ignored so that the remaining marks are still tried.
     void restoreAllMarks();
 
+    // Which occurrences of the result's words the service flagged, counted in the checked stretch.
+    FlaggedOccurrences& occurrencesOf(const std::shared_ptr<CheckData>& result);
+
     CHECK_DATAS results;
     QVector<int> typeFilter;
     QList<QSharedPointer<WordMark>> marks;
+    // The stretch of the document that was checked, following later edits; null when the results
+    // came without it, and then every occurrence of a result counts.
+    IDispatchPtr checkedRange;
+    std::map<std::shared_ptr<CheckData>, FlaggedOccurrences> occurrences;
 };

@@ -148,10 +148,27 @@ IDispatchPtr WordHelper::findApplication(HWND hwnd)
         IUnknownPtr object;
         object.Attach(running);
         IDispatchPtr app(object);
-        if (app)
-            return app;
+        if (!app)
+            continue;
+        // The running application may be another program's: its document is not this pane's.
+        return ownsPane(app, hwnd) ? app : nullptr;
     }
     return nullptr;
+}
+
+bool WordHelper::ownsPane(IDispatch* app, HWND hwnd)
+{
+    try {
+        IDispatchPtr windows = objectOf(app, word::Application::Windows);
+        const LONG count = numberOf(windows, word::Windows::Count);
+        for (LONG i = 1; i <= count; ++i) {
+            IDispatchPtr window = callMethod(windows, word::Windows::Item, {int(i)}).toDispatch();
+            if (numberOf(window, word::Window::Hwnd) == LONG(reinterpret_cast<intptr_t>(hwnd)))
+                return true;
+        }
+    } catch (const _com_error&) {
+    }
+    return false;
 }
 
 void WordHelper::setup(HWND hwnd, IDispatchPtr app)
@@ -227,17 +244,28 @@ bool WordHelper::isOwnDocument(IDispatch* doc)
            == getProperty(own, word::Document::FullName).toString();
 }
 
+IDispatchPtr WordHelper::ownWindow()
+{
+    // The own document's window, not the application's active one: the user may switch to another
+    // document while a check runs, and its marks still belong here.
+    return objectOf(activeDocument(), word::Document::ActiveWindow);
+}
+
+IDispatchPtr WordHelper::ownSelection()
+{
+    return objectOf(ownWindow(), word::Window::Selection);
+}
+
 int WordHelper::getCurrentPageNumber()
 {
-    IDispatchPtr selection = objectOf(application, word::Application::Selection);
+    IDispatchPtr selection = ownSelection();
     const _variant_t page = getProperty(selection, word::Selection::Information, {word::wdActiveEndPageNumber});
     return page.isEmpty() ? -1 : int(page.toLong());
 }
 
 IDispatchPtr WordHelper::selectionRange()
 {
-    IDispatchPtr selection = objectOf(application, word::Application::Selection);
-    return objectOf(selection, word::Selection::Range);
+    return objectOf(ownSelection(), word::Selection::Range);
 }
 
 IDispatchPtr WordHelper::getPageRange(int page)
@@ -282,7 +310,22 @@ QString WordHelper::rangeText(IDispatch* range, bool viaClipboard)
 QString WordHelper::getPageText(int page, bool viaClipboard)
 {
     IDispatchPtr range = getPageRange(page);
-    return range ? rangeText(range, viaClipboard) : QString();
+    if (!range)
+        return QString();
+    const QString text = rangeText(range, viaClipboard);
+    rememberRead(range, text, viaClipboard);
+    return text;
+}
+
+void WordHelper::rememberRead(IDispatchPtr range, const QString& text, bool viaClipboard)
+{
+    // Plain text read is what a check sends; the service's positions count in it. A read while a
+    // check runs is for a check that will be refused: the running one's text must stay.
+    CheckerClient* client = getCheckerClient();
+    if (viaClipboard || (client && client->isChecking()))
+        return;
+    checkedRange = range;
+    checkedText = text.toStdU16String();
 }
 
 QString WordHelper::getCurrentPageText(bool viaClipboard)
@@ -298,7 +341,10 @@ QString WordHelper::getCurrentPageText(bool viaClipboard)
 QString WordHelper::getAllPageText(bool viaClipboard)
 {
     try {
-        return rangeText(objectOf(activeDocument(), word::Document::Content), viaClipboard);
+        IDispatchPtr content = objectOf(activeDocument(), word::Document::Content);
+        const QString text = rangeText(content, viaClipboard);
+        rememberRead(content, text, viaClipboard);
+        return text;
     } catch (const _com_error&) {
         return QString();
     }
@@ -314,6 +360,8 @@ QString WordHelper::getNextPageText(bool viaClipboard, int count)
             return QString();
         QString text;
         LONG previousStart = -1;
+        LONG firstStart = -1;
+        LONG lastEnd = -1;
         for (int page = first; page < first + count; ++page) {
             IDispatchPtr range = getPageRange(page);
             if (!range)
@@ -323,8 +371,14 @@ QString WordHelper::getNextPageText(bool viaClipboard, int count)
             if (start <= previousStart)
                 break;
             previousStart = start;
+            if (firstStart < 0)
+                firstStart = start;
+            lastEnd = numberOf(range, word::Range::End);
             text += rangeText(range, viaClipboard);
         }
+        if (firstStart >= 0)
+            rememberRead(callMethod(activeDocument(), word::Document::Range, {int(firstStart), int(lastEnd)}).toDispatch(),
+                         text, viaClipboard);
         return text;
     } catch (const _com_error&) {
         return QString();
@@ -361,6 +415,13 @@ void WordHelper::showErrors(const CHECK_DATAS& results, const QVector<int>& type
     if (results.empty())
         return;
     auto data = QSharedPointer<WordDocumentData>::create(results, typeFilter);
+    if (!checkedText.empty()) {
+        data->checkedRange = checkedRange;
+        for (const std::shared_ptr<CheckData>& result : results) {
+            if (result)
+                data->occurrencesOf(result) = FlaggedOccurrences(checkedText, *result);
+        }
+    }
     documents.insert(pane, data);
     try {
         refreshMarks(data);
@@ -372,11 +433,16 @@ void WordHelper::refreshMarks(QSharedPointer<WordDocumentData> data)
 {
     if (!data)
         data = currentData();
-    if (!data || data->results.empty())
+    if (!data)
         return;
     const int page = getCurrentPageNumber();
     if (page < 1)
         return;
+    if (data->results.empty()) {
+        // Nothing to mark on this page either: the next caret move on it has nothing to redo.
+        lastPage = page;
+        return;
+    }
     IDispatchPtr range = getPageRange(page);
     if (!range)
         return;
@@ -387,20 +453,58 @@ void WordHelper::refreshMarks(QSharedPointer<WordDocumentData> data)
 
 void WordHelper::markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range)
 {
+    // Where each result may be marked, worked out once for all paragraphs.
+    const CheckedStretch stretch = checkedStretch(*data);
+    std::vector<Placement> flagged(data->results.size());
+    for (size_t id = 0; id < data->results.size(); ++id) {
+        const std::shared_ptr<CheckData>& result = data->results[id];
+        if (!result)
+            continue;
+        const FlaggedOccurrences& occurrences = data->occurrencesOf(result);
+        flagged[id].starts = occurrences.startsIn(stretch.text, toWords(*result));
+        // Outside the checked stretch the service saw nothing, unless it gave no places at all.
+        flagged[id].outside = !data->checkedRange || occurrences.everyOccurrence();
+    }
     IDispatchPtr paragraphs = objectOf(range, word::Range::Paragraphs);
     const LONG count = numberOf(paragraphs, word::Paragraphs::Count);
     if (count <= 1) {
-        markRange(*data, range);
+        markRange(*data, range, stretch, flagged);
         return;
     }
     // Paragraph by paragraph keeps each text read short.
     for (LONG i = 1; i <= count; ++i) {
         IDispatchPtr paragraph = callMethod(paragraphs, word::Paragraphs::Item, {int(i)}).toDispatch();
-        markRange(*data, objectOf(paragraph, word::Paragraph::Range));
+        markRange(*data, objectOf(paragraph, word::Paragraph::Range), stretch, flagged);
     }
 }
 
-void WordHelper::markRange(WordDocumentData& data, IDispatch* range)
+WordHelper::CheckedStretch WordHelper::checkedStretch(const WordDocumentData& data)
+{
+    // Without the checked stretch every occurrence counts; the whole document then gives the
+    // count that lets an ignored occurrence stay ignored.
+    IDispatchPtr range = data.checkedRange ? data.checkedRange : objectOf(activeDocument(), word::Document::Content);
+    CheckedStretch stretch;
+    stretch.start = numberOf(range, word::Range::Start);
+    stretch.text = textOf(range).toStdU16String();
+    return stretch;
+}
+
+std::u16string WordHelper::toWords(const CheckData& result)
+{
+    return QString::fromUtf8(result.words.c_str()).toStdU16String();
+}
+
+bool WordHelper::mayMark(const CheckedStretch& stretch, const Placement& placement, LONG position, int length)
+{
+    const LONG offset = position - stretch.start;
+    const bool inside = offset >= 0 && size_t(offset) + size_t(length) <= stretch.text.size();
+    if (!inside)
+        return placement.outside;
+    return std::binary_search(placement.starts.begin(), placement.starts.end(), size_t(offset));
+}
+
+void WordHelper::markRange(WordDocumentData& data, IDispatch* range, const CheckedStretch& stretch,
+                           const std::vector<Placement>& flagged)
 {
     IDispatchPtr doc = activeDocument();
     if (!doc)
@@ -419,26 +523,75 @@ void WordHelper::markRange(WordDocumentData& data, IDispatch* range)
         for (int pos = text.indexOf(needle, 0, Qt::CaseSensitive); pos >= 0;
              pos = text.indexOf(needle, pos + needle.size(), Qt::CaseSensitive)) {
             const int start = int(base) + pos;
+            // Only where the service found the error: the same text may be right elsewhere.
+            if (!mayMark(stretch, flagged[id], start, needle.size()))
+                continue;
             IDispatchPtr occurrence = callMethod(doc, word::Document::Range, {start, start + int(needle.size())}).toDispatch();
             // The document changed since the check: the text is no longer there.
             if (textOf(occurrence) != needle)
                 continue;
             auto mark = QSharedPointer<WordMark>::create(occurrence, int(id));
-            IDispatchPtr font = objectOf(occurrence, word::Range::Font);
-            const int underline = int(numberOf(font, word::Font::Underline));
-            const int color = int(numberOf(font, word::Font::UnderlineColor));
-            const bool alreadyMark = underline == markUnderline && color == markColor;
-            const bool mixed = underline == word::wdUndefined || color == word::wdUndefined;
-            if (!alreadyMark && !mixed) {
-                mark->savedUnderline = underline;
-                mark->savedColor = color;
-            }
+            saveUnderline(data, *mark, occurrence);
             // Recorded before the underline is written, so a failing write still gets undone.
             data.marks.append(mark);
+            lookPlaced = true;
+            IDispatchPtr font = objectOf(occurrence, word::Range::Font);
             setUnderline(font, markUnderline, markColor);
             putProperty(occurrence, word::Range::Font, font);
         }
     }
+}
+
+void WordHelper::saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence)
+{
+    IDispatchPtr font = objectOf(occurrence, word::Range::Font);
+    const int underline = int(numberOf(font, word::Font::Underline));
+    const int color = int(numberOf(font, word::Font::UnderlineColor));
+    if (underline != word::wdUndefined && color != word::wdUndefined
+        && !(underline == markUnderline && color == markColor)) {
+        mark.save(occurrence, underline, color);
+        return;
+    }
+    // Parts already under another placed mark are that mark's to give back.
+    const LONG start = numberOf(occurrence, word::Range::Start);
+    const LONG end = numberOf(occurrence, word::Range::End);
+    std::vector<std::pair<LONG, LONG>> covered;
+    for (const QSharedPointer<WordMark>& other : data.marks) {
+        const LONG otherStart = numberOf(other->range, word::Range::Start);
+        const LONG otherEnd = numberOf(other->range, word::Range::End);
+        if (otherStart < end && otherEnd > start)
+            covered.push_back({otherStart, otherEnd});
+    }
+    std::sort(covered.begin(), covered.end());
+    LONG from = start;
+    for (const auto& [coveredStart, coveredEnd] : covered) {
+        if (coveredStart > from)
+            saveStretch(mark, from, std::min(coveredStart, end));
+        from = std::max(from, coveredEnd);
+    }
+    if (from < end)
+        saveStretch(mark, from, end);
+}
+
+void WordHelper::saveStretch(WordMark& mark, LONG start, LONG end)
+{
+    IDispatchPtr stretch = callMethod(activeDocument(), word::Document::Range, {int(start), int(end)}).toDispatch();
+    IDispatchPtr font = objectOf(stretch, word::Range::Font);
+    const int underline = int(numberOf(font, word::Font::Underline));
+    const int color = int(numberOf(font, word::Font::UnderlineColor));
+    const bool mixed = underline == word::wdUndefined || color == word::wdUndefined;
+    if (mixed && end - start > 1) {
+        // The user's underline covers part of it: each part keeps its own.
+        const LONG middle = start + (end - start) / 2;
+        saveStretch(mark, start, middle);
+        saveStretch(mark, middle, end);
+        return;
+    }
+    // Text that already looked like a mark has no underline of its own to give back.
+    if (mixed || (underline == markUnderline && color == markColor))
+        mark.save(stretch, word::wdUnderlineNone, word::wdColorAutomatic);
+    else
+        mark.save(stretch, underline, color);
 }
 
 bool WordHelper::isMark(IDispatch* range)
@@ -457,26 +610,22 @@ void WordHelper::unmarkRange(IDispatch* range)
 void WordHelper::removeAllMarks()
 {
     IDispatchPtr content = objectOf(activeDocument(), word::Document::Content);
-    IDispatchPtr find = objectOf(content, word::Range::Find);
-    callMethod(find, word::Find::ClearFormatting);
+    IDispatchPtr find = freshFind(content);
     setUnderline(objectOf(find, word::Find::Font), markUnderline, markColor);
     IDispatchPtr replacement = objectOf(find, word::Find::Replacement);
     callMethod(replacement, word::Replacement::ClearFormatting);
     setUnderline(objectOf(replacement, word::Replacement::Font), word::wdUnderlineNone, word::wdColorAutomatic);
-    word::findExecute(find, true, true, word::wdReplaceAll);
+    // The user's last search stays in the Find settings: any text left there would restrict the
+    // sweep to that text, so every setting it relies on is given.
+    word::findExecute(find, QString(), false, true, word::wdFindStop, true, QString(), word::wdReplaceAll);
+    lookPlaced = false;
 }
 
 void WordHelper::clearErrors(bool keepResults)
 {
-    appliedOld.clear();
-    appliedNew.clear();
+    disarmUndo();
     appliedIndex = -1;
-    appliedData.reset();
-    appliedStart = -1;
-    if (contextShow) {
-        contextShow->enableUndo(false);
-        contextShow->hide();
-    }
+    hidePopup();
     shownRange = nullptr;
     if (!keepResults && errorList) {
         errorList->setCheckData(CHECK_DATAS(), QString());
@@ -490,7 +639,8 @@ void WordHelper::clearErrors(bool keepResults)
         if (!keepResults)
             documents.remove(pane);
     }
-    if (!application)
+    // Nothing marked since the last sweep: nothing to take off, and no sweep of the whole document.
+    if (!application || !lookPlaced)
         return;
     try {
         removeAllMarks();
@@ -513,6 +663,8 @@ void WordHelper::timeoutSelectionChange()
             return;
         }
         IDispatchPtr selection = selectionRange();
+        if (QSharedPointer<WordDocumentData> data = currentData(); data && selection)
+            clearStrayLook(*data, selection);
         if (!selection || !isMark(selection)) {
             shownStart = shownEnd = -1;
             shownRange = nullptr;
@@ -545,12 +697,15 @@ void WordHelper::showErrorAt(IDispatchPtr range)
         expandMarkedRange(*data, range);
         const QString text = textOf(range);
         LONG left = 0, top = 0, width = 0, height = 0;
-        IDispatchPtr window = objectOf(application, word::Application::ActiveWindow);
+        IDispatchPtr window = ownWindow();
         callMethod(window, word::Window::GetPoint,
                    {_variant_t::byRef(&left), _variant_t::byRef(&top), _variant_t::byRef(&width),
                     _variant_t::byRef(&height), range});
         contextShow->hide();
         if (contextShow->showCheckData(data->results, text)) {
+            // Undo belongs to the correction just made, not to the error shown now.
+            if (numberOf(range, word::Range::Start) != appliedStart)
+                disarmUndo();
             popupResults = data->results;
             contextShow->show();
             QRect errorRect(left, top, width, height);
@@ -613,6 +768,40 @@ IDispatchPtr WordHelper::placedMarkAt(const WordDocumentData& data, LONG positio
     return endingHere;
 }
 
+bool WordHelper::placedMarkHolds(const WordDocumentData& data, LONG position)
+{
+    for (const QSharedPointer<WordMark>& mark : data.marks) {
+        if (numberOf(mark->range, word::Range::Start) <= position && position < numberOf(mark->range, word::Range::End))
+            return true;
+    }
+    return false;
+}
+
+void WordHelper::clearStrayLook(const WordDocumentData& data, IDispatch* selection)
+{
+    // Text typed right behind a mark takes on its look without being one; only text before the
+    // caret can have been typed there, so only that is looked at, and only when it has the look.
+    IDispatchPtr unit = callMethod(selection, word::Range::Previous, {word::wdCharacter, 1}).toDispatch();
+    if (!unit || !isMark(unit))
+        return;
+    LONG start = numberOf(unit, word::Range::Start);
+    const LONG end = numberOf(unit, word::Range::End);
+    if (placedMarkHolds(data, start))
+        return;
+    for (int i = 0; i < 20; ++i) {
+        IDispatchPtr previous = callMethod(unit, word::Range::Previous, {word::wdCharacter, 1}).toDispatch();
+        if (!previous || !isMark(previous))
+            break;
+        const LONG previousStart = numberOf(previous, word::Range::Start);
+        if (placedMarkHolds(data, previousStart))
+            break;
+        start = previousStart;
+        unit = previous;
+    }
+    IDispatchPtr stray = callMethod(activeDocument(), word::Document::Range, {int(start), int(end)}).toDispatch();
+    setUnderline(objectOf(stray, word::Range::Font), word::wdUnderlineNone, word::wdColorAutomatic);
+}
+
 bool WordHelper::findNextMark(bool forward)
 {
     IDispatchPtr range = selectionRange();
@@ -632,6 +821,9 @@ bool WordHelper::findNextMark(bool forward)
         }
     }
     IDispatchPtr find = freshFind(range);
+    // Every setting is given: the Find settings keep whatever the user's last search left there.
+    putProperty(find, word::Find::Text, QString());
+    putProperty(find, word::Find::MatchCase, false);
     putProperty(find, word::Find::Forward, forward);
     putProperty(find, word::Find::Wrap, word::wdFindContinue);
     setUnderline(objectOf(find, word::Find::Font), markUnderline, markColor);
@@ -794,13 +986,11 @@ void WordHelper::onWidgetErrorListApply(QString, int itemIndex, QString, int gro
 {
     if (groupIndex < 0 || size_t(groupIndex) >= listResults.size() || !listResults[size_t(groupIndex)])
         return;
-    const QString words = QString::fromUtf8(listResults[size_t(groupIndex)]->words.c_str());
+    const std::shared_ptr<CheckData>& result = listResults[size_t(groupIndex)];
+    QSharedPointer<WordDocumentData> data = currentData();
     try {
-        IDispatchPtr target;
-        if (shownRange && !words.isEmpty() && textOf(shownRange).contains(words))
-            target = shownRange;
-        else
-            target = findOccurrence(words);
+        // Only an occurrence marked for this result: the same words may be right elsewhere.
+        IDispatchPtr target = data ? markedOccurrence(*data, result) : nullptr;
         if (!target) {
             strikeOutGroup(groupIndex);
             return;
@@ -812,6 +1002,64 @@ void WordHelper::onWidgetErrorListApply(QString, int itemIndex, QString, int gro
     }
 }
 
+IDispatchPtr WordHelper::markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result)
+{
+    const auto at = std::find(data.results.begin(), data.results.end(), result);
+    if (at == data.results.end())
+        return nullptr;
+    const int id = int(at - data.results.begin());
+    const QString words = QString::fromUtf8(result->words.c_str());
+    IDispatchPtr selection = selectionRange();
+    const LONG selStart = numberOf(selection, word::Range::Start);
+    const LONG selEnd = numberOf(selection, word::Range::End);
+    IDispatchPtr first;
+    IDispatchPtr after;
+    LONG firstStart = 0;
+    LONG afterStart = 0;
+    for (const QSharedPointer<WordMark>& mark : data.marks) {
+        if (mark->id != id || textOf(mark->range) != words)
+            continue;
+        const LONG start = numberOf(mark->range, word::Range::Start);
+        const LONG end = numberOf(mark->range, word::Range::End);
+        // The error the selection covers (the one shown) counts as after the caret.
+        const bool isAfter = start >= selEnd || (start >= selStart && end <= selEnd);
+        if (isAfter && (!after || start < afterStart)) {
+            after = mark->range;
+            afterStart = start;
+        }
+        if (!first || start < firstStart) {
+            first = mark->range;
+            firstStart = start;
+        }
+    }
+    IDispatchPtr chosen = after ? after : first;
+    if (!chosen)
+        return nullptr;
+    IDispatchPtr target = callMethod(activeDocument(), word::Document::Range,
+                                     {int(numberOf(chosen, word::Range::Start)), int(numberOf(chosen, word::Range::End))})
+                              .toDispatch();
+    callMethod(target, word::Range::Select);
+    return target;
+}
+
+bool WordHelper::ordinalAt(const WordDocumentData& data, const CheckData& result, LONG position, size_t& ordinal)
+{
+    const CheckedStretch stretch = checkedStretch(data);
+    if (position < stretch.start)
+        return false;
+    return FlaggedOccurrences::ordinalAt(stretch.text, toWords(result), size_t(position - stretch.start), ordinal);
+}
+
+void WordHelper::disarmUndo()
+{
+    appliedOld.clear();
+    appliedNew.clear();
+    appliedData.reset();
+    appliedStart = -1;
+    if (contextShow)
+        contextShow->enableUndo(false);
+}
+
 void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownResults, int itemIndex, int groupIndex)
 {
     std::shared_ptr<CheckData> record;
@@ -819,12 +1067,8 @@ void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownRes
         record = shownResults[size_t(groupIndex)];
     // Another occurrence of the same result is another error: its words are still the flagged ones.
     const LONG start = range ? numberOf(range, word::Range::Start) : -1;
-    if (!record || record != appliedData || start != appliedStart) {
-        appliedOld.clear();
-        appliedNew.clear();
-        if (contextShow)
-            contextShow->enableUndo(false);
-    }
+    if (!record || record != appliedData || start != appliedStart)
+        disarmUndo();
     appliedData = record;
     appliedIndex = groupIndex;
     appliedStart = start;
@@ -839,10 +1083,19 @@ void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownRes
     QString replacement;
     if (!CheckerClient::getReplaceText(shownResults, groupIndex, itemIndex, words, replacement))
         return;
-    if (appliedOld.isEmpty())
-        appliedOld = words;
-    else
+    const bool first = appliedOld.isEmpty();
+    if (!first)
         words = appliedNew;
+    // The user changed the words meanwhile: nothing is replaced, so nothing is done.
+    if (words.isEmpty() || !text.contains(words))
+        return;
+    if (first) {
+        // The corrected occurrence leaves the text: the result's later ones move up one place.
+        size_t ordinal = 0;
+        if (ordinalAt(*data, *record, start, ordinal))
+            data->occurrencesOf(record).removeOccurrence(ordinal);
+        appliedOld = words;
+    }
     appliedNew = replacement;
     if (contextShow)
         contextShow->enableUndo(true);
@@ -865,24 +1118,37 @@ void WordHelper::followShownRange()
 
 bool WordHelper::onUndo()
 {
+    // One go only, whatever happens: a failed undo must not stay offered.
+    const QString old = appliedOld;
+    const QString inserted = appliedNew;
+    const std::shared_ptr<CheckData> record = appliedData;
+    const bool sameError = shownRange && record && !old.isEmpty();
+    if (contextShow)
+        contextShow->enableUndo(false);
     try {
         QSharedPointer<WordDocumentData> data = currentData();
-        if (!data || !shownRange)
+        if (!data || !sameError || numberOf(shownRange, word::Range::Start) != appliedStart)
             return false;
         QString text = textOf(shownRange);
-        if (text.isEmpty())
-            return false;
-        const QString inserted = appliedNew;
-        appliedNew = appliedOld;
-        replaceAll(text, inserted, appliedOld);
+        if (inserted.isEmpty()) {
+            // The correction deleted the words: the range sits where they were.
+            text = old;
+        } else {
+            if (!text.contains(inserted))
+                return false;
+            replaceAll(text, inserted, old);
+        }
+        appliedNew = old;
         putProperty(shownRange, word::Range::Text, text);
         followShownRange();
+        // The words are back where they were, and with them the flagged occurrence.
+        size_t ordinal = 0;
+        if (ordinalAt(*data, *record, numberOf(shownRange, word::Range::Start), ordinal))
+            data->occurrencesOf(record).insertOccurrence(ordinal, true);
         // The correction took the result away with its mark; it comes back with the words.
-        if (appliedData && std::find(data->results.begin(), data->results.end(), appliedData) == data->results.end())
-            data->results.push_back(appliedData);
+        if (std::find(data->results.begin(), data->results.end(), record) == data->results.end())
+            data->results.push_back(record);
         markErrors(data, shownRange);
-        if (contextShow)
-            contextShow->enableUndo(false);
         return true;
     } catch (const _com_error&) {
         return false;
@@ -899,6 +1165,18 @@ void WordHelper::ignore(bool all)
         QSharedPointer<WordDocumentData> data = currentData();
         if (!data || !shownRange)
             return;
+        if (!all) {
+            // Ignored once stays ignored while the result lives: page changes, saves and prints mark again.
+            for (const QSharedPointer<WordMark>& mark : qAsConst(data->marks)) {
+                if (mark->id < 0 || size_t(mark->id) >= data->results.size()
+                    || !callMethod(mark->range, word::Range::InRange, {shownRange}).toBool())
+                    continue;
+                const std::shared_ptr<CheckData>& result = data->results[size_t(mark->id)];
+                size_t ordinal = 0;
+                if (result && ordinalAt(*data, *result, numberOf(mark->range, word::Range::Start), ordinal))
+                    data->occurrencesOf(result).unflag(ordinal);
+            }
+        }
         if (!data->removeMarks(shownRange, all))
             unmarkRange(shownRange);
     } catch (const _com_error&) {
@@ -1000,6 +1278,7 @@ IDispatchPtr WordHelper::findOccurrence(const QString& text)
     IDispatchPtr find = freshFind(range);
     putProperty(find, word::Find::Text, text);
     putProperty(find, word::Find::MatchCase, true);
+    putProperty(find, word::Find::Forward, true);
     putProperty(find, word::Find::Wrap, word::wdFindContinue);
     if (!executeFind(find))
         return nullptr;

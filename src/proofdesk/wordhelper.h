@@ -74,20 +74,46 @@ private slots:
 private:
     // Attaching and page text.
     IDispatchPtr findApplication(HWND hwnd);
+    static bool ownsPane(IDispatch* app, HWND hwnd);
     void setup(HWND hwnd, IDispatchPtr app);
     IDispatchPtr activeDocument();
     bool isOwnDocument(IDispatch* doc);
+    IDispatchPtr ownWindow();
+    IDispatchPtr ownSelection();
     int getCurrentPageNumber();
     IDispatchPtr selectionRange();
     IDispatchPtr getPageRange(int page);
     QString getPageText(int page, bool viaClipboard);
+    void rememberRead(IDispatchPtr range, const QString& text, bool viaClipboard);
     QString rangeText(IDispatch* range, bool viaClipboard);
     QSharedPointer<WordDocumentData> currentData();
 
     // Marks and the selection follow-up.
     void refreshMarks(QSharedPointer<WordDocumentData> data);
+    struct CheckedStretch
+    {
+        LONG start = 0;
+        std::u16string text;   // as it reads now
+    };
+    // Where one result may be marked: the starts of its flagged occurrences in the checked
+    // stretch, and whether occurrences outside that stretch count.
+    struct Placement
+    {
+        std::vector<size_t> starts;
+        bool outside = true;
+    };
     void markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range);
-    void markRange(WordDocumentData& data, IDispatch* range);
+    CheckedStretch checkedStretch(const WordDocumentData& data);
+    static std::u16string toWords(const CheckData& result);
+    static bool mayMark(const CheckedStretch& stretch, const Placement& placement, LONG position, int length);
+    void markRange(WordDocumentData& data, IDispatch* range, const CheckedStretch& stretch,
+                   const std::vector<Placement>& flagged);
+    void saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence);
+    void saveStretch(WordMark& mark, LONG start, LONG end);
+    // Which flagged occurrence of the result starts at position, counted in the checked stretch.
+    bool ordinalAt(const WordDocumentData& data, const CheckData& result, LONG position, size_t& ordinal);
+    void clearStrayLook(const WordDocumentData& data, IDispatch* selection);
+    bool placedMarkHolds(const WordDocumentData& data, LONG position);
     bool isMark(IDispatch* range);
     void unmarkRange(IDispatch* range);
     void removeAllMarks();
@@ -104,6 +130,10 @@ private:
     IDispatchPtr shownOrSelectedRange();
     // Selects the next occurrence of text after the selection, wrapping; null when there is none.
     IDispatchPtr findOccurrence(const QString& text);
+    // Selects the next occurrence after the caret that is marked for the result (wrapping); null
+    // when none is.
+    IDispatchPtr markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result);
+    void disarmUndo();
     void strikeOutGroup(int groupIndex);
     void showListIfOpen();
 
@@ -134,4 +164,8 @@ private:
     CHECK_DATAS popupResults;
     CHECK_DATAS listResults;
     bool comInitialised = false;
+    // The text last read for a check and the stretch it came from.
+    std::u16string checkedText;
+    IDispatchPtr checkedRange;
+    bool lookPlaced = false;   // marks were written since the document was last swept
 };

@@ -223,8 +223,13 @@ void CleanCheckData(std::vector<std::shared_ptr<CheckData>>& items)
 {
     std::map<std::string, std::shared_ptr<CheckData>> byWords;
     for (std::shared_ptr<CheckData>& data : items) {
-        if (data)
-            byWords.try_emplace(data->words, data);   // the first item of each words wins
+        if (!data)
+            continue;
+        // The first item of each words wins; the places of the others go with it, behind its own,
+        // so that every flagged occurrence stays marked.
+        auto [kept, fresh] = byWords.try_emplace(data->words, data);
+        if (!fresh)
+            kept->second->pos.insert(kept->second->pos.end(), data->pos.begin(), data->pos.end());
     }
     items.clear();
     items.reserve(byWords.size());

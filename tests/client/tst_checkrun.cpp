@@ -1,10 +1,13 @@
 #include "clientfixture.h"
+#include "config.h"
+#include "settingkeys.h"
 #include "dataitem.h"
 #include "dialoglogin.h"
 #include "dialogprogress.h"
 
 using Ranges = QVector<QPair<unsigned, unsigned>>;
 Q_DECLARE_METATYPE(Ranges)
+Q_DECLARE_METATYPE(Fields)
 
 namespace {
 
@@ -84,6 +87,13 @@ private slots:
     void secondCheckIsRefusedAndShowsProgress();
     void checkRefusedDuringLoginLeavesNoProgress();
     void withheldFindingsAreCounted();
+    void positionsCountInTheWholeText();
+    void badReplyEndsTheCheckWithOneBox_data();
+    void badReplyEndsTheCheckWithOneBox();
+    void oversizedReplyIsRefused_data();
+    void oversizedReplyIsRefused();
+    void damagedPageSizeReadsAsTheDefault_data();
+    void damagedPageSizeReadsAsTheDefault();
 
 private:
     int checkRequests() { return service.requestsOf(QStringLiteral("check")).size(); }
@@ -185,6 +195,10 @@ void TestCheckRun::piecesSentToTheService_data()
     QTest::newRow("page size 1") << QStringLiteral("他门") << 1 << 2 << QStringList{"没有找到错误。"};
     QTest::newRow("clean piece before errors") << QStringLiteral("这里很好。他门来了。") << 5 << 2 << QStringList{};
     QTest::newRow("clean piece after errors") << QStringLiteral("他门来了。这里很好。") << 5 << 2 << QStringList{};
+    // Pieces cut at half a page for want of punctuation: the ten allowed cover only part of it.
+    QTest::newRow("text left over by short pieces")
+        << QStringLiteral("abcdefghijklmnopqrstuvwxyzabcd") << 4 << 10
+        << QStringList{"Max 20 words!", "没有找到错误。"};
     // An empty last piece would add a "not found" box after the errors found.
     QTest::newRow("errors, text ends at the cut") << QStringLiteral("他门在这里。") << 6 << 1 << QStringList{};
 }
@@ -374,6 +388,97 @@ void TestCheckRun::withheldFindingsAreCounted()
     QVERIFY(client->getVipErrorCount() > 0);
     QCOMPARE(boxes.boxes.size(), 1);
     QVERIFY(boxes.boxes.first().text.contains(QStringLiteral("VIP")));
+}
+
+void TestCheckRun::positionsCountInTheWholeText()
+{
+    // Three pieces, one finding in each: the service counts from the start of its piece.
+    loginWithPageSize(5);
+    CHECK_DATAS found;
+    QVERIFY(checkAndWait(QStringLiteral("他门来了。这是他门。他门"), &found));
+    QCOMPARE(checkRequests(), 3);
+    QCOMPARE(found.size(), size_t(1));
+    Ranges ranges;
+    for (const _CHECK_DATA_POS_& p : found.front()->pos)
+        ranges << qMakePair(p.begin, p.end);
+    QCOMPARE(ranges, (Ranges{{0, 1}, {7, 8}, {10, 11}}));
+}
+
+void TestCheckRun::badReplyEndsTheCheckWithOneBox_data()
+{
+    QTest::addColumn<Fields>("rule");
+    QTest::addColumn<int>("requests");
+    QTest::addColumn<int>("errorsKept");
+    QTest::newRow("malformed from the first piece") << Fields{{"mode", "malformed"}} << 1 << 0;
+    QTest::newRow("nested from the first piece") << Fields{{"mode", "nested"}} << 1 << 0;
+    QTest::newRow("garbage from the first piece") << Fields{{"mode", "body"}, {"body", "<html>"}} << 1 << 0;
+    QTest::newRow("malformed from the second piece") << Fields{{"mode", "malformed"}, {"skip", "1"}} << 2 << 1;
+}
+
+void TestCheckRun::badReplyEndsTheCheckWithOneBox()
+{
+    QFETCH(Fields, rule);
+    QFETCH(int, requests);
+    QFETCH(int, errorsKept);
+    loginWithPageSize(10);
+    QVERIFY(service.misbehave(Fields{{"target", "check"}} + rule));
+    CHECK_DATAS found;
+    // Six pieces, one finding in each.
+    QVERIFY(checkAndWait(QStringLiteral("他门在这里说话。以经走了。我门来了。你门好。在次见面。做为朋友。"), &found));
+    QCOMPARE(boxes.texts(), QStringList{"JSON Data Error!"});
+    QCOMPARE(checkRequests(), requests);
+    QCOMPARE(int(found.size()), errorsKept);
+    QVERIFY(!client->isChecking());
+}
+
+void TestCheckRun::oversizedReplyIsRefused_data()
+{
+    QTest::addColumn<int>("blanks");   // after an otherwise plain reply
+    QTest::addColumn<QStringList>("boxTexts");
+    QTest::addColumn<int>("errorsKept");
+    QTest::newRow("within the bound") << 200000 << QStringList{} << 1;
+    QTest::newRow("beyond the bound") << 300000
+                                      << QStringList{"Connect Server Error! [The reply is too large ]"} << 0;
+}
+
+void TestCheckRun::oversizedReplyIsRefused()
+{
+    QFETCH(int, blanks);
+    QFETCH(QStringList, boxTexts);
+    QFETCH(int, errorsKept);
+    loginWithPageSize(3000);
+    const QString reply = QStringLiteral("{\"check_data\":[{\"words\":\"他门\"}]}") + QString(blanks, ' ');
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "body"}, {"body", reply}}));
+    CHECK_DATAS found;
+    QVERIFY(checkAndWait(QStringLiteral("他门来了。"), &found));
+    QCOMPARE(boxes.texts(), boxTexts);
+    QCOMPARE(int(found.size()), errorsKept);
+    QVERIFY(!client->isChecking());
+}
+
+void TestCheckRun::damagedPageSizeReadsAsTheDefault_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("text") << "abc";
+    QTest::newRow("zero") << "0";
+    QTest::newRow("negative") << "-5";
+}
+
+void TestCheckRun::damagedPageSizeReadsAsTheDefault()
+{
+    QFETCH(QString, stored);
+    // A local service: the page size comes from the settings alone, never from an account.
+    Config* config = GetConfig();
+    config->setValueString(QLatin1String(SettingKeys::LocalAccessToken), QStringLiteral("local"));
+    config->setValueString(QLatin1String(SettingKeys::CheckServer), service.root());
+    config->setValueString(QLatin1String(SettingKeys::CheckCharMax), stored);
+    client->loadSetting();
+    QVERIFY(client->isLocal());
+    CHECK_DATAS found;
+    QVERIFY(checkAndWait(QStringLiteral("他门来了。"), &found));
+    QCOMPARE(int(found.size()), 1);
+    QVERIFY(boxes.boxes.isEmpty());
+    QCOMPARE(checkRequests(), 1);
 }
 
 QTEST_MAIN(TestCheckRun)

@@ -8,6 +8,7 @@
 #include "demoscene.h"
 #include "demowindow.h"
 #include "editorbinding.h"
+#include "pagedtextedit.h"
 #include "window.h"
 #include "winevent.h"
 #include "wordobjects.h"
@@ -48,6 +49,7 @@ private slots:
     void focusFollowsBothWays();
     void geometryIsTheEditorsLayout();
     void documentCommands();
+    void pageEndsAreShown();
 
 private:
     DemoWindow* window() const { return scene->windows().value(0); }
@@ -207,6 +209,32 @@ void TestDemoWindow::documentCommands()
     QTRY_VERIFY(!sim::wordDocumentOpen(first));
     QTRY_COMPARE(scene->windows().size(), 1);
     QCOMPARE(window()->document(), second);
+}
+
+void TestDemoWindow::pageEndsAreShown()
+{
+    const QImage shown = editor()->viewport()->grab().toImage();
+    const int x = shown.width() / 4;
+    // Whether a line in the page-end colour crosses the view between two lines of text.
+    auto lineBetween = [&](int before, int after) {
+        QTextCursor cursor(editor()->document());
+        cursor.setPosition(before);
+        const int top = editor()->cursorRect(cursor).bottom() - 2;
+        cursor.setPosition(after);
+        const int bottom = editor()->cursorRect(cursor).top() + 2;
+        for (int y = std::max(0, top); y <= bottom && y < shown.height(); ++y) {
+            if (shown.pixelColor(x, y) == PagedTextEdit::pageEndColor())
+                return true;
+        }
+        return false;
+    };
+    const std::vector<int> starts = sim::wordPageStarts(doc());
+    QCOMPARE(int(starts.size()), 2);
+    for (int start : starts)
+        QVERIFY2(lineBetween(start - 1, start), qPrintable(QStringLiteral("no end before %1").arg(start)));
+    // Lines within a page are not divided.
+    const int secondLine = simText(doc()).indexOf(QLatin1Char('\r')) + 1;
+    QVERIFY(!lineBetween(secondLine - 1, secondLine));
 }
 
 QTEST_MAIN(TestDemoWindow)

@@ -12,6 +12,7 @@
 #include "demowindow.h"
 #include "editormanager.h"
 #include "errorslist.h"
+#include "errorslistgroup.h"
 #include "errorslistitem.h"
 #include "sim/word.h"
 #include "wordclienthelper.h"
@@ -25,6 +26,12 @@ ContextShow* visiblePopup()
             return popup;
     }
     return nullptr;
+}
+
+QString shownWords(ContextShow* popup)
+{
+    auto* list = popup->findChild<ErrorsList*>();
+    return list && !list->groups().isEmpty() ? list->groups().first()->title() : QString();
 }
 
 // The marked stretches of the document (neighbouring marks read as one).
@@ -78,22 +85,29 @@ void TestDemoTracker::focusCheckMarksPopupApply()
 
     // What the floating button, Ctrl+Shift+C and the tray menu's item all trigger.
     getActions()->actionCheckCurrentPage->trigger();
-    // Page 1 holds 他门, 以经, 按装 and 做为.
-    QTRY_COMPARE_WITH_TIMEOUT(marksOn(window->document()), (QStringList{"他门", "以经", "按装", "做为"}), 30000);
-    QCOMPARE(editor->extraSelections().size(), 4);
+    // Page 1 holds 他门, 以经, 按装, 做为 and a half-width comma; 的的确确 and 1,000 are right.
+    QTRY_COMPARE_WITH_TIMEOUT(marksOn(window->document()), (QStringList{"他门", "以经", "按装", "做为", ","}), 30000);
+    QCOMPARE(editor->extraSelections().size(), 5);
 
-    const int error = editor->toPlainText().indexOf(QStringLiteral("他门"));
-    QTextCursor caret = editor->textCursor();
-    caret.setPosition(error + 1);
-    editor->setTextCursor(caret);
-    QTRY_VERIFY(visiblePopup());
-    ContextShow* popup = visiblePopup();
-    auto* item = popup->findChild<ErrorsListItem*>();
-    QVERIFY(item);
-    item->findChild<QAbstractButton*>(QStringLiteral("btnApply"))->click();
-    QTRY_VERIFY(editor->toPlainText().contains(QStringLiteral("本周他们都以经")));
-    QVERIFY(QString::fromStdU16String(sim::wordText(window->document())).contains(QStringLiteral("本周他们都以经")));
+    // A suggestion applied at the caret's mark leaves every other mark of the page where it was.
+    auto applyAt = [&](const QString& words, const QString& expected) {
+        QTextCursor caret = editor->textCursor();
+        caret.setPosition(editor->toPlainText().indexOf(words) + words.size() / 2);
+        editor->setTextCursor(caret);
+        QTRY_VERIFY(visiblePopup() && shownWords(visiblePopup()) == words);
+        auto* item = visiblePopup()->findChild<ErrorsListItem*>();
+        QVERIFY(item);
+        item->findChild<QAbstractButton*>(QStringLiteral("btnApply"))->click();
+        QTRY_VERIFY(editor->toPlainText().contains(expected));
+        QVERIFY(QString::fromStdU16String(sim::wordText(window->document())).contains(expected));
+    };
+    applyAt(QStringLiteral("他门"), QStringLiteral("本周他们都以经"));
+    QTRY_COMPARE(marksOn(window->document()), (QStringList{"以经", "按装", "做为", ","}));
+    applyAt(QStringLiteral(","), QStringLiteral("部门，继续"));
     QTRY_COMPARE(marksOn(window->document()), (QStringList{"以经", "按装", "做为"}));
+    const QString text = QString::fromStdU16String(sim::wordText(window->document()));
+    QVERIFY(text.contains(QStringLiteral("大家的的确确付出")));
+    QVERIFY(text.contains(QStringLiteral("预算是1,000元")));
 }
 
 QTEST_MAIN(TestDemoTracker)

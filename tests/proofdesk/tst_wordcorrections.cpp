@@ -28,6 +28,9 @@ private slots:
     void listApplyWhileAnotherErrorIsShown();
     void listGroupNotFoundIsStruckOut_data();
     void listGroupNotFoundIsStruckOut();
+    void undoStaysWithItsCorrection();
+    void correctionThatChangesNothing();
+    void undoOfADeletion();
 };
 
 void TestWordCorrections::applyAtTheRightPlace_data()
@@ -343,6 +346,57 @@ void TestWordCorrections::listGroupNotFoundIsStruckOut()
     QMetaObject::invokeMethod(other, "on_labelTitle_mouseLeftClick");
     QVERIFY(other->findChild<QWidget*>(QStringLiteral("labelTitle"))->isEnabled());
     QCOMPARE(sim::wordSelection(desk.doc), (std::pair<int, int>{5, 7}));
+}
+
+void TestWordCorrections::undoStaysWithItsCorrection()
+{
+    WordDesk desk(QStringLiteral("他门来了。他们门口。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")}),
+               finding(QStringLiteral("他们门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    ContextShow* popup = shownWindow<ContextShow>();
+    QVERIFY(chooseSuggestion(popup, QStringLiteral("他门"), 0));
+    desk.select(6);
+    QCOMPARE(groupTitles(shownWindow<ContextShow>()), QStringList{"他们门"});
+    // The pop-up now shows another error: the correction before is not its to take back.
+    QVERIFY(!popup->findChild<QAbstractButton*>(QStringLiteral("btnUndo"))->isEnabled());
+    emit popup->undo();
+    QCOMPARE(desk.text(), QStringLiteral("他们来了。他们门口。\r"));
+    QCOMPARE(desk.marks(), (Spans{{5, 8}}));
+}
+
+void TestWordCorrections::correctionThatChangesNothing()
+{
+    WordDesk desk(QStringLiteral("他门来了。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    ContextShow* popup = shownWindow<ContextShow>();
+    // The user types inside the shown error before choosing.
+    sim::replaceWordText(desk.doc, 1, 1, u"俩");
+    QVERIFY(chooseSuggestion(popup, QStringLiteral("他门"), 0));
+    QCOMPARE(desk.text(), QStringLiteral("他俩门来了。\r"));
+    QCOMPARE(desk.marks(), (Spans{{0, 3}}));
+    QCOMPARE(flaggedWords(*desk.tracker->getCheckDatas(desk.param())), QStringLiteral("他门"));
+    QVERIFY(!popup->findChild<QAbstractButton*>(QStringLiteral("btnUndo"))->isEnabled());
+}
+
+void TestWordCorrections::undoOfADeletion()
+{
+    WordDesk desk(QStringLiteral("好的的书。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("的"), {QString()})});
+    desk.select(2);
+    ContextShow* popup = shownWindow<ContextShow>();
+    auto* undo = popup->findChild<QAbstractButton*>(QStringLiteral("btnUndo"));
+    QVERIFY(chooseSuggestion(popup, QStringLiteral("的"), 0));
+    QCOMPARE(desk.text(), QStringLiteral("好的书。\r"));
+    QVERIFY(undo->isEnabled());
+    undo->click();
+    QCOMPARE(desk.text(), QStringLiteral("好的的书。\r"));
+    QVERIFY(!undo->isEnabled());
+    QCOMPARE(desk.marks(), (Spans{{1, 3}}));
 }
 
 QTEST_MAIN(TestWordCorrections)

@@ -47,6 +47,7 @@ private slots:
     void memberFailingMidMarking_data();
     void memberFailingMidMarking();
     void busyWordProcessor();
+    void anotherDocumentActiveMidCheck();
 
 private:
     int comObjects = 0;
@@ -238,10 +239,11 @@ void TestWordEvents::memberFailingMidMarking_data()
     QTest::addColumn<int>("member");
     QTest::addColumn<int>("fromCall");
     QTest::addColumn<Spans>("placed");
-    QTest::newRow("second occurrence unreadable") << int(sim::WordObject::Range) << int(word::Range::Text) << 3
+    // Reads of the checked stretch and of the page come before the occurrences'.
+    QTest::newRow("second occurrence unreadable") << int(sim::WordObject::Range) << int(word::Range::Text) << 4
                                                   << Spans{{0, 2}};
-    QTest::newRow("third underline write") << int(sim::WordObject::Font) << int(word::Font::Underline) << 5
-                                           << Spans{{0, 2}};
+    QTest::newRow("second occurrence's underline") << int(sim::WordObject::Font) << int(word::Font::Underline) << 3
+                                                   << Spans{{0, 2}};
     QTest::newRow("paragraph count") << int(sim::WordObject::Paragraphs) << int(word::Paragraphs::Count) << 1
                                      << Spans{};
 }
@@ -280,6 +282,30 @@ void TestWordEvents::busyWordProcessor()
     sim::setWordBusy(desk.app, true);
     desk.tracker.reset();
     sim::setWordBusy(desk.app, false);
+}
+
+void TestWordEvents::anotherDocumentActiveMidCheck()
+{
+    WordDesk desk(kText);
+    QVERIFY(desk.take());
+    QSharedPointer<EditorParam> param = desk.param();
+    QCOMPARE(desk.tracker->getCurrentPageText(param, false), kText + '\r');
+    // The user goes on in another document while the check runs.
+    const sim::WordDocId other = desk.open(QStringLiteral("别的\r文件，他门。"), {3});
+    sim::setWordSelection(other, 4, 4);
+    desk.settle();
+    desk.tracker->showErrors({findingAt(QStringLiteral("他门"), {QStringLiteral("他们")}, {0}),
+                              findingAt(QStringLiteral("以经"), {QStringLiteral("已经")}, {5})},
+                             param, {});
+    QCOMPARE(desk.marks(), (Spans{{0, 2}, {5, 7}}));
+    QVERIFY(desk.marks(other).isEmpty());
+    QVERIFY(desk.tracker->showErrorList(param));
+    QCOMPARE(groupTitles(shownWindow<WidgetErrorList>()), (QStringList{"他门", "以经"}));
+    sim::activateWordDocument(desk.doc);
+    desk.settle();
+    desk.select(1);
+    QCOMPARE(desk.marks(), (Spans{{0, 2}, {5, 7}}));
+    QCOMPARE(groupTitles(shownWindow<ContextShow>()), QStringList{"他门"});
 }
 
 QTEST_MAIN(TestWordEvents)

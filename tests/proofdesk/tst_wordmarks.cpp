@@ -49,6 +49,20 @@ private slots:
     void nextAndPreviousWrap();
     void burstGivesOneFollowUp();
     void checkFromThePageThroughTheService();
+    void overlappingMarksGiveTheUnderlineBack_data();
+    void overlappingMarksGiveTheUnderlineBack();
+    void nothingMarkedNothingSwept();
+    void typedBehindAMarkIsNoMark();
+    void theUsersLastSearchChangesNothing_data();
+    void theUsersLastSearchChangesNothing();
+    // Only the occurrences the service flagged are marked and corrected; the same words elsewhere
+    // (inside a correct word, in a number) are left alone, after corrections, undo and ignores too.
+    void onlyWhatTheServiceFlagged_data();
+    void onlyWhatTheServiceFlagged();
+    void correctionAndUndoKeepTheOthers();
+    void ignoredOnceStaysIgnored_data();
+    void ignoredOnceStaysIgnored();
+    void readWhileACheckRuns();
 };
 
 void TestWordMarks::marksOnTheCaretPage_data()
@@ -192,15 +206,18 @@ void TestWordMarks::underlineKeptForTheUser_data()
     QTest::addColumn<sim::Underline>("own");
     QTest::addColumn<int>("ownEnd");
     QTest::addColumn<sim::Underline>("after");
+    QTest::addColumn<sim::Underline>("afterSecond");   // of the occurrence's second unit
     const sim::Underline none;
+    const sim::Underline singleRed{1, 0x000000FF};
     const sim::Underline wavyBlue{kMarkStyle, 0x00FF0000};
-    QTest::newRow("single red") << sim::Underline{1, 0x000000FF} << 2 << sim::Underline{1, 0x000000FF};
-    QTest::newRow("the mark's style in another colour") << wavyBlue << 2 << wavyBlue;
+    QTest::newRow("single red") << singleRed << 2 << singleRed << singleRed;
+    QTest::newRow("the mark's style in another colour") << wavyBlue << 2 << wavyBlue << wavyBlue;
     QTest::newRow("the mark's colour in another style") << sim::Underline{3, kMarkColor} << 2
-                                                        << sim::Underline{3, kMarkColor};
-    // Text that already looks like a mark, or mixed text, has no underline of its own to give back.
-    QTest::newRow("already the mark look") << sim::Underline{kMarkStyle, kMarkColor} << 2 << none;
-    QTest::newRow("mixed") << sim::Underline{1, 0x000000FF} << 1 << none;
+                                                        << sim::Underline{3, kMarkColor} << sim::Underline{3, kMarkColor};
+    // Text that already looks like a mark has no underline of its own to give back.
+    QTest::newRow("already the mark look") << sim::Underline{kMarkStyle, kMarkColor} << 2 << none << none;
+    // Each part gets back what it had.
+    QTest::newRow("mixed") << singleRed << 1 << singleRed << none;
 }
 
 void TestWordMarks::underlineKeptForTheUser()
@@ -208,6 +225,7 @@ void TestWordMarks::underlineKeptForTheUser()
     QFETCH(sim::Underline, own);
     QFETCH(int, ownEnd);
     QFETCH(sim::Underline, after);
+    QFETCH(sim::Underline, afterSecond);
     WordDesk desk(QStringLiteral("他门来了。"));
     sim::setWordUnderline(desk.doc, 0, ownEnd, own);
     QVERIFY(desk.take());
@@ -216,7 +234,7 @@ void TestWordMarks::underlineKeptForTheUser()
     desk.select(0);
     triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
     QCOMPARE(sim::wordUnderline(desk.doc, 0), after);
-    QCOMPARE(sim::wordUnderline(desk.doc, 1), after);
+    QCOMPARE(sim::wordUnderline(desk.doc, 1), afterSecond);
 }
 
 void TestWordMarks::popupFollowsTheCaret()
@@ -365,6 +383,233 @@ void TestWordMarks::checkFromThePageThroughTheService()
     desk.select(7);
     QVERIFY(chooseSuggestion(shownWindow<ContextShow>(), QStringLiteral("我门"), 0));
     QCOMPARE(desk.text(), QStringLiteral("他门来了。\r我们也来了。\r"));
+}
+
+void TestWordMarks::overlappingMarksGiveTheUnderlineBack_data()
+{
+    QTest::addColumn<QList<int>>("ignoredAt");   // carets where Ignore Once is chosen, in turn; none: clear
+    QTest::newRow("all at once") << QList<int>{};
+    QTest::newRow("the later one first") << QList<int>{2, 0};
+}
+
+void TestWordMarks::overlappingMarksGiveTheUnderlineBack()
+{
+    QFETCH(QList<int>, ignoredAt);
+    const sim::Underline own{1, 0x00FF0000};
+    WordDesk desk(QStringLiteral("他门们来了。"));
+    sim::setWordUnderline(desk.doc, 0, 3, own);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门")), finding(QStringLiteral("门们"))});
+    QCOMPARE(desk.marks(), (Spans{{0, 3}}));
+    for (int caret : ignoredAt) {
+        desk.select(caret);
+        triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
+    }
+    if (ignoredAt.isEmpty())
+        desk.tracker->clearErrors(desk.param());
+    for (int unit = 0; unit < 3; ++unit)
+        QCOMPARE(sim::wordUnderline(desk.doc, unit), own);
+}
+
+void TestWordMarks::nothingMarkedNothingSwept()
+{
+    WordDesk desk(kThreeTimes);
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(0);
+    triggerAction(shownWindow<ContextShow>(), "actionIgnoreAll");
+    sim::saveWordDocument(desk.doc);
+    desk.settle();
+    // Every result is handled: caret moves must not sweep the whole document for marks.
+    const int before = sim::wordCallCount(sim::WordObject::Find, word::Find::Execute);
+    for (int caret : {1, 4, 7, 2})
+        desk.select(caret);
+    QCOMPARE(sim::wordCallCount(sim::WordObject::Find, word::Find::Execute) - before, 0);
+}
+
+void TestWordMarks::typedBehindAMarkIsNoMark()
+{
+    WordDesk desk(QStringLiteral("他门来了。"));
+    QVERIFY(desk.take());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(2);
+    sim::typeWordText(desk.doc, u"俩");
+    desk.settle();
+    QCOMPARE(desk.marks(), (Spans{{0, 2}}));
+    desk.select(0);
+    triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
+    QVERIFY(sim::wordUnderlineRuns(desk.doc).empty());
+}
+
+void TestWordMarks::theUsersLastSearchChangesNothing_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<Spans>("marks");
+    QTest::addColumn<Span>("selected");
+    // The last is a stretch that only looks like a mark: the sweep of all marks takes it too.
+    const Spans all{{0, 2}, {3, 5}, {6, 8}, {9, 10}};
+    QTest::newRow("next error") << "next" << all << Span{6, 8};
+    QTest::newRow("group clicked") << "group" << all << Span{6, 8};
+    QTest::newRow("remove all") << "clear" << Spans{} << Span{3, 5};
+}
+
+void TestWordMarks::theUsersLastSearchChangesNothing()
+{
+    QFETCH(QString, action);
+    QFETCH(Spans, marks);
+    QFETCH(Span, selected);
+    WordDesk desk(kThreeTimes + QStringLiteral("好。"));
+    sim::setWordUnderline(desk.doc, 9, 10, {kMarkStyle, kMarkColor});
+    QVERIFY(desk.take());
+    // The user's own searches, before and after the check: backwards, for an unmarked character,
+    // without wrapping.
+    auto search = [&] {
+        IDispatchPtr find = getProperty(sim::wordRangeObject(desk.doc, 9, 9), word::Range::Find).toDispatch();
+        callMethod(find, word::Find::ClearFormatting);
+        putProperty(find, word::Find::Text, QStringLiteral("和"));
+        putProperty(find, word::Find::Forward, false);
+        putProperty(find, word::Find::MatchCase, true);
+        putProperty(find, word::Find::Wrap, word::wdFindStop);
+        return callMethod(find, word::Find::Execute).toBool();
+    };
+    QVERIFY(search());
+    desk.show({finding(QStringLiteral("他门"), {QStringLiteral("他们")})});
+    desk.select(3);
+    QVERIFY(search());
+    if (action == QStringLiteral("next")) {
+        QVERIFY(desk.tracker->nextError(desk.param()));
+    } else if (action == QStringLiteral("group")) {
+        QVERIFY(desk.tracker->showErrorList(desk.param()));
+        QMetaObject::invokeMethod(shownWindow<WidgetErrorList>()->findChild<ErrorsList*>()->groups().first(),
+                                  "on_labelTitle_mouseLeftClick");
+    } else {
+        desk.tracker->clearErrors(desk.param());
+    }
+    desk.settle();
+    QCOMPARE(desk.marks(), marks);
+    const auto [start, end] = sim::wordSelection(desk.doc);
+    QCOMPARE((Span{start, end}), selected);
+}
+
+void TestWordMarks::onlyWhatTheServiceFlagged_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<Spans>("marks");
+    QTest::addColumn<int>("caret");         // where the caret is when the list's suggestion is applied
+    QTest::addColumn<QString>("corrected");
+    QTest::newRow("comma of a number") << QStringLiteral("他来了,我走了。价格是1,000元。") << QStringLiteral(",")
+                                       << Spans{{3, 4}} << 8 << QStringLiteral("他来了，我走了。价格是1,000元。\r");
+    QTest::newRow("的的 inside 的的确确") << QStringLiteral("大家的的确确很努力，这是好的的书。") << QStringLiteral("的的")
+                                          << Spans{{13, 15}} << 0
+                                          << QStringLiteral("大家的的确确很努力，这是好的书。\r");
+}
+
+void TestWordMarks::onlyWhatTheServiceFlagged()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, words);
+    QFETCH(Spans, marks);
+    QFETCH(int, caret);
+    QFETCH(QString, corrected);
+    loginWithPageSize(3000);
+    WordDesk desk(text);
+    QVERIFY(desk.take());
+    CHECK_DATAS found;
+    QVERIFY(checkAndWait(desk.tracker->getCurrentPageText(desk.param(), false), &found));
+    desk.show(found);
+    QCOMPARE(desk.marks(), marks);
+
+    QVERIFY(desk.tracker->showErrorList(desk.param()));
+    auto* list = shownWindow<WidgetErrorList>();
+    desk.select(caret);
+    QVERIFY(chooseSuggestion(list, words, 0));
+    desk.settle();
+    QCOMPARE(desk.text(), corrected);
+    // Nothing marked is left for it: the group is struck out and the text stays.
+    QVERIFY(chooseSuggestion(list, words, 0));
+    desk.settle();
+    QCOMPARE(desk.text(), corrected);
+    QVERIFY(desk.marks().isEmpty());
+}
+
+void TestWordMarks::correctionAndUndoKeepTheOthers()
+{
+    // Two flagged 的的 and a correct 的的确确 behind them; each save has the page marked again.
+    WordDesk desk(QStringLiteral("好的的书，真的的书，的的确确。"));
+    QVERIFY(desk.take());
+    desk.tracker->getCurrentPageText(desk.param(), false);
+    desk.show({findingAt(QStringLiteral("的的"), {QStringLiteral("的")}, {1, 6})});
+    auto correctAt = [&](int caret, bool undo) {
+        desk.select(caret);
+        ContextShow* popup = shownWindow<ContextShow>();
+        QVERIFY(chooseSuggestion(popup, QStringLiteral("的的"), 0));
+        if (undo)
+            clickButton(popup, "btnUndo");
+        sim::saveWordDocument(desk.doc);
+        desk.settle();
+        desk.select(0);
+    };
+    correctAt(6, false);
+    QCOMPARE(desk.text(), QStringLiteral("好的的书，真的书，的的确确。\r"));
+    QCOMPARE(desk.marks(), (Spans{{1, 3}}));
+    correctAt(1, true);
+    QCOMPARE(desk.text(), QStringLiteral("好的的书，真的书，的的确确。\r"));
+    QCOMPARE(desk.marks(), (Spans{{1, 3}}));
+}
+
+void TestWordMarks::ignoredOnceStaysIgnored_data()
+{
+    QTest::addColumn<QString>("then");
+    QTest::addColumn<bool>("placed");   // the findings carry the places the service found them at
+    for (const char* then : {"save", "print", "page change"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, placed").arg(then))) << then << true;
+        QTest::newRow(qPrintable(QStringLiteral("%1, every occurrence").arg(then))) << then << false;
+    }
+}
+
+void TestWordMarks::ignoredOnceStaysIgnored()
+{
+    QFETCH(QString, then);
+    QFETCH(bool, placed);
+    WordDesk desk(QStringLiteral("他门说他门和他门。\r他门又来了。"), {10});
+    QVERIFY(desk.take());
+    desk.select(1);
+    std::shared_ptr<CheckData> result = finding(QStringLiteral("他门"), {QStringLiteral("他们")});
+    if (placed) {
+        desk.tracker->getCurrentPageText(desk.param(), false);
+        result = findingAt(QStringLiteral("他门"), {QStringLiteral("他们")}, {0, 3, 6});
+    }
+    desk.show({result});
+    desk.select(3);
+    triggerAction(shownWindow<ContextShow>(), "actionIgnoreOnce");
+    QCOMPARE(desk.marks(), (Spans{{0, 2}, {6, 8}}));
+    if (then == QStringLiteral("save"))
+        sim::saveWordDocument(desk.doc);
+    else if (then == QStringLiteral("print"))
+        sim::printWordDocument(desk.doc);
+    else
+        desk.select(12);
+    desk.settle();
+    desk.select(1);
+    QCOMPARE(desk.marks(), (Spans{{0, 2}, {6, 8}}));
+}
+
+void TestWordMarks::readWhileACheckRuns()
+{
+    loginWithPageSize(3000);
+    WordDesk desk(QStringLiteral("好的的书，的的确确。"));
+    QVERIFY(desk.take());
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    QString page = desk.tracker->getCurrentPageText(desk.param(), false);
+    QVERIFY(client->checkText(page));
+    // The user writes on and asks for another check, which is refused while this one runs.
+    sim::replaceWordText(desk.doc, 0, 0, u"大家说");
+    page = desk.tracker->getCurrentPageText(desk.param(), false);
+    QVERIFY(!client->checkText(page));
+    QVERIFY(done.wait(30000));
+    desk.show(done.first().first().value<CHECK_DATAS>());
+    QCOMPARE(desk.marks(), (Spans{{4, 6}}));
 }
 
 QTEST_MAIN(TestWordMarks)

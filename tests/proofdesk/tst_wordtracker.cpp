@@ -39,6 +39,7 @@ private slots:
     void followingPages();
     void clipboardText_data();
     void clipboardText();
+    void runningApplicationOfAnotherProgram();
 };
 
 void TestWordTracker::takesOnlyDocumentPanes_data()
@@ -277,6 +278,26 @@ void TestWordTracker::clipboardText()
     QVERIFY(desk.take());
     sim::setWordSelection(desk.doc, int(kPage1.size()) + 1, int(kPage1.size()) + 1);
     QCOMPARE(desk.tracker->getCurrentPageText(desk.param(), true), expected);
+}
+
+void TestWordTracker::runningApplicationOfAnotherProgram()
+{
+    sim::WordAppSpec unreachable;
+    unreachable.nativeObject = false;
+    unreachable.runningObject = false;
+    WordDesk desk(QStringLiteral("他门来了。"), {}, unreachable);
+    // Another program registered as the running word processor, with a document of its own.
+    const sim::WordAppId otherApp = sim::createWordApp();
+    sim::WordDocSpec otherSetup;
+    otherSetup.text = u"他门走了。";
+    otherSetup.activate = false;
+    const sim::WordDocId otherDoc = sim::openWordDocument(otherApp, otherSetup);
+    // Its document is not this pane's: the pane is not taken and nothing of the other is read.
+    QVERIFY(!desk.take());
+    QCOMPARE(desk.tracker->getCurrentPageText(desk.param(), false), QString());
+    // Its own pane it does answer for.
+    QVERIFY(desk.take(otherDoc));
+    QCOMPARE(desk.tracker->getCurrentPageText(desk.param(otherDoc), false), QStringLiteral("他门走了。\r"));
 }
 
 QTEST_MAIN(TestWordTracker)

@@ -70,6 +70,21 @@ inline std::shared_ptr<CheckData> finding(const QString& words, const QStringLis
     return data;
 }
 
+// A finding the service placed at the given starts of the checked text (and nowhere else).
+inline std::shared_ptr<CheckData> findingAt(const QString& words, const QStringList& suggestions,
+                                            const QList<int>& starts)
+{
+    auto data = finding(words, suggestions);
+    data->pos.clear();
+    for (int start : starts) {
+        _CHECK_DATA_POS_ range;
+        range.begin = uint32_t(start);
+        range.end = uint32_t(start + words.size() - 1);
+        data->pos.push_back(range);
+    }
+    return data;
+}
+
 inline QString flaggedWords(const CHECK_DATAS& results)
 {
     QStringList words;

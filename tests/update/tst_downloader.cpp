@@ -139,16 +139,19 @@ void TestDownloader::outcomes_data()
     QTest::addColumn<Fields>("rule");
     QTest::addColumn<bool>("wrongChecksum");
     QTest::addColumn<bool>("succeeds");
-    QTest::newRow("with length") << "" << Fields{} << false << true;
-    QTest::newRow("without length") << "?chunked=1" << Fields{} << false << true;
-    QTest::newRow("redirect without body") << "" << Fields{{"mode", "redirect"}} << false << true;
+    QTest::addColumn<QString>("reason");   // the failure's text, empty: not compared
+    QTest::newRow("with length") << "" << Fields{} << false << true << "";
+    QTest::newRow("without length") << "?chunked=1" << Fields{} << false << true << "";
+    QTest::newRow("redirect without body") << "" << Fields{{"mode", "redirect"}} << false << true << "";
     QTest::newRow("redirect with body")
         << "" << Fields{{"mode", "redirect"}, {"body", QString(3000, 'r')}, {"content_type", "text/plain"}} << false
-        << true;
-    QTest::newRow("dropped halfway") << "" << Fields{{"mode", "drop"}} << false << false;
-    QTest::newRow("404") << "" << Fields{{"mode", "status"}, {"status", "404"}} << false << false;
-    QTest::newRow("checksum mismatch") << "" << Fields{} << true << false;
-    QTest::newRow("chunked, checksum mismatch") << "?chunked=1" << Fields{} << true << false;
+        << true << "";
+    QTest::newRow("dropped halfway") << "" << Fields{{"mode", "drop"}} << false << false << "";
+    QTest::newRow("404") << "" << Fields{{"mode", "status"}, {"status", "404"}} << false << false << "";
+    QTest::newRow("checksum mismatch") << "" << Fields{} << true << false << "";
+    QTest::newRow("chunked, checksum mismatch") << "?chunked=1" << Fields{} << true << false << "";
+    QTest::newRow("stalled before the first byte")
+        << "" << Fields{{"mode", "hang"}} << false << false << "The download stalled (no data for 1 s).";
 }
 
 void TestDownloader::outcomes()
@@ -157,6 +160,7 @@ void TestDownloader::outcomes()
     QFETCH(Fields, rule);
     QFETCH(bool, wrongChecksum);
     QFETCH(bool, succeeds);
+    QFETCH(QString, reason);
     if (!rule.isEmpty())
         QVERIFY(service.misbehave(Fields{{"target", "update-file"}} + rule));
     const QString sha = feedEntry().value("sha256").toString();
@@ -167,6 +171,7 @@ void TestDownloader::outcomes()
         older.write("older");
     }
     auto downloader = makeDownloader();
+    downloader->setStallTimeout(1000);
     downloader->setChecksum(wrongChecksum ? QString(64, 'a') : sha.toUpper());
     QSignalSpy finished(downloader.get(), &Downloader::downloadFinished);
     defaultAnswer = QMessageBox::Cancel;
@@ -187,6 +192,8 @@ void TestDownloader::outcomes()
     }
     QCOMPARE(label(*downloader, "downloadLabel"), QString("Download failed"));
     QVERIFY(!label(*downloader, "timeLabel").isEmpty());
+    if (!reason.isEmpty())
+        QCOMPARE(label(*downloader, "timeLabel"), reason);
     QCOMPARE(button(*downloader, "stopButton")->text(), QString("Close"));
     button(*downloader, "stopButton")->click();
     QVERIFY(!downloader->isVisible());

@@ -116,6 +116,25 @@ void TestUpdater::feedIsReadAndOffered_data()
     QTest::newRow("absolute redirect")
         << Fields{{"update_version", "3.6"}} << Rules{{{"target", "update-feed"}, {"mode", "redirect"}}} << offer36
         << "3.6" << true;
+    // A feed too large to be a real one fails whole, though a valid feed follows the blanks.
+    QTest::newRow("oversized feed")
+        << Fields{} << body(QString(270000, ' ') + "{\"updates\":{\"linux\":{\"latest-version\":\"9\"}}}") << ""
+        << "3.5" << true;
+    const QString sha = "{\"updates\":{\"linux\":{\"latest-version\":\"9\",\"download-url\":\"http://a/b\",\"sha256\":%1}}}";
+    QTest::newRow("empty checksum") << Fields{} << body(sha.arg("\"\"")) << "" << "" << false;
+    QTest::newRow("checksum a number") << Fields{} << body(sha.arg("12345")) << "" << "" << false;
+    QTest::newRow("checksum too short") << Fields{} << body(sha.arg("\"" + QString(63, 'a') + "\"")) << "" << ""
+                                        << false;
+    QTest::newRow("checksum not hex") << Fields{} << body(sha.arg("\"" + QString(64, 'g') + "\"")) << "" << ""
+                                      << false;
+    QTest::newRow("checksum null") << Fields{} << body(sha.arg("null")) << "" << "" << false;
+    QTest::newRow("checksum of 64 hex digits")
+        << Fields{} << body(sha.arg("\"" + QString(64, 'A') + "\""))
+        << "<h3>Version 9 of Korrelo has been released!</h3>" << "9" << false;
+    QTest::newRow("redirect to an invalid host")
+        << Fields{{"update_version", "3.6"}}
+        << Rules{{{"target", "update-feed"}, {"mode", "redirect"}, {"location", "//bad host/feed"}}} << "" << "3.5"
+        << true;
     QTest::newRow("redirect loop ends")
         << Fields{{"update_version", "3.6"}}
         << Rules{{{"target", "update-feed"}, {"mode", "redirect"}, {"location", "/krl/update/client/"}}} << ""
@@ -146,6 +165,8 @@ void TestUpdater::feedIsReadAndOffered()
     }
     QCOMPARE(updater->updateAvailable(), !offered.isEmpty());
     QCOMPARE(updater->latestVersion(), latest);
+    // Whatever the redirects, the updater keeps an address to ask next time.
+    QVERIFY(QUrl(updater->url()).isValid() && !updater->url().isEmpty());
     QCOMPARE(updater->downloadUrl().startsWith(service.root()), downloadIsWeb);
     QVERIFY(quits.isEmpty());
     QVERIFY(!updater->downloader()->isVisible());

@@ -306,8 +306,11 @@ void TestJsonConvert::resultsRoundTrip()
 void TestJsonConvert::cleanKeepsFirstPerWords()
 {
     CHECK_DATAS items{makeItem("b", 1), nullptr, makeItem("a", 1), makeItem("b", 2)};
+    items[0]->pos = {{0, 0}};
+    items[3]->pos = {{7, 7}, {9, 9}};
     CleanCheckData(items);
-    QCOMPARE(describe(items), (QStringList{"a|k-a|1|||none", "b|k-b|1|||none"}));
+    // The dropped duplicate's places stay flagged, behind the kept item's own.
+    QCOMPARE(describe(items), (QStringList{"a|k-a|1|||none", "b|k-b|1||0-0,7-7,9-9|none"}));
 }
 
 void TestJsonConvert::serverInfoMoves()

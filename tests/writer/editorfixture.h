@@ -43,6 +43,20 @@ inline std::shared_ptr<CheckData> makeResult(const QString& words, const QString
     return data;
 }
 
+// A result the service flagged at each of begins (positions in the checked text).
+inline std::shared_ptr<CheckData> makeFlagged(const QString& words, const QList<int>& begins,
+                                              const QStringList& suggestions = {})
+{
+    auto data = makeResult(words, suggestions);
+    for (int begin : begins) {
+        _CHECK_DATA_POS_ range;
+        range.begin = unsigned(begin);
+        range.end = unsigned(begin + words.size() - 1);
+        data->pos.push_back(range);
+    }
+    return data;
+}
+
 inline CHECK_DATAS makeResults(const QStringList& words)
 {
     CHECK_DATAS results;

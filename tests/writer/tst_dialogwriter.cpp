@@ -11,7 +11,9 @@
 #include "config.h"
 #include "dialogwriter.h"
 #include "dialogweb.h"
+#include "contextshow.h"
 #include "errorslistgroup.h"
+#include "errorslistitem.h"
 #include "settingkeys.h"
 #include "showsettingwindow.h"
 #include "sim/speech.h"
@@ -23,6 +25,7 @@
 #include "widgetspeak.h"
 #include "writerhook.h"
 #include "dialogsetting.h"
+#include "editorfixture.h"
 
 namespace {
 const QString misspelt = QStringLiteral("我们和他门一起去学校。");
@@ -58,6 +61,9 @@ private slots:
     void applyFromTheList_data();
     void applyFromTheList();
     void groupEditedAwayGreysOut();
+    void onlyFlaggedPlacesAreMarkedAndCorrected();
+    void correctedGroupIsStruckOut_data();
+    void correctedGroupIsStruckOut();
     void searchAndReplaceKeys_data();
     void searchAndReplaceKeys();
     void withheldFindingsGiveTheUpgradeLink();
@@ -215,6 +221,66 @@ void TestDialogWriter::groupEditedAwayGreysOut()
     editor->setPlainText(QStringLiteral("我们和他们一起去学校。"));
     emit list->groupClicked(group);
     QCOMPARE(greyedLabels(), 2);
+}
+
+void TestDialogWriter::onlyFlaggedPlacesAreMarkedAndCorrected()
+{
+    // The user types at the start while the check runs: the service counts in the text it got.
+    const QMetaObject::Connection typing = connect(client, &CheckerClient::checkBegin, editor, [this] {
+        QTextCursor(editor->document()).insertText(QStringLiteral("前言。"));
+    });
+    const bool checked = checkInWindow(QStringLiteral("这是我的的书。他的的确确很好。他说,好。Hello, world"));
+    disconnect(typing);
+    QVERIFY(checked);
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), (QStringList{"0:6+2", "0:20+1"}));
+    // Every group applied from the list, as the user would: its own place changes, nothing else.
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    for (ErrorsListGroup* group : window->findChildren<ErrorsListGroup*>()) {
+        emit list->groupClicked(group);
+        emit list->apply(QString(), 0, group->title(), group->groupIndex());
+    }
+    QCOMPARE(editor->toPlainText(), QStringLiteral("前言。这是我的书。他的的确确很好。他说，好。Hello, world"));
+}
+
+void TestDialogWriter::correctedGroupIsStruckOut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<bool>("struck");
+    QTest::newRow("the card") << misspelt << "card" << true;
+    QTest::newRow("the list's apply") << misspelt << "list" << true;
+    QTest::newRow("a double click") << misspelt << "double click" << true;
+    QTest::newRow("one of two places") << QStringLiteral("他门来了，他门走了。") << "list" << false;
+}
+
+void TestDialogWriter::correctedGroupIsStruckOut()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, road);
+    QFETCH(bool, struck);
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    GetConfig()->setValueBool(SettingKeys::ApplyByDoubleClick, true);
+    QVERIFY(checkInWindow(text));
+    ErrorsListGroup* group = window->findChildren<ErrorsListGroup*>().first();
+    auto* title = group->findChild<QLabel*>(QStringLiteral("labelTitle"));
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    emit list->groupClicked(group);   // the card opens on the selected error
+    if (road == QStringLiteral("card")) {
+        QVERIFY(editor->getContextShow()->isVisible());
+        emit editor->getContextShow()->apply(QString(), 0, group->title(), group->groupIndex());
+    } else if (road == QStringLiteral("list")) {
+        emit list->apply(QString(), 0, group->title(), group->groupIndex());
+    } else {
+        group->expand(true);   // a check's first list comes collapsed
+        QTRY_VERIFY(!list->findChildren<ErrorsListItem*>().isEmpty());
+        QTest::mouseDClick(list->findChildren<ErrorsListItem*>().first()->findChild<QLabel*>("labelText"),
+                           Qt::LeftButton);
+    }
+    QVERIFY(editor->toPlainText().contains(QStringLiteral("他们")));
+    QCOMPARE(title->font().strikeOut(), struck);
+    // Undone, the error stands again.
+    editor->onUndoError();
+    QVERIFY(!title->font().strikeOut());
 }
 
 void TestDialogWriter::searchAndReplaceKeys_data()

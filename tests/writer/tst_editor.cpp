@@ -37,6 +37,11 @@ CHECK_DATAS wrongWithTwoSuggestions(int begin = -1)
     return {fixture::makeResult(Wrong, {QStringLiteral("正字"), QStringLiteral("好字")}, begin)};
 }
 
+CHECK_DATAS wrongFlaggedAt(const QList<int>& begins)
+{
+    return {fixture::makeFlagged(Wrong, begins, {QStringLiteral("正字"), QStringLiteral("好字"), QString()})};
+}
+
 } // namespace
 
 class TestEditor : public QObject
@@ -52,6 +57,9 @@ private slots:
     void newCheckDisablesUndo();
     void touchingErrorsActAlone_data();
     void touchingErrorsActAlone();
+    void applyActsOnTheChosenError_data();
+    void applyActsOnTheChosenError();
+    void undoBelongsToTheLastCorrection();
     void nextAndPrevious_data();
     void nextAndPrevious();
     void ignoreStopsMarking();
@@ -122,40 +130,44 @@ void TestEditor::eachEditorOpensItsOwnCard()
 void TestEditor::applyAndUndo_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("begin");          // position of the flagged words in the checked text
+    QTest::addColumn<QList<int>>("begins");  // positions of the flagged words in the checked text
     // >= 0: apply that suggestion at the cursor; -1: undo; -2: cursor to the second occurrence;
     // -3: the editor becomes read-only
     QTest::addColumn<QList<int>>("steps");
     QTest::addColumn<int>("cursor");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("apply one") << QStringLiteral("甲错字乙") << 1 << QList<int>{0} << 2 << QStringLiteral("甲正字乙");
+    QTest::newRow("apply one") << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0} << 2
+                               << QStringLiteral("甲正字乙");
     QTest::newRow("second suggestion replaces the first")
-        << QStringLiteral("甲错字乙") << 1 << QList<int>{0, 1} << 2 << QStringLiteral("甲好字乙");
-    QTest::newRow("undo restores the original") << QStringLiteral("甲错字乙") << 1 << QList<int>{0, 1, -1} << 2
-                                                << QStringLiteral("甲错字乙");
+        << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0, 1} << 2 << QStringLiteral("甲好字乙");
+    QTest::newRow("undo restores the original")
+        << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0, 1, -1} << 2 << QStringLiteral("甲错字乙");
     QTest::newRow("second occurrence after the first")
-        << QStringLiteral("错字甲错字") << 0 << QList<int>{0, -2, 1} << 1 << QStringLiteral("正字甲好字");
+        << QStringLiteral("错字甲错字") << QList<int>{0, 3} << QList<int>{0, -2, 1} << 1
+        << QStringLiteral("正字甲好字");
     QTest::newRow("after a supplementary character")
-        << QStringLiteral("𠀀错字乙") << 2 << QList<int>{1} << 3 << QStringLiteral("𠀀好字乙");
-    QTest::newRow("read-only editor") << QStringLiteral("甲错字乙") << 1 << QList<int>{-3, 0} << 2
+        << QStringLiteral("𠀀错字乙") << QList<int>{2} << QList<int>{1} << 3 << QStringLiteral("𠀀好字乙");
+    QTest::newRow("read-only editor") << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{-3, 0} << 2
                                       << QStringLiteral("甲错字乙");
-    QTest::newRow("no undo once read-only") << QStringLiteral("甲错字乙") << 1 << QList<int>{0, -3, -1} << 2
-                                            << QStringLiteral("甲正字乙");
+    QTest::newRow("no undo once read-only")
+        << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{0, -3, -1} << 2 << QStringLiteral("甲正字乙");
+    QTest::newRow("undo brings back words an empty suggestion deleted")
+        << QStringLiteral("甲错字乙") << QList<int>{1} << QList<int>{2, -1} << 2 << QStringLiteral("甲错字乙");
     // Without a position there is no replacement to build: the words stay.
-    QTest::newRow("result without a position") << QStringLiteral("甲错字乙") << -1 << QList<int>{0} << 2
+    QTest::newRow("result without a position") << QStringLiteral("甲错字乙") << QList<int>{} << QList<int>{0} << 2
                                                << QStringLiteral("甲错字乙");
 }
 
 void TestEditor::applyAndUndo()
 {
     QFETCH(QString, text);
-    QFETCH(int, begin);
+    QFETCH(QList<int>, begins);
     QFETCH(QList<int>, steps);
     QFETCH(int, cursor);
     QFETCH(QString, expected);
 
-    MarkedEditor marked(text, wrongWithTwoSuggestions(begin), cursor);
+    MarkedEditor marked(text, wrongFlaggedAt(begins), cursor);
     TextEditEx& editor = marked.editor;
     QToolButton* undo = editor.getContextShow()->findChild<QToolButton*>(QStringLiteral("btnUndo"));
     for (int step : steps) {
@@ -169,7 +181,7 @@ void TestEditor::applyAndUndo()
             fixture::settle(editor);
         } else {
             editor.onApply(QString(), step, Wrong, 0);
-            QCOMPARE(undo->isEnabled(), !editor.isReadOnly() && begin >= 0);
+            QCOMPARE(undo->isEnabled(), !editor.isReadOnly() && !begins.isEmpty());
         }
     }
     QCOMPARE(editor.toPlainText(), expected);
@@ -183,7 +195,8 @@ void TestEditor::newCheckDisablesUndo()
     editor.onApply(QString(), 0, Wrong, 0);
     QVERIFY(undo->isEnabled());
 
-    editor.setCheckData(marked.results);
+    CHECK_DATAS again = wrongWithTwoSuggestions(4);
+    editor.setCheckData(again);
     QVERIFY(!undo->isEnabled());
     fixture::settle(editor);
     fixture::placeCursor(editor, 5);
@@ -241,6 +254,82 @@ void TestEditor::touchingErrorsActAlone()
         QCOMPARE(editor.textCursor().selectedText(), error);
     else
         QCOMPARE(editor.currentErrorText(), error);
+}
+
+void TestEditor::applyActsOnTheChosenError_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("flagged");   // "words@begin>suggestion"
+    QTest::addColumn<int>("anchor");            // -1: no selection
+    QTest::addColumn<int>("cursor");
+    QTest::addColumn<int>("group");
+    QTest::addColumn<QString>("expected");      // the text unchanged: nothing else changes either
+
+    const QString touching = QStringLiteral("他门以经来了");
+    const QStringList both{"他门@0>他们", "以经@2>已经"};
+    QTest::newRow("group selected by the list, cursor at its end") << touching << both << 0 << 2 << 0
+                                                                   << QStringLiteral("他们以经来了");
+    QTest::newRow("cursor on the touching neighbour") << touching << both << -1 << 3 << 0
+                                                      << QStringLiteral("他们以经来了");
+    const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
+    QTest::newRow("cursor inside the word that holds the same text")
+        << repeat << QStringList{"的的@3>的"} << -1 << 9 << 0 << QStringLiteral("这是我的书。他的的确确很好。");
+    QTest::newRow("cursor on the comma of Hello, world")
+        << QStringLiteral("他来了,好。Hello, world") << QStringList{",@3>，"} << -1 << 12 << 0
+        << QStringLiteral("他来了，好。Hello, world");
+    QTest::newRow("suggestion equal to the words") << touching << QStringList{"他门@0>他门"} << -1 << 1 << 0
+                                                   << touching;
+}
+
+void TestEditor::applyActsOnTheChosenError()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, flagged);
+    QFETCH(int, anchor);
+    QFETCH(int, cursor);
+    QFETCH(int, group);
+    QFETCH(QString, expected);
+    CHECK_DATAS results;
+    for (const QString& place : flagged) {
+        const QString words = place.section(QLatin1Char('@'), 0, 0);
+        const int begin = place.section(QLatin1Char('@'), 1).section(QLatin1Char('>'), 0, 0).toInt();
+        results.push_back(fixture::makeFlagged(words, {begin}, {place.section(QLatin1Char('>'), 1)}));
+    }
+    MarkedEditor marked(text, results);
+    TextEditEx& editor = marked.editor;
+    fixture::placeCursor(editor, cursor, anchor);
+    // A selected error is the one the card is about, though its end touches the next one.
+    if (anchor >= 0)
+        QCOMPARE(editor.currentErrorText(), text.mid(anchor, cursor - anchor));
+    QToolButton* undo = editor.getContextShow()->findChild<QToolButton*>(QStringLiteral("btnUndo"));
+    editor.onApply(QString(), 0, QString(), group);
+    QCOMPARE(editor.toPlainText(), expected);
+    const bool changed = expected != text;
+    QCOMPARE(editor.document()->isModified(), changed);
+    QCOMPARE(editor.document()->isUndoAvailable(), changed);
+    QCOMPARE(undo->isEnabled(), changed);
+}
+
+void TestEditor::undoBelongsToTheLastCorrection()
+{
+    CHECK_DATAS results{fixture::makeFlagged(QStringLiteral("他门"), {0}, {QStringLiteral("他们")}),
+                        fixture::makeFlagged(QStringLiteral("以经"), {3}, {QStringLiteral("已经")})};
+    MarkedEditor marked(QStringLiteral("他门和以经来了"), results, 1);
+    TextEditEx& editor = marked.editor;
+    ContextShow* card = editor.getContextShow();
+    QToolButton* undo = card->findChild<QToolButton*>(QStringLiteral("btnUndo"));
+    QVERIFY(card->isVisible());
+    emit card->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    QCOMPARE(editor.toPlainText(), QStringLiteral("他们和以经来了"));
+    QVERIFY(undo->isEnabled());
+
+    // The card of the other error offers nothing to undo, and its Undo leaves the first correction.
+    fixture::settle(editor);
+    fixture::placeCursor(editor, 4);
+    QVERIFY(card->isVisible());
+    QVERIFY(!undo->isEnabled());
+    undo->click();
+    QCOMPARE(editor.toPlainText(), QStringLiteral("他们和以经来了"));
 }
 
 void TestEditor::nextAndPrevious_data()

@@ -79,6 +79,8 @@ private slots:
     void identicalParagraphsAreAllMarked();
     void indexMatchesPlainSearch();
     void markDirtyBatchesIntoOneRehighlight();
+    void marksFlaggedPlacesOnly_data();
+    void marksFlaggedPlacesOnly();
 };
 
 void TestHighlighter::marksOccurrences_data()
@@ -271,6 +273,91 @@ void TestHighlighter::markDirtyBatchesIntoOneRehighlight()
     highlighter.timerTickRefresh();
     highlighter.timerTickRefresh();
     QCOMPARE(highlighter.highlighted, 1);
+}
+
+void TestHighlighter::marksFlaggedPlacesOnly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("checked");   // empty: the text itself was checked
+    QTest::addColumn<QString>("words");      // results apart by "|", one begin each
+    QTest::addColumn<QList<int>>("begins");  // empty: a result without positions
+    // then "+at:text" inserts, "-at:count" deletes, "undo" undoes the last edit
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString repeat = QStringLiteral("这是我的的书。他的的确确很好。");
+    const QString dede = QStringLiteral("的的");
+    const QList<int> first{3};
+    QTest::newRow("a repeat, not the word it is part of") << repeat << QString() << dede << first << QStringList{}
+                                                         << QStringList{"0:3+2"};
+    QTest::newRow("the comma after Chinese, not the one in Hello, world")
+        << QStringLiteral("他来了,好。Hello, world") << QString() << "," << QList<int>{3} << QStringList{}
+        << QStringList{"0:3+1"};
+    QTest::newRow("places in two paragraphs") << QStringLiteral("错字\n错字\n一错字") << QString() << "错字"
+                                              << QList<int>{0, 7} << QStringList{} << QStringList{"0:0+2", "2:1+2"};
+    QTest::newRow("results not in text order") << QStringLiteral("甲错字\n乙的的") << QString() << "的的|错字"
+                                               << QList<int>{5, 1} << QStringList{} << QStringList{"0:1+2", "1:1+2"};
+    QTest::newRow("without positions, every place") << repeat << QString() << dede << QList<int>{} << QStringList{}
+                                                    << QStringList{"0:3+2", "0:8+2"};
+    QTest::newRow("text put before while the check ran") << QStringLiteral("前言。") + repeat << repeat << dede
+                                                         << first << QStringList{} << QStringList{"0:6+2"};
+    QTest::newRow("flagged words corrected while the check ran")
+        << QStringLiteral("这是我的书。他的的确确很好。") << repeat << dede << first << QStringList{} << QStringList{};
+    QTest::newRow("typed right before") << repeat << QString() << dede << first << QStringList{"+3:们"}
+                                        << QStringList{"0:4+2"};
+    QTest::newRow("typed right behind") << repeat << QString() << dede << first << QStringList{"+5:x"}
+                                        << QStringList{"0:3+2"};
+    QTest::newRow("a new paragraph before") << repeat << QString() << dede << first << QStringList{"+2:\n"}
+                                            << QStringList{"1:1+2"};
+    QTest::newRow("the same words typed before stay unmarked") << repeat << QString() << dede << first
+                                                               << QStringList{"+0:的的"} << QStringList{"0:5+2"};
+    QTest::newRow("corrected by hand: the word after stays unmarked") << repeat << QString() << dede << first
+                                                                      << QStringList{"-4:1"} << QStringList{};
+    QTest::newRow("deleted, then undone") << repeat << QString() << dede << first << QStringList{"-3:2", "undo"}
+                                          << QStringList{"0:3+2"};
+    QTest::newRow("corrected by hand, then undone") << repeat << QString() << dede << first
+                                                    << QStringList{"-4:1", "undo"} << QStringList{"0:3+2"};
+}
+
+void TestHighlighter::marksFlaggedPlacesOnly()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, checked);
+    QFETCH(QString, words);
+    QFETCH(QList<int>, begins);
+    QFETCH(QStringList, edits);
+    QFETCH(QStringList, expected);
+    QTextEdit edit;
+    edit.setPlainText(text);
+    SyntaxHighlighter highlighter(edit.document(), nullptr);
+    CHECK_DATAS results;
+    const QStringList texts = words.split(QLatin1Char('|'));
+    for (int i = 0; i < texts.size(); ++i)
+        results.push_back(fixture::makeFlagged(texts.at(i), texts.size() == 1 ? begins : QList<int>{begins.at(i)}));
+    highlighter.setCheckData(results, checked.isEmpty() ? text : checked);
+    highlighter.rehighlight();
+    for (const QString& step : edits) {
+        QTextCursor cursor(edit.document());
+        const int at = step.mid(1, step.indexOf(QLatin1Char(':')) - 1).toInt();
+        const QString rest = step.mid(step.indexOf(QLatin1Char(':')) + 1);
+        cursor.setPosition(at);
+        if (step == QStringLiteral("undo")) {
+            edit.document()->undo();
+        } else if (step.startsWith(QLatin1Char('+'))) {
+            cursor.insertText(rest);
+        } else {
+            cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, rest.toInt());
+            cursor.removeSelectedText();
+        }
+    }
+    // As the edited paragraphs were re-highlighted, as a whole pass draws them, as the editor finds them.
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
+    highlighter.rehighlight();
+    QCOMPARE(fixture::marks(edit.document(), &highlighter), expected);
+    int found = 0;
+    for (int i = 0; i < texts.size(); ++i)
+        found += highlighter.marksOf(i).size();
+    QCOMPARE(found, expected.size());
 }
 
 QTEST_MAIN(TestHighlighter)

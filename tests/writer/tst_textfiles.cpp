@@ -1,12 +1,16 @@
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCodec>
 #include <QTextFragment>
 #include <QTranslator>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 #include "editorfixture.h"
@@ -64,6 +68,8 @@ class TestTextFiles : public QObject
 private slots:
     void roundTrip_data();
     void roundTrip();
+    void newLinesTakeTheFileLineEnd_data();
+    void newLinesTakeTheFileLineEnd();
     void htmlShownFormattedAndSavedPlain();
     void unmodifiedSaveWritesNothing();
     void cancelledDialogs();
@@ -103,6 +109,61 @@ void TestTextFiles::roundTrip_data()
     QTest::newRow("txt that looks like markup") << "a.txt" << lessGreater.toUtf8() << lessGreater << 0
                                                 << QByteArray("UTF-8");
     QTest::newRow("empty file") << "a.txt" << QByteArray() << QString() << 0 << QByteArray("UTF-8");
+    const QString lines = QStringLiteral("第一行\n第二行\n");
+    QTest::newRow("GB18030 CR LF") << "a.txt" << encoded("GB18030", QStringLiteral("第一行\r\n第二行\r\n")) << lines
+                                   << 0 << QByteArray("GB18030");
+    QTest::newRow("UTF-8 CR") << "a.txt" << QStringLiteral("第一行\r第二行\r").toUtf8() << lines << 0
+                              << QByteArray("UTF-8");
+    QTest::newRow("no-break space") << "a.txt" << QStringLiteral("一\u00A0二 三").toUtf8()
+                                    << QStringLiteral("一 二 三") << 0 << QByteArray("UTF-8");
+    QTest::newRow("line separator") << "a.txt" << encoded("GB18030", QStringLiteral("一\u2028二\n三"))
+                                    << QStringLiteral("一\n二\n三") << 0 << QByteArray("GB18030");
+    const QString ordinary = QStringLiteral("这本书很好看，我已经看了三遍了。明天我们去公园散步吧。");
+    QTest::newRow("GBK ordinary text") << "a.txt" << encoded("GBK", ordinary) << ordinary << 0
+                                       << QByteArray("GB18030");
+    const QString beyondGbk = ordinary + QStringLiteral("\U00020BB7€");
+    QTest::newRow("GB18030 ordinary text") << "a.txt" << encoded("GB18030", beyondGbk) << beyondGbk << 0
+                                           << QByteArray("GB18030");
+
+    // Random mixes of everything the editor shows as a line break or a space.
+    const QString pieces[] = {"字", "\r\n", "\r", "\n", "\u00A0", "\u2028", "\u2029", "\uFDD0", "\uFDD1"};
+    const QRegularExpression breaks(QStringLiteral("\r\n|[\r\u2028\u2029\uFDD0\uFDD1]"));
+    QRandomGenerator random(6122);
+    for (int row = 0; row < 40; ++row) {
+        QString file;
+        for (int i = random.bounded(1, 10); i > 0; --i)
+            file += pieces[random.bounded(int(std::size(pieces)))];
+        const QString shown = QString(file).replace(breaks, QStringLiteral("\n")).replace(QChar::Nbsp, QLatin1Char(' '));
+        QTest::addRow("mixed ends %d", row) << "a.txt" << file.toUtf8() << shown << 0 << QByteArray("UTF-8");
+    }
+}
+
+void TestTextFiles::newLinesTakeTheFileLineEnd_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("modifiers");   // of the Return typed at the end of the first line
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("mostly CR LF") << "a\r\nb\nc\r\n" << int(Qt::NoModifier) << "a\r\nx\r\nb\nc\r\n";
+    QTest::newRow("line break in a CR LF file") << "a\r\nb" << int(Qt::ShiftModifier) << "a\r\nx\r\nb";
+    QTest::newRow("line break in a file of line separators") << "a\u2028b" << int(Qt::ShiftModifier)
+                                                             << "a\u2028x\u2028b";
+}
+
+void TestTextFiles::newLinesTakeTheFileLineEnd()
+{
+    QFETCH(QString, file);
+    QFETCH(int, modifiers);
+    QFETCH(QString, saved);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(writeBytes(path, file.toUtf8()));
+    TextEditEx editor;
+    QVERIFY(editor.openFile(path));
+    fixture::placeCursor(editor, 1);
+    QTest::keyClick(&editor, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
+    QTest::keyClicks(&editor, QStringLiteral("x"));
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
 }
 
 void TestTextFiles::roundTrip()
@@ -206,15 +267,18 @@ void TestTextFiles::failedSaveKeepsEverything_data()
 {
     QTest::addColumn<QString>("target");   // relative to the folder; "" = the open file itself
     QTest::addColumn<bool>("limitSize");
-    QTest::newRow("path under a regular file") << "a.txt/b.txt" << false;
-    QTest::newRow("write cut by the file size limit") << "" << true;
-    QTest::newRow("save as cut by the file size limit") << "other.txt" << true;
+    QTest::addColumn<QString>("reason");   // as the system says it
+    const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+    QTest::newRow("path under a regular file") << "a.txt/b.txt" << false << QString();
+    QTest::newRow("write cut by the file size limit") << "" << true << tooLarge;
+    QTest::newRow("save as cut by the file size limit") << "other.txt" << true << tooLarge;
 }
 
 void TestTextFiles::failedSaveKeepsEverything()
 {
     QFETCH(QString, target);
     QFETCH(bool, limitSize);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.txt"));
     const QByteArray original = encoded("GB18030", QStringLiteral("原来的文字"));
@@ -238,6 +302,7 @@ void TestTextFiles::failedSaveKeepsEverything()
     QCOMPARE(dialogs.boxes.size(), 1);
     QCOMPARE(dialogs.boxes.at(0).icon, QMessageBox::Warning);
     QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("Could not save file")));
+    QVERIFY2(dialogs.boxes.at(0).text.endsWith(reason), qPrintable(dialogs.boxes.at(0).text));
     QCOMPARE(readBytes(path), original);
     QVERIFY(editor.isModified());
     QCOMPARE(editor.filePath(), path);
@@ -250,18 +315,28 @@ void TestTextFiles::failedOpenChangesNothing_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QByteArray>("bytes");   // written to the target first when not empty
-    QTest::newRow("missing file") << "missing.txt" << QByteArray();
-    QTest::newRow("a folder") << "folder" << QByteArray();
-    QTest::newRow("path under a file") << "a.txt/b.txt" << QByteArray();
-    QTest::newRow("Latin-1 bytes") << "latin.txt" << QByteArray("caf\xE9 \xFF\x80 na\xEFve");
-    QTest::newRow("UTF-16LE cut in a character") << "odd.txt" << QByteArray("\xFF\xFE\x60\x4F\x7D", 5);
-    QTest::newRow("UTF-8 mark before broken bytes") << "broken.txt" << QByteArray("\xEF\xBB\xBF\xE4\xBD");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing file") << "missing.txt" << QByteArray() << QString();
+    QTest::newRow("a folder") << "folder" << QByteArray() << QString();
+    QTest::newRow("path under a file") << "a.txt/b.txt" << QByteArray() << QString();
+    const QString notText = QStringLiteral("The file is not text in UTF-8, UTF-16 or GB18030");
+    QTest::newRow("Latin-1 bytes") << "latin.txt" << QByteArray("caf\xE9 \xFF\x80 na\xEFve") << notText;
+    QTest::newRow("UTF-16LE cut in a character") << "odd.txt" << QByteArray("\xFF\xFE\x60\x4F\x7D", 5) << notText;
+    QTest::newRow("UTF-8 mark before broken bytes") << "broken.txt" << QByteArray("\xEF\xBB\xBF\xE4\xBD") << notText;
+    const QString other = QStringLiteral("The file seems to be text in %1, not in UTF-8, UTF-16 or GB18030");
+    QTest::newRow("Big5") << "big5.txt" << encoded("Big5", QStringLiteral("我們今天去公園散步，天氣很好。"))
+                          << other.arg("BIG5");
+    QTest::newRow("EUC-KR") << "korean.txt" << encoded("EUC-KR", QStringLiteral("오늘은 날씨가 좋습니다. 우리는 공원에 갑니다."))
+                            << other.arg("UHC");
+    QTest::newRow("Shift-JIS") << "japanese.txt" << encoded("Shift-JIS", QStringLiteral("今日はいい天気です。公園に行きましょう。"))
+                               << other.arg("SHIFT_JIS");
 }
 
 void TestTextFiles::failedOpenChangesNothing()
 {
     QFETCH(QString, target);
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     if (!bytes.isEmpty())
@@ -277,6 +352,7 @@ void TestTextFiles::failedOpenChangesNothing()
     QVERIFY(!editor.openFile(dir.filePath(target)));
     QCOMPARE(dialogs.boxes.size(), 1);
     QVERIFY(dialogs.boxes.at(0).text.startsWith(QStringLiteral("Could not open file")));
+    QVERIFY2(dialogs.boxes.at(0).text.endsWith(reason), qPrintable(dialogs.boxes.at(0).text));
     QCOMPARE(editor.toPlainText(), QStringLiteral("你好"));
     QCOMPARE(editor.filePath(), path);
     QCOMPARE(editor.fileCodec()->name(), QByteArray("GB18030"));

@@ -39,6 +39,7 @@ void press(TextEditEx& editor, const QString& key)
         {"Down", {Qt::Key_Down, Qt::NoModifier}},
         {"Up", {Qt::Key_Up, Qt::NoModifier}},
         {"Ctrl+Alt+Down", {Qt::Key_Down, Qt::ControlModifier | Qt::AltModifier}},
+        {"Ctrl+Z", {Qt::Key_Z, Qt::ControlModifier}},
     };
     const auto found = named.constFind(key);
     if (found != named.constEnd())
@@ -76,9 +77,14 @@ void TestTypingAids::keys_data()
     QTest::newRow("star alone doubles to four") << "*|" << QStringList{"*"} << true << "**|**" << false;
     QTest::newRow("star at the line start") << "|" << QStringList{"*"} << true << "*|" << false;
     QTest::newRow("star after a word") << "ab|" << QStringList{"*"} << true << "ab*|*" << false;
-    QTest::newRow("Backspace removes the partner") << "a(|b)c" << QStringList{"Backspace"} << true << "a|bc" << false;
-    QTest::newRow("Backspace removes the first partner however far")
-        << "f(|x, y) z)" << QStringList{"Backspace"} << true << "f|x, y z)" << false;
+    QTest::newRow("Backspace removes the partner") << "a(|)c" << QStringList{"Backspace"} << true << "a|c" << false;
+    QTest::newRow("Backspace keeps a partner further on")
+        << "f(|x, y) z)" << QStringList{"Backspace"} << true << "f|x, y) z)" << false;
+    QTest::newRow("Backspace after a closing quote keeps the next quotation")
+        << QStringLiteral("他说\"好\"|，她说\"行\"。") << QStringList{"Backspace"} << true
+        << QStringLiteral("他说\"好|，她说\"行\"。") << false;
+    QTest::newRow("one undo brings the pair back") << "a(|)c" << QStringList{"Backspace", "Ctrl+Z"} << true
+                                                   << "a(|)c" << false;
     QTest::newRow("Backspace with no partner") << "a(|b" << QStringList{"Backspace"} << true << "a|b" << false;
     QTest::newRow("Return continues a list item") << "  * item|" << QStringList{"Return"} << true
                                                   << "  * item\n  * |" << false;
@@ -101,8 +107,8 @@ void TestTypingAids::keys_data()
     QTest::newRow("without focus ( is typed alone") << "ab|" << QStringList{"("} << false << "ab(|" << false;
     QTest::newRow("read-only: ( types nothing") << "ab|" << QStringList{"("} << true << "ab|" << true;
     QTest::newRow("read-only: Return on a list item") << "- a|" << QStringList{"Return"} << true << "- a|" << true;
-    QTest::newRow("read-only: Backspace keeps the partner") << "a(|b)" << QStringList{"Backspace"} << true
-                                                            << "a(|b)" << true;
+    QTest::newRow("read-only: Backspace keeps the partner") << "a(|)" << QStringList{"Backspace"} << true
+                                                            << "a(|)" << true;
     QTest::newRow("read-only: Ctrl+Alt+Down") << "ab|" << QStringList{"Ctrl+Alt+Down"} << true << "ab|" << true;
     QTest::newRow("read-only: Tab on a selection") << "^ab|" << QStringList{"Tab"} << true << "^ab|" << true;
     QTest::newRow("without focus Return on a list item") << "- a|" << QStringList{"Return"} << false << "- a\n|" << false;

@@ -1,4 +1,6 @@
 #include <QLineEdit>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
@@ -131,6 +133,30 @@ void TestWidgetSearch::replaceAll_data()
     QTest::newRow("across paragraphs") << "错字\n一错字\n错字" << "错字" << "" << "正字" << "正字\n一正字\n正字";
     QTest::newRow("replaced by nothing") << "a-b-c" << "-" << "" << "" << "abc";
     QTest::newRow("nothing found") << "xyz" << "a" << "" << "b" << "xyz";
+    QTest::newRow("lookahead") << "ab" << "a(?=b)" << "r" << "X" << "Xb";
+    QTest::newRow("a deletion makes no new line start") << "abc\nde" << "^." << "r" << "" << "bc\ne";
+    QTest::newRow("a replacement makes no new word start") << "aa" << "\\ba" << "r" << " " << " a";
+    QTest::newRow("capture ten") << "abcdefghij" << "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)" << "r" << "\\10\\1" << "ja";
+
+    // Random short texts against patterns that never match empty text: what one pass of
+    // QString::replace gives on each paragraph.
+    const QStringList patterns[] = {
+        {"a(?=b)", "X"}, {"^.", ""}, {"\\ba", " "}, {"a\\b", "<>"}, {"(a)(b)", "\\2\\1"}, {".$", "E"},
+        {"b+", "-"}, {"a(?!b)", "ab"}, {"[ab]{2}", "c"}, {"(\\w)\\1", "<\\1>"}, {" (?=a)", "__"},
+    };
+    QRandomGenerator random(22);
+    for (const QStringList& pattern : patterns) {
+        for (int row = 0; row < 12; ++row) {
+            QString text;
+            for (int i = random.bounded(12); i > 0; --i)
+                text += QStringLiteral("aab b\n").at(random.bounded(6));
+            QStringList paragraphs = text.split(QLatin1Char('\n'));
+            for (QString& paragraph : paragraphs)
+                paragraph.replace(QRegularExpression(pattern.at(0)), pattern.at(1));
+            QTest::addRow("%s %d", qPrintable(pattern.at(0)), row)
+                << text << pattern.at(0) << "rc" << pattern.at(1) << paragraphs.join(QLatin1Char('\n'));
+        }
+    }
 }
 
 void TestWidgetSearch::replaceAll()
@@ -177,6 +203,16 @@ void TestWidgetSearch::replaceNext()
     QCOMPARE(search.editor.toPlainText(), QStringLiteral("1 1 1"));
     // Nothing left to find: the cursor stays after the replacement.
     QCOMPARE(search.selection(), QStringLiteral("5-5"));
+
+    // The match is replaced as the expression sees it in its paragraph.
+    SearchBar ahead(QStringLiteral("ab ab"));
+    ahead.setOption("btnRegEx", true);
+    ahead.setPattern(QStringLiteral("a(?=b)"), 0);
+    ahead.replaceField->setText(QStringLiteral("X"));
+    QVERIFY(ahead.bar.doSearch(true, true));
+    QVERIFY(ahead.bar.on_btnReplaceNext_clicked());
+    QCOMPARE(ahead.editor.toPlainText(), QStringLiteral("Xb ab"));
+    QCOMPARE(ahead.selection(), QStringLiteral("3-4"));
 }
 
 void TestWidgetSearch::readOnlyEditorIsNotChanged()

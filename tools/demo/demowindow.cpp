@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "editorbinding.h"
+#include "pagedtextedit.h"
 #include "ui_demowindow.h"
 
 DemoWindow::DemoWindow(sim::WordDocId document, QWidget* parent) : QWidget(parent), ui(new Ui::DemoWindow), doc(document)
@@ -16,6 +17,7 @@ DemoWindow::DemoWindow(sim::WordDocId document, QWidget* parent) : QWidget(paren
     font.setPointSize(font.pointSize() + 3);
     ui->plainTextEdit->setFont(font);
     binding = new EditorBinding(ui->plainTextEdit, doc, this);
+    ui->plainTextEdit->setPageStarts(sim::wordPageStarts(doc));
     setWindowTitle(tr("%1 - simulated word processor")
                        .arg(QString::fromStdU16String(sim::wordDocumentName(doc))));
     // Saving, printing and closing finish once the word processor's listeners had their say.
@@ -77,8 +79,9 @@ void DemoWindow::followDocument()
         close();
         return;
     }
-    // The editor shows no page breaks: the bar tells which page the caret is on.
+    // The editor draws where each page ends; the bar tells which page the caret is on.
     const std::vector<int> starts = sim::wordPageStarts(doc);
+    ui->plainTextEdit->setPageStarts(starts);
     const int caret = sim::wordSelection(doc).second;
     const int page = 1 + static_cast<int>(std::count_if(starts.begin(), starts.end(), [caret](int s) { return s <= caret; }));
     ui->labelPage->setText(tr("Page %1 of %2").arg(page).arg(starts.size() + 1));

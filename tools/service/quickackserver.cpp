@@ -4,11 +4,8 @@
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <chrono>
 
 namespace korrelo_service {
 
@@ -21,19 +18,18 @@ int milliseconds(time_t seconds, time_t microseconds)
 
 } // namespace
 
-bool QuickAckServer::waitForRequest(socket_t sock) const
+QuickAckServer::QuickAckServer(size_t workers)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(keep_alive_timeout_sec_);
-    // Short slices, so that a stopping server is noticed.
-    while (svr_sock_ != INVALID_SOCKET) {
-        pollfd entry{sock, POLLIN, 0};
-        const int ready = ::poll(&entry, 1, 10);
-        if (ready > 0)
-            return true;
-        if ((ready < 0 && errno != EINTR) || std::chrono::steady_clock::now() >= deadline)
-            return false;
-    }
-    return false;
+    // Made when listening starts, after every limit has been set.
+    new_task_queue = [this, workers] {
+        ConnectionPark::Limits limits;
+        limits.bodyBytes = payload_max_length_;
+        limits.firstWait = std::chrono::milliseconds(milliseconds(read_timeout_sec_, read_timeout_usec_));
+        limits.idle = std::chrono::seconds(keep_alive_timeout_sec_);
+        auto* queue = new ConnectionPark(workers, limits, [this](ParkedConnection c) { serve(std::move(c)); });
+        park = queue;
+        return queue;
+    };
 }
 
 bool QuickAckServer::process_and_close_socket(socket_t sock)
@@ -43,20 +39,28 @@ bool QuickAckServer::process_and_close_socket(socket_t sock)
     // delayed acknowledgement of the headers.
     int on = 1;
     ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    QuickAckStream stream(sock, milliseconds(read_timeout_sec_, read_timeout_usec_),
-                          milliseconds(write_timeout_sec_, write_timeout_usec_));
-    bool result = false;
-    for (size_t left = keep_alive_max_count_; left > 0; --left) {
-        if (!stream.hasBuffered() && !waitForRequest(sock))
-            break;
-        bool closed = false;
-        result = process_request(stream, left == 1, closed, nullptr);
-        if (!result || closed)
-            break;
+    ParkedConnection connection;
+    connection.sock = sock;
+    connection.requestsLeft = keep_alive_max_count_;
+    park->park(std::move(connection));
+    return true;
+}
+
+void QuickAckServer::serve(ParkedConnection c)
+{
+    QuickAckStream stream(c.sock, milliseconds(read_timeout_sec_, read_timeout_usec_),
+                          milliseconds(write_timeout_sec_, write_timeout_usec_), std::move(c.received));
+    bool closed = false;
+    const bool answered = process_request(stream, c.requestsLeft <= 1, closed, nullptr);
+    if (!answered || closed || c.requestsLeft <= 1 || svr_sock_ == INVALID_SOCKET) {
+        ::shutdown(c.sock, SHUT_RDWR);
+        ::close(c.sock);
+        return;
     }
-    ::shutdown(sock, SHUT_RDWR);
-    ::close(sock);
-    return result;
+    --c.requestsLeft;
+    c.fresh = false;
+    c.received = stream.takeBuffered();
+    park->park(std::move(c));
 }
 
 } // namespace korrelo_service

@@ -1,18 +1,25 @@
 #pragma once
 
+#include "connectionpark.h"
+
 #include <httplib.h>
 
 namespace korrelo_service {
 
-// The plain HTTP server with each connection read through a QuickAckStream; the rest (routing,
-// keep-alive limits, time-outs) is the library's.
+// The plain HTTP server with each connection read through a QuickAckStream, and kept in a
+// ConnectionPark between its requests rather than on a worker; the rest (routing, keep-alive
+// limits, time-outs) is the library's.
 class QuickAckServer : public httplib::Server
 {
+public:
+    explicit QuickAckServer(size_t workers);
+
 private:
     bool process_and_close_socket(socket_t sock) override;
-    // Waits for the next request of a kept-alive connection; false when it times out, fails or
-    // the server stops.
-    bool waitForRequest(socket_t sock) const;
+    // Answers the request the park read ahead, then parks the connection again or closes it.
+    void serve(ParkedConnection connection);
+
+    ConnectionPark* park = nullptr;   // the running server's, made when it starts listening
 };
 
 } // namespace korrelo_service

@@ -37,11 +37,22 @@ void numericAddress(const sockaddr_storage& address, socklen_t length, std::stri
 
 } // namespace
 
-QuickAckStream::QuickAckStream(socket_t socket, int readMs, int writeMs)
+QuickAckStream::QuickAckStream(socket_t socket, int readMs, int writeMs, std::string readAhead)
     : sock(socket)
     , readTimeoutMs(readMs)
     , writeTimeoutMs(writeMs)
 {
+    if (readAhead.size() > buffer.size())
+        buffer.resize(readAhead.size());
+    std::copy(readAhead.begin(), readAhead.end(), buffer.begin());
+    end = readAhead.size();
+}
+
+std::string QuickAckStream::takeBuffered()
+{
+    std::string rest(buffer.data() + begin, end - begin);
+    begin = end = 0;
+    return rest;
 }
 
 bool QuickAckStream::is_readable() const

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <string>
 #include <vector>
 
 namespace korrelo_service {
@@ -13,7 +14,8 @@ namespace korrelo_service {
 class QuickAckStream : public httplib::Stream
 {
 public:
-    QuickAckStream(socket_t sock, int readTimeoutMs, int writeTimeoutMs);
+    // readAhead: bytes of the connection already received, served before the socket is read.
+    QuickAckStream(socket_t sock, int readTimeoutMs, int writeTimeoutMs, std::string readAhead = std::string());
 
     bool is_readable() const override;
     bool is_writable() const override;
@@ -24,6 +26,8 @@ public:
     socket_t socket() const override { return sock; }
 
     bool hasBuffered() const { return begin < end; }
+    // The bytes received but not read yet (the start of a next request), taken out.
+    std::string takeBuffered();
 
 private:
     ssize_t receive(char* ptr, size_t size);

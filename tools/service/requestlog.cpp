@@ -70,6 +70,14 @@ void RequestLog::setFile(const std::string& path)
         file.open(path, std::ios::out | std::ios::app | std::ios::binary);
 }
 
+void RequestLog::setCapacity(size_t entries)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    capacity = entries;
+    while (list.size() > capacity)
+        list.pop_front();
+}
+
 void RequestLog::add(LoggedRequest entry)
 {
     std::lock_guard<std::mutex> lock(mutex);
@@ -78,6 +86,10 @@ void RequestLog::add(LoggedRequest entry)
         file << toJson(entry) << '\n';
         file.flush();
     }
+    if (capacity == 0)
+        return;
+    if (list.size() == capacity)
+        list.pop_front();
     list.push_back(std::move(entry));
 }
 
@@ -90,7 +102,7 @@ void RequestLog::clear()
 std::vector<LoggedRequest> RequestLog::entries() const
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return list;
+    return std::vector<LoggedRequest>(list.begin(), list.end());
 }
 
 std::string RequestLog::toJson(const LoggedRequest& entry)

@@ -2,6 +2,7 @@
 
 #include "formfields.h"
 
+#include <deque>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -25,11 +26,13 @@ struct LoggedRequest
     std::string body;
 };
 
-// Every service request (control requests excepted), kept in memory and, when a file is given,
-// appended to it as one JSON object per line.
+// The latest service requests (control requests excepted), kept in memory up to a capacity and,
+// when a file is given, every one appended to it as one JSON object per line.
 class RequestLog
 {
 public:
+    // The oldest entries go first; 0 keeps none in memory.
+    void setCapacity(size_t entries);
     void setFile(const std::string& path);
     void add(LoggedRequest entry);
     void clear();
@@ -40,7 +43,8 @@ public:
 
 private:
     mutable std::mutex mutex;
-    std::vector<LoggedRequest> list;
+    std::deque<LoggedRequest> list;
+    size_t capacity = 256;
     std::ofstream file;
     int next = 1;
 };

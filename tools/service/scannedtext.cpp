@@ -110,6 +110,12 @@ std::u32string ScannedText::toUtf32(const std::string& utf8)
     return out;
 }
 
+bool ScannedText::isUtf8(const std::string& text)
+{
+    // Every malformed byte decodes to U+FFFD, which encodes back to other bytes.
+    return toUtf8(toUtf32(text)) == text;
+}
+
 bool ScannedText::isHan(char32_t cp)
 {
     return (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0x3400 && cp <= 0x4DBF)

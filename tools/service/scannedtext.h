@@ -23,6 +23,7 @@ public:
     static std::string toUtf8(char32_t cp);
     static std::string toUtf8(const std::u32string& text);
     static std::u32string toUtf32(const std::string& utf8);
+    static bool isUtf8(const std::string& text);
 
     static bool isHan(char32_t cp);
     static bool isCjkPunctuation(char32_t cp);

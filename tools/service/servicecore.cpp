@@ -1,6 +1,7 @@
 #include "servicecore.h"
 
 #include "replywriter.h"
+#include "scannedtext.h"
 #include "updatefile.h"
 
 #include <httplib.h>
@@ -104,6 +105,8 @@ std::string controlResult(bool ok, const std::string& error = std::string())
 ServiceCore::ServiceCore(ServiceOptions opts) : options(std::move(opts))
 {
     log.setFile(options.requestLogFile);
+    // Without the control interface nothing can ever read the log.
+    log.setCapacity(options.control ? options.requestLogSize : 0);
     reset();
 }
 
@@ -469,6 +472,47 @@ void ServiceCore::answerCheck(const FormFields& fields, const httplib::Request& 
     reply(response, 200, ReplyWriter::checkReply(shown, withheld, ownRoot(request) + "vip/"));
 }
 
+bool ServiceCore::configure(const FormFields& fields, std::string& error)
+{
+    // Every value lands in a JSON reply as it stands: a byte that is not UTF-8 would make the
+    // reply unreadable, so such a change is refused whole.
+    for (const auto& field : fields.items()) {
+        if (!ScannedText::isUtf8(field.second)) {
+            error = field.first + " is not UTF-8";
+            return false;
+        }
+    }
+    uint64_t updateSize = 0;
+    if (fields.has("update_size")) {
+        const std::string text = fields.value("update_size");
+        char* end = nullptr;
+        const unsigned long long number = std::strtoull(text.c_str(), &end, 10);
+        if (text.empty() || text[0] == '-' || *end != '\0' || number > ServiceOptions::kMaxUpdateSize) {
+            error = "update_size needs a number of bytes from 0 to " + std::to_string(ServiceOptions::kMaxUpdateSize);
+            return false;
+        }
+        updateSize = number;
+    }
+    std::lock_guard<std::mutex> lock(settingsMutex);
+    if (fields.has("check_char_max"))
+        current.checkCharMax = std::max(1, fields.intValue("check_char_max", current.checkCharMax));
+    if (fields.has("check_server"))
+        current.checkServer = fields.value("check_server");
+    if (fields.has("local_access_token"))
+        current.localAccessToken = fields.value("local_access_token");
+    if (fields.has("update_version"))
+        current.update.version = fields.value("update_version");
+    if (fields.has("update_size"))
+        current.update.size = updateSize;
+    if (fields.has("update_open_url"))
+        current.update.openUrl = fields.value("update_open_url");
+    if (fields.has("update_mandatory")) {
+        const std::string mandatory = fields.value("update_mandatory");
+        current.update.mandatory = mandatory == "true" ? 1 : mandatory == "false" ? 0 : -1;
+    }
+    return true;
+}
+
 void ServiceCore::handleControl(const httplib::Request& request, httplib::Response& response)
 {
     const std::string& path = request.path;
@@ -502,22 +546,10 @@ void ServiceCore::handleControl(const httplib::Request& request, httplib::Respon
         log.clear();
         reply(response, 200, controlResult(true));
     } else if (path == "/control/config") {
-        std::lock_guard<std::mutex> lock(settingsMutex);
-        if (fields.has("check_char_max"))
-            current.checkCharMax = std::max(1, fields.intValue("check_char_max", current.checkCharMax));
-        if (fields.has("check_server"))
-            current.checkServer = fields.value("check_server");
-        if (fields.has("local_access_token"))
-            current.localAccessToken = fields.value("local_access_token");
-        if (fields.has("update_version"))
-            current.update.version = fields.value("update_version");
-        if (fields.has("update_size"))
-            current.update.size = static_cast<uint64_t>(std::max(0L, std::strtol(fields.value("update_size").c_str(), nullptr, 10)));
-        if (fields.has("update_open_url"))
-            current.update.openUrl = fields.value("update_open_url");
-        if (fields.has("update_mandatory")) {
-            const std::string mandatory = fields.value("update_mandatory");
-            current.update.mandatory = mandatory == "true" ? 1 : mandatory == "false" ? 0 : -1;
+        std::string error;
+        if (!configure(fields, error)) {
+            reply(response, 400, controlResult(false, error));
+            return;
         }
         reply(response, 200, controlResult(true));
     } else if (path == "/control/account") {

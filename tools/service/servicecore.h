@@ -58,6 +58,8 @@ private:
     static Route route(const std::string& path);
     void handleService(const httplib::Request& request, httplib::Response& response, const Route& route);
     void handleControl(const httplib::Request& request, httplib::Response& response);
+    // Applies /control/config; false (nothing changed) with error set for a value refused.
+    bool configure(const FormFields& fields, std::string& error);
     // True when the rule answered the request itself.
     bool misbehave(const MisbehaviourRule& rule, const std::string& kind, const httplib::Request& request,
                    httplib::Response& response);

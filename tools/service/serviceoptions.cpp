@@ -1,5 +1,7 @@
 #include "serviceoptions.h"
 
+#include "scannedtext.h"
+
 #include <cstdlib>
 
 namespace korrelo_service {
@@ -69,10 +71,15 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
             }
             options.checkCharMax = static_cast<int>(number);
         } else if (arg == "--update-version") {
+            // The version goes into the feed's JSON as it stands.
+            if (!ScannedText::isUtf8(value)) {
+                error = "--update-version needs UTF-8 text";
+                return std::nullopt;
+            }
             options.updateVersion = value;
         } else if (arg == "--update-size") {
-            if (!toInt(value, 0, 1L << 32, number)) {
-                error = "--update-size needs a number of bytes from 0 to 4294967296";
+            if (!toInt(value, 0, static_cast<long>(kMaxUpdateSize), number)) {
+                error = "--update-size needs a number of bytes from 0 to " + std::to_string(kMaxUpdateSize);
                 return std::nullopt;
             }
             options.updateSize = static_cast<uint64_t>(number);
@@ -88,6 +95,12 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
             options.tlsKey = value;
         } else if (arg == "--request-log") {
             options.requestLogFile = value;
+        } else if (arg == "--request-log-size") {
+            if (!toInt(value, 0, 1000000, number)) {
+                error = "--request-log-size needs a number from 0 to 1000000";
+                return std::nullopt;
+            }
+            options.requestLogSize = static_cast<size_t>(number);
         } else if (arg == "--misbehave") {
             auto rule = Misbehaviour::parse(FormFields::parse(value), error);
             if (!rule) {
@@ -130,10 +143,12 @@ Options:
                            root, http://HOST:PORT/, or https:// with TLS)
   --check-char-max N       "check_char_max" handed out by login and auth (default 3000)
   --update-version V       "latest-version" of the update feed (default 3.5, the client's own)
-  --update-size BYTES      size of the update file (default 1048576)
+  --update-size BYTES      size of the update file (default 1048576, at most 268435456)
   --max-body BYTES         larger request bodies are refused with 413 (default 1048576);
                            chunked bodies are refused with 411
   --request-log FILE       append every service request to FILE, one JSON object per line
+  --request-log-size N     keep the last N service requests for /control/requests
+                           (default 256; none with --no-control)
   --misbehave FORM         fail on purpose; FORM as for POST /control/misbehave (below).
                            Repeatable.
   --no-control             switch the /control/ interface off
@@ -166,7 +181,9 @@ Under each root (POST, form-encoded; replies are JSON unless noted):
   krl/update/files/NAME    GET: the update file, the same deterministic bytes for every NAME,
                            with Content-Length; ?chunked=1 sends it without a length,
                            ?rate=N at most N bytes per second
-Unknown paths get 404, other methods 405. Under /moved/... the same paths are served without
+Unknown paths get 404, other methods 405. Over plain HTTP a request whose head (request line and
+headers) passes 32 KiB or 100 header lines gets 431 and the connection is closed, and connections
+between requests hold no worker. Under /moved/... the same paths are served without
 misbehaviour (the default redirect target).
 
 Checker (types and levels as the client's error-type table numbers them):
@@ -206,9 +223,11 @@ Control interface (same port, unless --no-control):
   POST /control/release    let every hanging request go (answered 503)
   POST /control/config     fields check_char_max, check_server, local_access_token,
                            update_version, update_size, update_open_url, update_mandatory
-                           (true|false|empty: the key is left out of the feed)
+                           (true|false|empty: the key is left out of the feed). Text that
+                           is not UTF-8 and sizes out of range are refused with 400.
   POST /control/account    fields user_name, password, is_vip (1|0), vip_end_date: add or replace
-  GET  /control/requests   the request log as a JSON array of {seq, method, path, kind, site,
+  GET  /control/requests   the latest requests (see --request-log-size) as a JSON array of
+                           {seq, method, path, kind, site,
                            redirected, content_type, query: [[key, value]...],
                            fields: [[key, value]...], body, user_agent}. Fields are read from
                            application/x-www-form-urlencoded bodies only.

@@ -21,8 +21,14 @@ struct ServiceOptions
     int checkCharMax = 3000;
     std::string updateVersion = "3.5";     // the update feed's "latest-version"
     uint64_t updateSize = 1024 * 1024;     // bytes of the update file
+    // Well above any real installer, yet hashed in under half a second: the feed is answered
+    // while the hash is made.
+    static constexpr uint64_t kMaxUpdateSize = 256ull * 1024 * 1024;
     size_t maxBody = 1024 * 1024;
     std::string requestLogFile;
+    // Requests kept for /control/requests: tests read only the latest few, and a service under
+    // load must not grow with every request it ever saw.
+    size_t requestLogSize = 256;
     std::vector<MisbehaviourRule> rules;
     bool control = true;
     bool tlsSelfSigned = false;      // HTTPS with a certificate made at start-up

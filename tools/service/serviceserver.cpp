@@ -15,6 +15,12 @@ namespace {
 // Enough workers that requests told to hang cannot starve the rest.
 constexpr size_t kWorkers = 32;
 
+// The listening socket, which the library keeps to itself.
+struct ListeningSocket : httplib::Server
+{
+    static socket_t of(const httplib::Server& server) { return server.*(&ListeningSocket::svr_sock_); }
+};
+
 } // namespace
 
 ServiceServer::ServiceServer(const ServiceOptions& opts) : options(opts), serviceCore(opts) {}
@@ -40,16 +46,18 @@ bool ServiceServer::start(std::string& error)
     } else if (options.tls()) {
         server = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
     } else {
-        server = std::make_unique<QuickAckServer>();
+        server = std::make_unique<QuickAckServer>(kWorkers);
     }
     if (!server->is_valid()) {
         error = "cannot use the certificate or key";
         server.reset();
         return false;
     }
-    server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    if (options.tls())
+        server->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     server->set_payload_max_length(options.maxBody);
-    // An idle connection holds a worker until it times out, and stopping waits for the workers.
+    // Over TLS an idle connection holds a worker until it times out, and stopping waits for the
+    // workers; plain connections wait without one, but a short wait keeps the number waiting low.
     server->set_keep_alive_timeout(1);
     // The library closes a connection after five requests; one long check makes eleven, and an
     // ordinary web server keeps a connection for a hundred or more.
@@ -124,6 +132,9 @@ bool ServiceServer::start(std::string& error)
         boundPort = 0;
         return false;
     }
+    // The library listens with a queue of five: clients connecting together beyond that are
+    // dropped and retried a second later, or reset.
+    ::listen(ListeningSocket::of(*server), SOMAXCONN);
     serviceCore.setPort(boundPort);
     listening = true;
     thread = std::thread([this] {

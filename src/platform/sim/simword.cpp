@@ -368,7 +368,10 @@ private:
 class SimFind : public DocObject<>
 {
 public:
-    SimFind(std::shared_ptr<WordDoc> doc, std::shared_ptr<Anchor> range) : DocObject(std::move(doc)), range(std::move(range)) {}
+    SimFind(std::shared_ptr<WordDoc> doc, std::shared_ptr<Anchor> range)
+        : DocObject(std::move(doc)), range(std::move(range)), settings(this->doc->find)
+    {
+    }
 
 protected:
     const std::vector<Member>& members() const override
@@ -449,6 +452,11 @@ private:
             hr = toLong(args.list[A::Replace], replace);
         if (FAILED(hr))
             return hr;
+        // What a search is told stays for the next one, as a Find dialog would show it.
+        text = needle;
+        matchCase = caseMatters;
+        forward = ahead;
+        wrap = wrapping;
         const FontCriteria wanted = format ? *criteria : FontCriteria();
         WordDocModel& m = model();
         found = false;
@@ -506,12 +514,13 @@ private:
     }
 
     std::shared_ptr<Anchor> range;
-    std::shared_ptr<FontCriteria> criteria = std::make_shared<FontCriteria>();
-    std::shared_ptr<FontCriteria> replacement = std::make_shared<FontCriteria>();
-    std::u16string text;
-    bool forward = true;
-    bool matchCase = false;
-    LONG wrap = word::wdFindStop;
+    FindSettings& settings;
+    std::shared_ptr<FontCriteria> criteria = settings.criteria;
+    std::shared_ptr<FontCriteria> replacement = settings.replacement;
+    std::u16string& text = settings.text;
+    bool& forward = settings.forward;
+    bool& matchCase = settings.matchCase;
+    LONG& wrap = settings.wrap;
     bool found = false;
 };
 
@@ -911,6 +920,8 @@ protected:
         static const std::vector<Member> table = {
             {word::Window::Application, u"Application", Get, 0, 0},
             {word::Window::GetPoint, u"GetPoint", Method, 5, 0},
+            {word::Window::Selection, u"Selection", Get, 0, 0},
+            {word::Window::Hwnd, u"Hwnd", Get, 0, 0},
         };
         return table;
     }
@@ -919,6 +930,10 @@ protected:
     {
         if (id == word::Window::Application)
             return answerObject(result, newWordApplication(application()));
+        if (id == word::Window::Selection)
+            return answerObject(result, newWordSelection(doc));
+        if (id == word::Window::Hwnd)
+            return answer(result, static_cast<LONG>(reinterpret_cast<intptr_t>(doc->pane)));
         LONG* out[4];
         for (size_t i = 0; i < 4; ++i) {
             const VARIANT& v = plain(*args.list[i]);
@@ -960,6 +975,41 @@ private:
         }
         return r;
     }
+};
+
+// The windows of an application's open documents, from 1.
+class SimWindows : public WordObjectBase<>
+{
+public:
+    explicit SimWindows(std::shared_ptr<WordApp> app) : app(std::move(app)) {}
+
+protected:
+    const std::vector<Member>& members() const override
+    {
+        static const std::vector<Member> table = {
+            {word::Windows::Item, u"Item", Get | Method, 1, 0},
+            {word::Windows::Count, u"Count", Get, 0, 0},
+        };
+        return table;
+    }
+    WordObject kind() const override { return WordObject::Windows; }
+    std::shared_ptr<WordApp> application() const override { return app; }
+    bool connected() const override { return app->running; }
+    HRESULT call(DISPID id, bool, const Args& args, VARIANT* result) override
+    {
+        const auto& docs = app->documents;
+        if (id == word::Windows::Count)
+            return answer(result, static_cast<LONG>(docs.size()));
+        LONG index = 0;
+        if (HRESULT hr = toLong(args.list[0], index); FAILED(hr))
+            return hr;
+        if (index < 1 || index > static_cast<LONG>(docs.size()))
+            return E_INVALIDARG;
+        return answerObject(result, newWordWindow(docs[static_cast<size_t>(index - 1)]));
+    }
+
+private:
+    std::shared_ptr<WordApp> app;
 };
 
 class SimConnectionPoint : public WordObjectBase<IConnectionPoint>
@@ -1042,6 +1092,7 @@ protected:
             {word::Application::ActiveWindow, u"ActiveWindow", Get, 0, 0},
             {word::Application::Selection, u"Selection", Get, 0, 0},
             {word::Application::Version, u"Version", Get, 0, 0},
+            {word::Application::Windows, u"Windows", Get, 0, 0},
         };
         return table;
     }
@@ -1052,6 +1103,8 @@ protected:
     {
         if (id == word::Application::Version)
             return answerText(result, app->setup.version);
+        if (id == word::Application::Windows)
+            return answerObject(result, new SimWindows(app));
         // Without an open document these members are not available, as in the real program.
         if (!app->active)
             return E_FAIL;

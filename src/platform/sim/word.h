@@ -31,6 +31,12 @@
 //   from the range's end forward (its start backward); wdFindContinue wraps to the other end of
 //   the document. Empty Text with Find.Font criteria matches a maximal run carrying them that starts
 //   at or after the range's end (ends at or before its start, backward). A match redefines the range.
+//   The search settings (Text, Forward, MatchCase, Wrap, Font, Replacement.Font, and Execute's
+//   FindText, MatchCase, Forward and Wrap) belong to the document and stay for the next search of
+//   any of its ranges, as a Find dialog keeps them; a caller sets whatever its search relies on.
+// - Each document's window has its own selection (Window.Selection); Application.Selection is the
+//   active document's. Application.Windows lists the open documents' windows; Window.Hwnd is the
+//   pane's handle.
 // - Copy puts HTML and plain text on the application clipboard (when a GUI application exists) and
 //   keeps them for lastCopy().
 // - Window.GetPoint answers from the document's geometry function; by default each line (paragraph)
@@ -158,7 +164,7 @@ int wordPendingEvents();
 
 // Failures. Members are told apart by object kind, since ids repeat between objects.
 enum class WordObject { Application, Window, Document, Selection, Range, Paragraphs, Paragraph, Font, Find, Replacement,
-                        ConnectionPoint };
+                        ConnectionPoint, Windows };
 // The connection point's calls, as members of WordObject::ConnectionPoint (FindConnectionPoint is
 // the container's, counted here too).
 constexpr DISPID wordFindConnectionPoint = 0;

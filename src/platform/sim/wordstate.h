@@ -14,6 +14,18 @@ namespace sim_detail {
 
 struct WordApp;
 
+// The settings a search starts from. They belong to the document, not to one Find object, and
+// stay from one search to the next (the user's Find dialog shares them).
+struct FindSettings
+{
+    std::u16string text;
+    bool forward = true;
+    bool matchCase = false;
+    LONG wrap = 0;                       // wdFindStop
+    std::shared_ptr<FontCriteria> criteria = std::make_shared<FontCriteria>();
+    std::shared_ptr<FontCriteria> replacement = std::make_shared<FontCriteria>();
+};
+
 struct WordDoc
 {
     int id = 0;
@@ -28,6 +40,7 @@ struct WordDoc
     std::function<void()> watcher;
     sim::WordSnapshot saved;
     sim::WordSnapshot printed;
+    FindSettings find;
 
     // Tells the watcher; a watcher changing the document meanwhile is not told again.
     void changed();

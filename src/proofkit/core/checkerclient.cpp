@@ -21,6 +21,7 @@
 #include "dialogweb.h"
 #include "jsonconvert.h"
 #include "redirecthop.h"
+#include "replysizelimit.h"
 #include "settingkeys.h"
 #include "strconvert.h"
 
@@ -31,6 +32,12 @@ const char* const kTimedOut = "korreloTimedOut";
 // The site probe has its own, shorter patience: four dead sites must not stall the first address.
 const int kProbeTimeoutMs = 10000;
 const int kMaxPieces = 10;
+const int kDefaultPageSize = 3000;
+// Text made of nothing but errors draws about 120 bytes of reply per character (350 KB for a
+// 3000-character piece). Sixteen times that, and never less than 256 KiB for a short piece, is
+// far beyond any real reply, yet a runaway one is refused long before it fills the memory.
+const qint64 kReplyBytesPerChar = 2048;
+const qint64 kMinReplyLimit = 256 * 1024;
 const int kMaxFieldLength = 500;
 
 // Form bodies encode every key and value, so '+', '&' and '=' in a password or a text arrive intact.
@@ -330,6 +337,8 @@ void CheckerClient::showNetworkError(QNetworkReply* reply)
     QString reason = reply->errorString();
     if (reply->property(kTimedOut).toBool())
         reason = tr("Request timed out");
+    else if (ReplySizeLimit::exceeded(reply))
+        reason = tr("The reply is too large");
     else if (replyCut(reply))
         reason = tr("The connection closed before the whole reply arrived");
     else if (reply->error() == QNetworkReply::NoError)
@@ -504,13 +513,18 @@ bool CheckerClient::checkText(QString& text, bool flag)
             progress->hide();
             return false;
         }
-        const qint64 maxChars = qint64(kMaxPieces) * serverInfo.check_char_max;
-        if (text.length() > maxChars) {
+        const bool split = fillList(text, pages);
+        // Pieces cut short for want of punctuation can leave text unchecked even below the
+        // longest text a check takes: the user is told how much is checked.
+        qint64 covered = 0;
+        for (const QString& piece : pages)
+            covered += piece.length();
+        if (split && covered < text.length()) {
             QString message = tr("Max %d words!");
-            message.replace(QLatin1String("%d"), QString::number(maxChars));
+            message.replace(QLatin1String("%d"), QString::number(covered));
             showMsgBox(message, QMessageBox::Critical, QMessageBox::Ok);
         }
-        if (fillList(text, pages) && checkNext())
+        if (split && checkNext())
             return true;
         clearCheckData(false);
         progress->setProgress(100);
@@ -585,6 +599,7 @@ bool CheckerClient::checkNext()
     addField(body, QStringLiteral("check"), getErrorTypeInfos());
     addField(body, QStringLiteral("dict_id"), getDictInfos());
     pieceBody = body;
+    replyLimit = std::max(kMinReplyLimit, kReplyBytesPerChar * piece.length());
     sendPiece(manager->post(*request, body));
     return true;
 }
@@ -592,6 +607,7 @@ bool CheckerClient::checkNext()
 void CheckerClient::sendPiece(QNetworkReply* reply)
 {
     watchReply(reply, timeoutMs);
+    ReplySizeLimit::watch(reply, replyLimit);
     if (progress)
         connect(progress, &DialogProgress::cancel, reply, &QNetworkReply::abort);
 }
@@ -608,9 +624,14 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
         sendPiece(RedirectHop::follow(manager, reply, next, pieceBody));
         return;
     }
-    if (reply->error() == QNetworkReply::NoError && !refused && !replyCut(reply)) {
-        getNetData(reply);
-        if (checkNext()) {
+    // A reply may be whole before its size is judged, and is then refused all the same.
+    const bool tooLarge = ReplySizeLimit::exceeded(reply);
+    if (reply->error() == QNetworkReply::NoError && !refused && !replyCut(reply) && !tooLarge) {
+        // A service that sent one unreadable reply is not asked for the rest of the text.
+        const bool readable = getNetData(reply);
+        if (!readable)
+            showMsgBox(tr("JSON Data Error!"), QMessageBox::Critical, QMessageBox::Ok);
+        if (readable && checkNext()) {
             if (progress)
                 progress->setProgress(pageIndex * 100 / pages.size());
             return;
@@ -619,7 +640,7 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
             CleanCheckData(checkDatas);
         emit checkDone(checkDatas);
         tryShowErrorMsg(serverInfo);
-        if (!notFoundText.isEmpty() && checkDatas.empty() && vipErrorCount == 0)
+        if (readable && !notFoundText.isEmpty() && checkDatas.empty() && vipErrorCount == 0)
             showMsgBox(notFoundText, QMessageBox::Critical, QMessageBox::Ok);
         clearCheckData(true);
         if (progress) {
@@ -636,26 +657,34 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
         progress->setProgress(100);
         progress->hide();
     }
-    if (reply->error() != QNetworkReply::OperationCanceledError || reply->property(kTimedOut).toBool())
+    if (reply->error() != QNetworkReply::OperationCanceledError || reply->property(kTimedOut).toBool() || tooLarge)
         showNetworkError(reply);
 }
 
-void CheckerClient::getNetData(QNetworkReply* reply)
+bool CheckerClient::getNetData(QNetworkReply* reply)
 {
     std::string json = reply->readAll().toStdString();
     serverInfo.clearError();
     // Only the reply to the piece's latest request, after any redirects, carries its findings.
     if (reply->request().url() != QUrl(checkUrl, QUrl::TolerantMode))
-        return;
+        return true;
     _CHECK_OTHER_DATA_ other;
     const size_t itemsBefore = checkDatas.size();
     // The reader counts earlier pieces' findings as its own success; a later piece whose reply
     // brings neither findings nor a reason is as broken as a first one, and must not pass silently.
     const bool read = JSONToCheckData(json, checkDatas, other);
     const bool empty = checkDatas.size() == itemsBefore && other.error_id.empty() && other.error_msg.empty();
-    if (!read || empty) {
-        showMsgBox(tr("JSON Data Error!"), QMessageBox::Critical, QMessageBox::Ok);
-        return;
+    if (!read || empty)
+        return false;
+    // The service counts from the start of the piece; the callers count in the whole checked text.
+    uint32_t pieceStart = 0;
+    for (int i = 0; i + 1 < pageIndex && i < pages.size(); ++i)
+        pieceStart += uint32_t(pages.at(i).size());
+    for (size_t i = itemsBefore; i < checkDatas.size(); ++i) {
+        for (_CHECK_DATA_POS_& p : checkDatas[i]->pos) {
+            p.begin += pieceStart;
+            p.end += pieceStart;
+        }
     }
     serverInfo.error_id = other.error_id;
     serverInfo.error_msg = other.error_msg;
@@ -665,6 +694,7 @@ void CheckerClient::getNetData(QNetworkReply* reply)
         notFoundText = u8(serverInfo.error_msg.empty() ? serverInfo.error_id : serverInfo.error_msg);
         serverInfo.clearError();
     }
+    return true;
 }
 
 void CheckerClient::cancelCheck()
@@ -743,7 +773,10 @@ void CheckerClient::loadSetting()
         config->getValueString(QLatin1String(SettingKeys::LocalAccessToken), QString()).toStdString();
     serverInfo.check_server = config->getValueString(QLatin1String(SettingKeys::CheckServer), QString()).toStdString();
     serverInfo.vip_end_date = config->getValueString(QLatin1String(SettingKeys::VipEndDate), QString()).toStdString();
-    serverInfo.check_char_max = config->getValueInt(QLatin1String(SettingKeys::CheckCharMax), 3000);
+    serverInfo.check_char_max = config->getValueInt(QLatin1String(SettingKeys::CheckCharMax), kDefaultPageSize);
+    // A damaged setting (text, zero, negative) would refuse every check.
+    if (serverInfo.check_char_max <= 0)
+        serverInfo.check_char_max = kDefaultPageSize;
     serverInfo.is_vip = config->getValueBool(QLatin1String(SettingKeys::IsVip), false);
     if (serverInfo.local_access_token.empty() || serverInfo.check_server.empty()) {
         local = false;

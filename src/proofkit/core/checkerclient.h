@@ -150,7 +150,8 @@ private:
     bool fillList(QString& text, QStringList& pieces);
     bool checkNext();
     void sendPiece(QNetworkReply* reply);
-    void getNetData(QNetworkReply* reply);
+    // False when the reply is unreadable or says nothing.
+    bool getNetData(QNetworkReply* reply);
     QByteArray commonFields(bool withLocalToken) const;
 
     QString password;
@@ -176,6 +177,7 @@ private:
     int timeoutMs = 30000;
     QString checkUrl;          // address the running piece was last posted to
     QByteArray pieceBody;      // the running piece's form, posted again when it is redirected
+    qint64 replyLimit = 0;     // bytes the running piece's reply may have
     bool loggingIn = false;    // a login runs: its own "login_error" must not log the old account out
     bool starting = false;     // checkText is between its checks and the first piece
     // The service's "nothing found" text for a piece, shown once when the whole check found nothing.

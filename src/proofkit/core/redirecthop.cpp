@@ -25,7 +25,9 @@ QUrl RedirectHop::target(const QNetworkReply* reply, bool* refused)
     const QUrl next = reply->url().resolved(location);
     const bool downgrade = reply->url().scheme().toLower() == QLatin1String("https")
         && next.scheme().toLower() != QLatin1String("https");
-    if (reply->property(kHops).toInt() >= kMaxHops || downgrade || !isWebScheme(next)) {
+    // A target that is no valid web address (a bad host, say) cannot be requested at all.
+    const bool unusable = !next.isValid() || next.host().isEmpty();
+    if (reply->property(kHops).toInt() >= kMaxHops || downgrade || !isWebScheme(next) || unusable) {
         *refused = true;
         return QUrl();
     }

@@ -16,8 +16,8 @@ public:
     static const int kMaxHops = 5;
 
     // Where the reply sends its request next, or an empty address when it is final. A redirect
-    // that is not followed (one hop too many, to another scheme than the web's, or from https
-    // down to http) sets *refused.
+    // that is not followed (one hop too many, to another scheme than the web's, from https down
+    // to http, or to an address without a valid host) sets *refused.
     static QUrl target(const QNetworkReply* reply, bool* refused);
 
     // The reply's request sent to next: the same POST with its body for 307 and 308, as the

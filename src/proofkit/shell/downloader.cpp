@@ -43,6 +43,13 @@ Downloader::Downloader(QWidget* parent)
     , hash(std::make_unique<Sha256>())
 {
     ui->setupUi(this);
+    stallTimer.setSingleShot(true);
+    connect(&stallTimer, &QTimer::timeout, this, [this] {
+        if (!reply)
+            return;
+        stalled = true;
+        reply->abort();
+    });
     setWindowIcon(QIcon());
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     ui->openButton->setEnabled(false);
@@ -105,8 +112,19 @@ float Downloader::round(const qreal& input)
     return std::roundf(float(input * 100)) / 100;
 }
 
+void Downloader::setStallTimeout(int ms)
+{
+    stallMs = ms;
+}
+
+int Downloader::stallTimeout() const
+{
+    return stallMs;
+}
+
 void Downloader::dropReply()
 {
+    stallTimer.stop();
     if (!reply)
         return;
     QNetworkReply* old = reply;
@@ -161,6 +179,10 @@ void Downloader::startDownload(const QUrl& address)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     reply = getForUpdate(*manager, request, userAgentString);
+    stalled = false;
+    stallTimer.start(stallMs);
+    // Any byte, of this address or after a redirect, shows the transfer still moves.
+    connect(reply, &QNetworkReply::downloadProgress, &stallTimer, [this] { stallTimer.start(stallMs); });
     connect(reply, &QNetworkReply::readyRead, this, &Downloader::saveFile);
     connect(reply, &QNetworkReply::downloadProgress, this, &Downloader::updateProgress);
     connect(reply, &QNetworkReply::finished, this, &Downloader::finished);
@@ -197,6 +219,8 @@ QString Downloader::verify() const
 {
     if (!writeError.isEmpty())
         return writeError;
+    if (stalled)
+        return tr("The download stalled (no data for %1 s).").arg((stallMs + 999) / 1000);
     if (reply->error() != QNetworkReply::NoError)
         return reply->errorString();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -210,6 +234,7 @@ QString Downloader::verify() const
 
 void Downloader::finished()
 {
+    stallTimer.stop();
     if (!reply)
         return;
     if (stopped) {

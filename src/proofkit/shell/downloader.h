@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -31,6 +32,9 @@ public:
     // Expected SHA-256 in hex; empty: the file is not checked.
     void setChecksum(const QString& sha256Hex);
     bool isDownloading() const;
+    // Longest wait for the next byte before the download fails, in milliseconds.
+    void setStallTimeout(int ms);
+    int stallTimeout() const;
 
     static float round(const qreal& input);
     // The window's texts for a byte count (KB and MB rounded or cut) and for seconds left.
@@ -91,4 +95,9 @@ private:
     qint64 written = 0;
     QString writeError;     // set when the file refused data; the transfer is then aborted
     bool stopped = false;   // the user stopped the transfer
+    // No byte for this long ends the download as failed; the system's other transfers give up
+    // after half a minute too.
+    int stallMs = 30000;
+    QTimer stallTimer;
+    bool stalled = false;   // the transfer was aborted for it
 };

@@ -7,16 +7,20 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 
 #include "downloader.h"
 #include "modalbox.h"
 #include "quitapplication.h"
 #include "redirecthop.h"
+#include "replysizelimit.h"
 #include "updaterequest.h"
 
 namespace {
 
 const int kMaxRedirects = 5;
+// A real feed is a few hundred bytes; a changelog of many pages still fits a thousand times over.
+const qint64 kMaxFeedBytes = 256 * 1024;
 
 bool isWebScheme(const QUrl& url)
 {
@@ -116,7 +120,7 @@ void Updater::sendRequest()
     QNetworkRequest request{QUrl(m_url)};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeoutMs);
-    getForUpdate(*manager, request, m_userAgentString);
+    ReplySizeLimit::watch(getForUpdate(*manager, request, m_userAgentString), kMaxFeedBytes);
 }
 
 void Updater::endCheck(bool available)
@@ -140,7 +144,7 @@ void Updater::onReply(QNetworkReply* reply)
         sendRequest();
         return;
     }
-    if (reply->error() != QNetworkReply::NoError) {
+    if (reply->error() != QNetworkReply::NoError || ReplySizeLimit::exceeded(reply)) {
         endCheck(false);
         return;
     }
@@ -161,8 +165,13 @@ void Updater::onReply(QNetworkReply* reply)
 
 void Updater::readFeed(const QByteArray& body)
 {
-    const QJsonObject entry = QJsonDocument::fromJson(body).object().value(QStringLiteral("updates")).toObject()
-                                  .value(m_platformKey).toObject();
+    QJsonObject entry = QJsonDocument::fromJson(body).object().value(QStringLiteral("updates")).toObject()
+                            .value(m_platformKey).toObject();
+    // A checksum that is there but unusable damages the whole entry, read as no entry at all:
+    // taking the checksum for absent would let the download go unverified.
+    const QJsonValue sha256 = entry.value(QStringLiteral("sha256"));
+    if (!sha256.isUndefined() && !isSha256Hex(sha256))
+        entry = QJsonObject();
     m_openUrl = webAddress(entry.value(QStringLiteral("open-url")));
     m_changelog = entry.value(QStringLiteral("changelog")).toString();
     m_downloadUrl = webAddress(entry.value(QStringLiteral("download-url")));
@@ -170,6 +179,12 @@ void Updater::readFeed(const QByteArray& body)
     m_checksum = entry.value(QStringLiteral("sha256")).toString();
     const QJsonValue mandatory = entry.value(QStringLiteral("mandatory-update"));
     m_mandatoryUpdate = mandatory.isUndefined() ? configuredMandatory : mandatory.toBool(false);
+}
+
+bool Updater::isSha256Hex(const QJsonValue& value)
+{
+    static const QRegularExpression hex(QStringLiteral("^\\s*[0-9A-Fa-f]{64}\\s*$"));
+    return value.isString() && hex.match(value.toString()).hasMatch();
 }
 
 bool Updater::isNewerVersion(const QString& x, const QString& y)

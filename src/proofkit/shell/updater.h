@@ -6,6 +6,7 @@
 #include "proofkit_export.h"
 
 class Downloader;
+class QJsonValue;
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -43,6 +44,8 @@ public:
     int transferTimeout() const;
 
     static bool isNewerVersion(const QString& x, const QString& y);
+    // A "sha256" value the download can be checked against: a string of 64 hex digits.
+    static bool isSha256Hex(const QJsonValue& value);
 
 signals:
     void checkingFinished(QString url);

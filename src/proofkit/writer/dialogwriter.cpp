@@ -11,6 +11,7 @@
 #include "config.h"
 #include "actions.h"
 #include "contextshow.h"
+#include "errorslist.h"
 #include "errorslistgroup.h"
 #include "iconfont.h"
 #include "menuex.h"
@@ -45,6 +46,8 @@ DialogWriter::DialogWriter(QWidget* parent) : BaseWidget(parent), ui(new Ui::Dia
         setWindowTitle(windowTitle() + QLatin1Char(' ') + client->getClientVer());
         connect(client, &CheckerClient::checkDone, this, &DialogWriter::checkDone);
     }
+    // Every road to a correction (the card, the list's button, a double click) ends in the editor.
+    connect(ui->textEdit, &TextEditEx::errorCorrected, this, &DialogWriter::showGroupHandled);
 
     setButton(ui->btnOpen, fontIcon(0xf115), "Ctrl+O");
     setButton(ui->btnSave, fontIcon(0xf0c7), "Ctrl+S");
@@ -133,13 +136,15 @@ bool DialogWriter::findNextError(QString text)
 
 void DialogWriter::checkDone(const CHECK_DATAS& datas)
 {
+    CHECK_DATAS results = datas;
     if (sender() && sender() == getCheckerClient()) {
         if (!checkPending)
             return;
         checkPending = false;
+        ui->textEdit->setCheckData(results, checkedText);
+    } else {
+        ui->textEdit->setCheckData(results);
     }
-    CHECK_DATAS results = datas;
-    ui->textEdit->setCheckData(results);
     ui->widgetErrorList->setCheckData(results, QString());
     showStatusText(results);
     const bool any = !results.empty();
@@ -223,6 +228,7 @@ void DialogWriter::on_btnCheck_clicked()
     client->setHost(QStringLiteral("writer"), QString());
     // Set before the call: the results may arrive before it returns.
     checkPending = true;
+    checkedText = text;
     if (!client->checkText(text, true))
         checkPending = false;
 }
@@ -327,13 +333,21 @@ void DialogWriter::on_labelStatus_linkActivated(const QString& link)
 
 void DialogWriter::on_widgetErrorList_groupClicked(ErrorsListGroup* group)
 {
-    if (group && !findNextError(group->title()))
+    // To the places the group's result is marked, not to any text equal to its words: the same
+    // words may stand correctly inside a longer word.
+    if (group && !ui->textEdit->selectError(group->groupIndex()))
         group->enableGroup(false);
 }
 
 void DialogWriter::on_widgetErrorList_apply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex)
 {
     ui->textEdit->onApply(itemTitle, itemIndex, groupTitle, groupIndex);
+}
+
+void DialogWriter::showGroupHandled(int index)
+{
+    if (auto* list = ui->widgetErrorList->findChild<ErrorsList*>())
+        list->enableGroupAt(index, ui->textEdit->errorStands(index));
 }
 
 void DialogWriter::on_widgetErrorList_errorTypeChanged(int errorType)

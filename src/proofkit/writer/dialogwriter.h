@@ -63,9 +63,13 @@ protected:
 
 private:
     void setButton(QToolButton* button, const QIcon& icon, const char* shortcut);
+    // Strikes out the list's group of a result no longer marked, and brings it back once it is.
+    void showGroupHandled(int index);
 
     Ui::DialogWriter* ui = nullptr;
     WidgetSpeak* widgetSpeak = nullptr;
     // A check this window started is running; results of other checks are not this window's.
     bool checkPending = false;
+    // What that check was sent: its results count their positions in it.
+    QString checkedText;
 };

@@ -1,9 +1,14 @@
 #include "syntaxhighlighter.h"
 
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 
 #include <algorithm>
+
+#include "diff.h"
+#include "flaggedoccurrences.h"
 
 namespace {
 
@@ -19,12 +24,24 @@ QString errorTextOf(const CheckData& data)
     return QString::fromUtf8(data.words.data(), int(data.words.size()));
 }
 
+std::u16string unitsOf(const QString& text)
+{
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size()));
+}
+
 } // namespace
 
 SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document, QTextEdit* editor)
-    : QSyntaxHighlighter(document)
+    : QSyntaxHighlighter(static_cast<QObject*>(document))
     , editor(editor)
 {
+    // Connected ahead of the base class, which re-highlights the edited paragraphs as soon as it
+    // hears of an edit: by then the anchors must know that their order may have changed.
+    homeDocument = document;
+    if (document) {
+        editWatch = connect(document, &QTextDocument::contentsChange, this, [this] { anchorsInOrder = false; });
+        setDocument(document);
+    }
     plainFormat.setUnderlineStyle(QTextCharFormat::WaveUnderline);
     plainFormat.setUnderlineColor(Qt::red);
     currentFormat = plainFormat;
@@ -41,22 +58,137 @@ SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document, QTextEdit* editor)
     timer->start();
 }
 
-SyntaxHighlighter::~SyntaxHighlighter() = default;
+SyntaxHighlighter::~SyntaxHighlighter()
+{
+    // The base class clears the marks as it goes, which counts as an edit.
+    disconnect(editWatch);
+}
 
 void SyntaxHighlighter::setCheckData(std::vector<std::shared_ptr<CheckData>>& datas)
 {
+    setCheckData(datas, document() ? document()->toPlainText() : QString());
+}
+
+void SyntaxHighlighter::setCheckData(std::vector<std::shared_ptr<CheckData>>& datas, const QString& checkedText)
+{
     checkDatas.clear();
     results.clear();
+    entryOfResult.clear();
     typeFilter = -1;
     for (const auto& data : datas) {
-        if (!data)
+        if (!data) {
+            entryOfResult.push_back(-1);
             continue;
+        }
+        entryOfResult.push_back(int(checkDatas.size()));
         CheckDataEx entry;
         entry.setCheckData(data);
         checkDatas.push_back(entry);
     }
     results = datas;
+    anchorFlagged(checkedText);
     rebuildIndex();
+}
+
+void SyntaxHighlighter::anchorFlagged(const QString& checkedText)
+{
+    anchors.clear();
+    anchorsInOrder = true;
+    // Kept on the editor's own document even while drawing is switched off there.
+    anchoredDocument = homeDocument;
+    entryTexts.assign(checkDatas.size(), QString());
+    entryAnchored.assign(checkDatas.size(), 0);
+    const std::u16string checked = unitsOf(checkedText);
+    std::u16string current;
+    if (anchoredDocument)
+        current = unitsOf(anchoredDocument->toPlainText());
+    // The checked text and the document differ when the user typed while the check ran.
+    const std::list<Diff> edits = TextDiff().diff(checked, current);
+    for (size_t i = 0; i < checkDatas.size(); ++i) {
+        const CheckData& data = *checkDatas[i].checkData();
+        entryTexts[i] = errorTextOf(data);
+        const FlaggedOccurrences flagged(checked, data);
+        if (flagged.everyOccurrence() || !anchoredDocument)
+            continue;
+        entryAnchored[i] = 1;
+        for (size_t start : flagged.startsAfterEdits(checked, edits, unitsOf(entryTexts[i]))) {
+            Anchor anchor;
+            anchor.entry = int(i);
+            anchor.range = QTextCursor(anchoredDocument);
+            anchor.range.setPosition(int(start));
+            anchor.range.setPosition(int(start) + entryTexts[i].size(), QTextCursor::KeepAnchor);
+            // The end stays put when text is typed right behind the flagged words, and the start
+            // moves on when text is typed right before them. Text put back where it was deleted
+            // (an undo) lies between the two again.
+            anchor.range.setKeepPositionOnInsert(true);
+            anchors.push_back(anchor);
+        }
+    }
+    // In result order so far.
+    anchorsInOrder = false;
+    sortAnchors();
+}
+
+void SyntaxHighlighter::sortAnchors()
+{
+    if (anchorsInOrder)
+        return;
+    // Edits keep the places in order but for places that came to start at the same point.
+    const auto earlier = [](const Anchor& a, const Anchor& b) {
+        return a.range.selectionStart() < b.range.selectionStart();
+    };
+    if (!std::is_sorted(anchors.begin(), anchors.end(), earlier))
+        std::stable_sort(anchors.begin(), anchors.end(), earlier);
+    anchorsInOrder = true;
+}
+
+std::vector<SyntaxHighlighter::Anchor>::const_iterator SyntaxHighlighter::firstAnchorFrom(int position)
+{
+    sortAnchors();
+    return std::lower_bound(anchors.cbegin(), anchors.cend(), position,
+                            [](const Anchor& anchor, int at) { return anchor.range.selectionStart() < at; });
+}
+
+int SyntaxHighlighter::heldStart(const Anchor& anchor, const QString& blockText, int blockStart) const
+{
+    // The range may have shrunk: its end does not come back when the characters deleted at its end
+    // are put back (an undo). It never counts once it has grown, or shrunk to nothing.
+    const QString& words = entryTexts[size_t(anchor.entry)];
+    const int start = anchor.range.selectionStart() - blockStart;
+    const int length = anchor.range.selectionEnd() - anchor.range.selectionStart();
+    if (length <= 0 || length > words.size() || start < 0 || start + words.size() > blockText.size())
+        return -1;
+    return QStringView(blockText).mid(start, words.size()) == QStringView(words) ? start : -1;
+}
+
+QVector<SyntaxHighlighter::Mark> SyntaxHighlighter::marksOf(int index)
+{
+    QVector<Mark> found;
+    if (index < 0 || size_t(index) >= entryOfResult.size() || !document())
+        return found;
+    const int entry = entryOfResult[size_t(index)];
+    if (entry < 0 || !entryActive[size_t(entry)])
+        return found;
+    const QString& words = entryTexts[size_t(entry)];
+    if (entryAnchored[size_t(entry)]) {
+        if (document() != anchoredDocument)
+            return found;
+        for (auto it = firstAnchorFrom(0); it != anchors.cend(); ++it) {
+            if (it->entry != entry)
+                continue;
+            const QTextBlock block = document()->findBlock(it->range.selectionStart());
+            const int start = heldStart(*it, block.text(), block.position());
+            if (start >= 0)
+                found.append({block.position() + start, words.size()});
+        }
+        return found;
+    }
+    const std::u16string needle = unitsOf(words);
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (size_t at : FlaggedOccurrences::find(unitsOf(block.text()), needle))
+            found.append({block.position() + int(at), words.size()});
+    }
+    return found;
 }
 
 void SyntaxHighlighter::setErrorTypeFilter(int type)
@@ -124,6 +256,7 @@ void SyntaxHighlighter::rebuildIndex()
     nextFree.assign(checkDatas.size(), 0);
     nextFreeStamp.assign(checkDatas.size(), 0);
     blockStamp = 0;
+    entryActive.assign(checkDatas.size(), 0);
     for (int i = 0; i < int(checkDatas.size()); ++i) {
         const CheckDataEx& entry = checkDatas[size_t(i)];
         const auto data = entry.checkData();
@@ -131,11 +264,14 @@ void SyntaxHighlighter::rebuildIndex()
             continue;
         if (typeFilter != -1 && !data->hasErrorType(typeFilter))
             continue;
+        if (entryTexts[size_t(i)].isEmpty())
+            continue;
+        entryActive[size_t(i)] = 1;
+        if (entryAnchored[size_t(i)])
+            continue;
         Needle needle;
         needle.entry = i;
-        needle.text = errorTextOf(*data);
-        if (needle.text.isEmpty())
-            continue;
+        needle.text = entryTexts[size_t(i)];
         const ushort first = needle.text.at(0).unicode();
         firstUnitBits[first / 64] |= quint64(1) << (first % 64);
         if (needle.text.size() == 1)
@@ -154,7 +290,7 @@ bool SyntaxHighlighter::mayStartWith(QChar unit) const
 
 void SyntaxHighlighter::highlightBlock(const QString& text)
 {
-    if (needleCount == 0 || document()->isEmpty())
+    if ((needleCount == 0 && anchors.empty()) || document()->isEmpty())
         return;
 
     int cursorColumn = -1;
@@ -210,10 +346,22 @@ void SyntaxHighlighter::highlightBlock(const QString& text)
                 tryNeedles(pair.value(), pos);
         }
     }
+    if (document() == anchoredDocument) {
+        const int blockStart = currentBlock().position();
+        for (auto it = firstAnchorFrom(blockStart);
+             it != anchors.cend() && it->range.selectionStart() < blockStart + length; ++it) {
+            if (!entryActive[size_t(it->entry)])
+                continue;
+            const int start = heldStart(*it, text, blockStart);
+            if (start >= 0)
+                occurrences.push_back({it->entry, start, entryTexts[size_t(it->entry)].size(), 0});
+        }
+    }
     if (occurrences.empty())
         return;
-    // Occurrences that overlap form one mark; the next mark along takes the other side. The scan
-    // above found them from left to right.
+    // Occurrences that overlap form one mark; the next mark along takes the other side.
+    std::stable_sort(occurrences.begin(), occurrences.end(),
+                     [](const Occurrence& a, const Occurrence& b) { return a.start < b.start; });
     int side = 0;
     int markEnd = -1;
     for (Occurrence& occurrence : occurrences) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QHash>
+#include <QPointer>
 #include <QSyntaxHighlighter>
 #include <QTextCharFormat>
+#include <QTextCursor>
 #include <QVector>
 
 #include <memory>
@@ -15,8 +17,10 @@
 class QTextEdit;
 class QTimer;
 
-// Draws the findings of a check in an editor: a red wave under each place a flagged text appears,
-// with a light red fill under the one where the cursor stands.
+// Draws the findings of a check in an editor: a red wave under each place the service flagged, with
+// a light red fill under the one where the cursor stands. A finding without positions is drawn
+// wherever its text appears. A flagged place is held by a cursor on the document, so that it moves
+// with the user's edits elsewhere and stays drawn exactly while its text is still there.
 class PROOFKIT_EXPORT SyntaxHighlighter : public QSyntaxHighlighter
 {
     Q_OBJECT
@@ -24,7 +28,10 @@ public:
     SyntaxHighlighter(QTextDocument* document, QTextEdit* editor);
     ~SyntaxHighlighter() override;
 
+    // Findings of a check of the document as it stands.
     void setCheckData(std::vector<std::shared_ptr<CheckData>>& datas);
+    // Findings of a check of checkedText, which the user may have edited since it was sent.
+    void setCheckData(std::vector<std::shared_ptr<CheckData>>& datas, const QString& checkedText);
     const CHECK_DATAS& checkData() const { return results; }
     void setErrorTypeFilter(int type);
     int errorTypeFilter() const { return typeFilter; }
@@ -36,6 +43,16 @@ public:
     bool isErrorFormat(const QTextCharFormat& format) const;
     // The results whose flagged words equal text stop being marked.
     void setErrorHandled(QString text);
+
+    // One mark, in document positions.
+    struct Mark
+    {
+        int start = 0;
+        int length = 0;
+    };
+    // Where the result at index (in the list handed to setCheckData) is drawn now, in text order;
+    // nothing for a result that is ignored or left out by the type filter.
+    QVector<Mark> marksOf(int index);
 
 public slots:
     void timerTickRefresh();
@@ -56,8 +73,20 @@ private:
         int side = 0;
     };
 
+    // A flagged place of one result: the cursor's selection spans the flagged text.
+    struct Anchor
+    {
+        int entry = 0;
+        QTextCursor range;
+    };
+
     void rebuildIndex();
     bool mayStartWith(QChar unit) const;
+    void anchorFlagged(const QString& checkedText);
+    void sortAnchors();
+    std::vector<Anchor>::const_iterator firstAnchorFrom(int position);
+    // The anchor's place in the paragraph starting at blockStart when its text is still there.
+    int heldStart(const Anchor& anchor, const QString& blockText, int blockStart) const;
 
     QTextEdit* editor = nullptr;
     QTimer* timer = nullptr;
@@ -70,6 +99,16 @@ private:
     int typeFilter = -1;
     std::vector<CheckDataEx> checkDatas;
     CHECK_DATAS results;   // the results as handed in, for the card and replacements
+    std::vector<int> entryOfResult;   // -1 for a null result
+    std::vector<QString> entryTexts;
+    std::vector<char> entryAnchored;  // drawn at its flagged places only
+    std::vector<char> entryActive;    // neither ignored nor filtered out
+    // Kept in order of their starts; an edit clears inOrder before the paragraph is re-highlighted.
+    std::vector<Anchor> anchors;
+    QPointer<QTextDocument> homeDocument;   // the one given at construction
+    QPointer<QTextDocument> anchoredDocument;
+    bool anchorsInOrder = true;
+    QMetaObject::Connection editWatch;
     // Active error texts indexed by their first one or two UTF-16 units, rebuilt when the results,
     // the filter or the handled marks change: a block costs one pass over its characters (most
     // rejected by one bit test) rather than one search per result.

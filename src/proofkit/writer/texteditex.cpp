@@ -111,12 +111,17 @@ void TextEditEx::setMessageBoxHandler(MessageBoxHandler handler)
 
 void TextEditEx::setCheckData(std::vector<std::shared_ptr<CheckData>>& results)
 {
+    setCheckData(results, toPlainText());
+}
+
+void TextEditEx::setCheckData(std::vector<std::shared_ptr<CheckData>>& results, const QString& checkedText)
+{
     replacedText.clear();
     appliedText.clear();
     appliedGroupIndex = -1;
     contextShow->enableUndo(false);
     contextShow->hide();
-    syntaxHighlighter->setCheckData(results);
+    syntaxHighlighter->setCheckData(results, checkedText);
     syntaxHighlighter->markDirty();
 }
 
@@ -152,6 +157,79 @@ TextEditEx::ErrorRange TextEditEx::errorRangeAt(const QTextBlock& block, int pos
             endingHere = {range.start, range.length};
     }
     return endingHere;
+}
+
+TextEditEx::ErrorRange TextEditEx::errorRangeUnder(const QTextCursor& cursor) const
+{
+    const QTextBlock block = cursor.block();
+    if (cursor.hasSelection() && block.layout() && block.contains(cursor.selectionStart())) {
+        // Where two errors touch, the cursor at the end of a selected one also stands at the start of
+        // the next; the selection tells which one the user went to.
+        const int start = cursor.selectionStart() - block.position();
+        const int length = cursor.selectionEnd() - cursor.selectionStart();
+        for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+            if (range.start == start && range.length == length && syntaxHighlighter->isErrorFormat(range.format))
+                return {range.start, range.length};
+        }
+    }
+    return errorRangeAt(block, cursor.positionInBlock());
+}
+
+QTextCursor TextEditEx::errorOfResult(int index)
+{
+    const QVector<SyntaxHighlighter::Mark> marks = syntaxHighlighter->marksOf(index);
+    if (marks.isEmpty())
+        return QTextCursor();
+    const QTextCursor cursor = textCursor();
+    const int position = cursor.position();
+    const SyntaxHighlighter::Mark* chosen = nullptr;
+    for (const SyntaxHighlighter::Mark& mark : marks) {
+        if (mark.start == cursor.selectionStart() && mark.start + mark.length == cursor.selectionEnd()) {
+            chosen = &mark;
+            break;
+        }
+        if (!chosen && position >= mark.start && position <= mark.start + mark.length)
+            chosen = &mark;
+    }
+    if (!chosen) {
+        chosen = &marks.first();
+        for (const SyntaxHighlighter::Mark& mark : marks) {
+            if (mark.start >= position) {
+                chosen = &mark;
+                break;
+            }
+        }
+    }
+    QTextCursor range(document());
+    range.setPosition(chosen->start);
+    range.setPosition(chosen->start + chosen->length, QTextCursor::KeepAnchor);
+    return range;
+}
+
+bool TextEditEx::selectError(int index)
+{
+    const QVector<SyntaxHighlighter::Mark> marks = syntaxHighlighter->marksOf(index);
+    if (marks.isEmpty())
+        return false;
+    const int from = textCursor().selectionEnd();
+    SyntaxHighlighter::Mark next = marks.first();
+    for (const SyntaxHighlighter::Mark& mark : marks) {
+        if (mark.start >= from) {
+            next = mark;
+            break;
+        }
+    }
+    QTextCursor range(document());
+    range.setPosition(next.start);
+    range.setPosition(next.start + next.length, QTextCursor::KeepAnchor);
+    setTextCursor(range);
+    setFocus();
+    return true;
+}
+
+bool TextEditEx::errorStands(int index)
+{
+    return !syntaxHighlighter->marksOf(index).isEmpty();
 }
 
 void TextEditEx::handleCursorPositionChanged()
@@ -191,7 +269,7 @@ void TextEditEx::updateSpellError(QTextCursor& cursor)
     }
     syntaxHighlighter->markDirty();
     const QTextBlock block = cursor.block();
-    const ErrorRange range = errorRangeAt(block, cursor.positionInBlock());
+    const ErrorRange range = errorRangeUnder(cursor);
     if (!range.isValid()) {
         lastShownError.clear();
         contextShow->hide();
@@ -207,6 +285,7 @@ void TextEditEx::updateSpellError(QTextCursor& cursor)
     probe.setPosition(block.position() + range.start + range.length);
     const QRect endRect = cursorRect(probe);
     contextShow->hide();
+    contextShow->enableUndo(undoBelongsTo(block.position() + range.start, block.position() + range.start + range.length));
     if (!contextShow->showCheckData(syntaxHighlighter->checkData(), text))
         return;
     const QPoint point = viewport()->mapToGlobal(QPoint(startRect.right(), startRect.bottom()));
@@ -219,19 +298,21 @@ void TextEditEx::updateSpellError(QTextCursor& cursor)
 QString TextEditEx::currentErrorText()
 {
     const QTextCursor cursor = textCursor();
-    const ErrorRange range = errorRangeAt(cursor.block(), cursor.positionInBlock());
+    const ErrorRange range = errorRangeUnder(cursor);
     if (!range.isValid())
         return QString();
     return cursor.block().text().mid(range.start, range.length);
 }
 
-void TextEditEx::resetApplied()
+bool TextEditEx::appliedRangeHolds() const
 {
-    appliedCursor = QTextCursor();
-    replacedText.clear();
-    appliedText.clear();
-    appliedGroupIndex = -1;
-    contextShow->enableUndo(false);
+    return !appliedCursor.isNull() && appliedCursor.selectedText() == appliedText;
+}
+
+bool TextEditEx::undoBelongsTo(int start, int end) const
+{
+    return appliedRangeHolds() && appliedText != replacedText && start <= appliedCursor.selectionEnd()
+           && end >= appliedCursor.selectionStart();
 }
 
 void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex)
@@ -240,71 +321,59 @@ void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, i
     Q_UNUSED(groupTitle)
     if (isReadOnly())
         return;
-    if (groupIndex != appliedGroupIndex)
-        resetApplied();
-    appliedGroupIndex = groupIndex;
-
-    // A second suggestion replaces the first only while the cursor stands in what the first wrote;
-    // elsewhere the error under the cursor is a fresh one, even with the same text.
-    const int position = textCursor().position();
-    const bool repeated = !appliedCursor.isNull() && appliedCursor.hasSelection()
-                          && position >= appliedCursor.selectionStart()
-                          && position <= appliedCursor.selectionEnd();
-    QTextCursor used;
-    if (repeated) {
-        used = appliedCursor;
-    } else {
-        FlagGuard guard(suppressErrorTip);
-        QTextCursor cursor = textCursor();
-        const QTextBlock block = cursor.block();
-        const ErrorRange range = errorRangeAt(block, cursor.positionInBlock());
-        if (!range.isValid())
-            return;
-        cursor.setPosition(block.position() + range.start);
-        cursor.setPosition(block.position() + range.start + range.length, QTextCursor::KeepAnchor);
-        setTextCursor(cursor);
-        used = cursor;
-    }
-    if (!used.hasSelection())
-        return;
     QString errorText;
     QString replacement;
     if (!CheckerClient::getReplaceText(syntaxHighlighter->checkData(), groupIndex, itemIndex, errorText,
                                        replacement))
         return;
+    // A second suggestion replaces the first only while the cursor stands in what the first wrote;
+    // elsewhere the chosen error is a fresh one, even with the same text.
+    const int position = textCursor().position();
+    const bool repeated = groupIndex == appliedGroupIndex && appliedRangeHolds()
+                          && position >= appliedCursor.selectionStart() && position <= appliedCursor.selectionEnd();
+    // The error is the chosen result's, not whatever lies under the cursor: from the error list
+    // the cursor may stand anywhere, or on a neighbour touching the chosen error.
+    QTextCursor used = repeated ? appliedCursor : errorOfResult(groupIndex);
+    if (used.isNull() || replacement == (repeated ? appliedText : errorText))
+        return;
+
     FlagGuard guard(suppressErrorTip);
-    if (repeated)
-        errorText = appliedText;
-    else
-        replacedText = errorText;
-    appliedText = replacement;
-    QString text = used.selectedText();
-    text.replace(errorText, replacement, Qt::CaseSensitive);
     const int start = used.selectionStart();
-    used.insertText(text);
+    if (replacement.isEmpty())
+        used.removeSelectedText();
+    else
+        used.insertText(replacement);
     used.setPosition(start);
-    used.setPosition(start + text.size(), QTextCursor::KeepAnchor);
+    used.setPosition(start + replacement.size(), QTextCursor::KeepAnchor);
     setTextCursor(used);
+    if (!repeated) {
+        replacedText = errorText;
+        appliedGroupIndex = groupIndex;
+    }
+    appliedText = replacement;
     appliedCursor = textCursor();
+    // Typing right behind the correction leaves it as it is, so it can still be undone.
+    appliedCursor.setKeepPositionOnInsert(true);
     contextShow->enableUndo(true);
+    emit errorCorrected(groupIndex);
 }
 
 void TextEditEx::onUndoError()
 {
-    if (isReadOnly() || appliedCursor.isNull() || !appliedCursor.hasSelection())
+    if (isReadOnly() || !appliedRangeHolds() || appliedText == replacedText)
         return;
     FlagGuard guard(suppressErrorTip);
     QTextCursor used = appliedCursor;
-    QString text = used.selectedText();
-    text.replace(appliedText, replacedText, Qt::CaseSensitive);
-    appliedText = replacedText;
     const int start = used.selectionStart();
-    used.insertText(text);
+    used.insertText(replacedText);
     used.setPosition(start);
-    used.setPosition(start + text.size(), QTextCursor::KeepAnchor);
+    used.setPosition(start + replacedText.size(), QTextCursor::KeepAnchor);
     setTextCursor(used);
+    appliedText = replacedText;
     appliedCursor = textCursor();
+    appliedCursor.setKeepPositionOnInsert(true);
     contextShow->enableUndo(false);
+    emit errorCorrected(appliedGroupIndex);
 }
 
 bool TextEditEx::onNext()

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "checkdata.h"
+#include "lineends.h"
 #include "proofkit_export.h"
 #include "texteditexconfig.h"
 
@@ -50,10 +51,17 @@ public:
 
     // Check results and the error card.
     void setCheckData(std::vector<std::shared_ptr<CheckData>>& results);
+    // Results of a check of checkedText; the document may have been edited since it was sent.
+    void setCheckData(std::vector<std::shared_ptr<CheckData>>& results, const QString& checkedText);
     void setErrorTypeFilter(int type);
     ContextShow* getContextShow() const;
     QString currentErrorText();
     void reportError();
+    // Selects the next place, after the cursor and then from the start, where the result at index
+    // is marked; false when it is marked nowhere.
+    bool selectError(int index);
+    // The result at index is still marked somewhere.
+    bool errorStands(int index);
 
     // Reading aloud: paragraphs with text, U+200B left out; blank ones are passed over. At the first
     // paragraph with text, the previous one is that paragraph again, so reading never loses its place.
@@ -173,6 +181,8 @@ signals:
     void selectionChangedByMouse(bool p_hasSelection);
     void urlClicked(QString);
     void zoomed(int level);
+    // A suggestion of the result at index was applied or undone.
+    void errorCorrected(int index);
 
 public slots:
     // The card's buttons land here; the window's error list and arrows call the same slots.
@@ -224,7 +234,12 @@ private:
 
     void updateSpellError(QTextCursor& cursor);
     ErrorRange errorRangeAt(const QTextBlock& block, int positionInBlock) const;
-    void resetApplied();
+    // The error under the cursor; a selection that covers a mark exactly means that mark.
+    ErrorRange errorRangeUnder(const QTextCursor& cursor) const;
+    // The document range of the mark of result index that the cursor stands in, else of the next one.
+    QTextCursor errorOfResult(int index);
+    bool appliedRangeHolds() const;
+    bool undoBelongsTo(int start, int end) const;
     void mergeFormatOnSelection(const QTextCharFormat& format);
     void setAlignmentOf(Qt::Alignment alignment);
     void changeIndent(int delta);
@@ -262,6 +277,7 @@ private:
     LineNumberArea* lineNumberArea = nullptr;
     QTextCodec* codec = nullptr;
     int encoding = 3;
+    LineEnds lineEnds;
     int listStyle = -4;
 
     // Per editor, so one editor's card state never keeps another's card shut.

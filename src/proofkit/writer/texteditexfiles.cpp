@@ -10,7 +10,11 @@
 #include <QTextCodec>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <iterator>
+
 #include "apppath.h"
+#include "textcharset.h"
 
 namespace {
 
@@ -55,6 +59,28 @@ QByteArray encode(QTextCodec* codec, const QString& text)
 {
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     return codec->fromUnicode(text.constData(), text.size(), &state);
+}
+
+// Double-byte sets whose byte pairs are nearly all valid GB18030 too: the round trip cannot tell
+// such a file from Chinese text, the detector's statistics can.
+bool isOtherDoubleByteCharset(const std::string& charset)
+{
+    static const char* const others[] = {"BIG5", "EUC-TW", "EUC-KR", "UHC", "SHIFT_JIS", "EUC-JP"};
+    return std::find(std::begin(others), std::end(others), charset) != std::end(others);
+}
+
+// Writes on after a short write: the system tells why it stopped (no space left, file too large)
+// only to a write that cannot put down a single byte.
+bool writeAll(QFileDevice& file, const QByteArray& bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
 }
 
 bool isHtmlName(const QString& path)
@@ -154,6 +180,7 @@ bool TextEditEx::readFile(const QString& path)
     const QByteArray body = bytes.mid(byteOrderMark(newEncoding).size());
     QTextCodec* newCodec = nullptr;
     QString text;
+    QString refusal;
     if (newEncoding != ENCODING_NONE) {
         newCodec = codecOfMark(newEncoding);
         text = decode(newCodec, body);
@@ -166,14 +193,18 @@ bool TextEditEx::readFile(const QString& path)
         if (invalid > 0) {
             newCodec = QTextCodec::codecForName("GB18030");
             text = decode(newCodec, body);
+            const std::string charset = GuessTextCharset(body.constData(), std::size_t(body.size()));
+            if (isOtherDoubleByteCharset(charset))
+                refusal = tr("The file seems to be text in %1, not in UTF-8, UTF-16 or GB18030")
+                              .arg(QString::fromStdString(charset));
         }
     }
     // Text that would not be written back byte for byte (another legacy code page, a broken
     // sequence) is refused rather than shown garbled and damaged by the next save.
-    if (encode(newCodec, text) != body) {
-        showBox(QMessageBox::Warning,
-                tr("Could not open file %1, %2")
-                    .arg(QDir::toNativeSeparators(path), tr("The file is not text in UTF-8, UTF-16 or GB18030")),
+    if (refusal.isEmpty() && encode(newCodec, text) != body)
+        refusal = tr("The file is not text in UTF-8, UTF-16 or GB18030");
+    if (!refusal.isEmpty()) {
+        showBox(QMessageBox::Warning, tr("Could not open file %1, %2").arg(QDir::toNativeSeparators(path), refusal),
                 QMessageBox::Ok);
         return false;
     }
@@ -186,6 +217,7 @@ bool TextEditEx::readFile(const QString& path)
         setPlainText(text);
         setAcceptRichText(false);
     }
+    lineEnds.read(text, rich ? nullptr : document());
     encoding = newEncoding;
     codec = newCodec;
     currentFilePath = path;
@@ -209,13 +241,13 @@ bool TextEditEx::saveFile(QString path)
 bool TextEditEx::writeFile(const QString& path)
 {
     QTextCodec* target = codec ? codec : codecOfMark(encoding == ENCODING_NONE ? ENCODING_UTF8 : encoding);
-    const QString text = isHtmlName(path) ? document()->toHtml(target->name()) : toPlainText();
+    const QString text = isHtmlName(path) ? document()->toHtml(target->name()) : lineEnds.write(*document());
     const QByteArray bytes = byteOrderMark(encoding) + encode(target, text);
 
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (written)
-        written = file.write(bytes) == bytes.size();
+        written = writeAll(file, bytes);
     if (written)
         written = file.commit();
     if (!written) {
@@ -245,6 +277,7 @@ bool TextEditEx::newPlainText()
         return false;
     codec = nullptr;
     encoding = ENCODING_UTF8;
+    lineEnds.clear();
     currentFilePath.clear();
     setPlainText(QString());
     setAcceptRichText(false);
@@ -257,6 +290,7 @@ bool TextEditEx::newRichText()
         return false;
     codec = nullptr;
     encoding = ENCODING_UTF8;
+    lineEnds.clear();
     currentFilePath.clear();
     setAcceptRichText(true);
     setHtml(QString());

@@ -197,16 +197,16 @@ bool TextEditEx::handleBracketRemoval()
     const int index = config.openBrackets.indexOf(paragraph.mid(column - 1, 1));
     if (index < 0 || index >= config.closeBrackets.size())
         return false;
-    const int partner = paragraph.indexOf(config.closeBrackets.at(index), column);
-    if (partner < 0)
+    // Only an empty pair goes: a partner further on closes something else, such as the next quotation.
+    if (paragraph.mid(column, 1) != config.closeBrackets.at(index))
         return false;
-    const int position = cursor.position();
-    QTextCursor remover(cursor.block());
-    remover.setPosition(cursor.block().position() + partner);
-    remover.deleteChar();
-    cursor.setPosition(position);
+    // Both characters in one step, so that one undo brings the pair back.
+    cursor.beginEditBlock();
+    cursor.deletePreviousChar();
+    cursor.deleteChar();
+    cursor.endEditBlock();
     setTextCursor(cursor);
-    return false;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

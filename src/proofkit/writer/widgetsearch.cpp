@@ -4,7 +4,10 @@
 
 #include <QKeyEvent>
 #include <QRegExp>
+#include <QTextBlock>
 #include <QTextEdit>
+
+#include <vector>
 
 #include "iconfont.h"
 
@@ -178,29 +181,45 @@ void WidgetSearch::on_btnShowReplace_clicked(bool checked)
     showReplace(!isReplaceShow());
 }
 
-// The replacement of one match: in regular-expression mode its captures (\1 ...) are filled in.
-QString WidgetSearch::replacementFor(const QString& matched) const
+// The replacement of one match, with \1 ... \99 filled from the captures the expression gives
+// where the match stands in its paragraph, so lookaheads and anchors see the text around it. A
+// selection that is not such a match has every match inside it replaced instead.
+QString WidgetSearch::replacementFor(const QTextCursor& match) const
 {
     const QString after = ui->replaceLineEdit->text();
     if (!ui->btnRegEx->isChecked())
         return after;
     QRegExp pattern = searchRegExp();
-    if (!pattern.exactMatch(matched)) {
-        QString text = matched;
+    const QTextBlock block = match.document()->findBlock(match.selectionStart());
+    const int start = match.selectionStart() - block.position();
+    const int length = match.selectionEnd() - match.selectionStart();
+    // The document's find reads no-break spaces as spaces; the match is looked for where it found it.
+    QString paragraph = block.text();
+    paragraph.replace(QChar::Nbsp, QLatin1Char(' '));
+    if (start + length > paragraph.size() || pattern.indexIn(paragraph, start) != start
+        || pattern.matchedLength() != length) {
+        QString text = match.selectedText();
         return text.replace(pattern, after);
     }
     QString result;
+    const int groups = pattern.captureCount();
     for (int i = 0; i < after.size(); ++i) {
         const QChar c = after.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < after.size() && after.at(i + 1).isDigit()) {
-            const int group = after.at(i + 1).digitValue();
-            if (group >= 1 && group <= pattern.captureCount()) {
-                result += pattern.cap(group);
-                ++i;
-                continue;
+        int group = (c == QLatin1Char('\\') && i + 1 < after.size()) ? after.at(i + 1).digitValue() : -1;
+        if (group < 1 || group > groups) {
+            result += c;
+            continue;
+        }
+        int used = 2;
+        if (i + 2 < after.size() && after.at(i + 2).isDigit()) {
+            const int twoDigits = group * 10 + after.at(i + 2).digitValue();
+            if (twoDigits <= groups) {
+                group = twoDigits;
+                used = 3;
             }
         }
-        result += c;
+        result += pattern.cap(group);
+        i += used - 1;
     }
     return result;
 }
@@ -212,7 +231,7 @@ bool WidgetSearch::on_btnReplaceNext_clicked(bool forAll)
     QTextCursor cursor = textEdit->textCursor();
     if (!forAll && !cursor.hasSelection())
         return false;
-    cursor.insertText(replacementFor(cursor.selectedText()));
+    cursor.insertText(replacementFor(cursor));
     textEdit->setTextCursor(cursor);
     if (forAll)
         return true;
@@ -224,34 +243,42 @@ bool WidgetSearch::on_btnReplaceNext_clicked(bool forAll)
     return true;
 }
 
-// Every match from the start to the end, replaced on the document in one edit: one undo step
-// and one re-highlight, however many matches there are.
+// Every match is found in the text as it stands before anything is replaced, so a replacement never
+// makes or breaks the next match (a new line start, a word boundary); then all are replaced in one
+// edit: one undo step and one re-highlight, however many matches there are.
 void WidgetSearch::on_btnReplaceAll_clicked()
 {
     if (!textEdit || textEdit->isReadOnly() || ui->searchLineEdit->text().isEmpty())
         return;
+    struct Replacement
+    {
+        int start;
+        int end;
+        QString text;
+    };
+    std::vector<Replacement> replacements;
     QTextCursor position(textEdit->document());
-    QTextCursor edit(textEdit->document());
-    bool any = false;
     for (;;) {
-        QTextCursor found = findFrom(position, true);
+        const QTextCursor found = findFrom(position, true);
         if (found.isNull())
             break;
-        if (!any) {
-            edit.beginEditBlock();
-            any = true;
-        }
-        const QString replacement = replacementFor(found.selectedText());
-        edit.setPosition(found.selectionStart());
-        edit.setPosition(found.selectionEnd(), QTextCursor::KeepAnchor);
-        edit.insertText(replacement);
-        position.setPosition(edit.position());
+        replacements.push_back({found.selectionStart(), found.selectionEnd(), replacementFor(found)});
+        position.setPosition(found.selectionEnd());
     }
-    setFieldColour(any ? FoundColour : NotFoundColour);
-    if (!any)
+    setFieldColour(replacements.empty() ? NotFoundColour : FoundColour);
+    if (replacements.empty())
         return;
+    QTextCursor edit(textEdit->document());
+    edit.beginEditBlock();
+    int shift = 0;
+    for (const Replacement& replacement : replacements) {
+        edit.setPosition(replacement.start + shift);
+        edit.setPosition(replacement.end + shift, QTextCursor::KeepAnchor);
+        edit.insertText(replacement.text);
+        shift += replacement.text.size() - (replacement.end - replacement.start);
+    }
     edit.endEditBlock();
-    textEdit->setTextCursor(position);
+    textEdit->setTextCursor(edit);
 }
 
 bool WidgetSearch::eventFilter(QObject* watched, QEvent* event)

@@ -43,7 +43,7 @@ private:
     QRegExp searchRegExp() const;
     // The first non-empty match from cursor in the given direction, or a null cursor.
     QTextCursor findFrom(const QTextCursor& cursor, bool forward) const;
-    QString replacementFor(const QString& matched) const;
+    QString replacementFor(const QTextCursor& match) const;
     void setFieldColour(const QString& colour);
 
     Ui::WidgetSearch* ui = nullptr;

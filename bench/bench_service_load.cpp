@@ -1,0 +1,362 @@
+// The local service under load, started as scripts/run starts it and spoken to over loopback
+// only: many kept-alive clients at once, slow connections beside a normal client, and bursts of
+// new connections. KORRELO_SERVICE_BIN names another build of the program to compare. Each benchmark's time is the mean time of one 1,500-character check; the
+// baseline is the same check from a single client on an idle service. The counters carry the
+// figures that matter beside the ratios: the service's peak memory, the slowest check, and the
+// connections that failed.
+
+#include "ratio.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const char* const kToken = "load";
+
+// The service program as a child process on a free port.
+class ServiceProcess
+{
+public:
+    ServiceProcess()
+    {
+        const char* override = std::getenv("KORRELO_SERVICE_BIN");
+        const std::string program = override && *override ? override : KORRELO_SERVICE_PATH;
+        int out[2];
+        if (::pipe(out) != 0)
+            return;
+        pid = ::fork();
+        if (pid == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::execl(program.c_str(), program.c_str(), "--port", "0", "--local-access-token", kToken,
+                    static_cast<char*>(nullptr));
+            std::_Exit(127);
+        }
+        ::close(out[1]);
+        std::string line;
+        char c = 0;
+        while (line.find('\n') == std::string::npos && ::read(out[0], &c, 1) == 1)
+            line += c;
+        ::close(out[0]);
+        const size_t colon = line.rfind(':');
+        if (colon != std::string::npos)
+            port = std::atoi(line.c_str() + colon + 1);
+    }
+    ~ServiceProcess()
+    {
+        if (pid <= 0)
+            return;
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+    ServiceProcess(const ServiceProcess&) = delete;
+    ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+    // Peak resident memory so far, in MB.
+    double peakMegabytes() const
+    {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::string key;
+        while (status >> key) {
+            if (key == "VmHWM:") {
+                double kb = 0;
+                status >> kb;
+                return kb / 1024;
+            }
+        }
+        return 0;
+    }
+
+    int port = 0;
+
+private:
+    pid_t pid = -1;
+};
+
+// 1,500 characters of prose with an error in every sentence, percent-encoded as a client sends it.
+std::string checkBody()
+{
+    const std::string sentence = "他门说这个问题以经解决了，我们的的确确很高兴。";   // 23 characters
+    std::string text;
+    for (int i = 0; i < 1500 / 23 + 1; ++i)
+        text += sentence;
+    // Cut at 1,500 characters, all three bytes long.
+    text.resize(1500 * 3);
+    std::string body = std::string("local_access_token=") + kToken + "&text=";
+    static const char* const hex = "0123456789ABCDEF";
+    for (unsigned char c : text) {
+        body += '%';
+        body += hex[c >> 4];
+        body += hex[c & 15];
+    }
+    return body;
+}
+
+const std::string kRequest = [] {
+    const std::string body = checkBody();
+    return "POST /api/v3/check HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+        + std::to_string(body.size()) + "\r\n\r\n" + body;
+}();
+
+// One kept-alive client connection speaking just enough HTTP/1.1 for the check.
+class Connection
+{
+public:
+    Connection() = default;
+    ~Connection() { close(); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool open(int port)
+    {
+        close();
+        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        timeval wait{30, 0};   // the client's own patience
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 || fail();
+    }
+
+    // Sends the check and reads the whole reply; false on any failure, with reset set when the
+    // connection was reset.
+    bool exchange()
+    {
+        size_t sent = 0;
+        while (sent < kRequest.size()) {
+            const ssize_t n = ::send(fd, kRequest.data() + sent, kRequest.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0)
+                return fail();
+            sent += static_cast<size_t>(n);
+        }
+        std::string reply;
+        size_t headEnd = std::string::npos;
+        size_t length = 0;
+        char buffer[64 * 1024];
+        for (;;) {
+            if (headEnd != std::string::npos && reply.size() >= headEnd + length)
+                break;
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                return fail();
+            reply.append(buffer, static_cast<size_t>(n));
+            if (headEnd == std::string::npos && (headEnd = reply.find("\r\n\r\n")) != std::string::npos) {
+                headEnd += 4;
+                const size_t at = reply.find("Content-Length: ");
+                length = at < headEnd ? std::strtoull(reply.c_str() + at + 16, nullptr, 10) : 0;
+            }
+        }
+        if (reply.compare(0, 12, "HTTP/1.1 200") != 0)
+            return false;
+        // The service closes a connection after its last allowed request.
+        if (reply.find("Connection: close") < headEnd)
+            close();
+        return true;
+    }
+
+    bool isOpen() const { return fd >= 0; }
+    int socket() const { return fd; }
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    bool reset = false;
+
+private:
+    bool fail()
+    {
+        reset = reset || errno == ECONNRESET;
+        close();
+        return false;
+    }
+
+    int fd = -1;
+};
+
+struct Tally
+{
+    std::atomic<long> checks{0};
+    std::atomic<long> failures{0};
+    std::atomic<long> resets{0};
+    std::atomic<long> totalMicros{0};
+    std::atomic<long> worstMicros{0};
+
+    void add(Clock::duration took)
+    {
+        const long us = static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(took).count());
+        ++checks;
+        totalMicros += us;
+        long worst = worstMicros.load();
+        while (us > worst && !worstMicros.compare_exchange_weak(worst, us)) {
+        }
+    }
+};
+
+// One check on a kept-alive connection; a connection the service has closed meanwhile is opened
+// again once, as any client would.
+void checkOnce(Connection& connection, int port, Tally& tally)
+{
+    const auto start = Clock::now();
+    bool done = false;
+    for (int attempt = 0; attempt < 2 && !done; ++attempt) {
+        const bool reused = connection.isOpen();
+        if (!reused && !connection.open(port))
+            break;
+        done = connection.exchange();
+        if (!reused)
+            break;
+    }
+    if (!done) {
+        ++tally.failures;
+        tally.resets += connection.reset;
+        connection.reset = false;
+        return;
+    }
+    tally.add(Clock::now() - start);
+}
+
+// clients threads check without pause until the time is up.
+void runClients(int port, int clients, std::chrono::seconds duration, Tally& tally)
+{
+    const auto end = Clock::now() + duration;
+    std::vector<std::thread> threads;
+    for (int i = 0; i < clients; ++i) {
+        threads.emplace_back([&] {
+            Connection connection;
+            while (Clock::now() < end)
+                checkOnce(connection, port, tally);
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+}
+
+void report(benchmark::State& state, const Tally& tally, const ServiceProcess& service)
+{
+    const double checks = std::max<long>(1, tally.checks.load());
+    state.SetIterationTime(tally.totalMicros.load() / checks / 1e6);
+    state.counters["checks"] = double(tally.checks.load());
+    state.counters["failed"] = double(tally.failures.load());
+    state.counters["resets"] = double(tally.resets.load());
+    state.counters["worst_ms"] = tally.worstMicros.load() / 1000.0;
+    state.counters["service_peak_MB"] = service.peakMegabytes();
+}
+
+// clients kept-alive clients checking for the given seconds. One client is the baseline; with
+// 64 clients checking 1,500 characters for 20 s the service stays under 300 MB.
+void BM_Clients(benchmark::State& state)
+{
+    ServiceProcess service;
+    Tally tally;
+    for (auto _ : state)
+        runClients(service.port, int(state.range(0)), std::chrono::seconds(state.range(1)), tally);
+    report(state, tally, service);
+}
+BENCHMARK(BM_Clients)
+    ->ArgNames({"clients", "seconds"})
+    ->Args({1, 2})
+    ->Args({64, 20})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// 40 connections that send a request line, then drip a header a byte a second (often enough
+// that no read on them times out), beside one normal client: its worst check stays under a second.
+void BM_BesideSlowDrips(benchmark::State& state)
+{
+    ServiceProcess service;
+    std::vector<Connection> slow(40);
+    for (Connection& c : slow) {
+        const char start[] = "POST /api/v3/check HTTP/1.1\r\nX-Slow: ";
+        if (c.open(service.port))
+            ::send(c.socket(), start, sizeof start - 1, MSG_NOSIGNAL);
+    }
+    std::atomic<bool> running{true};
+    std::thread drip([&] {
+        while (running) {
+            for (int i = 0; i < 10 && running; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            for (Connection& c : slow) {
+                if (c.isOpen() && ::send(c.socket(), "a", 1, MSG_NOSIGNAL) != 1)
+                    c.close();
+            }
+        }
+    });
+    // The drips take hold first.
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+    Tally tally;
+    for (auto _ : state)
+        runClients(service.port, 1, std::chrono::seconds(8), tally);
+    running = false;
+    drip.join();
+    report(state, tally, service);
+    state.counters["slow_still_open"] =
+        double(std::count_if(slow.begin(), slow.end(), [](const Connection& c) { return c.isOpen(); }));
+}
+BENCHMARK(BM_BesideSlowDrips)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Rounds of 256 clients connecting at once, each for one check: none is reset.
+void BM_Burst256(benchmark::State& state)
+{
+    ServiceProcess service;
+    Tally tally;
+    for (auto _ : state) {
+        for (int round = 0; round < 5; ++round) {
+            std::atomic<int> ready{0};
+            std::vector<std::thread> threads;
+            for (int i = 0; i < 256; ++i) {
+                threads.emplace_back([&] {
+                    Connection connection;
+                    ++ready;
+                    while (ready.load() < 256)
+                        std::this_thread::yield();
+                    checkOnce(connection, service.port, tally);
+                });
+            }
+            for (std::thread& t : threads)
+                t.join();
+        }
+    }
+    report(state, tally, service);
+}
+BENCHMARK(BM_Burst256)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+const char* const kOneClient = "BM_Clients/clients:1/seconds:2/iterations:1/manual_time";
+} // namespace
+
+KORRELO_BENCH_RATIO(sixty_four_clients_vs_one, "BM_Clients/clients:64/seconds:20/iterations:1/manual_time", kOneClient);
+KORRELO_BENCH_RATIO(beside_slow_drips_vs_one, "BM_BesideSlowDrips/iterations:1/manual_time", kOneClient);
+KORRELO_BENCH_RATIO(burst_256_vs_one, "BM_Burst256/iterations:1/manual_time", kOneClient);
+
+KORRELO_BENCH_MAIN()

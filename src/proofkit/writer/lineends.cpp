@@ -1,0 +1,94 @@
+#include "lineends.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The paragraph's own end, in its block format: a paragraph split by Enter hands it to both halves.
+constexpr int OwnEndProperty = QTextFormat::UserProperty + 0x4c45;
+constexpr QChar FrameStart(0xfdd0);
+constexpr QChar FrameEnd(0xfdd1);
+
+bool isParagraphEnd(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == FrameStart || c == FrameEnd;
+}
+
+// Every sequence the document turns into a paragraph break, in order: CR LF counts as one.
+std::vector<QStringView> endsOf(const QString& text)
+{
+    std::vector<QStringView> ends;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n')) {
+            ends.push_back(QStringView(text).mid(i, 2));
+            ++i;
+        } else if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || isParagraphEnd(c)) {
+            ends.push_back(QStringView(text).mid(i, 1));
+        }
+    }
+    return ends;
+}
+
+} // namespace
+
+void LineEnds::read(const QString& text, QTextDocument* paragraphs)
+{
+    const std::vector<QStringView> ends = endsOf(text);
+    int best = 0;
+    usual = QStringLiteral("\n");
+    for (const QString& candidate : {QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")}) {
+        const int count = int(std::count(ends.begin(), ends.end(), QStringView(candidate)));
+        if (count > best) {
+            best = count;
+            usual = candidate;
+        }
+    }
+    keepsLineSeparators = text.contains(QChar::LineSeparator);
+    if (!paragraphs || int(ends.size()) != paragraphs->blockCount() - 1)
+        return;
+
+    // Set outside the undo history: the ends belong to the file as read, not to an edit.
+    const bool undo = paragraphs->isUndoRedoEnabled();
+    paragraphs->setUndoRedoEnabled(false);
+    QTextBlock block = paragraphs->begin();
+    for (const QStringView end : ends) {
+        if (end != QStringView(usual)) {
+            QTextBlockFormat format;
+            format.setProperty(OwnEndProperty, end.toString());
+            QTextCursor(block).mergeBlockFormat(format);
+        }
+        block = block.next();
+    }
+    paragraphs->setUndoRedoEnabled(undo);
+}
+
+QString LineEnds::write(const QTextDocument& document) const
+{
+    const QString raw = document.toRawText();
+    QString text;
+    text.reserve(raw.size() + raw.size() / 16);
+    for (int i = 0; i < raw.size(); ++i) {
+        const QChar c = raw.at(i);
+        if (isParagraphEnd(c)) {
+            const QVariant own = document.findBlock(i).blockFormat().property(OwnEndProperty);
+            text += own.isValid() ? own.toString() : usual;
+        } else if (c == QChar::LineSeparator && !keepsLineSeparators) {
+            text += usual;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+void LineEnds::clear()
+{
+    usual = QStringLiteral("\n");
+    keepsLineSeparators = false;
+}

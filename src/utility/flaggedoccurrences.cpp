@@ -1,0 +1,153 @@
+#include "flaggedoccurrences.h"
+
+#include <algorithm>
+
+#include "checkdata.h"
+#include "diff.h"
+#include "strconvert.h"
+
+FlaggedOccurrences::FlaggedOccurrences(const std::u16string& checked, const CheckData& data)
+{
+    if (data.pos.empty())
+        return;
+    all = false;
+    const std::u16string words = toWString(data.words);
+    const std::vector<size_t> starts = find(checked, words);
+    for (size_t ordinal = 0; ordinal < starts.size(); ++ordinal) {
+        const size_t first = starts[ordinal];
+        const size_t last = first + words.size() - 1;
+        // Overlap rather than equality: a result in several parts points into its words.
+        const bool hit = std::any_of(data.pos.begin(), data.pos.end(), [&](const _CHECK_DATA_POS_& p) {
+            return p.begin <= last && p.end >= first && p.begin <= p.end;
+        });
+        if (hit)
+            flagged.push_back(ordinal);
+    }
+}
+
+namespace {
+bool holds(const std::vector<size_t>& sorted, size_t ordinal)
+{
+    return std::binary_search(sorted.begin(), sorted.end(), ordinal);
+}
+
+void insertSorted(std::vector<size_t>& sorted, size_t ordinal)
+{
+    auto at = std::lower_bound(sorted.begin(), sorted.end(), ordinal);
+    if (at == sorted.end() || *at != ordinal)
+        sorted.insert(at, ordinal);
+}
+
+// Ordinals from `from` on move by one, up or down; `from` itself goes when moving down.
+void shift(std::vector<size_t>& sorted, size_t from, bool up)
+{
+    std::vector<size_t> moved;
+    for (size_t ordinal : sorted) {
+        if (ordinal < from)
+            moved.push_back(ordinal);
+        else if (up)
+            moved.push_back(ordinal + 1);
+        else if (ordinal > from)
+            moved.push_back(ordinal - 1);
+    }
+    sorted = moved;
+}
+}
+
+bool FlaggedOccurrences::contains(size_t ordinal) const
+{
+    return all ? !holds(letBe, ordinal) : holds(flagged, ordinal);
+}
+
+std::vector<size_t> FlaggedOccurrences::startsIn(const std::u16string& text, const std::u16string& words) const
+{
+    std::vector<size_t> starts = find(text, words);
+    std::vector<size_t> kept;
+    if (all) {
+        for (size_t ordinal = 0; ordinal < starts.size(); ++ordinal) {
+            if (!holds(letBe, ordinal))
+                kept.push_back(starts[ordinal]);
+        }
+        return kept;
+    }
+    for (size_t ordinal : flagged) {
+        if (ordinal < starts.size())
+            kept.push_back(starts[ordinal]);
+    }
+    return kept;
+}
+
+std::vector<size_t> FlaggedOccurrences::startsAfterEdits(const std::u16string& checked, const std::list<Diff>& edits,
+                                                         const std::u16string& words) const
+{
+    const std::vector<size_t> before = startsIn(checked, words);
+    // Walk the runs of the diff; an occurrence survives when it lies inside one unchanged run.
+    std::vector<size_t> after;
+    size_t inChecked = 0;
+    size_t inText = 0;
+    auto next = before.begin();
+    for (const Diff& run : edits) {
+        const size_t length = run.text.size();
+        if (run.operation == DIFF_EQUAL) {
+            for (; next != before.end() && *next + words.size() <= inChecked + length; ++next) {
+                if (*next >= inChecked)
+                    after.push_back(inText + (*next - inChecked));
+            }
+        }
+        if (run.operation != DIFF_INSERT) {
+            inChecked += length;
+            // Those starting in a changed run, or reaching out of the unchanged one, are gone.
+            while (next != before.end() && *next < inChecked)
+                ++next;
+        }
+        if (run.operation != DIFF_DELETE)
+            inText += length;
+    }
+    return after;
+}
+
+bool FlaggedOccurrences::ordinalAt(const std::u16string& text, const std::u16string& words, size_t start,
+                                   size_t& ordinal)
+{
+    const std::vector<size_t> starts = find(text, words);
+    auto at = std::lower_bound(starts.begin(), starts.end(), start);
+    if (at == starts.end() || *at != start)
+        return false;
+    ordinal = size_t(at - starts.begin());
+    return true;
+}
+
+void FlaggedOccurrences::unflag(size_t ordinal)
+{
+    if (all) {
+        insertSorted(letBe, ordinal);
+        return;
+    }
+    auto at = std::lower_bound(flagged.begin(), flagged.end(), ordinal);
+    if (at != flagged.end() && *at == ordinal)
+        flagged.erase(at);
+}
+
+void FlaggedOccurrences::removeOccurrence(size_t ordinal)
+{
+    shift(all ? letBe : flagged, ordinal, false);
+}
+
+void FlaggedOccurrences::insertOccurrence(size_t ordinal, bool flaggedOne)
+{
+    shift(all ? letBe : flagged, ordinal, true);
+    if (all && !flaggedOne)
+        insertSorted(letBe, ordinal);
+    else if (!all && flaggedOne)
+        insertSorted(flagged, ordinal);
+}
+
+std::vector<size_t> FlaggedOccurrences::find(const std::u16string& text, const std::u16string& words)
+{
+    std::vector<size_t> starts;
+    if (words.empty())
+        return starts;
+    for (size_t at = text.find(words); at != std::u16string::npos; at = text.find(words, at + words.size()))
+        starts.push_back(at);
+    return starts;
+}
