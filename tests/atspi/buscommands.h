@@ -80,8 +80,9 @@ bool focusUntil(const QString& window, Done done)
                 return false;
             waitFor([] { return false; }, 500 * tries);
         }
+        // A window not mapped yet refuses the focus; the next try comes after it is.
         if (!run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), window}))
-            return false;
+            continue;
         if (waitFor(done, 2000))
             return true;
     }
