@@ -15,6 +15,9 @@ int writerMain(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(WRITER_VERSION));
     initUI();
+    // The desktop-wide hot keys belong to the tray program: grabbed here, a tray program started
+    // later could not have them, and without a tracked editor they would do nothing here.
+    setDesktopHotkeysHeld(false);
     if (CheckerClient* client = getCheckerClient())
         client->setClient(QStringLiteral("client"), QStringLiteral("3.5"));
 

@@ -47,6 +47,7 @@ private slots:
     void editsReachTheDocument();
     void documentChangesReachTheEditor();
     void focusFollowsBothWays();
+    void leavingTheWindowLeavesTheDocument();
     void geometryIsTheEditorsLayout();
     void documentCommands();
     void pageEndsAreShown();
@@ -151,7 +152,8 @@ void TestDemoWindow::focusFollowsBothWays()
                                          WINEVENT_OUTOFCONTEXT);
     QLineEdit elsewhere;
     elsewhere.show();
-    QApplication::setActiveWindow(&elsewhere);
+    // Shown windows are activated later on this platform: that must not happen mid-test.
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
     elsewhere.setFocus();
     QTRY_VERIFY(elsewhere.hasFocus());
     sim::setForeground(nullptr);
@@ -165,6 +167,8 @@ void TestDemoWindow::focusFollowsBothWays()
 
     // And the editor's own focus is the pane's.
     QApplication::setActiveWindow(&elsewhere);
+    // The platform's own activation of it, queued, must not come after the switch back.
+    QCoreApplication::processEvents();
     elsewhere.setFocus();
     SetFocus(nullptr);
     focusEvents.clear();
@@ -172,6 +176,29 @@ void TestDemoWindow::focusFollowsBothWays()
     editor()->setFocus();
     QTRY_VERIFY(focusEvents.contains(qMakePair(EVENT_OBJECT_FOCUS, sim::wordPane(doc()))));
     QCOMPARE(GetForegroundWindow(), sim::wordFrame(doc()));
+    UnhookWinEvent(hook);
+}
+
+void TestDemoWindow::leavingTheWindowLeavesTheDocument()
+{
+    QTRY_COMPARE(GetFocus(), sim::wordPane(doc()));
+    // The set-up's own events first: they would pull the window to the front again.
+    QCoreApplication::processEvents();
+    focusEvents.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, hookProcedure, 0, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    // Any other window, even one the simulated desktop does not know.
+    QLineEdit elsewhere;
+    elsewhere.show();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    QTRY_VERIFY(!focusEvents.isEmpty());
+    const HWND focused = focusEvents.last().second;
+    QVERIFY(focused && focused != sim::wordPane(doc()) && focused != sim::wordFrame(doc()));
+    QCOMPARE(GetFocus(), focused);
+    // Back in the window, the document has the focus again.
+    QApplication::setActiveWindow(window());
+    editor()->setFocus();
+    QTRY_COMPARE(GetFocus(), sim::wordPane(doc()));
     UnhookWinEvent(hook);
 }
 

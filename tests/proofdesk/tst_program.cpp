@@ -1,6 +1,8 @@
 #include <QtTest>
 #include <csignal>
 
+#include "../client/catchesterm.h"
+
 namespace {
 struct Run
 {
@@ -26,19 +28,6 @@ Run runProbe(const QString& scenario)
     run.lines = QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     run.errors = probe.readAllStandardError();
     return run;
-}
-
-// Whether the process handles SIGTERM yet: its start-up got that far.
-bool catchesTerm(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
-    }
-    return false;
 }
 }
 

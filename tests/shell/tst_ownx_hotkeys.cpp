@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QKeySequenceEdit>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -41,6 +42,8 @@ private slots:
     void takenHotkeyIsRefused();
     void enableEditorKeyTogglesLikeMenu();
     void settingsMarkTakenChord();
+    void unusableKeyNeverGrabbed_data();
+    void unusableKeyNeverGrabbed();
 
 private:
     XGrabber other;
@@ -285,6 +288,59 @@ void TestHotkeysX::settingsMarkTakenChord()
     QVERIFY(!dialog.isVisible());
     QVERIFY(!dictTip->styleSheet().contains("red"));
     QCOMPARE(getActions()->actionShowDictTip->shortcut().toString(), QStringLiteral("Ctrl+Shift+U"));
+}
+
+void TestHotkeysX::unusableKeyNeverGrabbed_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<uint16_t>("firstChordMask");
+    QTest::addColumn<bool>("typedInSettings");
+    for (bool typed : {true, false}) {
+        const char* road = typed ? "OK at once after typing" : "stored before a start";
+        QTest::addRow("letter alone, %s", road) << "A" << uint16_t(0) << typed;
+        QTest::addRow("Shift and a letter, %s", road) << "Shift+A" << uint16_t(XCB_MOD_MASK_SHIFT) << typed;
+        QTest::addRow("two chords, %s", road) << "Ctrl+A, Ctrl+B" << uint16_t(XCB_MOD_MASK_CONTROL) << typed;
+    }
+}
+
+void TestHotkeysX::unusableKeyNeverGrabbed()
+{
+    QFETCH(QString, keys);
+    QFETCH(uint16_t, firstChordMask);
+    QFETCH(bool, typedInSettings);
+    Actions* actions = getActions();
+    QAction* action = actions->actionShowDictTip;
+    const QKeySequence held = action->shortcut();
+    const QVariant stored = GetConfig()->getValue(action->objectName(), QVariant(), SettingKeys::GroupHotkey);
+    if (typedInSettings) {
+        DialogSetting dialog;
+        dialog.show();
+        auto* field = dialog.findChild<KeySequenceEdit*>("actionShowDictTip");
+        auto* inner = field->findChild<QKeySequenceEdit*>();
+        const QKeySequence sequence(keys);
+        for (int i = 0; i < sequence.count(); ++i) {
+            QTest::keyClick(inner, Qt::Key(sequence[i] & ~Qt::KeyboardModifierMask),
+                            Qt::KeyboardModifiers(sequence[i] & Qt::KeyboardModifierMask));
+        }
+        // Well within the editor's pause after the last key.
+        QMetaObject::invokeMethod(&dialog, "on_btnOK_clicked");
+        QVERIFY(dialog.isVisible());
+        QVERIFY(field->styleSheet().contains("red"));
+        QCOMPARE(dialog.findChild<QTabWidget*>("tabWidget")->currentWidget()->objectName(),
+                 QStringLiteral("tabHotkey"));
+        QCOMPARE(action->shortcut(), held);
+        QCOMPARE(GetConfig()->getValue(action->objectName(), QVariant(), SettingKeys::GroupHotkey), stored);
+    } else {
+        GetConfig()->setValueString(action->objectName(), keys, SettingKeys::GroupHotkey);
+        Actions restarted;
+        QVERIFY(restarted.actionShowDictTip->shortcut().isEmpty());
+        QVERIFY(!other.heldElsewhere('a', firstChordMask));
+        if (stored.isValid())
+            GetConfig()->setValue(action->objectName(), stored, SettingKeys::GroupHotkey);
+        else
+            QSettings("Korrelo", "client").remove("hotkey/actionShowDictTip");
+    }
+    QVERIFY(!other.heldElsewhere('a', firstChordMask));
 }
 
 int main(int argc, char** argv)

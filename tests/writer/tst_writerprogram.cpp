@@ -1,20 +1,6 @@
 #include <QtTest>
-#include <csignal>
 
-namespace {
-// Whether the process handles SIGTERM yet: its start-up got that far.
-bool catchesTerm(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("SigCgt:"))
-            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
-    }
-    return false;
-}
-}
+#include "../client/catchesterm.h"
 
 class TestWriterProgram : public QObject
 {

@@ -1,11 +1,13 @@
 #include "editorbinding.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QList>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 
+#include "dialogfloat.h"
 #include "window.h"
 #include "winevent.h"
 #include "wordobjects.h"
@@ -68,6 +70,8 @@ EditorBinding::~EditorBinding()
         UnhookWinEvent(hook);
     sim::watchWordDocument(doc, nullptr);
     sim::setWordGeometry(doc, nullptr);
+    if (elsewhere)
+        sim::destroyWindow(elsewhere);
 }
 
 QString EditorBinding::editorText(const std::u16string& documentText)
@@ -163,6 +167,12 @@ bool EditorBinding::eventFilter(QObject* watched, QEvent* event)
         if (editor->hasFocus())
             takeFocus();
         break;
+    case QEvent::WindowDeactivate:
+        // On a real desktop the trackers see the word processor lose the focus to any other window;
+        // here that window may be one the simulated desktop knows nothing of.
+        if (watched == editor->window())
+            leaveFocus();
+        break;
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Show:
@@ -182,6 +192,29 @@ void EditorBinding::takeFocus()
         sim::setForeground(sim::wordFrame(doc));
     if (GetFocus() != sim::wordPane(doc))
         sim::setFocus(sim::wordPane(doc));
+}
+
+void EditorBinding::leaveFocus()
+{
+    if (GetFocus() != sim::wordPane(doc) && GetForegroundWindow() != sim::wordFrame(doc))
+        return;
+    const DialogFloat* button = existingDialogFloat();
+    QWidget* now = QApplication::activeWindow();
+    if (button && now && button->servesEditor(now))
+        return;
+    // A window that never takes the keyboard (the check's progress) leaves it where it was.
+    if (now && (now->windowFlags() & Qt::WindowDoesNotAcceptFocus))
+        return;
+    if (!elsewhere) {
+        sim::WindowSpec spec;
+        spec.className = u"Progman";
+        spec.title = u"Program Manager";
+        spec.rect = RECT{0, 0, 1, 1};
+        spec.processId = sim::createProcess({u"C:\\Windows\\explorer.exe"});
+        elsewhere = sim::createWindow(spec);
+    }
+    sim::setForeground(elsewhere);
+    sim::setFocus(elsewhere);
 }
 
 void EditorBinding::syncRects()

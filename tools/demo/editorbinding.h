@@ -31,6 +31,8 @@ private:
     void takeEdits();
     void syncRects();
     void takeFocus();
+    // The simulated desktop's focus leaves the document for a window of another program.
+    void leaveFocus();
     RECT rectOf(int start, int end) const;
     void activateFrom(HWND hwnd, bool focus);
 
@@ -41,4 +43,6 @@ private:
     sim::WordDocId doc;
     bool applying = false;
     HWINEVENTHOOK hook = nullptr;
+    // Stands for whatever window took the focus from the word processor's.
+    HWND elsewhere = nullptr;
 };

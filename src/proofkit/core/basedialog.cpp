@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QKeyEvent>
 
+#include "screenfit.h"
+
 BaseDialog::BaseDialog(QWidget* parent)
     : QDialog(parent)
 {
@@ -14,6 +16,12 @@ BaseDialog::BaseDialog(QWidget* parent)
 #endif
     setWindowFlags(flags);
     setWindowIcon(QIcon(QStringLiteral(":/images/icon128.png")));
+}
+
+void BaseDialog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    ScreenFit::watch(this);
 }
 
 void BaseDialog::keyPressEvent(QKeyEvent* e)

@@ -13,4 +13,5 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 };

@@ -5,6 +5,8 @@
 #include <QHideEvent>
 #include <QScreen>
 
+#include "screenfit.h"
+
 BaseWidget::BaseWidget(QWidget* parent)
     : QWidget(parent)
 {
@@ -27,7 +29,16 @@ void BaseWidget::ensureInScreen()
         p.setY(area.top());
     else if (p.y() > area.bottom())
         p.setY(area.bottom() - height());
-    move(p);
+    // Before the first show the position does not count the frame yet: moving the window to where
+    // it already is would shift it by the frame at every opening.
+    if (p != pos())
+        move(p);
+}
+
+void BaseWidget::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    ScreenFit::watch(this);
 }
 
 void BaseWidget::closeEvent(QCloseEvent* e)

@@ -21,4 +21,5 @@ signals:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void hideEvent(QHideEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 };

@@ -8,6 +8,9 @@ DialogProgress::DialogProgress(QWidget* parent)
     : BaseDialog(parent), ui(new Ui::DialogProgress)
 {
     ui->setupUi(this);
+    // Shown while the user types elsewhere: the keys must stay in the editor being checked.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowFlags(windowFlags() | Qt::WindowDoesNotAcceptFocus);
 }
 
 DialogProgress::~DialogProgress()

@@ -49,6 +49,8 @@ ContextShow::ContextShow(QWidget* parent)
     setWindowFlags(flags);
     setWindowFlags(windowFlags() & ~Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Never the active window, yet its icon-only buttons are explained only by their tool tips.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     auto* menu = new QMenu(tr("Ignore"), this);
     menu->addAction(ui->actionIgnoreOnce);

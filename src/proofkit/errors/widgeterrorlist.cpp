@@ -151,6 +151,8 @@ void WidgetErrorList::showAsDialog()
     ui->btnClose->hide();
 
     m_shownAsWindow = true;
+    // Shown after a check, while the user types on: the keys stay in the editor.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     show();
     m_placing = false;
 }

@@ -16,6 +16,7 @@
 #include "editormanager.h"
 #include "globalhotkey.h"
 #include "iconfont.h"
+#include "keysequenceedit.h"
 #include "menuex.h"
 #include "quitapplication.h"
 #include "settingkeys.h"
@@ -26,6 +27,7 @@
 namespace {
 Actions* instance = nullptr;
 bool instanceReleased = false;
+bool holdsDesktopKeys = true;
 
 constexpr int autoUpdateDelayMs = 60000;
 constexpr char hotkeyProperty[] = "globalhotkey";
@@ -62,6 +64,11 @@ Actions* getActions()
     if (!instance && !instanceReleased)
         instance = new Actions(nullptr);
     return instance;
+}
+
+void setDesktopHotkeysHeld(bool held)
+{
+    holdsDesktopKeys = held;
 }
 
 void releaseActions()
@@ -280,7 +287,8 @@ void Actions::hotkeyList(QList<QSharedPointer<HotkeyEntry>>& list)
         entry->objectName = action->objectName();
         entry->text = action == actionEnableThisEditor ? tr("Enable This Editor")
                                                        : action->text().remove(QStringLiteral("..."));
-        entry->key = action->shortcut().toString(QKeySequence::PortableText);
+        entry->key = holdsDesktopKeys ? action->shortcut().toString(QKeySequence::PortableText)
+                                      : storedKeyOf(action);
         list.append(entry);
     }
 }
@@ -297,6 +305,13 @@ bool Actions::bindHotkey(QAction* action, const QString& keyText)
         return true;
 
     const QKeySequence sequence(keyText, QKeySequence::NativeText);
+    // A stored key may come from an older version that let anything through: a plain letter grabbed
+    // for the whole desktop would take that letter from every program.
+    if (!KeySequenceEdit::isAcceptable(sequence))
+        return false;
+    // Another process holds the keys; the setting is only kept for it.
+    if (!holdsDesktopKeys)
+        return true;
     auto* hotkey = new GlobalHotkey(sequence, true, this);
     if (!hotkey->isRegistered()) {
         delete hotkey;
@@ -316,11 +331,15 @@ void Actions::bindDefaultHotkeys()
     Config* config = GetConfig();
     if (!config)
         return;
-    for (QAction* action : qAsConst(hotkeyActions)) {
-        const QString key = config->getValueString(action->objectName(), defaultKeyOf(action->objectName()),
-                                                   SettingKeys::GroupHotkey);
-        bindHotkey(action, key);
-    }
+    for (QAction* action : qAsConst(hotkeyActions))
+        bindHotkey(action, storedKeyOf(action));
+}
+
+QString Actions::storedKeyOf(const QAction* action) const
+{
+    const Config* config = GetConfig();
+    const QString name = action->objectName();
+    return config ? config->getValueString(name, defaultKeyOf(name), SettingKeys::GroupHotkey) : QString();
 }
 
 bool Actions::setHotkey(const QString& objectName, const QString& keyText)

@@ -118,6 +118,8 @@ private:
     // Sends the page text for checking; pageCount 0 means the current page.
     void checkPages(bool nextPages);
     bool flipSetting(const char* key);
+    // The key text kept for the action in group "hotkey", or its default.
+    QString storedKeyOf(const QAction* action) const;
 
     // Set while a check started here runs: only its results go to the tracked editor.
     bool ownCheck = false;
@@ -125,5 +127,8 @@ private:
 
 // The process-wide command set, made on first use (GUI thread); null once released.
 PROOFKIT_EXPORT Actions* getActions();
+// Whether the command set grabs its hot keys for the whole desktop (the default). The Writer program
+// leaves them to the tray program: it only keeps the setting. Chosen before the first getActions().
+PROOFKIT_EXPORT void setDesktopHotkeysHeld(bool held);
 // Deletes the command set as a program ends, so its hot keys give their keys back in order.
 PROOFKIT_EXPORT void releaseActions();

@@ -2,17 +2,22 @@
 
 #include "ui_dialogfloat.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMoveEvent>
 #include <QMovie>
 #include <QScreen>
+#include <QWindow>
 
 #include "accessible.h"
 #include "actions.h"
 #include "checkerclient.h"
+#include "contextshow.h"
 #include "editormanager.h"
 #include "menuex.h"
 #include "systemmetrics.h"
+#include "widgeterrorlist.h"
 #include "window.h"
 
 namespace {
@@ -71,6 +76,10 @@ DialogFloat::DialogFloat(QWidget* parent) : QFramelessWindow(parent), ui(new Ui:
                     | Qt::WindowDoesNotAcceptFocus)
                    & ~Qt::MSWindowsFixedSizeDialogHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Never the active window, yet its icon-only buttons are explained only by their tool tips.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
+    // The menu half carries no text or icon: the arrow says what it opens.
+    ui->btnLogoMenu->setArrowType(Qt::DownArrow);
     CheckerClient* client = getCheckerClient();
     setWindowTitle(windowTitle() + QLatin1Char(' ') + (client ? client->getClientVer() : QString()));
     // The command set must see a check's end before this button clears its checked editor.
@@ -86,6 +95,9 @@ DialogFloat::DialogFloat(QWidget* parent) : QFramelessWindow(parent), ui(new Ui:
     }
     createActions();
     adjustSize();
+    // The trackers only hear of other programs' windows: a window of this program taking the focus
+    // is seen here.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &DialogFloat::ownWindowFocused);
 }
 
 DialogFloat::~DialogFloat()
@@ -129,6 +141,33 @@ void DialogFloat::show()
         editorFocused = true;
         setHookHWND(editor->hwnd, true);
     }
+}
+
+void DialogFloat::ownWindowFocused(QWindow* window)
+{
+    if (!window || isHidden())
+        return;
+    QWidget* widget = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->windowHandle() == window)
+            widget = top;
+    }
+    if (!widget || servesEditor(widget))
+        return;
+    editorFocused = false;
+    setHookHWND(nullptr, false);
+}
+
+bool DialogFloat::servesEditor(QWidget* window) const
+{
+    if (window == this || qobject_cast<ContextShow*>(window) || qobject_cast<WidgetErrorList*>(window))
+        return true;
+    // The button's menu and its submenus.
+    for (auto* menu = qobject_cast<QMenu*>(window); menu; menu = qobject_cast<QMenu*>(menu->parentWidget())) {
+        if (menu == logoMenu)
+            return true;
+    }
+    return false;
 }
 
 void DialogFloat::checkDone(const CHECK_DATAS&)

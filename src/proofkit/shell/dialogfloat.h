@@ -12,6 +12,7 @@
 #include "unknown.h"
 #include "winevent.h"
 
+class QWindow;
 namespace Ui { class DialogFloat; }
 class MenuEx;
 
@@ -32,6 +33,9 @@ public:
     // The remembered place for an editor window, null when none.
     QSharedPointer<FloatPosition> positionOf(HWND window) const { return positions.value(window); }
     MenuEx* menu() const { return logoMenu; }
+    // Windows that work for the tracked editor, so that its focus may go to them: the button
+    // itself, its menus, the error pop-up and the error list.
+    bool servesEditor(QWidget* window) const;
 
 public slots:
     void checkDone(const CHECK_DATAS& checkDatas);
@@ -43,6 +47,9 @@ public slots:
                       LONG idChild, DWORD idEventThread, DWORD dwmsEventTime, bool focusChanged);
     void on_lblChecking_mouseLeftClick();
     void on_btnLogo_clicked();
+    // One of this program's windows took the focus: the editor lost it, unless the window works
+    // for that editor.
+    void ownWindowFocused(QWindow* window);
 
 protected:
     void moveEvent(QMoveEvent* e) override;

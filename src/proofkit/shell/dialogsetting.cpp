@@ -32,6 +32,15 @@ DialogSetting::~DialogSetting()
     delete ui;
 }
 
+void DialogSetting::retire()
+{
+    hide();
+    if (inMessageBox)
+        retired = true;
+    else
+        deleteLater();
+}
+
 void DialogSetting::loadSetting()
 {
     loadOthers();
@@ -67,12 +76,14 @@ void DialogSetting::loadHotkeys()
         return;
     while (ui->layoutHotkey->rowCount() > 0)
         ui->layoutHotkey->removeRow(0);
+    shownKeys.clear();
     QFont rowFont = font();
     rowFont.setPointSize(hotkeyFontSize);
     for (const QSharedPointer<HotkeyEntry>& entry : qAsConst(entries)) {
         auto* field = new KeySequenceEdit(QKeySequence(entry->key, QKeySequence::NativeText), ui->tabHotkey);
         field->setFont(rowFont);
         field->setProperty("objectName", entry->objectName);
+        shownKeys.insert(entry->objectName, field->keySequence());
         auto* label = new QLabel(entry->text, ui->tabHotkey);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         ui->layoutHotkey->addRow(label, field);
@@ -94,7 +105,15 @@ void DialogSetting::on_btnOK_clicked()
         return;
     adjustTextColor();
     if (localInvalid) {
+        // The box runs an event loop of its own, where a new opening of the settings can retire
+        // this window; it is deleted only once the box is gone.
+        inMessageBox = true;
         client->showMsgBox(tr("local server setting error"), QMessageBox::Critical, QMessageBox::Ok);
+        inMessageBox = false;
+        if (retired) {
+            deleteLater();
+            return;
+        }
         ui->tabWidget->setCurrentWidget(ui->tabLocal);
         return;
     }
@@ -118,8 +137,15 @@ bool DialogSetting::applyHotkeys()
         auto* field = item ? qobject_cast<KeySequenceEdit*>(item->widget()) : nullptr;
         if (!field)
             continue;
-        const QString key = field->keySequence().toString(QKeySequence::PortableText);
-        if (actions->setHotkey(field->objectName(), key)) {
+        // A row left as shown is not stored: a default that could not be bound at this start shows
+        // empty, and storing that would give it up for every later start.
+        const QKeySequence entered = field->keySequence();
+        bool applied = !field->isRefused();
+        if (applied && entered != shownKeys.value(field->objectName()))
+            applied = actions->setHotkey(field->objectName(), entered.toString(QKeySequence::PortableText));
+        if (applied) {
+            // The dialog can stay open over another row: the key now bound is the one to compare with.
+            shownKeys.insert(field->objectName(), entered);
             field->setStyleSheet(validStyle);
             continue;
         }

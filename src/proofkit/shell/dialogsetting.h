@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QHash>
+#include <QKeySequence>
+
 #include "basedialog.h"
 #include "proofkit_export.h"
 
@@ -14,6 +17,8 @@ public:
     ~DialogSetting() override;
 
     void loadSetting();
+    // Hides the window and deletes it, once OK's message box (if one is open) has closed.
+    void retire();
 
 public slots:
     void on_tabWidget_currentChanged(int index);
@@ -31,4 +36,8 @@ private:
 
     Ui::DialogSetting* ui = nullptr;
     bool localInvalid = false;
+    bool inMessageBox = false;
+    bool retired = false;
+    // The key each hot-key row showed when loaded, by action object name.
+    QHash<QString, QKeySequence> shownKeys;
 };

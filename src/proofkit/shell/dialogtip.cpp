@@ -2,6 +2,7 @@
 #include "ui_dialogtip.h"
 
 #include "config.h"
+#include "screenfit.h"
 #include "settingkeys.h"
 
 DialogTip::DialogTip(QWidget* parent)
@@ -9,8 +10,20 @@ DialogTip::DialogTip(QWidget* parent)
     , ui(new Ui::DialogTip)
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
+    // Shown at start, before the windows of the programs the user works in: it must not open
+    // behind them.
+    setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     ui->stackedWidget->setCurrentIndex(0);
+    // Enter reads on: without this the first button in the row, "previous", would be the default.
+    ui->btnNext->setDefault(true);
+}
+
+void DialogTip::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ScreenFit::watch(this);
+    raise();
+    activateWindow();
 }
 
 DialogTip::~DialogTip()

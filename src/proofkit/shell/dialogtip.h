@@ -14,6 +14,9 @@ public:
     explicit DialogTip(QWidget* parent = nullptr);
     ~DialogTip() override;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private slots:
     void on_btnNext_clicked();
     void on_btnPrev_clicked();

@@ -23,7 +23,13 @@ KeySequenceEdit::KeySequenceEdit(const QKeySequence& keySequence, QWidget* paren
 
 QKeySequence KeySequenceEdit::keySequence() const
 {
-    return edit->keySequence();
+    const QKeySequence entered = edit->keySequence();
+    return isAcceptable(entered) ? entered : QKeySequence();
+}
+
+bool KeySequenceEdit::isRefused() const
+{
+    return !edit->keySequence().isEmpty() && !isAcceptable(edit->keySequence());
 }
 
 void KeySequenceEdit::setKeySequence(const QKeySequence& keySequence)

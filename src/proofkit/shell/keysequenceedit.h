@@ -16,8 +16,12 @@ class PROOFKIT_EXPORT KeySequenceEdit : public QWidget
 public:
     explicit KeySequenceEdit(const QKeySequence& keySequence, QWidget* parent = nullptr);
 
+    // The entry when it can serve as a hot key, else empty: the editor only wipes a refused entry
+    // a second after the last key, and nobody may read it as a hot key in between.
     QKeySequence keySequence() const;
     void setKeySequence(const QKeySequence& keySequence);
+    // The field holds keys that keySequence() refuses.
+    bool isRefused() const;
 
     // Whether a sequence can serve as a global hot key.
     static bool isAcceptable(const QKeySequence& keySequence);

@@ -14,10 +14,8 @@ QPointer<DialogSetting>& settingWindow()
 
 void showSettingWindow()
 {
-    if (settingWindow()) {
-        settingWindow()->hide();
-        settingWindow()->deleteLater();
-    }
+    if (settingWindow())
+        settingWindow()->retire();
     settingWindow() = new DialogSetting(nullptr);
     settingWindow()->show();
 }
