@@ -19,6 +19,13 @@ function(korrelo_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra)
 endfunction()
 
+# Environment every test starts with, passed on to the programs a test starts. None of them draws
+# with OpenGL, so Qt is kept from loading the system's OpenGL driver on X11 (the GL integration of
+# the xcb platform, the GLX path of the offscreen one): the driver allocates in a library it unloads
+# before the leak check, where that memory can be told from ours neither by module nor by a
+# suppression narrow enough to leave our own leaks reported.
+set(KORRELO_TEST_ENVIRONMENT "QT_XCB_GL_INTEGRATION=none;QT_QPA_OFFSCREEN_NO_GLX=1")
+
 # One QtTest executable per tst_<name>.cpp in the calling folder, registered with ctest as
 # <area>_<name>. Files named tst_x11_*.cpp need a real X server (scripts/test runs ctest under
 # xvfb-run); files named tst_ownx_*.cpp get an X server of their own (key grabs and the tray are
@@ -54,7 +61,7 @@ function(korrelo_add_qtests)
             list(APPEND labels sanitize)
         endif()
         set_tests_properties(${ARG_AREA}_${name} PROPERTIES
-            ENVIRONMENT "${env};KORRELO_DESKTOP=sim;HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name}/.config"
+            ENVIRONMENT "${KORRELO_TEST_ENVIRONMENT};${env};KORRELO_DESKTOP=sim;HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/${ARG_AREA}_${name}/.config"
             LABELS "${labels}"
             TIMEOUT 300)
     endforeach()

@@ -52,9 +52,6 @@ void TestWordCorrections::applyAtTheRightPlace_data()
     QTest::newRow("a surrogate pair corrected") << QStringLiteral("好𠮷书，以经。")
                                                 << QStringList{"𠮷书", "好书", "以经", "已经"}
                                                 << QStringLiteral("好好书，已经。\r");
-    QTest::newRow("a surrogate pair corrected") << QStringLiteral("好𠮷书，以经。")
-                                                << QStringList{"𠮷书", "好书", "以经", "已经"}
-                                                << QStringLiteral("好好书，已经。\r");
 }
 
 void TestWordCorrections::applyAtTheRightPlace()

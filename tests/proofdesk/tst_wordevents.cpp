@@ -226,7 +226,9 @@ void TestWordEvents::documentClosedMidCheck()
     QVERIFY(!shownWindow<ContextShow>());
     QCOMPARE(desk.tracker->getCurrentPageText(param, false), QString());
     QVERIFY(!desk.tracker->nextError(param));
-    QVERIFY(!desk.tracker->showErrorList(param) || groupTitles(shownWindow<WidgetErrorList>()).size() == 2);
+    // The pane keeps results that come late, as any others, until they are cleared.
+    QVERIFY(desk.tracker->showErrorList(param));
+    QCOMPARE(groupTitles(shownWindow<WidgetErrorList>()), (QStringList{"他门", "以经"}));
     desk.tracker->clearErrors(param);
     QVERIFY(!desk.tracker->hasData(param));
 }

@@ -450,12 +450,8 @@ void TestEditor::speechParagraphs()
 
 void TestEditor::zoom()
 {
-    TextEditEx editor;
-    QFont font = editor.font();
+    QFont font = QApplication::font();
     font.setPointSizeF(10);
-    editor.setFont(font);
-    TextEditEx zoomable;
-    zoomable.setFont(font);
     // The base size is the one at construction; build the editor under test with a known font.
     QWidget parent;
     parent.setFont(font);
