@@ -1002,7 +1002,8 @@ void WordHelper::onWidgetErrorListApply(QString, int itemIndex, QString, int gro
     }
 }
 
-IDispatchPtr WordHelper::markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result)
+IDispatchPtr WordHelper::markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result,
+                                          bool movingOn)
 {
     const auto at = std::find(data.results.begin(), data.results.end(), result);
     if (at == data.results.end())
@@ -1022,7 +1023,7 @@ IDispatchPtr WordHelper::markedOccurrence(const WordDocumentData& data, const st
         const LONG start = numberOf(mark->range, word::Range::Start);
         const LONG end = numberOf(mark->range, word::Range::End);
         // The error the selection covers (the one shown) counts as after the caret.
-        const bool isAfter = start >= selEnd || (start >= selStart && end <= selEnd);
+        const bool isAfter = start >= selEnd || (!movingOn && start >= selStart && end <= selEnd);
         if (isAfter && (!after || start < afterStart)) {
             after = mark->range;
             afterStart = start;
@@ -1261,7 +1262,14 @@ void WordHelper::onWidgetErrorListGroupClicked(ErrorsListGroup* group)
         return;
     bool found = false;
     try {
-        found = findOccurrence(group->title()) != nullptr;
+        // A marked place of the group's result first: the same words may be right elsewhere. The
+        // search by text still reaches an occurrence on another page, where the marks follow.
+        const int index = group->groupIndex();
+        QSharedPointer<WordDocumentData> data = currentData();
+        if (data && index >= 0 && size_t(index) < listResults.size() && listResults[size_t(index)])
+            found = markedOccurrence(*data, listResults[size_t(index)], true) != nullptr;
+        if (!found)
+            found = findOccurrence(group->title()) != nullptr;
     } catch (const _com_error&) {
     }
     if (!found)

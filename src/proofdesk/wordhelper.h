@@ -131,8 +131,9 @@ private:
     // Selects the next occurrence of text after the selection, wrapping; null when there is none.
     IDispatchPtr findOccurrence(const QString& text);
     // Selects the next occurrence after the caret that is marked for the result (wrapping); null
-    // when none is.
-    IDispatchPtr markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result);
+    // when none is. The one the selection covers counts, unless the user is moving on from it.
+    IDispatchPtr markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result,
+                                  bool movingOn = false);
     void disarmUndo();
     void strikeOutGroup(int groupIndex);
     void showListIfOpen();

@@ -522,6 +522,11 @@ void TestWordMarks::onlyWhatTheServiceFlagged()
 
     QVERIFY(desk.tracker->showErrorList(desk.param()));
     auto* list = shownWindow<WidgetErrorList>();
+    // Choosing the group goes to the flagged place, not to the same words where they are right.
+    desk.select(caret);
+    QMetaObject::invokeMethod(list->findChild<ErrorsList*>()->groups().first(), "on_labelTitle_mouseLeftClick");
+    const auto [start, end] = sim::wordSelection(desk.doc);
+    QCOMPARE((Span{start, end}), marks.first());
     desk.select(caret);
     QVERIFY(chooseSuggestion(list, words, 0));
     desk.settle();
