@@ -221,6 +221,10 @@ void TestEditor::touchingErrorsActAlone_data()
                                         << QStringList{"0:2+2"};
     QTest::newRow("apply where they meet") << 2 << "apply" << "已经" << QStringLiteral("他门已经来了")
                                            << QStringList{"0:0+2"};
+    // Undo puts the first error back as it was: marked, and left so by the correction of the
+    // neighbour right behind it.
+    QTest::newRow("apply to the first, undo, apply to the second")
+        << 1 << "undo, then the second" << "已经" << QStringLiteral("他门已经来了") << QStringList{"0:0+2"};
     QTest::newRow("ignore the first") << 0 << "ignore" << "" << text << QStringList{"0:2+2"};
     QTest::newRow("next from the first") << 0 << "next" << "以经" << text << both;
     QTest::newRow("previous from the second") << 2 << "previous" << "他门" << text << both;
@@ -238,9 +242,14 @@ void TestEditor::touchingErrorsActAlone()
     MarkedEditor marked(QStringLiteral("他门以经来了"), results, cursor);
     TextEditEx& editor = marked.editor;
     const int group = editor.currentErrorText() == QStringLiteral("他门") ? 0 : 1;
-    if (action == QStringLiteral("apply"))
+    const bool applies = action == QStringLiteral("apply") || action == QStringLiteral("undo, then the second");
+    if (applies)
         editor.onApply(QString(), 0, editor.currentErrorText(), group);
-    else if (action == QStringLiteral("ignore"))
+    if (action == QStringLiteral("undo, then the second")) {
+        editor.onUndoError();
+        fixture::settle(editor);
+        editor.onApply(QString(), 0, QString(), 1);
+    } else if (action == QStringLiteral("ignore"))
         editor.onIgnoreOnce();
     else if (action == QStringLiteral("next"))
         QVERIFY(editor.onNext());
@@ -250,7 +259,7 @@ void TestEditor::touchingErrorsActAlone()
     QCOMPARE(editor.toPlainText(), text);
     QCOMPARE(fixture::marks(editor.document(), editor.highlighter()).replaceInStrings(QStringLiteral("*"), QString()),
              marks);
-    if (action == QStringLiteral("apply"))
+    if (applies)
         QCOMPARE(editor.textCursor().selectedText(), error);
     else
         QCOMPARE(editor.currentErrorText(), error);

@@ -315,6 +315,8 @@ void TestHighlighter::marksFlaggedPlacesOnly_data()
                                                                       << QStringList{"-4:1"} << QStringList{};
     QTest::newRow("deleted, then undone") << repeat << QString() << dede << first << QStringList{"-3:2", "undo"}
                                           << QStringList{"0:3+2"};
+    QTest::newRow("deleted, undone, then typed right behind")
+        << repeat << QString() << dede << first << QStringList{"-3:2", "undo", "+5:x"} << QStringList{"0:3+2"};
     QTest::newRow("corrected by hand, then undone") << repeat << QString() << dede << first
                                                     << QStringList{"-4:1", "undo"} << QStringList{"0:3+2"};
 }

@@ -39,7 +39,10 @@ SyntaxHighlighter::SyntaxHighlighter(QTextDocument* document, QTextEdit* editor)
     // hears of an edit: by then the anchors must know that their order may have changed.
     homeDocument = document;
     if (document) {
-        editWatch = connect(document, &QTextDocument::contentsChange, this, [this] { anchorsInOrder = false; });
+        editWatch = connect(document, &QTextDocument::contentsChange, this, [this] {
+            anchorsInOrder = false;
+            turnAnchorsForward();
+        });
         setDocument(document);
     }
     plainFormat.setUnderlineStyle(QTextCharFormat::WaveUnderline);
@@ -140,6 +143,21 @@ void SyntaxHighlighter::sortAnchors()
     if (!std::is_sorted(anchors.begin(), anchors.end(), earlier))
         std::stable_sort(anchors.begin(), anchors.end(), earlier);
     anchorsInOrder = true;
+}
+
+void SyntaxHighlighter::turnAnchorsForward()
+{
+    // A place deleted whole and put back (an undo, or a correction undone) grows again from the
+    // cursor's anchor, which then stands at its end and moves on with whatever is typed right behind
+    // it. Turned round, its start and end keep to the rules the place was anchored with.
+    for (Anchor& anchor : anchors) {
+        QTextCursor& range = anchor.range;
+        if (range.anchor() <= range.position())
+            continue;
+        const int end = range.anchor();
+        range.setPosition(range.position());
+        range.setPosition(end, QTextCursor::KeepAnchor);
+    }
 }
 
 std::vector<SyntaxHighlighter::Anchor>::const_iterator SyntaxHighlighter::firstAnchorFrom(int position)

@@ -84,6 +84,7 @@ private:
     bool mayStartWith(QChar unit) const;
     void anchorFlagged(const QString& checkedText);
     void sortAnchors();
+    void turnAnchorsForward();
     std::vector<Anchor>::const_iterator firstAnchorFrom(int position);
     // The anchor's place in the paragraph starting at blockStart when its text is still there.
     int heldStart(const Anchor& anchor, const QString& blockText, int blockStart) const;
