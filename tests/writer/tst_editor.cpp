@@ -59,6 +59,7 @@ private slots:
     void touchingErrorsActAlone();
     void applyActsOnTheChosenError_data();
     void applyActsOnTheChosenError();
+    void undoBelongsToTheLastCorrection_data();
     void undoBelongsToTheLastCorrection();
     void nextAndPrevious_data();
     void nextAndPrevious();
@@ -319,26 +320,47 @@ void TestEditor::applyActsOnTheChosenError()
     QCOMPARE(undo->isEnabled(), changed);
 }
 
+void TestEditor::undoBelongsToTheLastCorrection_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("corrected");   // the cursor in the error corrected first
+    QTest::addColumn<int>("other");       // the cursor in the other error afterwards
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("apart") << QStringLiteral("他门和以经来了") << 1 << 4 << QStringLiteral("他们和以经来了");
+    // Errors that meet share only a border, not the correction.
+    QTest::newRow("touching, the other behind") << QStringLiteral("他门以经来了") << 1 << 3
+                                                << QStringLiteral("他们以经来了");
+    QTest::newRow("touching, the other before") << QStringLiteral("他门以经来了") << 3 << 1
+                                                << QStringLiteral("他门已经来了");
+}
+
 void TestEditor::undoBelongsToTheLastCorrection()
 {
+    QFETCH(QString, text);
+    QFETCH(int, corrected);
+    QFETCH(int, other);
+    QFETCH(QString, expected);
+    const int second = text.indexOf(QStringLiteral("以经"));
     CHECK_DATAS results{fixture::makeFlagged(QStringLiteral("他门"), {0}, {QStringLiteral("他们")}),
-                        fixture::makeFlagged(QStringLiteral("以经"), {3}, {QStringLiteral("已经")})};
-    MarkedEditor marked(QStringLiteral("他门和以经来了"), results, 1);
+                        fixture::makeFlagged(QStringLiteral("以经"), {second}, {QStringLiteral("已经")})};
+    MarkedEditor marked(text, results, corrected);
     TextEditEx& editor = marked.editor;
     ContextShow* card = editor.getContextShow();
     QToolButton* undo = card->findChild<QToolButton*>(QStringLiteral("btnUndo"));
     QVERIFY(card->isVisible());
-    emit card->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
-    QCOMPARE(editor.toPlainText(), QStringLiteral("他们和以经来了"));
+    const int group = corrected < second ? 0 : 1;
+    emit card->apply(QString(), 0, QString(), group);
+    QCOMPARE(editor.toPlainText(), expected);
     QVERIFY(undo->isEnabled());
 
     // The card of the other error offers nothing to undo, and its Undo leaves the first correction.
     fixture::settle(editor);
-    fixture::placeCursor(editor, 4);
+    fixture::placeCursor(editor, other);
     QVERIFY(card->isVisible());
     QVERIFY(!undo->isEnabled());
     undo->click();
-    QCOMPARE(editor.toPlainText(), QStringLiteral("他们和以经来了"));
+    QCOMPARE(editor.toPlainText(), expected);
 }
 
 void TestEditor::nextAndPrevious_data()

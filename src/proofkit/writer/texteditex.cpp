@@ -311,8 +311,10 @@ bool TextEditEx::appliedRangeHolds() const
 
 bool TextEditEx::undoBelongsTo(int start, int end) const
 {
-    return appliedRangeHolds() && appliedText != replacedText && start <= appliedCursor.selectionEnd()
-           && end >= appliedCursor.selectionStart();
+    // Overlapping, not merely touching: an error that meets the correction at its border is another
+    // one, and its card must not take the correction back.
+    return appliedRangeHolds() && appliedText != replacedText && start < appliedCursor.selectionEnd()
+           && end > appliedCursor.selectionStart();
 }
 
 void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex)
