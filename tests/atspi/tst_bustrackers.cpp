@@ -579,10 +579,10 @@ void TestBusTrackers::windowsExistAskedTogether()
     QFETCH(QVector<bool>, exist);
     startClient({QStringLiteral("entry"), {}, true}, QStringLiteral("Korrelo bus windows %1").arg(QTest::currentDataTag()));
     QTRY_VERIFY_WITH_TIMEOUT(detected, 10000);
-    sim::WindowSpec spec;
-    spec.className = u"Edit";
-    const HWND simulated = sim::createWindow(spec);
-    const HWND destroyed = sim::createWindow(spec);
+    sim::WindowSpec edit;
+    edit.className = u"Edit";
+    const HWND simulated = sim::createWindow(edit);
+    const HWND destroyed = sim::createWindow(edit);
     sim::destroyWindow(destroyed);
     const std::vector<HWND> asked{detected->hwnd, GetAncestor(detected->hwnd, GA_ROOT),
                                   reinterpret_cast<HWND>(0x3ffffff0), simulated, destroyed};

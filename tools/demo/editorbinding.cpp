@@ -206,12 +206,12 @@ void EditorBinding::leaveFocus()
     if (now && (now->windowFlags() & Qt::WindowDoesNotAcceptFocus))
         return;
     if (!elsewhere) {
-        sim::WindowSpec spec;
-        spec.className = u"Progman";
-        spec.title = u"Program Manager";
-        spec.rect = RECT{0, 0, 1, 1};
-        spec.processId = sim::createProcess({u"C:\\Windows\\explorer.exe"});
-        elsewhere = sim::createWindow(spec);
+        sim::WindowSpec window;
+        window.className = u"Progman";
+        window.title = u"Program Manager";
+        window.rect = RECT{0, 0, 1, 1};
+        window.processId = sim::createProcess({u"C:\\Windows\\explorer.exe"});
+        elsewhere = sim::createWindow(window);
     }
     sim::setForeground(elsewhere);
     sim::setFocus(elsewhere);

@@ -6,9 +6,9 @@
 
 class QWidget;
 
-// Keeps a framed window inside the primary screen's available area when it is first shown: once as
-// it shows, and once more when the window manager's frame around it is known. A window larger than
-// the area (a layout made for a lower scale factor) is made smaller.
+// A window laid out for a smaller scale factor can open larger than the screen, with its controls out
+// of reach. At its first showing it is shrunk and moved onto the work area, and checked again once the
+// window manager has framed it, since the frame only counts from then on.
 class PROOFKIT_EXPORT ScreenFit : public QObject
 {
     Q_OBJECT
