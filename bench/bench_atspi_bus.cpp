@@ -20,7 +20,7 @@
 #include <cstdio>
 
 #include "atspi/atspidesktop.h"
-#include "barebusread.h"
+#include "busbench.h"
 #include "buscommands.h"
 #include "editormanager.h"
 #include "msaaclienthelper.h"
@@ -31,14 +31,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using buscommands::run;
-
-void waitFor(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 struct Fixture;
 Fixture* fixture();
@@ -73,43 +65,22 @@ struct Fixture
         arrivedAt = hookedAt = Clock::time_point();
         // Started, not waited for: the GUI thread keeps delivering events meanwhile.
         QProcess::startDetached(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), windows[which]});
-        waitFor([this] { return static_cast<bool>(detected); }, 5000);
+        pumpUntil([this] { return static_cast<bool>(detected); }, 5000);
         return static_cast<bool>(detected);
     }
 
     bool start()
     {
-        if (!buscommands::startBusLauncher(launcher))
+        if (!startBenchBus(launcher, arrived, this))
             return false;
-        waitFor([] { return buscommands::setAccessibility(true); }, 10000);
-        auto* bus = atspi_detail::AtspiDesktop::instance();
-        if (!bus) {
-            std::fprintf(stderr, "no accessibility bus\n");
-            return false;
-        }
-        atspi_detail::AtspiDesktop::call(
-            [this] {
-                AtspiEventListener* listener = atspi_event_listener_new(arrived, this, nullptr);
-                return atspi_event_listener_register(listener, "object:state-changed:focused", nullptr);
-            },
-            FALSE);
         const QString sentence = QStringLiteral("这是一段用来测量读取速度的中文文字😀其中有个错字。\n");
         QString text;
         while (text.size() < 100000)
             text += sentence;
-        QFile file(dir.filePath(QStringLiteral("long.txt")));
-        if (!file.open(QIODevice::WriteOnly))
+        if (!startBenchEditors(dir.filePath(QStringLiteral("long.txt")), text.left(100000),
+                               QStringLiteral("Bench editor %1"), editors, windows, 3))
             return false;
-        file.write(text.left(100000).toUtf8());
-        file.close();
-        for (int i = 0; i < 3; ++i) {
-            const QString title = QStringLiteral("Bench editor %1").arg(i);
-            const QStringList kind = i == 0 ? QStringList{QStringLiteral("--text-info"), QStringLiteral("--editable"),
-                                                          QStringLiteral("--filename=") + file.fileName()}
-                                            : QStringList{QStringLiteral("--entry"), QStringLiteral("--entry-text=短文")};
-            windows[i] = buscommands::startZenity(editors[i], title, kind);
-        }
-        waitFor([] { return false; }, 1000);
+        pumpUntil([] { return false; }, 1000);
         manager = new EditorManager;
         uia = new UIAClientHelper;
         manager->addClientHelper(uia);
@@ -226,12 +197,7 @@ int main(int argc, char** argv)
         delete f->uia;
         f->detected.reset();
         f->textEditor.reset();
-        for (QProcess& editor : f->editors) {
-            editor.kill();
-            editor.waitForFinished();
-        }
-        f->launcher.terminate();
-        f->launcher.waitForFinished();
+        stopBenchEditors(f->editors, 3, f->launcher);
     }
     return result;
 }

@@ -26,7 +26,7 @@
 
 #include "actions.h"
 #include "atspi/atspidesktop.h"
-#include "barebusread.h"
+#include "busbench.h"
 #include "buscommands.h"
 #include "dialogwriter.h"
 #include "editormanager.h"
@@ -38,14 +38,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using buscommands::run;
-
-void waitFor(const std::function<bool()>& done, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
 
 struct Fixture
 {
@@ -115,32 +107,12 @@ struct Fixture
         if (!service.start())
             return false;
         qputenv("KORRELO_SERVICE_ROOTS", service.sites().toUtf8());
-        if (!buscommands::startBusLauncher(launcher))
+        if (!startBenchBus(launcher, bareFocus, this))
             return false;
-        waitFor([] { return buscommands::setAccessibility(true); }, 10000);
-        if (!atspi_detail::AtspiDesktop::instance()) {
-            std::fprintf(stderr, "no accessibility bus\n");
-            return false;
-        }
-        atspi_detail::AtspiDesktop::call(
-            [this] {
-                AtspiEventListener* listener = atspi_event_listener_new(bareFocus, this, nullptr);
-                return atspi_event_listener_register(listener, "object:state-changed:focused", nullptr);
-            },
-            FALSE);
         text = QStringLiteral("他门在会议上讨论了计划，第二句也有错字。\n下一行写着今天的安排。");
-        QFile file(dir.filePath(QStringLiteral("page.txt")));
-        if (!file.open(QIODevice::WriteOnly))
+        if (!startBenchEditors(dir.filePath(QStringLiteral("page.txt")), text, QStringLiteral("Bench own windows %1"),
+                               editors, windows, 2))
             return false;
-        file.write(text.toUtf8());
-        file.close();
-        for (int i = 0; i < 2; ++i) {
-            const QString title = QStringLiteral("Bench own windows %1").arg(i);
-            const QStringList kind = i == 0 ? QStringList{QStringLiteral("--text-info"), QStringLiteral("--editable"),
-                                                          QStringLiteral("--filename=") + file.fileName()}
-                                            : QStringList{QStringLiteral("--entry"), QStringLiteral("--entry-text=短文")};
-            windows[i] = buscommands::startZenity(editors[i], title, kind);
-        }
         manager = getEditorManager();
         uia = new UIAClientHelper;
         manager->addClientHelper(uia);
@@ -152,7 +124,7 @@ struct Fixture
         // A program joins the bus some time after its window shows: asked until it answers.
         for (int tries = 0; tries < 20 && !detected; ++tries) {
             focus(tries % 2);
-            waitFor([this] { return static_cast<bool>(detected); }, 1500);
+            pumpUntil([this] { return static_cast<bool>(detected); }, 1500);
         }
         return static_cast<bool>(detected);
     }
@@ -188,7 +160,7 @@ void timeFocusChanges(benchmark::State& state, const std::function<std::optional
         const Clock::time_point asked = f->focus(which);
         std::optional<Clock::time_point> done;
         // Both ends are awaited, so the next change starts from a settled manager.
-        waitFor([&] { return f->detected && (done = finished()); }, 5000);
+        pumpUntil([&] { return f->detected && (done = finished()); }, 5000);
         if (!done) {
             state.SkipWithError("the focus change was not followed");
             return;
@@ -219,7 +191,7 @@ void BM_ShowWriter(benchmark::State& state)
     // The text view followed, whichever editor had the focus before.
     for (int which : {1, 0}) {
         f->focus(which);
-        waitFor([f] { return static_cast<bool>(f->detected); }, 5000);
+        pumpUntil([f] { return static_cast<bool>(f->detected); }, 5000);
     }
     if (!f->ready || !f->detected || f->uia->getCurrentPageText(f->detected, false) != f->text) {
         state.SkipWithError("no accessibility bus or editor");
@@ -242,9 +214,9 @@ void BM_ShowWriter(benchmark::State& state)
         }
         state.SetIterationTime(seconds(shown - asked));
         // Our own window takes the focus, as for a user, before it goes again.
-        waitFor([writer] { return writer->isActiveWindow(); }, 300);
+        pumpUntil([writer] { return writer->isActiveWindow(); }, 300);
         writer->close();
-        waitFor([] { return false; }, 50);
+        pumpUntil([] { return false; }, 50);
     }
     state.counters["own_focus_events"] = f->ownFocusEvents - ownBefore;
 }
@@ -283,12 +255,7 @@ int main(int argc, char** argv)
         delete f->uia;
         releaseActions();
         f->detected.reset();
-        for (QProcess& editor : f->editors) {
-            editor.kill();
-            editor.waitForFinished();
-        }
-        f->launcher.terminate();
-        f->launcher.waitForFinished();
+        stopBenchEditors(f->editors, 2, f->launcher);
     }
     return result;
 }
