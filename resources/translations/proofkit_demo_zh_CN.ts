@@ -50,8 +50,8 @@
 <context>
     <name>DemoScene</name>
     <message>
-        <source>Click into the text, then check the page (floating button, Ctrl+Shift+C or the tray menu); move the caret onto a wavy underline for suggestions.</source>
-        <translation>请先点击正文，再检查本页（浮动按钮、Ctrl+Shift+C 或托盘菜单）；将光标移到波浪下划线上即可看到建议。</translation>
+        <source>Click into the text, then check the page (floating button, its ▾ menu or Ctrl+Shift+C); move the caret onto a wavy underline for suggestions.</source>
+        <translation>请先点击正文，再检查本页（浮动按钮、其 ▾ 菜单或 Ctrl+Shift+C）；将光标移到波浪下划线上即可看到建议。</translation>
     </message>
 </context>
 </TS>

@@ -83,7 +83,7 @@ void TestDemoTracker::focusCheckMarksPopupApply()
     QTRY_VERIFY(qobject_cast<WordClientHelper*>(getEditorManager()->getActiveHelper()));
     QCOMPARE(getEditorManager()->getActiveEditorParam()->hwnd, sim::wordPane(window->document()));
 
-    // What the floating button, Ctrl+Shift+C and the tray menu's item all trigger.
+    // What the floating button, its menu's item and Ctrl+Shift+C all trigger.
     getActions()->actionCheckCurrentPage->trigger();
     // Page 1 holds 他门, 以经, 按装, 做为 and a half-width comma; 的的确确 and 1,000 are right.
     QTRY_COMPARE_WITH_TIMEOUT(marksOn(window->document()), (QStringList{"他门", "以经", "按装", "做为", ","}), 30000);

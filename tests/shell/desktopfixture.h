@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QtTest>
 
@@ -48,6 +49,16 @@ inline bool framed(QWidget* window)
 {
     const QRect frame = window->frameGeometry();
     return window->isVisible() && frame != window->geometry() && frame.contains(window->geometry());
+}
+
+// Where the X server has the window's top-left corner: a move through the window manager lands
+// there some time after Qt already reports it.
+inline QPoint placedAt(QWidget* window)
+{
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window->winId())});
+    const QRegularExpression x(QStringLiteral("Absolute upper-left X:\\s+(-?\\d+)"));
+    const QRegularExpression y(QStringLiteral("Absolute upper-left Y:\\s+(-?\\d+)"));
+    return QPoint(x.match(info).captured(1).toInt(), y.match(info).captured(1).toInt());
 }
 
 inline QRect available()

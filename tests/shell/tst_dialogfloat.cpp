@@ -108,11 +108,11 @@ void TestDialogFloat::placement_data()
                                        << true;
     QTest::newRow("tracker's rectangle") << editor << QRect(200, 150, 300, 200) << 17
                                          << QPoint(500 - 27, 350 - 27) << QPoint(1, 1) << true;
-    QTest::newRow("clamped to the window's left") << editor << QRect(0, 150, 140, 200) << 17
+    QTest::newRow("clamped to the window's left") << editor << QRect(0, 150, 170, 200) << 17
                                                   << QPoint(100, 350 - 27) << QPoint(0, 1) << true;
     QTest::newRow("clamped to the window's right") << editor << QRect(600, 150, 400, 200) << 0
                                                    << QPoint(700, 350 - 10) << QPoint(1, 1) << true;
-    QTest::newRow("clamped to the window's top") << editor << QRect(200, 0, 300, 120) << 17
+    QTest::newRow("clamped to the window's top") << editor << QRect(200, 0, 300, 150) << 17
                                                  << QPoint(500 - 27, 100) << QPoint(1, 0) << true;
     QTest::newRow("clamped to the window's bottom") << editor << QRect(200, 300, 300, 500) << 0
                                                     << QPoint(500 - 10, 500) << QPoint(1, 1) << true;
@@ -125,6 +125,16 @@ void TestDialogFloat::placement_data()
                                                   << QPoint() << false;
     QTest::newRow("editor narrower than the button") << QRect(100, 100, 30, 300) << QRect() << 17 << QPoint()
                                                      << QPoint() << false;
+    // An editor the user cannot see: scrolled out of its window, or reported without extents.
+    QTest::newRow("too little of it left of the window") << editor << QRect(0, 150, 140, 200) << 17 << QPoint()
+                                                         << QPoint() << false;
+    QTest::newRow("too little of it above the window") << editor << QRect(200, 0, 300, 120) << 17 << QPoint()
+                                                       << QPoint() << false;
+    QTest::newRow("scrolled below the window") << editor << QRect(200, 600, 300, 200) << 17 << QPoint()
+                                               << QPoint() << false;
+    QTest::newRow("scrolled above the screen") << editor << QRect(200, -900, 300, 200) << 17 << QPoint()
+                                               << QPoint() << false;
+    QTest::newRow("empty extents") << editor << QRect(300, 200, 0, 0) << 17 << QPoint() << QPoint() << false;
     QTest::newRow("empty window: its root's rectangle") << QRect(300, 300, 0, 0) << QRect() << 17
                                                         << QPoint(600 - 27, 500 - 27) << QPoint(1, 1) << true;
 }
@@ -157,15 +167,17 @@ void TestDialogFloat::placement()
 void TestDialogFloat::keptInsideScreen_data()
 {
     QTest::addColumn<QString>("edge");
-    QTest::newRow("right") << "right";
-    QTest::newRow("bottom") << "bottom";
-    QTest::newRow("left") << "left";
-    QTest::newRow("top") << "top";
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("hanging over the right") << "right" << true;
+    QTest::newRow("hanging over the bottom") << "bottom" << true;
+    QTest::newRow("wholly beyond the left") << "left" << false;
+    QTest::newRow("wholly above the top") << "top" << false;
 }
 
 void TestDialogFloat::keptInsideScreen()
 {
     QFETCH(QString, edge);
+    QFETCH(bool, shown);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     // An editor hanging over the edge; the tracker's rectangle lies outside the screen altogether.
     QRect editor(screen.x() + 100, screen.y() + 100, 400, 300);
@@ -185,8 +197,8 @@ void TestDialogFloat::keptInsideScreen()
     }
     tracker.editRect = rect;
     place(createEditor(editor));
-    QVERIFY(button->isVisible());
-    QVERIFY2(screen.contains(button->frameGeometry()), qPrintable(edge));
+    QCOMPARE(button->isVisible(), shown);
+    QVERIFY2(!shown || screen.contains(button->frameGeometry()), qPrintable(edge));
 }
 
 void TestDialogFloat::dragKeptUntilEditorMoves()
@@ -205,6 +217,7 @@ void TestDialogFloat::dragKeptUntilEditorMoves()
     QCOMPARE(button->pos(), computed);
 
     button->move(dragged);
+    sim::moveWindow(GetAncestor(hwnd, GA_ROOT), toRect(QRect(140, 60, 620, 450)));
     sim::moveWindow(hwnd, toRect(QRect(150, 100, 600, 400)));
     place(hwnd);
     QCOMPARE(button->pos(), computed + QPoint(50, 0));
@@ -218,6 +231,14 @@ void TestDialogFloat::closedEditorHidesButton()
     // Gone before the location event is handled: no rectangle, no button.
     sim::destroyWindow(GetAncestor(hwnd, GA_ROOT));
     button->setHookHWND(hwnd, true);
+    QVERIFY(!button->isVisible());
+
+    // Gone with nothing else taking the focus: the editor ends, and the button with it.
+    hwnd = createEditor(QRect(100, 100, 600, 400));
+    place(hwnd);
+    QVERIFY(button->isVisible());
+    sim::destroyWindow(GetAncestor(hwnd, GA_ROOT));
+    QTRY_VERIFY_WITH_TIMEOUT(!getEditorManager()->getActiveEditorParam(), 1000);
     QVERIFY(!button->isVisible());
 }
 
@@ -405,6 +426,7 @@ void TestDialogFloat::followsFocusedEditorEndToEnd()
     const QPoint first = button->pos();
     QCOMPARE(first, QPoint(700 - 27 - button->width(), 450 - 27 - button->height()));
 
+    sim::moveWindow(GetAncestor(hwnd, GA_ROOT), RECT{250, 150, 770, 500});
     sim::moveWindow(hwnd, RECT{260, 190, 760, 490});
     QTRY_COMPARE_WITH_TIMEOUT(button->pos(), first + QPoint(60, 40), 5000);
 

@@ -103,6 +103,8 @@ void TestDesktopX::buttonLeavesWithTheFocus()
     QTRY_VERIFY_WITH_TIMEOUT(QGuiApplication::focusWindow() == window->windowHandle(), 20000);
     QCOMPARE(button->isVisible(), !hides);
     window->hide();
+    // Our window gone, the editor is the user's again, and so is the button.
+    QTRY_VERIFY_WITH_TIMEOUT(button->isVisible(), 5000);
 }
 
 void TestDesktopX::checkLeavesTheFocusInTheEditor()
@@ -193,10 +195,20 @@ void TestDesktopX::toolTipsOnInactiveWindows()
     QFETCH(QString, window);
     QFETCH(QString, button);
     QFETCH(QString, tip);
-    // Something else of ours is the active window, as the user's editor would be.
-    QPlainTextEdit typing;
-    typing.show();
-    QVERIFY(QTest::qWaitForWindowActive(&typing));
+    // Another program's window is the active one, as the user's editor would be, and none of ours:
+    // a window of ours in front would hide the button. The window manager settles the focus first.
+    QProcess typing;
+    typing.start(QStringLiteral("xmessage"), {QStringLiteral("-title"), QStringLiteral("typing"),
+                                              QStringLiteral("-geometry"), QStringLiteral("600x300+900+500"),
+                                              QStringLiteral("他们在那里等待。")});
+    QVERIFY(typing.waitForStarted());
+    QString typingWindow;
+    QTRY_VERIFY_WITH_TIMEOUT(!(typingWindow = run(QStringLiteral("xdotool"), {"search", "--name", "^typing$"})).isEmpty(),
+                             20000);
+    run(QStringLiteral("xdotool"), {"windowactivate", "--sync", typingWindow.section('\n', 0, 0)});
+    QTRY_COMPARE_WITH_TIMEOUT(run(QStringLiteral("xdotool"), {"getactivewindow"}), typingWindow.section('\n', 0, 0),
+                              20000);
+    QVERIFY(!QGuiApplication::focusWindow());
 
     std::unique_ptr<ContextShow> popup;
     QWidget* shown = nullptr;
@@ -214,9 +226,14 @@ void TestDesktopX::toolTipsOnInactiveWindows()
     QVERIFY(!shown->isActiveWindow());
     auto* target = shown->findChild<QToolButton*>(button);
     QVERIFY(target && target->isVisible());
+    // The pointer is warped on the X server: a window not there yet would never see it arrive.
+    QTRY_COMPARE_WITH_TIMEOUT(placedAt(shown), shown->geometry().topLeft(), 20000);
     QTest::mouseMove(target, target->rect().center());
     QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 20000);
     QCOMPARE(QToolTip::text(), tip);
+    QVERIFY(shown->isVisible());
+    typing.kill();
+    typing.waitForFinished();
 }
 
 void TestDesktopX::menuHalfShowsItsArrow()

@@ -10,8 +10,8 @@ DemoScene::DemoScene(QObject* parent) : QObject(parent)
     app = sim::createWordApp();
     const SampleDocument sample = sampleDocument();
     DemoWindow* window = openDocument(sample.text, sample.pageStarts);
-    window->showStatus(tr("Click into the text, then check the page (floating button, Ctrl+Shift+C or the "
-                          "tray menu); move the caret onto a wavy underline for suggestions."));
+    window->showStatus(tr("Click into the text, then check the page (floating button, its \u25BE menu or "
+                          "Ctrl+Shift+C); move the caret onto a wavy underline for suggestions."));
 }
 
 DemoScene::~DemoScene()

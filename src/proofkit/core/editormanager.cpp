@@ -16,6 +16,8 @@ EditorManager* instance = nullptr;
 bool instanceDeleted = false;
 
 constexpr int eventDelayMs = 100;
+// Often enough that a button left by a closed editor goes within a second.
+constexpr int editorWatchMs = 400;
 
 QString fromBuffer(const WCHAR* buffer)
 {
@@ -41,6 +43,9 @@ EditorManager::EditorManager(QObject* parent) : QObject(parent)
     locationEventTimer = new QTimer(this);
     connect(locationEventTimer, &QTimer::timeout, this, &EditorManager::locationChangeTimer);
     locationEventTimer->start(eventDelayMs);
+    editorWatchTimer = new QTimer(this);
+    connect(editorWatchTimer, &QTimer::timeout, this, &EditorManager::watchEditor);
+    editorWatchTimer->start(editorWatchMs);
     eventThread = new EventThread;
     connect(eventThread, &EventThread::threadWinEvent, this, &EditorManager::threadWinEvent);
     eventThread->start(QThread::InheritPriority);
@@ -196,6 +201,14 @@ void EditorManager::uiaEditorFocused(IUIAutomationElement* sender)
     } catch (...) {
         // An element of a program that went away mid-way is simply not offered.
     }
+}
+
+void EditorManager::watchEditor()
+{
+    if (!activeEditorParam || !activeEditorParam->hwnd || IsWindow(activeEditorParam->hwnd))
+        return;
+    setActiveEditorDetected(nullptr, QString(), nullptr);
+    emit editorGone();
 }
 
 void EditorManager::setActiveEditorDetected(ClientHelper* pHelper, QString editorName,

@@ -56,12 +56,17 @@ public slots:
     void locationChangeTimer();
     void onEditorDetected(ClientHelper* pHelper, QString editorName, QSharedPointer<EditorParam> editorParam);
     void uiaEditorFocused(IUIAutomationElement* sender);
+    // Ends the active editor when its window is gone: a program that quits or closes its window
+    // while nothing else takes the focus raises no focus event.
+    void watchEditor();
 
 signals:
     // pAcc is valid only during the emission.
     void winEvent(IUnknown* pAcc, HWINEVENTHOOK hWinEventHook, DWORD event, HWND hwnd, LONG idObject,
                   LONG idChild, DWORD idEventThread, DWORD dwmsEventTime, bool focusChanged);
     void editorDetected(ClientHelper* pHelper, QString editorName, QSharedPointer<EditorParam> editorParam);
+    // The active editor's window went away; there is no active editor any more.
+    void editorGone();
 
 private:
     // Moves the pending record of the event into record and gets its accessible object; false when
@@ -76,6 +81,7 @@ private:
     QMap<HWND, QSet<HWND>> parentMap;
     QTimer* focusEventTimer = nullptr;
     QTimer* locationEventTimer = nullptr;
+    QTimer* editorWatchTimer = nullptr;
     WinEventRecord pendingFocus;
     WinEventRecord pendingLocation;
     const WinEventRecord emptyRecord;

@@ -8,6 +8,7 @@
 #include <QMoveEvent>
 #include <QMovie>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #include "accessible.h"
@@ -25,6 +26,8 @@ DialogFloat* instance = nullptr;
 
 constexpr LONG roleSystemDialog = 0x12;
 constexpr int cornerGap = 10;
+// Long enough for the focus to settle once a menu or box of ours has closed.
+constexpr int followDelayMs = 50;
 
 QRect toQRect(const RECT& rect)
 {
@@ -92,12 +95,18 @@ DialogFloat::DialogFloat(QWidget* parent) : QFramelessWindow(parent), ui(new Ui:
     if (EditorManager* manager = getEditorManager()) {
         connect(manager, &EditorManager::editorDetected, this, &DialogFloat::editorDetected);
         connect(manager, &EditorManager::winEvent, this, &DialogFloat::winEventProc);
+        connect(manager, &EditorManager::editorGone, this, &DialogFloat::editorGone);
     }
     createActions();
     adjustSize();
-    // The trackers only hear of other programs' windows: a window of this program taking the focus
-    // is seen here.
+    followTimer = new QTimer(this);
+    followTimer->setSingleShot(true);
+    followTimer->setInterval(followDelayMs);
+    connect(followTimer, &QTimer::timeout, this, [this] { follow(false); });
+    // The trackers only hear of other programs' windows: a window of this program taking the focus,
+    // and a pop-up of ours opening or closing (which need not move the focus), are seen here.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &DialogFloat::ownWindowFocused);
+    qApp->installEventFilter(this);
 }
 
 DialogFloat::~DialogFloat()
@@ -134,27 +143,70 @@ void DialogFloat::createActions()
 
 void DialogFloat::show()
 {
-    QWidget::show();
     EditorManager* manager = getEditorManager();
     QSharedPointer<EditorParam> editor = manager ? manager->getActiveEditorParam() : nullptr;
-    if (editor && editor->hwnd) {
-        editorFocused = true;
-        setHookHWND(editor->hwnd, true);
+    if (!editor || !editor->hwnd) {
+        // Without an editor only the native window is made, for later placements.
+        QWidget::show();
+        return;
+    }
+    editorFocused = true;
+    follow(true);
+}
+
+void DialogFloat::follow(bool force)
+{
+    EditorManager* manager = getEditorManager();
+    QSharedPointer<EditorParam> editor = manager ? manager->getActiveEditorParam() : nullptr;
+    if (!editor || !editor->hwnd || !editorFocused || !manager->isEditorEnable(editor) || ownWindowInFront()) {
+        setHookHWND(nullptr, false);
+        return;
+    }
+    setHookHWND(editor->hwnd, force);
+}
+
+void DialogFloat::ownWindowFocused(QWindow*)
+{
+    // Hidden at once, so it never stands over our window; shown again only once the focus settled,
+    // since a closing menu hands the focus on in several steps.
+    if (ownWindowInFront()) {
+        followTimer->stop();
+        setHookHWND(nullptr, false);
+    } else {
+        followTimer->start();
     }
 }
 
-void DialogFloat::ownWindowFocused(QWindow* window)
+bool DialogFloat::ownWindowInFront() const
 {
-    if (!window || isHidden())
-        return;
-    QWidget* widget = nullptr;
+    if (QWidget* popup = QApplication::activePopupWidget(); popup && !servesEditor(popup))
+        return true;
+    const QWindow* focus = QGuiApplication::focusWindow();
+    if (!focus)
+        return false;
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->windowHandle() == window)
-            widget = top;
+        if (top->windowHandle() == focus)
+            return top->isVisible() && !servesEditor(top);
     }
-    if (!widget || servesEditor(widget))
-        return;
+    return false;
+}
+
+bool DialogFloat::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::Show || type == QEvent::Hide) && watched != this && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        // Tool tips come and go over the button itself and change nothing.
+        if (widget->isWindow() && widget->windowType() != Qt::ToolTip)
+            ownWindowFocused(nullptr);
+    }
+    return QFramelessWindow::eventFilter(watched, event);
+}
+
+void DialogFloat::editorGone()
+{
     editorFocused = false;
+    followTimer->stop();
     setHookHWND(nullptr, false);
 }
 
@@ -211,6 +263,8 @@ void DialogFloat::onMenuHide() {}
 void DialogFloat::editorDetected(ClientHelper*, QString, QSharedPointer<EditorParam> editorParam)
 {
     const HWND hwnd = editorParam ? editorParam->hwnd : nullptr;
+    // Our own window in front keeps the button hidden: an editor behind it may report its focus again
+    // when a key grab ends.
     parentWindow = GetParent(hwnd);
     rootWindow = GetAncestor(hwnd, GA_ROOT);
     editorFocused = true;
@@ -219,7 +273,7 @@ void DialogFloat::editorDetected(ClientHelper*, QString, QSharedPointer<EditorPa
         setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
     raise();
-    setHookHWND(hwnd, false);
+    setHookHWND(ownWindowInFront() ? nullptr : hwnd, false);
 }
 
 void DialogFloat::winEventProc(IUnknown* pAcc, HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG idChild, DWORD,
@@ -231,7 +285,7 @@ void DialogFloat::winEventProc(IUnknown* pAcc, HWINEVENTHOOK, DWORD event, HWND 
             setHookHWND(nullptr, false);
         return;
     }
-    if (event != EVENT_OBJECT_LOCATIONCHANGE || !editorFocused)
+    if (event != EVENT_OBJECT_LOCATIONCHANGE || !editorFocused || ownWindowInFront())
         return;
     EditorManager* manager = getEditorManager();
     QSharedPointer<EditorParam> editor = manager ? manager->getActiveEditorParam() : nullptr;
@@ -272,19 +326,21 @@ void DialogFloat::setHookHWND(HWND window, bool force)
                 winRect = toQRect(rootFound);
         }
     }
-    if (rect.width() < 1)
+    // A tracker that cannot tell the editor's extents leaves the window to stand for it; extents it
+    // did report, but empty, are an editor out of sight.
+    if (rect == QRect())
         rect = winRect;
 
-    if (height() >= rect.height() || width() >= rect.width()) {
+    const QRect visible = visiblePart(rect, winRect, GetAncestor(window, GA_ROOT));
+    if (height() >= visible.height() || width() >= visible.width()) {
         hide();
         return;
     }
     QPoint point(rect.x() + rect.width() - cx - width() - cornerGap,
                  rect.y() + rect.height() - cy - height() - cornerGap);
-    inWin(point, winRect);
+    clampInto(point, visible);
     QWidget::show();
     raise();
-    ensureInScreen(point);
 
     if (!entry) {
         positions.insert(window, QSharedPointer<FloatPosition>(new FloatPosition{point, rect}));
@@ -310,16 +366,21 @@ void DialogFloat::clampInto(QPoint& point, const QRect& area) const
         point.setY(area.y() + area.height() - height());
 }
 
-void DialogFloat::inWin(QPoint& point, const QRect& winRect) const
+QRect DialogFloat::visiblePart(const QRect& editorRect, const QRect& winRect, HWND root) const
 {
+    QRect visible = editorRect.normalized() == editorRect ? editorRect : QRect();
     if (!isEmptyArea(winRect))
-        clampInto(point, winRect);
-}
-
-void DialogFloat::ensureInScreen(QPoint& point) const
-{
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        clampInto(point, screen->availableGeometry());
+        visible &= winRect;
+    // A field scrolled out of its page keeps extents of its own beyond its window's.
+    RECT rootFound;
+    if (root && GetWindowRect(root, &rootFound) && !isEmptyArea(toQRect(rootFound)))
+        visible &= toQRect(rootFound);
+    const QScreen* screen = QGuiApplication::screenAt(visible.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        visible &= screen->availableGeometry();
+    return visible;
 }
 
 void DialogFloat::moveEvent(QMoveEvent* e)

@@ -12,6 +12,7 @@
 #include "unknown.h"
 #include "winevent.h"
 
+class QTimer;
 class QWindow;
 namespace Ui { class DialogFloat; }
 class MenuEx;
@@ -25,7 +26,7 @@ public:
     explicit DialogFloat(QWidget* parent = nullptr);
     ~DialogFloat() override;
 
-    // Shows the button and places it beside the active editor.
+    // Shows the button beside the active editor, where the user can use it there (see follow).
     void show();
     // Places the button beside the window (0: hides it); force drops a place the user dragged it to.
     void setHookHWND(HWND window, bool force);
@@ -47,22 +48,30 @@ public slots:
                       LONG idChild, DWORD idEventThread, DWORD dwmsEventTime, bool focusChanged);
     void on_lblChecking_mouseLeftClick();
     void on_btnLogo_clicked();
-    // One of this program's windows took the focus: the editor lost it, unless the window works
-    // for that editor.
+    // One of this program's windows took the focus or gave it up: while one that does not work for
+    // the editor has it, the button is hidden; once none has, the button is back beside the editor.
     void ownWindowFocused(QWindow* window);
+    // The followed editor's window went away.
+    void editorGone();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void moveEvent(QMoveEvent* e) override;
     void enterEvent(QEvent* e) override;
     void leaveEvent(QEvent* e) override;
 
 private:
+    // Shows the button beside the active editor when that editor is followed and enabled, holds the
+    // focus (or one of the windows serving it does) and has room for it on screen; hides it otherwise.
+    void follow(bool force);
+    // One of this program's windows that does not work for the editor has the focus or is a pop-up.
+    bool ownWindowInFront() const;
     void createActions();
     void endCheck();
     // Keeps the button's rectangle at point inside area (right and bottom edges exclusive).
     void clampInto(QPoint& point, const QRect& area) const;
-    void inWin(QPoint& point, const QRect& winRect) const;
-    void ensureInScreen(QPoint& point) const;
+    // The part of the editor the user can see, inside its window and the screen; empty when none.
+    QRect visiblePart(const QRect& editorRect, const QRect& winRect, HWND root) const;
 
     Ui::DialogFloat* ui = nullptr;
     HWND parentWindow = nullptr;
@@ -72,6 +81,8 @@ private:
     bool editorFocused = false;
     QMap<HWND, QSharedPointer<FloatPosition>> positions;
     MenuEx* logoMenu = nullptr;
+    // Brings the button back once our own windows have settled after a menu or box closed.
+    QTimer* followTimer = nullptr;
 };
 
 // The process-wide button, made hidden on first use (GUI thread) and never deleted.
