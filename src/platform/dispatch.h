@@ -52,6 +52,10 @@ struct EXCEPINFO
     HRESULT scode = S_OK;
 };
 
+// Type descriptions of a dispatch object. Nothing here reads them, so the type stays opaque: objects
+// that offer none say so through GetTypeInfoCount.
+struct ITypeInfo;
+
 inline constexpr IID IID_IDispatch = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
 struct IDispatch : IUnknown
@@ -59,6 +63,9 @@ struct IDispatch : IUnknown
     using Base = IUnknown;
     static const IID& uuid() { return IID_IDispatch; }
 
+    // How many type descriptions the object offers (0 or 1), and the one with that index.
+    virtual HRESULT GetTypeInfoCount(UINT* count) = 0;
+    virtual HRESULT GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) = 0;
     virtual HRESULT GetIDsOfNames(REFIID reserved, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) = 0;
     virtual HRESULT Invoke(DISPID member, REFIID reserved, LCID locale, WORD flags, DISPPARAMS* params,
                            VARIANT* result, EXCEPINFO* exception, UINT* argumentError) = 0;

@@ -4,8 +4,8 @@
 
 class WordHelper;
 
-// The sink of the word processor's application events: answers to the application event interfaces
-// and hands every event to its document helper.
+// Receives the word processor's application events and passes each one on to the document helper
+// that owns this sink; QueryInterface also accepts every version of those event interfaces.
 class AppEventListener : public EventListener
 {
 public:

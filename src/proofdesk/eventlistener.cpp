@@ -21,6 +21,21 @@ HRESULT EventListener::QueryInterface(REFIID riid, void** object)
     return E_NOINTERFACE;
 }
 
+HRESULT EventListener::GetTypeInfoCount(UINT* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT EventListener::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+{
+    if (info)
+        *info = nullptr;
+    return E_NOTIMPL;
+}
+
 HRESULT EventListener::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*)
 {
     return E_NOTIMPL;

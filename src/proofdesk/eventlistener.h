@@ -13,6 +13,9 @@ public:
     EventListener() = default;
 
     HRESULT QueryInterface(REFIID riid, void** object) override;
+    // A sink describes no types and is not called by name.
+    HRESULT GetTypeInfoCount(UINT* count) override;
+    HRESULT GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
     HRESULT GetIDsOfNames(REFIID reserved, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
     HRESULT Invoke(DISPID member, REFIID reserved, LCID locale, WORD flags, DISPPARAMS* params,
                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) override;

@@ -43,8 +43,9 @@ int proofdeskMain(int argc, char** argv)
         if (CheckerClient* client = getCheckerClient())
             client->setClient(QStringLiteral("client"), QStringLiteral("3.5"));
 
-        // Asked in this order: a word-processor pane first, then an element with a text pattern, then
-        // an MSAA text object.
+        // The manager offers a focused editor to its helpers in the order added and stops at the first
+        // taker. The word processor's helper can mark errors in the page, so it goes first; MSAA only
+        // reads plain text, so it is the last resort.
         auto* wordHelper = new WordClientHelper;
         auto* uiaHelper = new UIAClientHelper;
         auto* msaaHelper = new MSAAClientHelper;

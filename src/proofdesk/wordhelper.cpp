@@ -20,9 +20,9 @@
 #include "wordobjects.h"
 #include "wordpane.h"
 
-// Every call of the word processor below raises _com_error when it fails (the document closed, the
-// application busy or gone, a null object used); the public operations and slots catch it and give
-// their empty answer, keeping whatever was done before the failure.
+// The word processor may fail any call below at any time: its document was closed, it is busy or
+// has quit, or an object came back null. The failure arrives as _com_error; public operations and
+// slots catch it and return their empty answer. Work done before the failure is not rolled back.
 
 namespace {
 IDispatchPtr objectOf(IDispatch* object, DISPID member)

@@ -13,6 +13,12 @@ namespace {
 class Counted : public ComObject<IAccessible, IUIAutomationCondition>
 {
 public:
+    HRESULT GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
     HRESULT get_accRole(VARIANT, VARIANT*) override { return E_NOTIMPL; }

@@ -70,9 +70,13 @@ public:
 private:
     FakePoint* point;
 };
+
+// The dispatch members a sink answers without an event source.
+enum class Member { TypeInfoCount, TypeInfoCountWithoutOut, TypeInfo, IdsOfNames, Event };
 }
 
 Q_DECLARE_METATYPE(IID)
+Q_DECLARE_METATYPE(Member)
 
 class TestWordEventSink : public QObject
 {
@@ -84,7 +88,8 @@ private slots:
     void answersItsInterfaces();
     void adviseAndUnadvise_data();
     void adviseAndUnadvise();
-    void eventsWithoutHelperAreIgnored();
+    void answersDispatchMembers_data();
+    void answersDispatchMembers();
 };
 
 void TestWordEventSink::answersItsInterfaces_data()
@@ -115,7 +120,6 @@ void TestWordEventSink::answersItsInterfaces()
         QCOMPARE(refsOf(sink), answers ? 2u : 1u);
         if (answers)
             sink->Release();
-        QCOMPARE(sink->GetIDsOfNames(IID_NULL, nullptr, 0, 0, nullptr), E_NOTIMPL);
         sink->Release();
     }
 }
@@ -172,14 +176,54 @@ void TestWordEventSink::adviseAndUnadvise()
     point->Release();
 }
 
-void TestWordEventSink::eventsWithoutHelperAreIgnored()
+void TestWordEventSink::answersDispatchMembers_data()
 {
-    auto* sink = new AppEventListener;
-    DISPPARAMS params;
-    QCOMPARE(sink->Invoke(word::AppEvent::WindowSelectionChange, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
-                          nullptr, nullptr),
-             S_FALSE);
-    sink->Release();
+    QTest::addColumn<Member>("member");
+    QTest::addColumn<HRESULT>("expected");
+    QTest::newRow("no type descriptions") << Member::TypeInfoCount << S_OK;
+    QTest::newRow("count without out-param") << Member::TypeInfoCountWithoutOut << E_POINTER;
+    QTest::newRow("type description") << Member::TypeInfo << E_NOTIMPL;
+    QTest::newRow("member by name") << Member::IdsOfNames << E_NOTIMPL;
+    QTest::newRow("event without helper") << Member::Event << S_FALSE;
+}
+
+// Both sinks answer the same: no types, no names, and events are left alone until a helper is set.
+void TestWordEventSink::answersDispatchMembers()
+{
+    QFETCH(Member, member);
+    QFETCH(HRESULT, expected);
+    for (bool application : {false, true}) {
+        ComPtr<EventListener> owner;
+        owner.Attach(application ? new AppEventListener : new EventListener);
+        EventListener* sink = owner;
+        UINT count = 7;
+        auto* info = reinterpret_cast<ITypeInfo*>(1);
+        DISPID id = 5;
+        DISPPARAMS params;
+        HRESULT hr = S_OK;
+        switch (member) {
+        case Member::TypeInfoCount:
+            hr = sink->GetTypeInfoCount(&count);
+            QCOMPARE(count, 0u);
+            break;
+        case Member::TypeInfoCountWithoutOut:
+            hr = sink->GetTypeInfoCount(nullptr);
+            break;
+        case Member::TypeInfo:
+            hr = sink->GetTypeInfo(0, 0, &info);
+            QCOMPARE(info, nullptr);
+            break;
+        case Member::IdsOfNames:
+            hr = sink->GetIDsOfNames(IID_NULL, nullptr, 0, 0, &id);
+            break;
+        case Member::Event:
+            hr = sink->Invoke(word::AppEvent::WindowSelectionChange, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                              nullptr, nullptr);
+            break;
+        }
+        QCOMPARE(hr, expected);
+        QCOMPARE(refsOf(sink), 1u);
+    }
 }
 
 QTEST_MAIN(TestWordEventSink)

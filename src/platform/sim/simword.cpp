@@ -164,6 +164,15 @@ class WordObjectBase : public ComObject<IDispatch, More...>
 public:
     WordObjectBase() { wordRegistry().liveObjects++; }
 
+    // Members are found by name through the table below; no type descriptions are offered.
+    HRESULT GetTypeInfoCount(UINT* count) override
+    {
+        if (!count)
+            return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         if (!names || !ids)

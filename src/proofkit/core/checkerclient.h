@@ -26,8 +26,8 @@ class QNetworkReply;
 class QNetworkRequest;
 class QUrl;
 
-// One error type the user can switch on or off; the three texts are translation keys of the
-// context "CheckerClient".
+// A kind of error the service can look for, and whether this user wants it looked for. The texts
+// are untranslated keys: translate them in the "CheckerClient" context before showing them.
 struct _ERROR_TYPE_INFO_
 {
     int type = 0;
@@ -38,7 +38,7 @@ struct _ERROR_TYPE_INFO_
     bool experimental = false;
 };
 
-// One dictionary (check scope) the user can switch on or off.
+// A dictionary (check scope) a text may be checked against, and whether this user wants it used.
 struct _DICT_INFO_
 {
     int id = 0;

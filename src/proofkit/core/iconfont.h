@@ -12,8 +12,9 @@
 
 class IconFontPainter;
 
-// Icons painted from the icon font carried in the resources, by name or code point, in colours that
-// follow the icon's mode. One process-wide instance (getIconFont()) serves every window.
+// Makes QIcons out of glyphs of the bundled icon font, picked by name or code point, and colours
+// them by the mode the icon is drawn in (normal, disabled, active, selected). Windows share the one
+// instance that getIconFont() returns.
 class PROOFKIT_EXPORT IconFont : public QObject
 {
     Q_OBJECT

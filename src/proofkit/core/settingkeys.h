@@ -6,7 +6,7 @@
 namespace SettingKeys {
 
 // Groups
-constexpr char GroupApp[] = "app";        // per-program enable flags, keyed by executable file name
+constexpr char GroupApp[] = "app";        // on/off per program; the key is the program's executable name
 constexpr char GroupHotkey[] = "hotkey";  // global hot keys (key sequence text), keyed by command name
 
 // Account and server (root)

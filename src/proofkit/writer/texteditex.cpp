@@ -792,6 +792,16 @@ bool TextEditEx::showLineNumbers() const
     return config.showLineNumbers;
 }
 
+void TextEditEx::setExtraSwitch(bool on)
+{
+    config.extraSwitch = on;
+}
+
+bool TextEditEx::extraSwitch() const
+{
+    return config.extraSwitch;
+}
+
 void TextEditEx::setHighlightCurrentLineEnabled(bool on)
 {
     config.highlightCurrentLine = on;

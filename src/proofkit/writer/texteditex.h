@@ -79,6 +79,9 @@ public:
     void setInputMethodEnabled(bool on);
     void setShowLineNumbers(bool show);
     bool showLineNumbers() const;
+    // A spare switch kept for callers; the editor itself never reads it.
+    void setExtraSwitch(bool on);
+    bool extraSwitch() const;
     void setHighlightCurrentLineEnabled(bool on);
     bool highlightCurrentLineEnabled() const;
     void setWordWrap(bool on);

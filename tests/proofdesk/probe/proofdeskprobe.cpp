@@ -1,5 +1,5 @@
-// Runs the tray program's start-up and shut-down in a process of its own, with a scenario that
-// observes it from inside and ends it; what it saw is printed for the test to read.
+// A child process for the tray program's tests: it runs the program's main routine while a scenario
+// watches from inside and then ends it, and prints what it saw for the test to read.
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
