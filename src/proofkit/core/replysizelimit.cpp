@@ -1,6 +1,7 @@
 #include "replysizelimit.h"
 
 #include <QNetworkReply>
+#include <QNetworkRequest>
 
 namespace {
 
@@ -23,4 +24,15 @@ void ReplySizeLimit::watch(QNetworkReply* reply, qint64 maxBytes)
 bool ReplySizeLimit::exceeded(const QNetworkReply* reply)
 {
     return reply->property(kTooLarge).toBool();
+}
+
+bool ReplySizeLimit::cut(const QNetworkReply* reply)
+{
+    // Qt 5 may finish a reply whose connection closed halfway as if it were whole, when it sees
+    // the close before the missing bytes. A compressed reply's length counts the compressed
+    // bytes, so only plain replies can be judged.
+    if (reply->error() != QNetworkReply::NoError || reply->hasRawHeader("Content-Encoding"))
+        return false;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() && length.toLongLong() != reply->bytesAvailable();
 }
