@@ -32,6 +32,7 @@ private slots:
     void writeFailureLeavesNothing();
     void neverOverwrites_data();
     void neverOverwrites();
+    void startedAgainLeavesOneFile();
     void stopHalfwayThenStartOver_data();
     void stopHalfwayThenStartOver();
     void installAnswers_data();
@@ -310,6 +311,24 @@ void TestDownloader::neverOverwrites()
     replies = {QMessageBox::Ok};
     button(*downloader, "openButton")->click();
     QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(inner.filePath(saved))});
+}
+
+void TestDownloader::startedAgainLeavesOneFile()
+{
+    auto downloader = makeDownloader();
+    QSignalSpy finished(downloader.get(), &Downloader::downloadFinished);
+    defaultAnswer = QMessageBox::Cancel;
+    downloader->startDownload(QUrl(fileUrl("?rate=200000")));
+    QTRY_VERIFY_WITH_TIMEOUT(downloader->findChild<QProgressBar*>()->value() >= 10, 10000);
+    // A second start drops its own partial file, and only that.
+    downloader->startDownload(QUrl(fileUrl()));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(folderEntries(), QStringList{"korrelo-3.5.bin"});
+    // A later download of the same update sits beside the first.
+    downloader->startDownload(QUrl(fileUrl()));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(folderEntries(), (QStringList{"korrelo-3.5 (1).bin", "korrelo-3.5.bin"}));
+    QCOMPARE(finished.last().at(1).toString(), QDir(folder->path()).filePath("korrelo-3.5 (1).bin"));
 }
 
 void TestDownloader::stopHalfwayThenStartOver_data()
