@@ -252,21 +252,26 @@ void TestDownloader::writeFailureLeavesNothing()
 
 void TestDownloader::neverOverwrites_data()
 {
+    QTest::addColumn<QString>("name");        // from the feed
     QTest::addColumn<QStringList>("files");   // there before the download; "name>target" is a link
     QTest::addColumn<QString>("saved");
-    QTest::newRow("free name") << QStringList{} << "korrelo-3.5.bin";
-    QTest::newRow("name taken") << QStringList{"korrelo-3.5.bin"} << "korrelo-3.5 (1).bin";
-    QTest::newRow("first numbers taken") << QStringList{"korrelo-3.5.bin", "korrelo-3.5 (1).bin"}
+    const QString name = "korrelo-3.5.bin";
+    QTest::newRow("free name") << name << QStringList{} << "korrelo-3.5.bin";
+    QTest::newRow("name taken") << name << QStringList{"korrelo-3.5.bin"} << "korrelo-3.5 (1).bin";
+    QTest::newRow("first numbers taken") << name << QStringList{"korrelo-3.5.bin", "korrelo-3.5 (1).bin"}
                                          << "korrelo-3.5 (2).bin";
-    QTest::newRow("partial name taken") << QStringList{"korrelo-3.5.bin.part"} << "korrelo-3.5.bin";
-    QTest::newRow("dangling link on the name") << QStringList{"korrelo-3.5.bin>missing/file"}
+    QTest::newRow("partial name taken") << name << QStringList{"korrelo-3.5.bin.part"} << "korrelo-3.5.bin";
+    QTest::newRow("dangling link on the name") << name << QStringList{"korrelo-3.5.bin>missing/file"}
                                                << "korrelo-3.5 (1).bin";
-    QTest::newRow("partial name links outside") << QStringList{"korrelo-3.5.bin.part>../outside"}
+    QTest::newRow("partial name links outside") << name << QStringList{"korrelo-3.5.bin.part>../outside"}
                                                 << "korrelo-3.5.bin";
+    QTest::newRow("hidden name taken") << ".notes.txt" << QStringList{"notes.txt", ".notes.txt"} << "notes (1).txt";
+    QTest::newRow("percent sign in the name") << "a%2b" << QStringList{"a%2b"} << "a%2b (1)";
 }
 
 void TestDownloader::neverOverwrites()
 {
+    QFETCH(QString, name);
     QFETCH(QStringList, files);
     QFETCH(QString, saved);
     const QDir dir(folder->path());
@@ -279,19 +284,20 @@ void TestDownloader::neverOverwrites()
     outside.close();
     QStringList names;
     for (const QString& file : files) {
-        const QString name = file.section('>', 0, 0);
+        const QString there = file.section('>', 0, 0);
         const QString target = file.section('>', 1);
-        names << name;
+        names << there;
         if (!target.isEmpty()) {
-            QVERIFY(QFile::link(target, inner.filePath(name)));
+            QVERIFY(QFile::link(target, inner.filePath(there)));
             continue;
         }
-        QFile mine(inner.filePath(name));
+        QFile mine(inner.filePath(there));
         QVERIFY(mine.open(QIODevice::WriteOnly));
         mine.write("mine");
     }
     auto downloader = makeDownloader();
     downloader->setDownloadDir(inner.path());
+    downloader->setFileName(name);
     QSignalSpy finished(downloader.get(), &Downloader::downloadFinished);
     defaultAnswer = QMessageBox::Cancel;
     downloader->startDownload(QUrl(fileUrl()));
@@ -300,7 +306,7 @@ void TestDownloader::neverOverwrites()
     QCOMPARE(sha256Of(inner.filePath(saved)), feedEntry().value("sha256").toString());
     names << saved;
     names.sort();
-    QCOMPARE(inner.entryList(QDir::Files | QDir::System), names);
+    QCOMPARE(inner.entryList(QDir::Files | QDir::System | QDir::Hidden), names);
     const QString mineSha = QCryptographicHash::hash("mine", QCryptographicHash::Sha256).toHex();
     QCOMPARE(sha256Of(dir.filePath("outside")), mineSha);
     for (const QString& file : files) {

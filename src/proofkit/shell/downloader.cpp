@@ -44,7 +44,8 @@ QString numbered(const QString& name, int n)
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     const QString stem = dot > 0 ? name.left(dot) : name;
     const QString suffix = dot > 0 ? name.mid(dot) : QString();
-    return QStringLiteral("%1 (%2)%3").arg(stem).arg(n).arg(suffix);
+    // One pass, so a "%2" inside the name stays as it is.
+    return QStringLiteral("%1 (%2)%3").arg(stem, QString::number(n), suffix);
 }
 
 // True when something, even a dangling link, already has this name.

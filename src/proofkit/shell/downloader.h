@@ -29,7 +29,8 @@ public:
     QString downloadDir() const;
     void setDownloadDir(const QString& path);
     QString fileName() const;
-    // Expected SHA-256 in hex; empty: the file is not checked.
+    // Expected SHA-256 in hex; empty: only the length the server announced can vouch for the file,
+    // and without one the download fails.
     void setChecksum(const QString& sha256Hex);
     bool isDownloading() const;
     // Where the last verified download was kept: the file name, or "name (n).ext" beside a file
