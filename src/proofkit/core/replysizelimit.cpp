@@ -12,12 +12,21 @@ const char* const kTooLarge = "korreloTooLarge";
 
 void ReplySizeLimit::watch(QNetworkReply* reply, qint64 maxBytes)
 {
-    // The promised length is known with the headers, so most runaway replies go before any body.
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, maxBytes](qint64 received, qint64 total) {
-        if (received <= maxBytes && total <= maxBytes)
-            return;
+    const auto refuse = [reply] {
         reply->setProperty(kTooLarge, true);
         reply->abort();
+    };
+    // The promised length is known with the headers, so most runaway replies go before any body.
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [maxBytes, refuse](qint64 received, qint64 total) {
+        if (received > maxBytes || total > maxBytes)
+            refuse();
+    });
+    // Progress is reported a few times a second only, long enough for a fast sender to pile up
+    // hundreds of megabytes; every arriving piece announces itself here. Our callers read a reply
+    // only once it is whole, so what waits unread is all that came.
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, maxBytes, refuse] {
+        if (reply->bytesAvailable() > maxBytes)
+            refuse();
     });
 }
 
