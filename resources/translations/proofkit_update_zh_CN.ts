@@ -255,6 +255,10 @@
         <translation>无法校验下载的文件：服务器既未给出文件长度，也未给出校验和。</translation>
     </message>
     <message>
+        <source>The download is empty.</source>
+        <translation>下载的文件是空的。</translation>
+    </message>
+    <message>
         <source>The download is larger than an update can be (over %1).</source>
         <translation>下载的文件超出了更新文件应有的大小（超过 %1）。</translation>
     </message>

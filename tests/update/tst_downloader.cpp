@@ -157,6 +157,8 @@ void TestDownloader::outcomes_data()
     QTest::newRow("length alone") << "" << Fields{} << "none" << qint64(0) << true << "";
     QTest::newRow("neither length nor checksum") << "?chunked=1" << Fields{} << "none" << qint64(0) << false
                                                  << unverified;
+    QTest::newRow("empty file") << "" << Fields{{"mode", "body"}, {"body", ""}} << "none" << qint64(0) << false
+                                << "The download is empty.";
     QTest::newRow("redirect without body") << "" << Fields{{"mode", "redirect"}} << "right" << qint64(0) << true << "";
     QTest::newRow("redirect with body")
         << "" << Fields{{"mode", "redirect"}, {"body", QString(3000, 'r')}, {"content_type", "text/plain"}}

@@ -293,6 +293,8 @@ QString Downloader::verify() const
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() != written)
         return tr("Only %1 of %2 bytes arrived.").arg(written).arg(length.toLongLong());
+    if (written == 0)
+        return tr("The download is empty.");
     // Without either, a connection that closed halfway looks exactly like a whole file.
     if (!length.isValid() && checksum.isEmpty())
         return tr("The download cannot be verified: the server sent neither its length nor a checksum.");
