@@ -21,9 +21,9 @@ void ReplySizeLimit::watch(QNetworkReply* reply, qint64 maxBytes)
         if (received > maxBytes || total > maxBytes)
             refuse();
     });
-    // Progress is reported a few times a second only, long enough for a fast sender to pile up
-    // hundreds of megabytes; every arriving piece announces itself here. Our callers read a reply
-    // only once it is whole, so what waits unread is all that came.
+    // The network library spaces its progress reports out, and a fast sender can pile up a lot
+    // between two of them; new data is announced here as soon as it is handed over. Our callers
+    // read a reply only once it is whole, so what waits unread is all that came.
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, maxBytes, refuse] {
         if (reply->bytesAvailable() > maxBytes)
             refuse();
