@@ -251,6 +251,18 @@
         <translation>只收到 %2 字节中的 %1 字节。</translation>
     </message>
     <message>
+        <source>The download cannot be verified: the server sent neither its length nor a checksum.</source>
+        <translation>无法校验下载的文件：服务器既未给出文件长度，也未给出校验和。</translation>
+    </message>
+    <message>
+        <source>The download is empty.</source>
+        <translation>下载的文件是空的。</translation>
+    </message>
+    <message>
+        <source>The download is larger than an update can be (over %1).</source>
+        <translation>下载的文件超出了更新文件应有的大小（超过 %1）。</translation>
+    </message>
+    <message>
         <source>The download stalled (no data for %1 s).</source>
         <translation>下载停滞（%1 秒内没有收到数据）。</translation>
     </message>

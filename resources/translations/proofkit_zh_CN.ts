@@ -150,6 +150,10 @@
         <translation>服务器的回复过大</translation>
     </message>
     <message>
+        <source>The reply is empty</source>
+        <translation>服务器的回复为空</translation>
+    </message>
+    <message>
         <source>The connection closed before the whole reply arrived</source>
         <translation>服务器的回复尚未完整收到，连接就已断开</translation>
     </message>

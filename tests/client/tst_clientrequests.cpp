@@ -30,6 +30,8 @@ private slots:
     void successMessagesOnlyAfterRealSuccess_data();
     void successMessagesOnlyAfterRealSuccess();
     void reportErrorSendsTheDialogFields();
+    void accountRepliesAreBoundedAndWhole_data();
+    void accountRepliesAreBoundedAndWhole();
     void localModeAddresses_data();
     void localModeAddresses();
     void vipOnlyFeatures_data();
@@ -225,7 +227,7 @@ void TestClientRequests::successMessagesOnlyAfterRealSuccess_data()
 
     const QString thanks = QStringLiteral("Add to dict succeed!");
     QTest::newRow("accepted") << "" << "" << true << thanks;
-    QTest::newRow("empty body") << "body" << "" << true << thanks;
+    QTest::newRow("empty body") << "body" << "" << false << "Connect Server Error! [The reply is empty ]";
     QTest::newRow("server error") << "status" << "" << false << "Connect Server Error!";
     QTest::newRow("malformed") << "malformed" << "" << true << "Parse JSON Data Error!";
     QTest::newRow("service error") << "body" << "{\"error_id\":\"server_busy\",\"error_msg\":\"busy\"}" << true
@@ -368,6 +370,70 @@ void TestClientRequests::vipOnlyFeatures()
     QVERIFY(!client->setDictCheck(101, false));
     QVERIFY(client->setDictCheck(101, true));
     QVERIFY(boxes.boxes.isEmpty());
+}
+
+void TestClientRequests::accountRepliesAreBoundedAndWhole_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<Fields>("rule");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QString>("box");
+
+    const QString tooLarge = QStringLiteral("Connect Server Error! [The reply is too large ]");
+    const QString empty = QStringLiteral("Connect Server Error! [The reply is empty ]");
+    // The network library names a cut its own way, or finishes it and leaves the count to us.
+    const QString cut = QStringLiteral("Connect Server Error! [");
+    auto body = [](const char* target, const QString& text) {
+        return Fields{{"target", target}, {"mode", "body"}, {"body", text}};
+    };
+    const QString padded = QStringLiteral("{}") + QString(6000, QLatin1Char(' '));
+    const QString oversized = QStringLiteral("{}") + QString(9000, QLatin1Char(' '));
+    // A refused authorisation stops the check before any text is sent.
+    QTest::newRow("authorisation over the bound") << "check" << body("auth", oversized) << false << tooLarge;
+    QTest::newRow("authorisation empty") << "check" << body("auth", "") << false << empty;
+    QTest::newRow("authorisation cut") << "check" << Fields{{"target", "auth"}, {"mode", "drop"}} << false << cut;
+    QTest::newRow("login over the bound") << "login" << body("login", oversized) << false << tooLarge;
+    QTest::newRow("login empty") << "login" << body("login", "") << false << empty;
+    QTest::newRow("dictionary over the bound") << "addToDict" << body("add-to-dict", oversized) << false << tooLarge;
+    QTest::newRow("dictionary within the bound") << "addToDict" << body("add-to-dict", padded) << true
+                                                 << "Add to dict succeed!";
+}
+
+void TestClientRequests::accountRepliesAreBoundedAndWhole()
+{
+    QFETCH(QString, operation);
+    QFETCH(Fields, rule);
+    QFETCH(bool, result);
+    QFETCH(QString, box);
+
+    QVERIFY(client->login("demo", "demo"));
+    // The bad reply comes once: asked again, the same call goes through.
+    QVERIFY(service.misbehave(rule + Fields{{"count", "1"}}));
+    QVERIFY(service.control(QStringLiteral("clear-requests")));
+    QString text = QStringLiteral("他门来了。");
+    const auto run = [&] {
+        if (operation == QLatin1String("check"))
+            return client->checkText(text);
+        if (operation == QLatin1String("login"))
+            return client->login("demo", "demo");
+        return client->addToDict(text);
+    };
+    QCOMPARE(run(), result);
+    QCOMPARE(boxes.boxes.size(), 1);
+    QVERIFY2(boxes.boxes.first().text.startsWith(box), qPrintable(boxes.boxes.first().text));
+    QCOMPARE(service.requestsOf(QStringLiteral("check")).size(), 0);
+    // A failed login keeps the account that was logged in.
+    QCOMPARE(client->getUserName(), QStringLiteral("demo"));
+    QVERIFY(client->isLogin());
+    QVERIFY(!client->isChecking());
+
+    boxes.boxes.clear();
+    if (operation == QLatin1String("check"))
+        QVERIFY(checkAndWait(text));
+    else
+        QVERIFY(run());
+    QVERIFY2(boxes.texts().join('|').indexOf(QStringLiteral("Connect Server Error!")) < 0,
+             qPrintable(boxes.texts().join('|')));
 }
 
 QTEST_MAIN(TestClientRequests)

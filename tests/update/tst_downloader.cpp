@@ -30,6 +30,9 @@ private slots:
     void outcomes_data();
     void outcomes();
     void writeFailureLeavesNothing();
+    void neverOverwrites_data();
+    void neverOverwrites();
+    void startedAgainLeavesOneFile();
     void stopHalfwayThenStartOver_data();
     void stopHalfwayThenStartOver();
     void installAnswers_data();
@@ -120,7 +123,12 @@ void TestDownloader::fileNames_data()
     QTest::newRow("path ends in slash") << "http://h/files/" << "Korrelo_Update.bin";
     QTest::newRow("dot dot") << "http://h/files/.." << "Korrelo_Update.bin";
     QTest::newRow("encoded slashes stay in the folder") << "http://h/files/..%2F..%2Fx" << "x";
-    QTest::newRow("encoded backslash") << "http://h/files/a%5Cb" << "Korrelo_Update.bin";
+    QTest::newRow("encoded backslash") << "http://h/files/a%5Cb" << "b";
+    QTest::newRow("hidden file") << "http://h/files/.bashrc" << "bashrc";
+    QTest::newRow("hidden file up a folder") << "http://h/files/..%2F.profile" << "profile";
+    QTest::newRow("leading dots and blanks") << "http://h/files/.%20..setup.bin" << "setup.bin";
+    QTest::newRow("only dots") << "http://h/files/..." << "Korrelo_Update.bin";
+    QTest::newRow("control characters") << "http://h/files/a%0A%00b.bin" << "ab.bin";
     QTest::newRow("empty") << "" << "Korrelo_Update.bin";
 }
 
@@ -137,34 +145,50 @@ void TestDownloader::outcomes_data()
 {
     QTest::addColumn<QString>("query");
     QTest::addColumn<Fields>("rule");
-    QTest::addColumn<bool>("wrongChecksum");
+    QTest::addColumn<QString>("checksum");   // right, wrong or none
+    QTest::addColumn<qint64>("limit");       // largest file taken; 0: the default
     QTest::addColumn<bool>("succeeds");
     QTest::addColumn<QString>("reason");   // the failure's text, empty: not compared
-    QTest::newRow("with length") << "" << Fields{} << false << true << "";
-    QTest::newRow("without length") << "?chunked=1" << Fields{} << false << true << "";
-    QTest::newRow("redirect without body") << "" << Fields{{"mode", "redirect"}} << false << true << "";
+    const QString unverified =
+        QStringLiteral("The download cannot be verified: the server sent neither its length nor a checksum.");
+    const QString tooLarge = QStringLiteral("The download is larger than an update can be (over 512 KB).");
+    QTest::newRow("with length") << "" << Fields{} << "right" << qint64(0) << true << "";
+    QTest::newRow("without length") << "?chunked=1" << Fields{} << "right" << qint64(0) << true << "";
+    QTest::newRow("length alone") << "" << Fields{} << "none" << qint64(0) << true << "";
+    QTest::newRow("neither length nor checksum") << "?chunked=1" << Fields{} << "none" << qint64(0) << false
+                                                 << unverified;
+    QTest::newRow("empty file") << "" << Fields{{"mode", "body"}, {"body", ""}} << "none" << qint64(0) << false
+                                << "The download is empty.";
+    QTest::newRow("redirect without body") << "" << Fields{{"mode", "redirect"}} << "right" << qint64(0) << true << "";
     QTest::newRow("redirect with body")
-        << "" << Fields{{"mode", "redirect"}, {"body", QString(3000, 'r')}, {"content_type", "text/plain"}} << false
-        << true << "";
-    QTest::newRow("dropped halfway") << "" << Fields{{"mode", "drop"}} << false << false << "";
-    QTest::newRow("404") << "" << Fields{{"mode", "status"}, {"status", "404"}} << false << false << "";
-    QTest::newRow("checksum mismatch") << "" << Fields{} << true << false << "";
-    QTest::newRow("chunked, checksum mismatch") << "?chunked=1" << Fields{} << true << false << "";
+        << "" << Fields{{"mode", "redirect"}, {"body", QString(3000, 'r')}, {"content_type", "text/plain"}}
+        << "right" << qint64(0) << true << "";
+    QTest::newRow("dropped halfway") << "" << Fields{{"mode", "drop"}} << "right" << qint64(0) << false << "";
+    QTest::newRow("dropped halfway, no checksum") << "" << Fields{{"mode", "drop"}} << "none" << qint64(0) << false
+                                                  << "";
+    QTest::newRow("404") << "" << Fields{{"mode", "status"}, {"status", "404"}} << "right" << qint64(0) << false
+                         << "";
+    QTest::newRow("checksum mismatch") << "" << Fields{} << "wrong" << qint64(0) << false << "";
+    QTest::newRow("chunked, checksum mismatch") << "?chunked=1" << Fields{} << "wrong" << qint64(0) << false << "";
     QTest::newRow("stalled before the first byte")
-        << "" << Fields{{"mode", "hang"}} << false << false << "The download stalled (no data for 1 s).";
+        << "" << Fields{{"mode", "hang"}} << "right" << qint64(0) << false << "The download stalled (no data for 1 s).";
+    QTest::newRow("announced over the limit") << "" << Fields{} << "right" << qint64(512 * 1024) << false << tooLarge;
+    QTest::newRow("grows over the limit") << "?chunked=1" << Fields{} << "right" << qint64(512 * 1024) << false
+                                          << tooLarge;
 }
 
 void TestDownloader::outcomes()
 {
     QFETCH(QString, query);
     QFETCH(Fields, rule);
-    QFETCH(bool, wrongChecksum);
+    QFETCH(QString, checksum);
+    QFETCH(qint64, limit);
     QFETCH(bool, succeeds);
     QFETCH(QString, reason);
     if (!rule.isEmpty())
         QVERIFY(service.misbehave(Fields{{"target", "update-file"}} + rule));
     const QString sha = feedEntry().value("sha256").toString();
-    // An older download of the same name must survive a failed one.
+    // An older download of the same name survives, whatever becomes of the new one.
     {
         QFile older(finalPath());
         QVERIFY(older.open(QIODevice::WriteOnly));
@@ -172,20 +196,27 @@ void TestDownloader::outcomes()
     }
     auto downloader = makeDownloader();
     downloader->setStallTimeout(1000);
-    downloader->setChecksum(wrongChecksum ? QString(64, 'a') : sha.toUpper());
+    if (limit)
+        downloader->setSizeLimit(limit);
+    downloader->setChecksum(checksum == "none" ? QString() : checksum == "wrong" ? QString(64, 'a') : sha.toUpper());
     QSignalSpy finished(downloader.get(), &Downloader::downloadFinished);
     defaultAnswer = QMessageBox::Cancel;
     downloader->startDownload(QUrl(fileUrl(query)));
     QVERIFY(downloader->isVisible());
     QVERIFY(settle(*downloader));
     QCOMPARE(finished.size(), succeeds ? 1 : 0);
-    QCOMPARE(folderEntries(), QStringList{"korrelo-3.5.bin"});
-    QCOMPARE(sha256Of(finalPath()) == sha, succeeds);
+    const QString kept = QDir(folder->path()).filePath("korrelo-3.5 (1).bin");
+    const QStringList entries = succeeds ? QStringList{"korrelo-3.5 (1).bin", "korrelo-3.5.bin"}
+                                         : QStringList{"korrelo-3.5.bin"};
+    QCOMPARE(folderEntries(), entries);
+    QCOMPARE(sha256Of(finalPath()), QString(QCryptographicHash::hash("older", QCryptographicHash::Sha256).toHex()));
+    QCOMPARE(sha256Of(kept) == sha, succeeds);
     QCOMPARE(boxes.size(), succeeds ? 1 : 0);
     QVERIFY(downloader->isVisible());
     if (succeeds) {
         QCOMPARE(finished.first().at(0).toString(), QString("feed"));
-        QCOMPARE(finished.first().at(1).toString(), finalPath());
+        QCOMPARE(finished.first().at(1).toString(), kept);
+        QCOMPARE(downloader->savedFile(), kept);
         QCOMPARE(label(*downloader, "downloadLabel"), QString("Download complete!"));
         QVERIFY(button(*downloader, "openButton")->isVisible());
         return;
@@ -219,6 +250,93 @@ void TestDownloader::writeFailureLeavesNothing()
     QVERIFY(boxes.isEmpty());
     QCOMPARE(label(*downloader, "downloadLabel"), QString("Download failed"));
     QVERIFY(label(*downloader, "timeLabel").startsWith("Cannot write"));
+}
+
+void TestDownloader::neverOverwrites_data()
+{
+    QTest::addColumn<QString>("name");        // from the feed
+    QTest::addColumn<QStringList>("files");   // there before the download; "name>target" is a link
+    QTest::addColumn<QString>("saved");
+    const QString name = "korrelo-3.5.bin";
+    QTest::newRow("free name") << name << QStringList{} << "korrelo-3.5.bin";
+    QTest::newRow("name taken") << name << QStringList{"korrelo-3.5.bin"} << "korrelo-3.5 (1).bin";
+    QTest::newRow("first numbers taken") << name << QStringList{"korrelo-3.5.bin", "korrelo-3.5 (1).bin"}
+                                         << "korrelo-3.5 (2).bin";
+    QTest::newRow("partial name taken") << name << QStringList{"korrelo-3.5.bin.part"} << "korrelo-3.5.bin";
+    QTest::newRow("dangling link on the name") << name << QStringList{"korrelo-3.5.bin>missing/file"}
+                                               << "korrelo-3.5 (1).bin";
+    QTest::newRow("partial name links outside") << name << QStringList{"korrelo-3.5.bin.part>../outside"}
+                                                << "korrelo-3.5.bin";
+    QTest::newRow("hidden name taken") << ".notes.txt" << QStringList{"notes.txt", ".notes.txt"} << "notes (1).txt";
+    QTest::newRow("percent sign in the name") << "a%2b" << QStringList{"a%2b"} << "a%2b (1)";
+}
+
+void TestDownloader::neverOverwrites()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, files);
+    QFETCH(QString, saved);
+    const QDir dir(folder->path());
+    QVERIFY(dir.mkpath("inner"));
+    const QDir inner(dir.filePath("inner"));
+    // The download folder is a folder inside the temporary one, so a link can point just outside it.
+    QFile outside(dir.filePath("outside"));
+    QVERIFY(outside.open(QIODevice::WriteOnly));
+    outside.write("mine");
+    outside.close();
+    QStringList names;
+    for (const QString& file : files) {
+        const QString there = file.section('>', 0, 0);
+        const QString target = file.section('>', 1);
+        names << there;
+        if (!target.isEmpty()) {
+            QVERIFY(QFile::link(target, inner.filePath(there)));
+            continue;
+        }
+        QFile mine(inner.filePath(there));
+        QVERIFY(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+    }
+    auto downloader = makeDownloader();
+    downloader->setDownloadDir(inner.path());
+    downloader->setFileName(name);
+    QSignalSpy finished(downloader.get(), &Downloader::downloadFinished);
+    defaultAnswer = QMessageBox::Cancel;
+    downloader->startDownload(QUrl(fileUrl()));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.first().at(1).toString(), inner.filePath(saved));
+    QCOMPARE(sha256Of(inner.filePath(saved)), feedEntry().value("sha256").toString());
+    names << saved;
+    names.sort();
+    QCOMPARE(inner.entryList(QDir::Files | QDir::System | QDir::Hidden), names);
+    const QString mineSha = QCryptographicHash::hash("mine", QCryptographicHash::Sha256).toHex();
+    QCOMPARE(sha256Of(dir.filePath("outside")), mineSha);
+    for (const QString& file : files) {
+        if (!file.contains('>'))
+            QCOMPARE(sha256Of(inner.filePath(file)), mineSha);
+    }
+    // "Open" hands over the file that was kept, not the one that was there before.
+    replies = {QMessageBox::Ok};
+    button(*downloader, "openButton")->click();
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(inner.filePath(saved))});
+}
+
+void TestDownloader::startedAgainLeavesOneFile()
+{
+    auto downloader = makeDownloader();
+    QSignalSpy finished(downloader.get(), &Downloader::downloadFinished);
+    defaultAnswer = QMessageBox::Cancel;
+    downloader->startDownload(QUrl(fileUrl("?rate=200000")));
+    QTRY_VERIFY_WITH_TIMEOUT(downloader->findChild<QProgressBar*>()->value() >= 10, 10000);
+    // A second start drops its own partial file, and only that.
+    downloader->startDownload(QUrl(fileUrl()));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(folderEntries(), QStringList{"korrelo-3.5.bin"});
+    // A later download of the same update sits beside the first.
+    downloader->startDownload(QUrl(fileUrl()));
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(folderEntries(), (QStringList{"korrelo-3.5 (1).bin", "korrelo-3.5.bin"}));
+    QCOMPARE(finished.last().at(1).toString(), QDir(folder->path()).filePath("korrelo-3.5 (1).bin"));
 }
 
 void TestDownloader::stopHalfwayThenStartOver_data()

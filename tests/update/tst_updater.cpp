@@ -34,6 +34,8 @@ private slots:
     void answers_data();
     void answers();
     void facadeKeepsOneUpdaterPerUrl();
+    void onlyPermanentRedirectsStick_data();
+    void onlyPermanentRedirectsStick();
     void certificates_data();
     void certificates();
 
@@ -127,6 +129,10 @@ void TestUpdater::feedIsReadAndOffered_data()
                                         << false;
     QTest::newRow("checksum not hex") << Fields{} << body(sha.arg("\"" + QString(64, 'g') + "\"")) << "" << ""
                                       << false;
+    QTest::newRow("empty feed") << Fields{{"update_version", "3.6"}} << body("") << "" << "3.5" << true;
+    QTest::newRow("feed cut halfway")
+        << Fields{{"update_version", "3.6"}} << Rules{{{"target", "update-feed"}, {"mode", "drop"}}} << "" << "3.5"
+        << true;
     QTest::newRow("checksum null") << Fields{} << body(sha.arg("null")) << "" << "" << false;
     QTest::newRow("checksum of 64 hex digits")
         << Fields{} << body(sha.arg("\"" + QString(64, 'A') + "\""))
@@ -314,7 +320,7 @@ void TestUpdater::facadeKeepsOneUpdaterPerUrl()
     QCOMPARE(center->getNotifyOnUpdate(second), true);
     QCOMPARE(center->getPlatformKey(second), QString("linux"));
     QVERIFY(service.control("config", {{"update_version", "3.6"}}));
-    QVERIFY(service.misbehave({{"target", "update-feed"}, {"mode", "redirect"}}));
+    QVERIFY(service.misbehave({{"target", "update-feed"}, {"mode", "redirect"}, {"status", "301"}}));
     QSignalSpy finished(center, &UpdateCenter::checkingFinished);
     center->checkForUpdates(first);
     QVERIFY(finished.wait(10000));
@@ -323,6 +329,42 @@ void TestUpdater::facadeKeepsOneUpdaterPerUrl()
     QCOMPARE(center->getLatestVersion(first), QString("3.6"));
     QVERIFY(center->getUpdateAvailable(first));
     QVERIFY(boxes.isEmpty());
+}
+
+void TestUpdater::onlyPermanentRedirectsStick_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<bool>("sticks");
+    QTest::newRow("301 moved permanently") << 301 << true;
+    QTest::newRow("302 found") << 302 << false;
+    QTest::newRow("303 see other") << 303 << false;
+    QTest::newRow("307 temporary") << 307 << false;
+    QTest::newRow("308 permanent") << 308 << true;
+}
+
+void TestUpdater::onlyPermanentRedirectsStick()
+{
+    QFETCH(int, status);
+    QFETCH(bool, sticks);
+    QVERIFY(service.control("config", {{"update_version", "3.6"}}));
+    QVERIFY(service.misbehave(
+        {{"target", "update-feed"}, {"mode", "redirect"}, {"status", QString::number(status)}, {"count", "1"}}));
+    auto updater = makeUpdater(feedUrl());
+    defaultAnswer = QMessageBox::No;
+    QSignalSpy finished(updater.get(), &Updater::checkingFinished);
+    QVERIFY(check(*updater));
+    QCOMPARE(updater->latestVersion(), QString("3.6"));
+    const QString moved = service.root() + "moved/krl/update/client/?client_id=client&client_ver=3.5";
+    QCOMPARE(updater->url(), sticks ? moved : feedUrl());
+    QCOMPARE(finished.first().first().toString(), updater->url());
+
+    // The next check starts where the first one ended only after a permanent move.
+    QVERIFY(service.control("clear-requests"));
+    QVERIFY(check(*updater));
+    const QJsonArray asked = service.requestsOf("update-feed");
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first().toObject().value("path").toString(),
+             QString(sticks ? "/moved/krl/update/client/" : "/krl/update/client/"));
 }
 
 void TestUpdater::certificates_data()

@@ -50,17 +50,6 @@ void addField(QByteArray& body, const QString& key, const QString& value)
     body += QUrl::toPercentEncoding(value);
 }
 
-// Qt 5 may finish a reply whose connection closed halfway as if it were whole, when it sees the
-// close before the missing bytes. The promised length tells; a compressed reply's length counts
-// the compressed bytes, so only plain replies can be checked.
-bool replyCut(QNetworkReply* reply)
-{
-    if (reply->error() != QNetworkReply::NoError || reply->hasRawHeader("Content-Encoding"))
-        return false;
-    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-    return length.isValid() && length.toLongLong() != reply->bytesAvailable();
-}
-
 QString encoded(const QString& value)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(value));
@@ -339,7 +328,7 @@ void CheckerClient::showNetworkError(QNetworkReply* reply)
         reason = tr("Request timed out");
     else if (ReplySizeLimit::exceeded(reply))
         reason = tr("The reply is too large");
-    else if (replyCut(reply))
+    else if (ReplySizeLimit::cut(reply))
         reason = tr("The connection closed before the whole reply arrived");
     else if (reply->error() == QNetworkReply::NoError)
         // A redirect that was not followed arrived without a transfer error: the server's words say why.
@@ -382,6 +371,7 @@ bool CheckerClient::simplePost(_URL_ID id, QMap<QString, QString>& form, bool ca
     for (;;) {
         QNetworkReply* hop = owner.data();
         watchReply(hop, timeoutMs);
+        ReplySizeLimit::watch(hop, ReplySizeLimit::kAccountReplyBytes);
         if (cancellable && progress)
             connect(progress, &DialogProgress::cancel, hop, &QNetworkReply::abort);
         QEventLoop loop;
@@ -394,16 +384,22 @@ bool CheckerClient::simplePost(_URL_ID id, QMap<QString, QString>& form, bool ca
         owner.reset(RedirectHop::follow(formManager, hop, next, body));
     }
     QNetworkReply* reply = owner.data();
-    if (reply->error() != QNetworkReply::NoError || refused || replyCut(reply)) {
+    if (reply->error() != QNetworkReply::NoError || refused || ReplySizeLimit::cut(reply)
+        || ReplySizeLimit::exceeded(reply)) {
         showNetworkError(reply);
         return false;
     }
     serverInfo.clearError();
     ServerInfo copy = serverInfo;
     std::string json = reply->readAll().toStdString();
+    // Every account call answers with at least an object: nothing at all means the answer was lost.
+    if (json.empty()) {
+        showMsgBox(tr("Connect Server Error!") + QStringLiteral(" [") + tr("The reply is empty")
+                       + QStringLiteral(" ]"),
+                   QMessageBox::Critical, QMessageBox::Ok);
+        return false;
+    }
     result = PostOutcome::Success;
-    if (json.empty())
-        return true;
     if (!JSONToServer(json, copy)) {
         result = PostOutcome::ParseError;
         showMsgBox(tr("Parse JSON Data Error!"), QMessageBox::Critical, QMessageBox::Ok);
@@ -434,6 +430,7 @@ bool CheckerClient::checkDomain(int site)
     timer.start(kProbeTimeoutMs);
     bool refused = false;
     for (;;) {
+        ReplySizeLimit::watch(reply, ReplySizeLimit::kAccountReplyBytes);
         QEventLoop loop;
         connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
@@ -449,7 +446,7 @@ bool CheckerClient::checkDomain(int site)
         reply = RedirectHop::follow(&nam, reply, next, form);
     }
     timer.stop();
-    if (reply->error() != QNetworkReply::NoError || refused)
+    if (reply->error() != QNetworkReply::NoError || refused || ReplySizeLimit::exceeded(reply))
         return false;
     const QByteArray body = reply->readAll();
     return !body.isEmpty() && body == "OK";
@@ -626,7 +623,7 @@ void CheckerClient::finishedSlot(QNetworkReply* reply)
     }
     // A reply may be whole before its size is judged, and is then refused all the same.
     const bool tooLarge = ReplySizeLimit::exceeded(reply);
-    if (reply->error() == QNetworkReply::NoError && !refused && !replyCut(reply) && !tooLarge) {
+    if (reply->error() == QNetworkReply::NoError && !refused && !ReplySizeLimit::cut(reply) && !tooLarge) {
         // A service that sent one unreadable reply is not asked for the rest of the text.
         const bool readable = getNetData(reply);
         if (!readable)

@@ -4,13 +4,14 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cmath>
-#include <cstdio>
 
 #include "modalbox.h"
 #include "quitapplication.h"
@@ -21,6 +22,8 @@ namespace {
 
 const char* const kDefaultName = "Korrelo_Update.bin";
 const int kMaxRedirects = 5;
+// "name (1).ext" up to this many; a folder with that many copies takes no more.
+const int kMaxNumbered = 1000;
 
 QString defaultDownloadDir()
 {
@@ -31,6 +34,25 @@ QString defaultDownloadDir()
 uint now()
 {
     return static_cast<uint>(QDateTime::currentSecsSinceEpoch());
+}
+
+// The n-th name tried for a file: the name itself, then "name (n).ext".
+QString numbered(const QString& name, int n)
+{
+    if (n == 0)
+        return name;
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > 0 ? name.left(dot) : name;
+    const QString suffix = dot > 0 ? name.mid(dot) : QString();
+    // One pass, so a "%2" inside the name stays as it is.
+    return QStringLiteral("%1 (%2)%3").arg(stem, QString::number(n), suffix);
+}
+
+// True when something, even a dangling link, already has this name.
+bool taken(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
 }
 
 } // namespace
@@ -93,10 +115,13 @@ void Downloader::setMandatoryUpdate(bool mandatory_update) { mandatoryUpdate = m
 
 QString Downloader::fitFileName(const QString& name)
 {
-    // A name that could leave the download folder is no name at all.
-    const bool unfit = name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")
-        || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'));
-    return unfit ? QString::fromLatin1(kDefaultName) : name;
+    // Only the last piece of a path, so the file cannot land outside the download folder; no
+    // leading dot, so it can be neither a hidden settings file nor "..".
+    QString base = name.mid(std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\'))) + 1);
+    base.remove(QRegularExpression(QStringLiteral("[\\x00-\\x1f\\x7f]")));
+    while (base.startsWith(QLatin1Char('.')) || base.startsWith(QLatin1Char(' ')))
+        base.remove(0, 1);
+    return base.trimmed().isEmpty() ? QString::fromLatin1(kDefaultName) : base;
 }
 
 void Downloader::setFileName(const QString& file)
@@ -104,8 +129,40 @@ void Downloader::setFileName(const QString& file)
     targetName = fitFileName(file);
 }
 
-QString Downloader::partPath() const { return dir.filePath(targetName + QStringLiteral(".part")); }
-QString Downloader::finalPath() const { return dir.filePath(targetName); }
+QString Downloader::partPath() const { return part.fileName(); }
+QString Downloader::savedFile() const { return savedPath; }
+
+void Downloader::setSizeLimit(qint64 bytes) { limitBytes = bytes; }
+qint64 Downloader::sizeLimit() const { return limitBytes; }
+
+bool Downloader::openFreshPart()
+{
+    // Exclusive creation: a file or link already there is never opened, let alone truncated.
+    for (int n = 0; n < kMaxNumbered; ++n) {
+        part.setFileName(dir.filePath(numbered(targetName + QStringLiteral(".part"), n)));
+        if (part.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return true;
+        if (!taken(part.fileName()))
+            break;
+    }
+    fail(tr("Cannot write %1: %2").arg(part.fileName(), part.errorString()));
+    return false;
+}
+
+QString Downloader::keepUnderFreshName()
+{
+    // A rename that refuses to replace: an existing file of the user's keeps its name and bytes.
+    for (int n = 0; n < kMaxNumbered; ++n) {
+        const QString path = dir.filePath(numbered(targetName, n));
+        if (taken(path))
+            continue;
+        if (part.rename(path))
+            return path;
+        if (!taken(path))
+            break;
+    }
+    return QString();
+}
 
 float Downloader::round(const qreal& input)
 {
@@ -145,9 +202,14 @@ void Downloader::restartFile()
 void Downloader::startDownload(const QUrl& address)
 {
     dropReply();
-    if (part.isOpen())
+    // Only a partial file of our own goes; anything else in the folder is the user's.
+    if (part.isOpen()) {
         part.close();
+        part.remove();
+    }
     stopped = false;
+    tooLarge = false;
+    savedPath.clear();
     writeError.clear();
     ui->progressBar->setRange(0, 100);
     ui->progressBar->setValue(0);
@@ -166,13 +228,8 @@ void Downloader::startDownload(const QUrl& address)
         return;
     }
     dir.mkpath(QStringLiteral("."));
-    // Only a stale partial file goes; an older finished file stays until a verified one replaces it.
-    part.setFileName(partPath());
-    QFile::remove(partPath());
-    if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        fail(tr("Cannot write %1: %2").arg(partPath(), part.errorString()));
+    if (!openFreshPart())
         return;
-    }
     restartFile();
 
     QNetworkRequest request(address);
@@ -204,6 +261,11 @@ void Downloader::saveFile()
     while ((length = reply->read(chunk.data(), chunk.size())) > 0) {
         if (status >= 300)
             continue;
+        if (written + length > limitBytes) {
+            tooLarge = true;
+            reply->abort();
+            return;
+        }
         if (part.write(chunk.constData(), length) != length) {
             writeError = tr("Cannot write %1: %2").arg(partPath(), part.errorString());
             reply->abort();
@@ -221,6 +283,8 @@ QString Downloader::verify() const
         return writeError;
     if (stalled)
         return tr("The download stalled (no data for %1 s).").arg((stallMs + 999) / 1000);
+    if (tooLarge)
+        return tr("The download is larger than an update can be (over %1).").arg(sizeText(limitBytes, false));
     if (reply->error() != QNetworkReply::NoError)
         return reply->errorString();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -229,6 +293,11 @@ QString Downloader::verify() const
     const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
     if (length.isValid() && length.toLongLong() != written)
         return tr("Only %1 of %2 bytes arrived.").arg(written).arg(length.toLongLong());
+    if (written == 0)
+        return tr("The download is empty.");
+    // Without either, a connection that closed halfway looks exactly like a whole file.
+    if (!length.isValid() && checksum.isEmpty())
+        return tr("The download cannot be verified: the server sent neither its length nor a checksum.");
     return QString();
 }
 
@@ -250,21 +319,22 @@ void Downloader::finished()
     if (reason.isEmpty() && !part.flush())
         reason = tr("Cannot write %1: %2").arg(partPath(), part.errorString());
     part.close();
-    // rename() puts the new file in place of an older one in one step.
-    if (reason.isEmpty() && std::rename(QFile::encodeName(partPath()).constData(),
-                                        QFile::encodeName(finalPath()).constData()) != 0)
-        reason = tr("Cannot save %1.").arg(finalPath());
+    if (reason.isEmpty()) {
+        savedPath = keepUnderFreshName();
+        if (savedPath.isEmpty())
+            reason = tr("Cannot save %1.").arg(dir.filePath(targetName));
+    }
     QNetworkReply* done = reply;
     reply = nullptr;
     done->deleteLater();
     if (!reason.isEmpty()) {
-        QFile::remove(partPath());
+        part.remove();
         fail(reason);
         return;
     }
     ui->progressBar->setRange(0, 100);
     ui->progressBar->setValue(100);
-    emit downloadFinished(url, finalPath());
+    emit downloadFinished(url, savedPath);
     installUpdate();
     if (useCustomProcedures)
         setVisible(false);
@@ -312,14 +382,14 @@ void Downloader::installUpdate()
 
 void Downloader::openDownload()
 {
-    if (targetName.isEmpty()) {
+    if (savedPath.isEmpty()) {
         QMessageBox box(QMessageBox::Critical, tr("Error"), tr("Cannot find downloaded update!"), QMessageBox::Close,
                         this);
         runModalBox(box);
         return;
     }
     // The desktop's handler for the file decides what "installing" means; we never run it.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(finalPath()));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(savedPath));
 }
 
 void Downloader::cancelDownload()
@@ -355,6 +425,12 @@ void Downloader::closeEvent(QCloseEvent* event)
 
 void Downloader::updateProgress(qint64 received, qint64 total)
 {
+    // A length beyond the bound is refused before its first byte is written.
+    if (total > limitBytes && reply) {
+        tooLarge = true;
+        reply->abort();
+        return;
+    }
     if (total > 0) {
         // Texts change once per percent: redrawing the window for every arriving piece would cost
         // more than the transfer itself.

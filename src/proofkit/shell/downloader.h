@@ -29,9 +29,16 @@ public:
     QString downloadDir() const;
     void setDownloadDir(const QString& path);
     QString fileName() const;
-    // Expected SHA-256 in hex; empty: the file is not checked.
+    // Expected SHA-256 in hex; empty: only the length the server announced can vouch for the file,
+    // and without one the download fails.
     void setChecksum(const QString& sha256Hex);
     bool isDownloading() const;
+    // Where the last verified download was kept: the file name, or "name (n).ext" beside a file
+    // of that name already there. Empty until one is.
+    QString savedFile() const;
+    // Largest file taken; a longer transfer fails before it fills the disk.
+    void setSizeLimit(qint64 bytes);
+    qint64 sizeLimit() const;
     // Longest wait for the next byte before the download fails, in milliseconds.
     void setStallTimeout(int ms);
     int stallTimeout() const;
@@ -71,7 +78,8 @@ protected:
 
 private:
     QString partPath() const;
-    QString finalPath() const;
+    bool openFreshPart();
+    QString keepUnderFreshName();
     void dropReply();
     void restartFile();
     void fail(const QString& reason);
@@ -91,6 +99,10 @@ private:
     QFile part;
     std::unique_ptr<Sha256> hash;
     QString checksum;
+    QString savedPath;
+    // An installer is tens of megabytes; four gigabytes is far beyond any real one.
+    qint64 limitBytes = qint64(4) * 1024 * 1024 * 1024;
+    bool tooLarge = false;  // the transfer was aborted for going over limitBytes
     QByteArray chunk;       // read buffer, kept for the window's life
     qint64 written = 0;
     QString writeError;     // set when the file refused data; the transfer is then aborted

@@ -112,12 +112,13 @@ void Updater::checkForUpdates()
         return;
     checking = true;
     redirects = 0;
+    requestUrl = QUrl(m_url);
     sendRequest();
 }
 
 void Updater::sendRequest()
 {
-    QNetworkRequest request{QUrl(m_url)};
+    QNetworkRequest request{requestUrl};
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setTransferTimeout(timeoutMs);
     ReplySizeLimit::watch(getForUpdate(*manager, request, m_userAgentString), kMaxFeedBytes);
@@ -140,15 +141,25 @@ void Updater::onReply(QNetworkReply* reply)
         return;
     }
     if (!next.isEmpty()) {
-        m_url = next.toString();
+        // Only a permanent move changes where the feed is asked next time; a temporary one
+        // serves this request alone.
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status == 301 || status == 308)
+            m_url = next.toString();
+        requestUrl = next;
         sendRequest();
         return;
     }
-    if (reply->error() != QNetworkReply::NoError || ReplySizeLimit::exceeded(reply)) {
+    if (reply->error() != QNetworkReply::NoError || ReplySizeLimit::exceeded(reply) || ReplySizeLimit::cut(reply)) {
         endCheck(false);
         return;
     }
     const QByteArray body = reply->readAll();
+    // Even a custom feed says something; an empty reply is a lost one.
+    if (body.isEmpty()) {
+        endCheck(false);
+        return;
+    }
     if (m_customAppcast) {
         checking = false;
         emit appcastDownloaded(m_url, body);

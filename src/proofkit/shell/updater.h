@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QUrl>
 
 #include "proofkit_export.h"
 
@@ -95,6 +96,7 @@ private:
     QNetworkAccessManager* manager = nullptr;
 
     QString m_checksum;
+    QUrl requestUrl;   // where the running check asks: m_url, or a temporary redirect's target
     bool configuredMandatory = false;   // what setMandatoryUpdate said; a feed without the key falls back to it
     bool checking = false;
     int redirects = 0;
