@@ -89,11 +89,6 @@ bool isHtmlName(const QString& path)
     return suffix == QLatin1String("html") || suffix == QLatin1String("htm");
 }
 
-bool isPlainName(const QString& path)
-{
-    return QFileInfo(path).suffix().toLower() == QLatin1String("txt");
-}
-
 } // namespace
 
 QStringList TextEditEx::fileDialogFilters()
@@ -209,7 +204,9 @@ bool TextEditEx::readFile(const QString& path)
         return false;
     }
 
-    const bool rich = isHtmlName(path) || (!isPlainName(path) && Qt::mightBeRichText(text));
+    // Only a name that says HTML is read as markup: any other file is shown as it is, so a Save
+    // without an edit gives back the same bytes, whatever tags the text happens to hold.
+    const bool rich = isHtmlName(path);
     if (rich) {
         setHtml(text);
         setAcceptRichText(true);
