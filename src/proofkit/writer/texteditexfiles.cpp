@@ -62,11 +62,23 @@ QByteArray encode(QTextCodec* codec, const QString& text)
 }
 
 // Double-byte sets whose byte pairs are nearly all valid GB18030 too: the round trip cannot tell
-// such a file from Chinese text, the detector's statistics can.
+// such a file from Chinese text, the detector's statistics and the GB18030 reading itself can.
 bool isOtherDoubleByteCharset(const std::string& charset)
 {
     static const char* const others[] = {"BIG5", "EUC-TW", "EUC-KR", "UHC", "SHIFT_JIS", "EUC-JP"};
     return std::find(std::begin(others), std::end(others), charset) != std::end(others);
+}
+
+// The detector's guess is taken only where its character set reads every byte: a guess the bytes
+// break is no better reading than GB18030. A set Qt does not know is left to the detector.
+bool readsCleanlyIn(const std::string& charset, const QByteArray& bytes)
+{
+    QTextCodec* other = QTextCodec::codecForName(charset == "UHC" ? "windows-949" : charset.c_str());
+    if (!other)
+        return true;
+    int invalid = 0;
+    decode(other, bytes, &invalid);
+    return invalid == 0;
 }
 
 // Writes on after a short write: the system tells why it stopped (no space left, file too large)
@@ -189,7 +201,8 @@ bool TextEditEx::readFile(const QString& path)
             newCodec = QTextCodec::codecForName("GB18030");
             text = decode(newCodec, body);
             const std::string charset = GuessTextCharset(body.constData(), std::size_t(body.size()));
-            if (isOtherDoubleByteCharset(charset))
+            if (isOtherDoubleByteCharset(charset) && readsCleanlyIn(charset, body)
+                && !ReadsAsOrdinaryChinese(body.constData(), std::size_t(body.size())))
                 refusal = tr("The file seems to be text in %1, not in UTF-8, UTF-16 or GB18030")
                               .arg(QString::fromStdString(charset));
         }
