@@ -173,6 +173,8 @@ void TestTextFiles::roundTrip_data()
     const QString tripod = QStringLiteral("鼎鼎鼎鼎鼎") + QString(29, QLatin1Char('k'));
     QTest::newRow("GB18030 one hanzi and ASCII") << "a.txt" << encoded("GB18030", tripod) << tripod << 0
                                                  << QByteArray("GB18030");
+    QTest::newRow("GB18030 with mark") << "a.txt" << QByteArray("\x84\x31\x95\x33") + encoded("GB18030", chinese)
+                                       << chinese << 4 << QByteArray("GB18030");
     const QString walk = QStringLiteral("散步鼎今天。咖啡file");
     QTest::newRow("GB18030 twenty bytes") << "a.txt" << encoded("GB18030", walk) << walk << 0
                                           << QByteArray("GB18030");
@@ -297,19 +299,29 @@ void TestTextFiles::joinedLinesKeepTheirEnd()
 void TestTextFiles::savedFilesOpenAgain_data()
 {
     QTest::addColumn<QString>("file");   // in GB18030
-    QTest::addColumn<QString>("typed");   // at the start, "\n" for Return
+    QTest::addColumn<QString>("typed");   // at the start, "\n" for Return, "D" for Delete
     QTest::addColumn<QString>("saved");
+    QTest::addColumn<bool>("marked");   // saved after the GB18030 mark
     const QString tripod = QStringLiteral("鼎鼎鼎鼎鼎") + QString(29, QLatin1Char('k'));
-    QTest::newRow("one hanzi and ASCII, a line typed before") << tripod << "改\n" << "改\n" + tripod;
+    QTest::newRow("one hanzi and ASCII, a line typed before") << tripod << "改\n" << "改\n" + tripod << false;
     QTest::newRow("twenty bytes, one character typed") << "散步鼎今天。咖啡file" << "我"
-                                                       << "我散步鼎今天。咖啡file";
+                                                       << "我散步鼎今天。咖啡file" << false;
+    // 隆 in GB18030 is C2 A1, which is also ¡ in UTF-8.
+    QTest::newRow("bytes that are UTF-8 as well") << "你" << "隆D" << "隆" << true;
+    // Kana are in the same places in GB18030 and EUC-JP; 気 and 園 are not.
+    const QString kana = QStringLiteral("きょうはいいてんきですね。こうえんにいきましょう。");
+    QTest::newRow("kana written into a Chinese file") << "中" << kana + "D" << kana << true;
+    const QString japanese = QStringLiteral("今日はいい天気です。公園に行きましょう。");
+    QTest::newRow("Japanese with hanzi only GB18030 has") << "中" << japanese + "D" << japanese << false;
 }
 
+// A file saved in GB18030 opens again as the same text, and a Save without an edit keeps its bytes.
 void TestTextFiles::savedFilesOpenAgain()
 {
     QFETCH(QString, file);
     QFETCH(QString, typed);
     QFETCH(QString, saved);
+    QFETCH(bool, marked);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.txt"));
     QVERIFY(writeBytes(path, encoded("GB18030", file)));
@@ -321,11 +333,15 @@ void TestTextFiles::savedFilesOpenAgain()
     for (const QChar c : typed) {
         if (c == QLatin1Char('\n'))
             QTest::keyClick(&editor, Qt::Key_Return);
+        else if (c == QLatin1Char('D'))
+            QTest::keyClick(&editor, Qt::Key_Delete);
         else
             QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
+    QCOMPARE(editor.toPlainText(), saved);
     QVERIFY(editor.saveFile(QString()));
-    QCOMPARE(readBytes(path), encoded("GB18030", saved));
+    const QByteArray bytes = (marked ? QByteArray("\x84\x31\x95\x33") : QByteArray()) + encoded("GB18030", saved);
+    QCOMPARE(readBytes(path), bytes);
 
     TextEditEx again;
     dialogs.install(again);
@@ -334,7 +350,7 @@ void TestTextFiles::savedFilesOpenAgain()
     QCOMPARE(again.fileCodec()->name(), QByteArray("GB18030"));
     again.setModified(true);
     QVERIFY(again.saveFile(QString()));
-    QCOMPARE(readBytes(path), encoded("GB18030", saved));
+    QCOMPARE(readBytes(path), bytes);
     QVERIFY(dialogs.boxes.isEmpty());
 }
 
