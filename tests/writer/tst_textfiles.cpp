@@ -213,7 +213,8 @@ void TestTextFiles::joinedLinesKeepTheirEnd_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("anchor");   // -1: no selection
-    QTest::addColumn<QString>("keys");   // "D" Delete, "B" Backspace, "d" Ctrl+Delete, other text typed
+    // "D" Delete, "B" Backspace, "d" Ctrl+Delete, "X" Ctrl+X, "V" Ctrl+V, other text typed
+    QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("saved");
 
     const QString mixed = QStringLiteral("甲\r\n乙\n丙\r\n丁");
@@ -227,6 +228,8 @@ void TestTextFiles::joinedLinesKeepTheirEnd_data()
     QTest::newRow("Delete on an empty line") << empty << 2 << -1 << "D" << "甲\r\n丙\r\n丁";
     QTest::newRow("Backspace on an empty line") << empty << 2 << -1 << "B" << "甲\n丙\r\n丁";
     QTest::newRow("joined into the last line") << mixed << 5 << -1 << "D" << "甲\r\n乙\n丙丁";
+    QTest::newRow("a selection over an end cut") << mixed << 5 << 3 << "X" << "甲\r\n乙\r\n丁";
+    QTest::newRow("cut, then pasted back") << mixed << 5 << 3 << "XV" << "甲\r\n乙\r\n丙\r\n丁";
     QTest::newRow("joined, then split by Return") << mixed << 3 << -1 << "D\n" << "甲\r\n乙\r\n丙\r\n丁";
 
     // Each random mix with one of its breaks taken away: the rest of the file stays as it was.
@@ -269,6 +272,10 @@ void TestTextFiles::joinedLinesKeepTheirEnd()
             QTest::keyClick(&editor, Qt::Key_Delete, Qt::ControlModifier);
         else if (key == QLatin1Char('B'))
             QTest::keyClick(&editor, Qt::Key_Backspace);
+        else if (key == QLatin1Char('X'))
+            QTest::keyClick(&editor, Qt::Key_X, Qt::ControlModifier);
+        else if (key == QLatin1Char('V'))
+            QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
         else if (key == QLatin1Char('\n'))
             QTest::keyClick(&editor, Qt::Key_Return);
         else
