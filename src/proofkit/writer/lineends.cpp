@@ -114,15 +114,17 @@ void LineEnds::follow(int position, int added)
     }
     const QString joinedEnd = ownEnds[std::size_t(from + removedBreaks)];
     const bool wholeDocument = from == 0 && removedBreaks == int(ownEnds.size()) - 1;
-    ownEnds.erase(ownEnds.begin() + from, ownEnds.begin() + from + removedBreaks + 1);
-    std::vector<QString> now;
+    // Typing within a paragraph, the common case, moves no other paragraph's entry.
+    if (removedBreaks != addedBreaks) {
+        ownEnds.erase(ownEnds.begin() + from, ownEnds.begin() + from + removedBreaks);
+        ownEnds.insert(ownEnds.begin() + from, std::size_t(addedBreaks), QString());
+    }
     for (QTextBlock block = first;; block = block.next()) {
-        now.push_back(block.blockFormat().property(OwnEndProperty).toString());
+        ownEnds[std::size_t(block.blockNumber())] = block.blockFormat().property(OwnEndProperty).toString();
         if (block == last)
             break;
     }
-    ownEnds.insert(ownEnds.begin() + from, now.begin(), now.end());
-    if (removedBreaks == 0 || wholeDocument || now.back() == joinedEnd)
+    if (removedBreaks == 0 || wholeDocument || ownEnds[std::size_t(from + addedBreaks)] == joinedEnd)
         return;
 
     QTextBlockFormat format = last.blockFormat();
