@@ -86,6 +86,8 @@ void TestWidgetSearch::search_data()
     QTest::newRow("x? with an x") << "abx" << 0 << "x?" << "r" << true << true << "2-3";
     QTest::newRow("x? backward") << "xbc" << 3 << "x?" << "r" << false << true << "0-1";
     QTest::newRow("empty field") << "abc" << 0 << "" << "" << true << true << "-";
+    QTest::newRow("an unfinished expression") << "a(b" << 0 << "(" << "r" << true << true << "-";
+    QTest::newRow("the same, plain") << "a(b" << 0 << "(" << "" << true << true << "1-2";
     // 𠀀 is one character of two UTF-16 units.
     QTest::newRow("dot takes a whole character") << "名字是𠀀先生。" << 0 << "是." << "r" << true << true << "2-5";
     QTest::newRow("dot backward") << "名字是𠀀先生。" << 8 << ".生" << "r" << false << true << "5-7";

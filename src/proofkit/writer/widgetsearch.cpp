@@ -102,6 +102,9 @@ QTextCursor WidgetSearch::findFrom(const QTextCursor& start, bool forward) const
     const bool regEx = ui->btnRegEx->isChecked();
     const QRegularExpression pattern = searchExpression();
     const QString needle = ui->searchLineEdit->text();
+    // An expression still being typed ("(", "[a") finds nothing.
+    if (regEx && !pattern.isValid())
+        return QTextCursor();
     int position = start.position();
     if (start.hasSelection())
         position = forward ? start.selectionEnd() : start.selectionStart();
