@@ -291,7 +291,8 @@ void TestTextFiles::joinedLinesKeepTheirEnd()
     QVERIFY(again.saveFile(QString()));
     QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
 
-    while (editor.document()->isUndoAvailable())
+    // One Undo for each key, however the line end was kept.
+    for (int step = 0; step < keys.size(); ++step)
         editor.undo();
     editor.setModified(true);
     QVERIFY(editor.saveFile(QString()));
