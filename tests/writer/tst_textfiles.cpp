@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -79,6 +80,22 @@ const QRegularExpression& paragraphBreaks()
 {
     static const QRegularExpression breaks(QStringLiteral("\r\n|[\r\n\u2029\uFDD0\uFDD1]"));
     return breaks;
+}
+
+// "D" Delete, "B" Backspace, "d" Ctrl+Delete, "X" Ctrl+X, "V" Ctrl+V, "\n" Return, other text typed.
+void typeKeys(TextEditEx& editor, const QString& keys)
+{
+    const QHash<QChar, QPair<int, int>> named = {
+        {'D', {Qt::Key_Delete, Qt::NoModifier}},      {'B', {Qt::Key_Backspace, Qt::NoModifier}},
+        {'d', {Qt::Key_Delete, Qt::ControlModifier}}, {'X', {Qt::Key_X, Qt::ControlModifier}},
+        {'V', {Qt::Key_V, Qt::ControlModifier}},      {'\n', {Qt::Key_Return, Qt::NoModifier}},
+    };
+    for (const QChar key : keys) {
+        if (named.contains(key))
+            QTest::keyClick(&editor, Qt::Key(named[key].first), Qt::KeyboardModifiers(named[key].second));
+        else
+            QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, QString(key), Qt::NoModifier);
+    }
 }
 
 } // namespace
@@ -213,8 +230,7 @@ void TestTextFiles::joinedLinesKeepTheirEnd_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("anchor");   // -1: no selection
-    // "D" Delete, "B" Backspace, "d" Ctrl+Delete, "X" Ctrl+X, "V" Ctrl+V, other text typed
-    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("keys");   // as typeKeys reads them
     QTest::addColumn<QString>("saved");
 
     const QString mixed = QStringLiteral("甲\r\n乙\n丙\r\n丁");
@@ -265,22 +281,7 @@ void TestTextFiles::joinedLinesKeepTheirEnd()
     TextEditEx editor;
     QVERIFY(editor.openFile(path));
     fixture::placeCursor(editor, position, anchor);
-    for (const QChar key : keys) {
-        if (key == QLatin1Char('D'))
-            QTest::keyClick(&editor, Qt::Key_Delete);
-        else if (key == QLatin1Char('d'))
-            QTest::keyClick(&editor, Qt::Key_Delete, Qt::ControlModifier);
-        else if (key == QLatin1Char('B'))
-            QTest::keyClick(&editor, Qt::Key_Backspace);
-        else if (key == QLatin1Char('X'))
-            QTest::keyClick(&editor, Qt::Key_X, Qt::ControlModifier);
-        else if (key == QLatin1Char('V'))
-            QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
-        else if (key == QLatin1Char('\n'))
-            QTest::keyClick(&editor, Qt::Key_Return);
-        else
-            QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, QString(key), Qt::NoModifier);
-    }
+    typeKeys(editor, keys);
     QVERIFY(editor.saveFile(QString()));
     QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
 
@@ -307,7 +308,7 @@ void TestTextFiles::joinedLinesKeepTheirEnd()
 void TestTextFiles::savedFilesOpenAgain_data()
 {
     QTest::addColumn<QString>("file");   // in GB18030
-    QTest::addColumn<QString>("typed");   // at the start, "\n" for Return, "D" for Delete
+    QTest::addColumn<QString>("typed");   // at the start, as typeKeys reads it
     QTest::addColumn<QString>("saved");
     QTest::addColumn<bool>("marked");   // saved after the GB18030 mark
     const QString tripod = QStringLiteral("鼎鼎鼎鼎鼎") + QString(29, QLatin1Char('k'));
@@ -338,14 +339,7 @@ void TestTextFiles::savedFilesOpenAgain()
     dialogs.install(editor);
     QVERIFY(editor.openFile(path));
     fixture::placeCursor(editor, 0);
-    for (const QChar c : typed) {
-        if (c == QLatin1Char('\n'))
-            QTest::keyClick(&editor, Qt::Key_Return);
-        else if (c == QLatin1Char('D'))
-            QTest::keyClick(&editor, Qt::Key_Delete);
-        else
-            QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
+    typeKeys(editor, typed);
     QCOMPARE(editor.toPlainText(), saved);
     QVERIFY(editor.saveFile(QString()));
     const QByteArray bytes = (marked ? QByteArray("\x84\x31\x95\x33") : QByteArray()) + encoded("GB18030", saved);
