@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -60,6 +61,43 @@ private:
     void (*previousHandler)(int) = nullptr;
 };
 
+// Random mixes of everything the editor shows as a line break or a space, the same on every run.
+QStringList mixedEnds()
+{
+    const QString pieces[] = {"字", "\r\n", "\r", "\n", "\u00A0", "\u2028", "\u2029", "\uFDD0", "\uFDD1"};
+    QRandomGenerator random(6122);
+    QStringList files;
+    for (int row = 0; row < 40; ++row) {
+        QString file;
+        for (int i = random.bounded(1, 10); i > 0; --i)
+            file += pieces[random.bounded(int(std::size(pieces)))];
+        files << file;
+    }
+    return files;
+}
+
+const QRegularExpression& paragraphBreaks()
+{
+    static const QRegularExpression breaks(QStringLiteral("\r\n|[\r\n\u2029\uFDD0\uFDD1]"));
+    return breaks;
+}
+
+// "D" Delete, "B" Backspace, "d" Ctrl+Delete, "X" Ctrl+X, "V" Ctrl+V, "\n" Return, other text typed.
+void typeKeys(TextEditEx& editor, const QString& keys)
+{
+    const QHash<QChar, QPair<int, int>> named = {
+        {'D', {Qt::Key_Delete, Qt::NoModifier}},      {'B', {Qt::Key_Backspace, Qt::NoModifier}},
+        {'d', {Qt::Key_Delete, Qt::ControlModifier}}, {'X', {Qt::Key_X, Qt::ControlModifier}},
+        {'V', {Qt::Key_V, Qt::ControlModifier}},      {'\n', {Qt::Key_Return, Qt::NoModifier}},
+    };
+    for (const QChar key : keys) {
+        if (named.contains(key))
+            QTest::keyClick(&editor, Qt::Key(named[key].first), Qt::KeyboardModifiers(named[key].second));
+        else
+            QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, QString(key), Qt::NoModifier);
+    }
+}
+
 } // namespace
 
 class TestTextFiles : public QObject
@@ -70,6 +108,10 @@ private slots:
     void roundTrip();
     void newLinesTakeTheFileLineEnd_data();
     void newLinesTakeTheFileLineEnd();
+    void joinedLinesKeepTheirEnd_data();
+    void joinedLinesKeepTheirEnd();
+    void savedFilesOpenAgain_data();
+    void savedFilesOpenAgain();
     void htmlShownFormattedAndSavedPlain();
     void unmodifiedSaveWritesNothing();
     void cancelledDialogs();
@@ -125,17 +167,34 @@ void TestTextFiles::roundTrip_data()
     QTest::newRow("GB18030 ordinary text") << "a.txt" << encoded("GB18030", beyondGbk) << beyondGbk << 0
                                            << QByteArray("GB18030");
 
-    // Random mixes of everything the editor shows as a line break or a space.
-    const QString pieces[] = {"字", "\r\n", "\r", "\n", "\u00A0", "\u2028", "\u2029", "\uFDD0", "\uFDD1"};
-    const QRegularExpression breaks(QStringLiteral("\r\n|[\r\u2028\u2029\uFDD0\uFDD1]"));
-    QRandomGenerator random(6122);
-    for (int row = 0; row < 40; ++row) {
-        QString file;
-        for (int i = random.bounded(1, 10); i > 0; --i)
-            file += pieces[random.bounded(int(std::size(pieces)))];
-        const QString shown = QString(file).replace(breaks, QStringLiteral("\n")).replace(QChar::Nbsp, QLatin1Char(' '));
+    const QStringList mixes = mixedEnds();
+    for (int row = 0; row < mixes.size(); ++row) {
+        const QString& file = mixes.at(row);
+        const QString shown = QString(file)
+                                  .replace(paragraphBreaks(), QStringLiteral("\n"))
+                                  .replace(QChar::LineSeparator, QLatin1Char('\n'))
+                                  .replace(QChar::Nbsp, QLatin1Char(' '));
         QTest::addRow("mixed ends %d", row) << "a.txt" << file.toUtf8() << shown << 0 << QByteArray("UTF-8");
     }
+
+    // Markup in a file not named as HTML is text like any other.
+    const QString notes = QStringLiteral("<p align=\"center\">标题</p>\n\n第一段。\n第二段。\n");
+    QTest::newRow("tags in a .md file") << "notes.md" << notes.toUtf8() << notes << 0 << QByteArray("UTF-8");
+    QTest::newRow("tags in a file without suffix") << "README" << encoded("GB18030", notes) << notes << 0
+                                                  << QByteArray("GB18030");
+    const QString page = QStringLiteral("<html><body><b>粗</b>\r\n</body></html>");
+    QTest::newRow("a whole page named .xml") << "page.xml" << page.toUtf8() << QString(page).remove(QLatin1Char('\r'))
+                                            << 0 << QByteArray("UTF-8");
+
+    // Short Chinese texts the charset detector takes for another language.
+    const QString tripod = QStringLiteral("鼎鼎鼎鼎鼎") + QString(29, QLatin1Char('k'));
+    QTest::newRow("GB18030 one hanzi and ASCII") << "a.txt" << encoded("GB18030", tripod) << tripod << 0
+                                                 << QByteArray("GB18030");
+    QTest::newRow("GB18030 with mark") << "a.txt" << QByteArray("\x84\x31\x95\x33") + encoded("GB18030", chinese)
+                                       << chinese << 4 << QByteArray("GB18030");
+    const QString walk = QStringLiteral("散步鼎今天。咖啡file");
+    QTest::newRow("GB18030 twenty bytes") << "a.txt" << encoded("GB18030", walk) << walk << 0
+                                          << QByteArray("GB18030");
 }
 
 void TestTextFiles::newLinesTakeTheFileLineEnd_data()
@@ -164,6 +223,137 @@ void TestTextFiles::newLinesTakeTheFileLineEnd()
     QTest::keyClicks(&editor, QStringLiteral("x"));
     QVERIFY(editor.saveFile(QString()));
     QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+}
+
+void TestTextFiles::joinedLinesKeepTheirEnd_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("anchor");   // -1: no selection
+    QTest::addColumn<QString>("keys");   // as typeKeys reads them
+    QTest::addColumn<QString>("saved");
+
+    const QString mixed = QStringLiteral("甲\r\n乙\n丙\r\n丁");
+    QTest::newRow("Delete at the end of a line") << mixed << 3 << -1 << "D" << "甲\r\n乙丙\r\n丁";
+    QTest::newRow("Backspace at the start of a line") << mixed << 2 << -1 << "B" << "甲乙\n丙\r\n丁";
+    QTest::newRow("Ctrl+Delete at the end of a line") << mixed << 3 << -1 << "d" << "甲\r\n乙丙\r\n丁";
+    QTest::newRow("a selection over two ends deleted") << mixed << 1 << 4 << "D" << "甲丙\r\n丁";
+    QTest::newRow("a selection over an end typed over") << mixed << 3 << 5 << "x" << "甲\r\n乙x\r\n丁";
+    QTest::newRow("a selection from a line start") << mixed << 2 << 5 << "B" << "甲\r\n\r\n丁";
+    const QString empty = QStringLiteral("甲\r\n\n丙\r\n丁");
+    QTest::newRow("Delete on an empty line") << empty << 2 << -1 << "D" << "甲\r\n丙\r\n丁";
+    QTest::newRow("Backspace on an empty line") << empty << 2 << -1 << "B" << "甲\n丙\r\n丁";
+    QTest::newRow("joined into the last line") << mixed << 5 << -1 << "D" << "甲\r\n乙\n丙丁";
+    QTest::newRow("a selection over an end cut") << mixed << 5 << 3 << "X" << "甲\r\n乙\r\n丁";
+    QTest::newRow("cut, then pasted back") << mixed << 5 << 3 << "XV" << "甲\r\n乙\r\n丙\r\n丁";
+    QTest::newRow("joined, then split by Return") << mixed << 3 << -1 << "D\n" << "甲\r\n乙\r\n丙\r\n丁";
+
+    // Each random mix with one of its breaks taken away: the rest of the file stays as it was.
+    const QStringList mixes = mixedEnds();
+    for (int row = 0; row < mixes.size(); ++row) {
+        const QString& file = mixes.at(row);
+        QList<QRegularExpressionMatch> breaks;
+        for (QRegularExpressionMatchIterator it = paragraphBreaks().globalMatch(file); it.hasNext();)
+            breaks << it.next();
+        if (breaks.isEmpty())
+            continue;
+        const QRegularExpressionMatch gone = breaks.at(row % breaks.size());
+        const int position = gone.capturedStart() - int(file.left(gone.capturedStart()).count(QStringLiteral("\r\n")));
+        const QString saved = QString(file).remove(gone.capturedStart(), gone.capturedLength());
+        if (row % 2)
+            QTest::addRow("mixed ends %d, Delete", row) << file << position << -1 << "D" << saved;
+        else
+            QTest::addRow("mixed ends %d, Backspace", row) << file << position + 1 << -1 << "B" << saved;
+    }
+}
+
+// The joined file is saved, opens again as saved, and Undo gives back the file as it was.
+void TestTextFiles::joinedLinesKeepTheirEnd()
+{
+    QFETCH(QString, file);
+    QFETCH(int, position);
+    QFETCH(int, anchor);
+    QFETCH(QString, keys);
+    QFETCH(QString, saved);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(writeBytes(path, file.toUtf8()));
+    TextEditEx editor;
+    QVERIFY(editor.openFile(path));
+    fixture::placeCursor(editor, position, anchor);
+    typeKeys(editor, keys);
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+
+    TextEditEx again;
+    QVERIFY(again.openFile(path));
+    QCOMPARE(again.toPlainText(), editor.toPlainText());
+    again.setModified(true);
+    QVERIFY(again.saveFile(QString()));
+    QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+
+    // One Undo for each key, however the line end was kept.
+    for (int step = 0; step < keys.size(); ++step)
+        editor.undo();
+    editor.setModified(true);
+    QVERIFY(editor.saveFile(QString()));
+    QCOMPARE(QString::fromUtf8(readBytes(path)), file);
+    editor.redo();
+    editor.setModified(true);
+    QVERIFY(editor.saveFile(QString()));
+    if (keys.size() == 1)
+        QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+}
+
+void TestTextFiles::savedFilesOpenAgain_data()
+{
+    QTest::addColumn<QString>("file");   // in GB18030
+    QTest::addColumn<QString>("typed");   // at the start, as typeKeys reads it
+    QTest::addColumn<QString>("saved");
+    QTest::addColumn<bool>("marked");   // saved after the GB18030 mark
+    const QString tripod = QStringLiteral("鼎鼎鼎鼎鼎") + QString(29, QLatin1Char('k'));
+    QTest::newRow("one hanzi and ASCII, a line typed before") << tripod << "改\n" << "改\n" + tripod << false;
+    QTest::newRow("twenty bytes, one character typed") << "散步鼎今天。咖啡file" << "我"
+                                                       << "我散步鼎今天。咖啡file" << false;
+    // 隆 in GB18030 is C2 A1, which is also ¡ in UTF-8.
+    QTest::newRow("bytes that are UTF-8 as well") << "你" << "隆D" << "隆" << true;
+    // Kana are in the same places in GB18030 and EUC-JP; 気 and 園 are not.
+    const QString kana = QStringLiteral("きょうはいいてんきですね。こうえんにいきましょう。");
+    QTest::newRow("kana written into a Chinese file") << "中" << kana + "D" << kana << true;
+    const QString japanese = QStringLiteral("今日はいい天気です。公園に行きましょう。");
+    QTest::newRow("Japanese with hanzi only GB18030 has") << "中" << japanese + "D" << japanese << false;
+}
+
+// A file saved in GB18030 opens again as the same text, and a Save without an edit keeps its bytes.
+void TestTextFiles::savedFilesOpenAgain()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QFETCH(bool, marked);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(writeBytes(path, encoded("GB18030", file)));
+    TextEditEx editor;
+    fixture::EditorDialogs dialogs;
+    dialogs.install(editor);
+    QVERIFY(editor.openFile(path));
+    fixture::placeCursor(editor, 0);
+    typeKeys(editor, typed);
+    QCOMPARE(editor.toPlainText(), saved);
+    QVERIFY(editor.saveFile(QString()));
+    const QByteArray bytes = (marked ? QByteArray("\x84\x31\x95\x33") : QByteArray()) + encoded("GB18030", saved);
+    QCOMPARE(readBytes(path), bytes);
+
+    TextEditEx again;
+    dialogs.install(again);
+    QVERIFY(again.openFile(path));
+    QCOMPARE(again.toPlainText(), saved);
+    QCOMPARE(again.fileCodec()->name(), QByteArray("GB18030"));
+    again.setModified(true);
+    QVERIFY(again.saveFile(QString()));
+    QCOMPARE(readBytes(path), bytes);
+    QVERIFY(dialogs.boxes.isEmpty());
 }
 
 void TestTextFiles::roundTrip()

@@ -86,6 +86,23 @@ void TestWidgetSearch::search_data()
     QTest::newRow("x? with an x") << "abx" << 0 << "x?" << "r" << true << true << "2-3";
     QTest::newRow("x? backward") << "xbc" << 3 << "x?" << "r" << false << true << "0-1";
     QTest::newRow("empty field") << "abc" << 0 << "" << "" << true << true << "-";
+    QTest::newRow("an unfinished expression") << "a(b" << 0 << "(" << "r" << true << true << "-";
+    QTest::newRow("the same, plain") << "a(b" << 0 << "(" << "" << true << true << "1-2";
+    // 𠀀 is one character of two UTF-16 units.
+    QTest::newRow("dot takes a whole character") << "名字是𠀀先生。" << 0 << "是." << "r" << true << true << "2-5";
+    QTest::newRow("dot backward") << "名字是𠀀先生。" << 8 << ".生" << "r" << false << true << "5-7";
+    QTest::newRow("\\w takes a whole character") << "。𠀀。" << 0 << "\\w+" << "r" << true << true << "1-3";
+    QTest::newRow("\\w knows hanzi") << "ab 中文" << 0 << "\\w{2}$" << "r" << true << true << "3-5";
+    QTest::newRow("[^x] takes a whole character") << "x𠀀" << 0 << "[^x]" << "r" << true << true << "1-3";
+    QTest::newRow("empty matches step over a whole character") << "𠀀a" << 0 << "a*" << "r" << true << true
+                                                              << "2-3";
+    QTest::newRow("empty matches step back over a whole character") << "a𠀀" << 3 << "a*" << "r" << false
+                                                                   << true << "0-1";
+    QTest::newRow("from between the halves of a character") << "𠀀a𠀀a" << 1 << "a" << "r" << true << false
+                                                            << "2-3";
+    QTest::newRow("plain text beside a character") << "𠀀先生𠀀" << 0 << "先生𠀀" << "" << true << true << "2-6";
+    QTest::newRow("half a character is never found") << "a𠀀" << 0 << QString(QChar(0xD840)) << "" << true
+                                                     << true << "-";
 }
 
 void TestWidgetSearch::search()
@@ -136,6 +153,12 @@ void TestWidgetSearch::replaceAll_data()
     QTest::newRow("lookahead") << "ab" << "a(?=b)" << "r" << "X" << "Xb";
     QTest::newRow("a deletion makes no new line start") << "abc\nde" << "^." << "r" << "" << "bc\ne";
     QTest::newRow("a replacement makes no new word start") << "aa" << "\\ba" << "r" << " " << " a";
+    QTest::newRow("dot beside a character beyond the basic plane") << "名字是𠀀先生。" << "是." << "r" << "为X"
+                                                                   << "名字为X先生。";
+    QTest::newRow("\\w and captures") << "a𠀀b" << "(\\w)" << "r" << "<\\1>" << "<a><𠀀><b>";
+    QTest::newRow("[^x]") << "x𠀀x𠀀" << "[^x]" << "r" << "y" << "xyxy";
+    QTest::newRow("empty matches between characters") << "𠀀a𠀀" << "a*" << "r" << "-" << "𠀀-𠀀";
+    QTest::newRow("only empty matches") << "𠀀𠀀" << "x*" << "r" << "-" << "𠀀𠀀";
     QTest::newRow("capture ten") << "abcdefghij" << "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)" << "r" << "\\10\\1" << "ja";
 
     // Random short texts against patterns that never match empty text: what one pass of

@@ -50,6 +50,7 @@ void LineEnds::read(const QString& text, QTextDocument* paragraphs)
         }
     }
     keepsLineSeparators = text.contains(QChar::LineSeparator);
+    stopFollowing();
     if (!paragraphs || int(ends.size()) != paragraphs->blockCount() - 1)
         return;
 
@@ -66,6 +67,76 @@ void LineEnds::read(const QString& text, QTextDocument* paragraphs)
         block = block.next();
     }
     paragraphs->setUndoRedoEnabled(undo);
+
+    followed = paragraphs;
+    takeAll();
+    edits = QObject::connect(paragraphs, &QTextDocument::contentsChange, paragraphs,
+                             [this](int position, int, int added) { follow(position, added); });
+}
+
+LineEnds::~LineEnds()
+{
+    stopFollowing();
+}
+
+void LineEnds::stopFollowing()
+{
+    QObject::disconnect(edits);
+    followed = nullptr;
+    ownEnds.clear();
+}
+
+void LineEnds::takeAll()
+{
+    ownEnds.clear();
+    for (QTextBlock block = followed->begin(); block.isValid(); block = block.next())
+        ownEnds.push_back(block.blockFormat().property(OwnEndProperty).toString());
+}
+
+// The edit replaced the text from position on by added characters. The paragraph breaks it took
+// away follow from how many paragraphs there were before; the paragraph that now holds the end of
+// the new text is the one the old text's last affected paragraph ended. The correction joins the
+// edit's undo step, so Undo brings back both paragraphs with their own ends.
+void LineEnds::follow(int position, int added)
+{
+    QTextBlock first = followed->findBlock(position);
+    QTextBlock last = followed->findBlock(position + added);
+    if (!first.isValid())
+        first = followed->lastBlock();
+    if (!last.isValid())
+        last = followed->lastBlock();
+    const int from = first.blockNumber();
+    const int addedBreaks = last.blockNumber() - from;
+    const int removedBreaks = int(ownEnds.size()) - followed->blockCount() + addedBreaks;
+    if (removedBreaks < 0 || from + removedBreaks >= int(ownEnds.size())) {
+        takeAll();
+        return;
+    }
+    const QString joinedEnd = ownEnds[std::size_t(from + removedBreaks)];
+    const bool wholeDocument = from == 0 && removedBreaks == int(ownEnds.size()) - 1;
+    // Typing within a paragraph, the common case, moves no other paragraph's entry.
+    if (removedBreaks != addedBreaks) {
+        ownEnds.erase(ownEnds.begin() + from, ownEnds.begin() + from + removedBreaks);
+        ownEnds.insert(ownEnds.begin() + from, std::size_t(addedBreaks), QString());
+    }
+    for (QTextBlock block = first;; block = block.next()) {
+        ownEnds[std::size_t(block.blockNumber())] = block.blockFormat().property(OwnEndProperty).toString();
+        if (block == last)
+            break;
+    }
+    if (removedBreaks == 0 || wholeDocument || ownEnds[std::size_t(from + addedBreaks)] == joinedEnd)
+        return;
+
+    QTextBlockFormat format = last.blockFormat();
+    if (joinedEnd.isEmpty())
+        format.clearProperty(OwnEndProperty);
+    else
+        format.setProperty(OwnEndProperty, joinedEnd);
+    QTextCursor cursor(last);
+    cursor.joinPreviousEditBlock();
+    cursor.setBlockFormat(format);
+    cursor.endEditBlock();
+    ownEnds[std::size_t(from + addedBreaks)] = joinedEnd;
 }
 
 QString LineEnds::write(const QTextDocument& document) const
@@ -89,6 +160,7 @@ QString LineEnds::write(const QTextDocument& document) const
 
 void LineEnds::clear()
 {
+    stopFollowing();
     usual = QStringLiteral("\n");
     keepsLineSeparators = false;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
+
+#include <vector>
 
 class QTextDocument;
 
@@ -10,6 +13,11 @@ class QTextDocument;
 class LineEnds
 {
 public:
+    LineEnds() = default;
+    LineEnds(const LineEnds&) = delete;
+    LineEnds& operator=(const LineEnds&) = delete;
+    ~LineEnds();
+
     // Takes the line ends of text. With a document whose paragraphs were just made from text, each
     // paragraph ended otherwise than the file's usual way keeps its own end, through later edits.
     void read(const QString& text, QTextDocument* paragraphs = nullptr);
@@ -19,8 +27,19 @@ public:
     void clear();
 
 private:
+    // After an edit that joined paragraphs: the joined one ends as the last of them did.
+    void follow(int position, int added);
+    void takeAll();
+    void stopFollowing();
+
     QString usual = QStringLiteral("\n");
     // Only a file that holds line separators gets them back; in others a typed line break inside a
     // paragraph is saved as a line end, as any other program would show it.
     bool keepsLineSeparators = false;
+    // The document followed, and each of its paragraphs' own end ("" for the usual one) as it was
+    // before the latest edit: the document keeps the first paragraph's end on a join and drops the
+    // last one's, so it is taken from here.
+    QTextDocument* followed = nullptr;
+    QMetaObject::Connection edits;
+    std::vector<QString> ownEnds;
 };

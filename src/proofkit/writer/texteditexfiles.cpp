@@ -18,6 +18,9 @@
 
 namespace {
 
+// U+FEFF in GB18030: put before GB18030 text only where the bytes alone would not say GB18030.
+constexpr int EncodingGb18030Mark = 4;
+
 // Byte-order marks written before the text of files read with one (and of new documents).
 QByteArray byteOrderMark(int encoding)
 {
@@ -28,6 +31,8 @@ QByteArray byteOrderMark(int encoding)
         return QByteArray("\xFE\xFF", 2);
     case ENCODING_UTF8:
         return QByteArray("\xEF\xBB\xBF", 3);
+    case EncodingGb18030Mark:
+        return QByteArray("\x84\x31\x95\x33", 4);
     default:
         return QByteArray();
     }
@@ -40,6 +45,8 @@ QTextCodec* codecOfMark(int encoding)
         return QTextCodec::codecForName("UTF-16LE");
     case ENCODING_UTF16_BE:
         return QTextCodec::codecForName("UTF-16BE");
+    case EncodingGb18030Mark:
+        return QTextCodec::codecForName("GB18030");
     default:
         return QTextCodec::codecForName("UTF-8");
     }
@@ -62,11 +69,67 @@ QByteArray encode(QTextCodec* codec, const QString& text)
 }
 
 // Double-byte sets whose byte pairs are nearly all valid GB18030 too: the round trip cannot tell
-// such a file from Chinese text, the detector's statistics can.
+// such a file from Chinese text, the detector's statistics and the GB18030 reading itself can.
 bool isOtherDoubleByteCharset(const std::string& charset)
 {
     static const char* const others[] = {"BIG5", "EUC-TW", "EUC-KR", "UHC", "SHIFT_JIS", "EUC-JP"};
     return std::find(std::begin(others), std::end(others), charset) != std::end(others);
+}
+
+// The detector's guess is taken only where its character set reads every byte: a guess the bytes
+// break is no better reading than GB18030. A set Qt does not know is left to the detector.
+bool readsCleanlyIn(const std::string& charset, const QByteArray& bytes)
+{
+    QTextCodec* other = QTextCodec::codecForName(charset == "UHC" ? "windows-949" : charset.c_str());
+    if (!other)
+        return true;
+    int invalid = 0;
+    decode(other, bytes, &invalid);
+    return invalid == 0;
+}
+
+// What the bytes of a file read as: the mark they start with, the codec of the rest and its text.
+struct Reading
+{
+    int encoding = ENCODING_NONE;
+    QTextCodec* codec = nullptr;
+    QString text;
+    std::string otherCharset;   // the file seems to be in this other double-byte set
+    bool broken = false;         // the text would not be written back byte for byte
+};
+
+Reading readText(const QByteArray& bytes)
+{
+    Reading reading;
+    char head[3] = {0, 0, 0};
+    for (int i = 0; i < 3 && i < bytes.size(); ++i)
+        head[i] = bytes.at(i);
+    reading.encoding = GetFileEncoding(head);
+    if (reading.encoding == ENCODING_NONE && bytes.startsWith(byteOrderMark(EncodingGb18030Mark)))
+        reading.encoding = EncodingGb18030Mark;
+    const QByteArray body = bytes.mid(byteOrderMark(reading.encoding).size());
+    if (reading.encoding != ENCODING_NONE) {
+        reading.codec = codecOfMark(reading.encoding);
+        reading.text = decode(reading.codec, body);
+    } else {
+        // Without a mark the whole file decides; anything that is not valid UTF-8 is the legacy
+        // Chinese code page, so it is written back in the bytes it came in.
+        int invalid = 0;
+        reading.codec = QTextCodec::codecForName("UTF-8");
+        reading.text = decode(reading.codec, body, &invalid);
+        if (invalid > 0) {
+            reading.codec = QTextCodec::codecForName("GB18030");
+            reading.text = decode(reading.codec, body);
+            const std::string charset = GuessTextCharset(body.constData(), std::size_t(body.size()));
+            if (isOtherDoubleByteCharset(charset) && readsCleanlyIn(charset, body)
+                && !ReadsAsOrdinaryChinese(body.constData(), std::size_t(body.size())))
+                reading.otherCharset = charset;
+        }
+    }
+    // Text that would not be written back byte for byte (another legacy code page, a broken
+    // sequence) is refused rather than shown garbled and damaged by the next save.
+    reading.broken = encode(reading.codec, reading.text) != body;
+    return reading;
 }
 
 // Writes on after a short write: the system tells why it stopped (no space left, file too large)
@@ -87,11 +150,6 @@ bool isHtmlName(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     return suffix == QLatin1String("html") || suffix == QLatin1String("htm");
-}
-
-bool isPlainName(const QString& path)
-{
-    return QFileInfo(path).suffix().toLower() == QLatin1String("txt");
 }
 
 } // namespace
@@ -173,35 +231,12 @@ bool TextEditEx::readFile(const QString& path)
         return false;
     }
 
-    char head[3] = {0, 0, 0};
-    for (int i = 0; i < 3 && i < bytes.size(); ++i)
-        head[i] = bytes.at(i);
-    const int newEncoding = GetFileEncoding(head);
-    const QByteArray body = bytes.mid(byteOrderMark(newEncoding).size());
-    QTextCodec* newCodec = nullptr;
-    QString text;
+    const Reading reading = readText(bytes);
     QString refusal;
-    if (newEncoding != ENCODING_NONE) {
-        newCodec = codecOfMark(newEncoding);
-        text = decode(newCodec, body);
-    } else {
-        // Without a mark the whole file decides; anything that is not valid UTF-8 is the legacy
-        // Chinese code page, so it is written back in the bytes it came in.
-        int invalid = 0;
-        newCodec = QTextCodec::codecForName("UTF-8");
-        text = decode(newCodec, body, &invalid);
-        if (invalid > 0) {
-            newCodec = QTextCodec::codecForName("GB18030");
-            text = decode(newCodec, body);
-            const std::string charset = GuessTextCharset(body.constData(), std::size_t(body.size()));
-            if (isOtherDoubleByteCharset(charset))
-                refusal = tr("The file seems to be text in %1, not in UTF-8, UTF-16 or GB18030")
-                              .arg(QString::fromStdString(charset));
-        }
-    }
-    // Text that would not be written back byte for byte (another legacy code page, a broken
-    // sequence) is refused rather than shown garbled and damaged by the next save.
-    if (refusal.isEmpty() && encode(newCodec, text) != body)
+    if (!reading.otherCharset.empty())
+        refusal = tr("The file seems to be text in %1, not in UTF-8, UTF-16 or GB18030")
+                      .arg(QString::fromStdString(reading.otherCharset));
+    else if (reading.broken)
         refusal = tr("The file is not text in UTF-8, UTF-16 or GB18030");
     if (!refusal.isEmpty()) {
         showBox(QMessageBox::Warning, tr("Could not open file %1, %2").arg(QDir::toNativeSeparators(path), refusal),
@@ -209,17 +244,19 @@ bool TextEditEx::readFile(const QString& path)
         return false;
     }
 
-    const bool rich = isHtmlName(path) || (!isPlainName(path) && Qt::mightBeRichText(text));
+    // Only a name that says HTML is read as markup: any other file is shown as it is, so a Save
+    // without an edit gives back the same bytes, whatever tags the text happens to hold.
+    const bool rich = isHtmlName(path);
     if (rich) {
-        setHtml(text);
+        setHtml(reading.text);
         setAcceptRichText(true);
     } else {
-        setPlainText(text);
+        setPlainText(reading.text);
         setAcceptRichText(false);
     }
-    lineEnds.read(text, rich ? nullptr : document());
-    encoding = newEncoding;
-    codec = newCodec;
+    lineEnds.read(reading.text, rich ? nullptr : document());
+    encoding = reading.encoding;
+    codec = reading.codec;
     currentFilePath = path;
     setModified(false);
     return true;
@@ -242,7 +279,17 @@ bool TextEditEx::writeFile(const QString& path)
 {
     QTextCodec* target = codec ? codec : codecOfMark(encoding == ENCODING_NONE ? ENCODING_UTF8 : encoding);
     const QString text = isHtmlName(path) ? document()->toHtml(target->name()) : lineEnds.write(*document());
-    const QByteArray bytes = byteOrderMark(encoding) + encode(target, text);
+    int newEncoding = encoding;
+    QByteArray bytes = byteOrderMark(encoding) + encode(target, text);
+    // GB18030 without a mark is told from other code pages by its bytes alone; where those would
+    // read back otherwise (refused, as UTF-8, as other text), the GB18030 mark goes first.
+    if (encoding == ENCODING_NONE && target == QTextCodec::codecForName("GB18030")) {
+        const Reading back = readText(bytes);
+        if (back.codec != target || back.text != text || back.broken || !back.otherCharset.empty()) {
+            newEncoding = EncodingGb18030Mark;
+            bytes.prepend(byteOrderMark(newEncoding));
+        }
+    }
 
     QSaveFile file(path);
     bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
@@ -258,6 +305,7 @@ bool TextEditEx::writeFile(const QString& path)
         return false;
     }
     codec = target;
+    encoding = newEncoding;
     currentFilePath = path;
     setModified(false);
     return true;

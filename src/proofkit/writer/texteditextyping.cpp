@@ -320,6 +320,25 @@ void TextEditEx::duplicateText()
 // ---------------------------------------------------------------------------------------------
 // Ctrl+drag scrolling
 
+// Delete at a line end and Backspace at a line start join two lines. The document records the
+// removal alone, not in a step of its own, so the line end the joined line then takes would need a
+// second Undo: both go into one step here.
+void TextEditEx::keyPressEvent(QKeyEvent* event)
+{
+    const QTextCursor cursor = textCursor();
+    const bool joins = !isReadOnly() && !cursor.hasSelection()
+                       && ((event->key() == Qt::Key_Delete && cursor.atBlockEnd())
+                           || (event->key() == Qt::Key_Backspace && cursor.atBlockStart()));
+    if (!joins) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    QTextCursor step(document());
+    step.beginEditBlock();
+    QTextEdit::keyPressEvent(event);
+    step.endEditBlock();
+}
+
 void TextEditEx::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && event->modifiers() == Qt::ControlModifier

@@ -3,7 +3,7 @@
 #include "ui_widgetsearch.h"
 
 #include <QKeyEvent>
-#include <QRegExp>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -17,6 +17,22 @@ constexpr int IconShowReplace = 0xf078;
 constexpr int IconHideReplace = 0xf077;
 const QString FoundColour = QStringLiteral("#D5FAE2");
 const QString NotFoundColour = QStringLiteral("#FAE9EB");
+
+// The next position in the given direction that does not fall between the two halves of a
+// character beyond the basic plane.
+int stepOver(const QTextDocument* document, int position, bool forward)
+{
+    position += forward ? 1 : -1;
+    const QChar at = document->characterAt(position);
+    if (at.isLowSurrogate() && document->characterAt(position - 1).isHighSurrogate())
+        position += forward ? 1 : -1;
+    return position;
+}
+
+bool splitsCharacter(const QTextDocument* document, int position)
+{
+    return document->characterAt(position).isLowSurrogate() && document->characterAt(position - 1).isHighSurrogate();
+}
 
 } // namespace
 
@@ -66,31 +82,49 @@ QTextDocument::FindFlags WidgetSearch::findFlags(bool forward) const
     return flags;
 }
 
-QRegExp WidgetSearch::searchRegExp() const
+// Works on whole characters, so a dot or a class takes both halves of one beyond the basic plane;
+// \w and \d know letters and digits of every script, not only ASCII.
+QRegularExpression WidgetSearch::searchExpression() const
 {
-    return QRegExp(ui->searchLineEdit->text(),
-                   ui->btnMatchCase->isChecked() ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
+    if (!ui->btnMatchCase->isChecked())
+        options |= QRegularExpression::CaseInsensitiveOption;
+    return QRegularExpression(ui->searchLineEdit->text(), options);
 }
 
-// An empty match is never an answer: the search goes on from the next position, so a pattern
-// that matches only empty text is not found and Replace All always moves on.
+// An empty match is never an answer: the search goes on from the next character, so a pattern
+// that matches only empty text is not found and Replace All always moves on. A match that would
+// cut a character in two (a needle that starts or ends with half of one) is passed over too.
 QTextCursor WidgetSearch::findFrom(const QTextCursor& start, bool forward) const
 {
     QTextDocument* document = textEdit->document();
     const QTextDocument::FindFlags flags = findFlags(forward);
     const bool regEx = ui->btnRegEx->isChecked();
-    const QRegExp pattern = searchRegExp();
+    const QRegularExpression pattern = searchExpression();
     const QString needle = ui->searchLineEdit->text();
-    QTextCursor from = start;
+    // An expression still being typed ("(", "[a") finds nothing.
+    if (regEx && !pattern.isValid())
+        return QTextCursor();
+    int position = start.position();
+    if (start.hasSelection())
+        position = forward ? start.selectionEnd() : start.selectionStart();
+    if (splitsCharacter(document, position))
+        position += forward ? 1 : -1;
     for (;;) {
+        QTextCursor from(document);
+        from.setPosition(position);
         const QTextCursor found = regEx ? document->find(pattern, from, flags) : document->find(needle, from, flags);
-        if (found.isNull() || found.hasSelection())
+        if (found.isNull())
             return found;
-        const int position = found.position() + (forward ? 1 : -1);
+        if (found.hasSelection() && !splitsCharacter(document, found.selectionStart())
+            && !splitsCharacter(document, found.selectionEnd()))
+            return found;
+        // Backward, the next search already looks only at matches that start before its position.
+        position = found.selectionStart();
+        if (forward || splitsCharacter(document, position))
+            position = stepOver(document, position, forward);
         if (position < 0 || position > document->characterCount() - 1)
             return QTextCursor();
-        from = QTextCursor(document);
-        from.setPosition(position);
     }
 }
 
@@ -189,15 +223,16 @@ QString WidgetSearch::replacementFor(const QTextCursor& match) const
     const QString after = ui->replaceLineEdit->text();
     if (!ui->btnRegEx->isChecked())
         return after;
-    QRegExp pattern = searchRegExp();
+    const QRegularExpression pattern = searchExpression();
     const QTextBlock block = match.document()->findBlock(match.selectionStart());
     const int start = match.selectionStart() - block.position();
     const int length = match.selectionEnd() - match.selectionStart();
     // The document's find reads no-break spaces as spaces; the match is looked for where it found it.
     QString paragraph = block.text();
     paragraph.replace(QChar::Nbsp, QLatin1Char(' '));
-    if (start + length > paragraph.size() || pattern.indexIn(paragraph, start) != start
-        || pattern.matchedLength() != length) {
+    const QRegularExpressionMatch found =
+        start + length > paragraph.size() ? QRegularExpressionMatch() : pattern.match(paragraph, start);
+    if (!found.hasMatch() || found.capturedStart() != start || found.capturedLength() != length) {
         QString text = match.selectedText();
         return text.replace(pattern, after);
     }
@@ -218,7 +253,7 @@ QString WidgetSearch::replacementFor(const QTextCursor& match) const
                 used = 3;
             }
         }
-        result += pattern.cap(group);
+        result += found.captured(group);
         i += used - 1;
     }
     return result;

@@ -7,7 +7,7 @@
 #include "proofkit_export.h"
 
 namespace Ui { class WidgetSearch; }
-class QRegExp;
+class QRegularExpression;
 class QTextEdit;
 
 // The find and replace bar above the writing window's editor: plain text or regular expression,
@@ -40,7 +40,7 @@ protected:
 
 private:
     QTextDocument::FindFlags findFlags(bool forward) const;
-    QRegExp searchRegExp() const;
+    QRegularExpression searchExpression() const;
     // The first non-empty match from cursor in the given direction, or a null cursor.
     QTextCursor findFrom(const QTextCursor& cursor, bool forward) const;
     QString replacementFor(const QTextCursor& match) const;
