@@ -293,6 +293,7 @@ ConnectionPark::Outcome ConnectionPark::settle(Waiting& w, const Verdict& verdic
         // The body's room is taken once, not doubled piece by piece.
         if (verdict.expected > w.connection.received.capacity())
             w.connection.received.reserve(verdict.expected);
+        w.expected = verdict.expected;
         account(w);
         return Outcome::Keep;
     }
@@ -336,6 +337,11 @@ ConnectionPark::Outcome ConnectionPark::readMore(Waiting& w)
             w.deadline = w.since + limits.request;
         }
         c.received.append(chunk, static_cast<size_t>(got));
+        // Once the head has been judged, a body dripping in is not a reason to judge it again.
+        if (w.expected > 0 && c.received.size() < w.expected) {
+            account(w);
+            continue;
+        }
         const Outcome outcome = settle(w, examine(c.received, limits));
         if (outcome != Outcome::Keep || w.lingering)
             return outcome;

@@ -77,6 +77,7 @@ private:
         std::chrono::steady_clock::time_point deadline;
         std::chrono::steady_clock::time_point since;   // the request's first byte
         size_t counted = 0;      // of the held bytes, this connection's
+        size_t expected = 0;     // the whole request's bytes, once its head is in
         bool lingering = false;  // answered and closing: what still arrives is read away
         size_t discarded = 0;
     };
