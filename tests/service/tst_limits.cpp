@@ -159,6 +159,11 @@ void TestLimits::unservedHeadsAreAnsweredAtOnce_data()
                                          << QByteArray("200") << false;
     QTest::newRow("headers ended by LF") << post + "X-A: b\n\n" << QByteArray("200") << false;
     QTest::newRow("mixed line ends") << post + "X-A: b\n\r\n" << QByteArray("200") << false;
+    // The first request is answered; the next one, on the same connection, is refused.
+    QTest::newRow("expectation after a served request")
+        << QByteArray("GET /api/v3/is-domain-ok/ HTTP/1.1\r\nHost: a\r\n\r\n") + post
+               + "Expect: 100-continue\r\nContent-Length: 10\r\n\r\n"
+        << QByteArray("200") << true;
 }
 
 void TestLimits::unservedHeadsAreAnsweredAtOnce()
@@ -186,7 +191,11 @@ void TestLimits::unservedHeadsAreAnsweredAtOnce()
     // A refused request's connection ends; a served one stays for the next request.
     if (closed) {
         QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, 2500);
+        answer += socket.readAll();
         QVERIFY(answer.contains("Connection: close"));
+        // Served first and closed all the same: the refusal of the request after it follows.
+        if (status == "200")
+            QVERIFY2(answer.contains("HTTP/1.1 417 "), answer.constData());
     } else {
         QVERIFY(!answer.contains("Connection: close"));
     }
