@@ -211,8 +211,8 @@ Unknown paths get 404, other methods 405. Over plain HTTP a request reaches a wo
 has arrived whole, and connections between requests hold no worker. A head (request line and
 headers, lines ended by CRLF or LF) over 32 KiB or 100 header lines gets 431, one with Expect 417,
 a Transfer-Encoding other than chunked 501, a Content-Length over --max-body 413 and one that is
-no number 400, each at once and without reading the body; the connection is then closed. Under /moved/... the same paths are served without
-misbehaviour (the default redirect target).
+no number 400, each at once and without reading the body; the connection is then closed. Under
+/moved/... the same paths are served without misbehaviour (the default redirect target).
 
 Checker (types and levels as the client's error-type table numbers them):
   misspelling table     type 1 (same sound), 2 (similar shape), 3 (similar sound) or 5 (error-word
