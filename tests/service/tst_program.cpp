@@ -16,6 +16,8 @@ private slots:
     void badArgumentsAreRefused_data();
     void badArgumentsAreRefused();
     void busyPortIsReported();
+    void runStartsTheServiceWithoutControl_data();
+    void runStartsTheServiceWithoutControl();
 
 private:
     // Starts the program and returns the port from its first line, or 0.
@@ -68,7 +70,7 @@ void TestProgram::helpDocumentsEveryOption()
     QCOMPARE(process.exitCode(), 0);
     const QString help = QString::fromUtf8(process.readAllStandardOutput());
     for (const char* text : {"--host", "--port", "--account", "--local-access-token", "--check-server",
-                             "--check-char-max", "--max-body", "--request-log", "--misbehave", "--no-control",
+                             "--check-char-max", "--max-body", "--max-pending", "--request-log", "--request-log-bytes", "--misbehave", "--no-control",
                              "--tls", "--tls-cert", "--tls-key", "--update-version", "--update-size",
                              "--help", "/control/misbehave", "/control/reset", "/control/release",
                              "/control/config", "/control/account", "/control/requests", "/control/clear-requests",
@@ -88,6 +90,8 @@ void TestProgram::badArgumentsAreRefused_data()
     QTest::newRow("page size zero") << QStringList{"--check-char-max", "0"} << 2;
     QTest::newRow("bad rule") << QStringList{"--misbehave", "mode=nope"} << 2;
     QTest::newRow("update size not a number") << QStringList{"--update-size", "1M"} << 2;
+    QTest::newRow("pending bound zero") << QStringList{"--max-pending", "0"} << 2;
+    QTest::newRow("negative log bytes") << QStringList{"--request-log-bytes", "-1"} << 2;
     QTest::newRow("unknown misbehaviour target") << QStringList{"--misbehave", "target=update&mode=drop"} << 2;
     QTest::newRow("certificate without key") << QStringList{"--tls-cert", "cert.pem"} << 2;
     QTest::newRow("missing certificate files")
@@ -118,6 +122,60 @@ void TestProgram::busyPortIsReported()
     QVERIFY(second.readAllStandardError().contains("cannot bind"));
     first.terminate();
     QVERIFY(first.waitForFinished(10000));
+}
+
+void TestProgram::runStartsTheServiceWithoutControl_data()
+{
+    QTest::addColumn<QByteArray>("method");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("body");   // TOKEN stands for the run's token
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("answer");   // part of the reply's body
+    QTest::newRow("reset") << QByteArray("POST") << "control/reset" << QByteArray() << 404 << QByteArray("Not Found");
+    QTest::newRow("token replaced") << QByteArray("POST") << "control/config"
+                                    << QByteArray("local_access_token=mine") << 404 << QByteArray("Not Found");
+    QTest::newRow("texts read back") << QByteArray("GET") << "control/requests" << QByteArray() << 404
+                                     << QByteArray("Not Found");
+    QTest::newRow("replies injected") << QByteArray("POST") << "control/misbehave"
+                                      << QByteArray("target=check&mode=body&body=x") << 404 << QByteArray("Not Found");
+    QTest::newRow("check with the run's token") << QByteArray("POST") << "api/v3/check"
+                                                << QByteArray("local_access_token=TOKEN&text=%E4%BB%96%E9%97%A8")
+                                                << 200 << QByteArray("check_data");
+    QTest::newRow("check with another token") << QByteArray("POST") << "api/v3/check"
+                                              << QByteArray("local_access_token=guess&text=%E4%BB%96%E9%97%A8")
+                                              << 200 << QByteArray("local_access_token_error");
+}
+
+void TestProgram::runStartsTheServiceWithoutControl()
+{
+    QFETCH(QByteArray, method);
+    QFETCH(QString, path);
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    QFETCH(QByteArray, answer);
+    // The command the run script builds, taken from the script itself.
+    const QString token = "t0ken";
+    QProcess shell;
+    shell.start("bash", {"-c", "source \"$1\" && service_command \"$2\" \"$3\"", "run-test", KORRELO_RUN_SCRIPT,
+                         KORRELO_SERVICE_BIN, token});
+    QVERIFY(shell.waitForFinished(5000));
+    QCOMPARE(shell.exitCode(), 0);
+    QStringList command = QString::fromUtf8(shell.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QVERIFY(command.size() > 1);
+    QCOMPARE(command.takeFirst(), QString(KORRELO_SERVICE_BIN));
+
+    QProcess service;
+    const int port = start(service, command);
+    QVERIFY(port > 0);
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(QString("http://127.0.0.1:%1/%2").arg(port).arg(path)));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+    const HttpResult result = ServiceFixture::wait(
+        manager.sendCustomRequest(request, method, QByteArray(body).replace("TOKEN", token.toUtf8())), 10000);
+    QCOMPARE(result.status, status);
+    QVERIFY2(result.body.contains(answer), result.body.constData());
+    service.terminate();
+    QVERIFY(service.waitForFinished(10000));
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

@@ -32,6 +32,8 @@ private slots:
     void bodiesAreReadByTheirFraming();
     void controlChangesSettingsUntilReset();
     void controlCanBeSwitchedOff();
+    void controlAnswersOnlyLoopbackHosts_data();
+    void controlAnswersOnlyLoopbackHosts();
     void selfSignedHttpsNeedsTheClientsConsent();
 };
 
@@ -372,6 +374,48 @@ void TestProtocol::controlCanBeSwitchedOff()
     ServiceFixture service(options);
     QCOMPARE(service.control("reset").status, 404);
     QCOMPARE(service.get("control/requests").status, 404);
+}
+
+void TestProtocol::controlAnswersOnlyLoopbackHosts_data()
+{
+    QTest::addColumn<QByteArray>("host");   // the Host line; empty: none
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("address with port") << QByteArray("127.0.0.1:8765") << true;
+    QTest::newRow("localhost") << QByteArray("localhost") << true;
+    QTest::newRow("localhost in capitals with port") << QByteArray("LOCALHOST:80") << true;
+    QTest::newRow("other loopback address") << QByteArray("127.200.3.4") << true;
+    QTest::newRow("IPv6 loopback with port") << QByteArray("[::1]:8765") << true;
+    QTest::newRow("rebound name") << QByteArray("evil.example:8765") << false;
+    QTest::newRow("loopback address as a subdomain") << QByteArray("127.0.0.1.evil.example") << false;
+    QTest::newRow("localhost as a subdomain") << QByteArray("localhost.evil.example") << false;
+    QTest::newRow("byte out of range") << QByteArray("127.0.0.256") << false;
+    QTest::newRow("three parts") << QByteArray("127.0.1") << false;
+    QTest::newRow("private address") << QByteArray("10.0.0.1") << false;
+    QTest::newRow("other IPv6 address") << QByteArray("[::2]") << false;
+    QTest::newRow("empty port") << QByteArray("localhost:") << false;
+    QTest::newRow("no host") << QByteArray() << false;
+}
+
+void TestProtocol::controlAnswersOnlyLoopbackHosts()
+{
+    QFETCH(QByteArray, host);
+    QFETCH(bool, allowed);
+    ServiceFixture service;
+    QVERIFY(service.started);
+    QTcpSocket socket;
+    socket.connectToHost("127.0.0.1", quint16(service.server->port()));
+    QVERIFY(socket.waitForConnected(5000));
+    const QByteArray body = "check_char_max=9";
+    socket.write("POST /control/config HTTP/1.1\r\n" + (host.isEmpty() ? QByteArray() : "Host: " + host + "\r\n")
+                 + "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+                 + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+    QByteArray answer;
+    QTRY_VERIFY_WITH_TIMEOUT((answer += socket.readAll()).contains("\r\n\r\n"), 5000);
+    QVERIFY2(answer.startsWith(allowed ? "HTTP/1.1 200 " : "HTTP/1.1 403 "), answer.constData());
+    // A refused request changes nothing.
+    const QJsonObject account = service.postForm("api/v3/auth/login/", {{"user_name", "demo"}, {"password", "demo"}})
+                                    .json();
+    QCOMPARE(account.value("check_char_max").toInt(), allowed ? 9 : 3000);
 }
 
 void TestProtocol::selfSignedHttpsNeedsTheClientsConsent()

@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace korrelo_service {
 
 namespace {
@@ -18,12 +20,14 @@ int milliseconds(time_t seconds, time_t microseconds)
 
 } // namespace
 
-QuickAckServer::QuickAckServer(size_t workers)
+QuickAckServer::QuickAckServer(size_t workers, size_t pendingBytes)
 {
     // Made when listening starts, after every limit has been set.
-    new_task_queue = [this, workers] {
+    new_task_queue = [this, workers, pendingBytes] {
         ConnectionPark::Limits limits;
         limits.bodyBytes = payload_max_length_;
+        // One request of the largest size always fits, however its pieces arrived.
+        limits.pendingBytes = std::max(pendingBytes, limits.bodyBytes + 2 * limits.headBytes + 64 * 1024);
         limits.firstWait = std::chrono::milliseconds(milliseconds(read_timeout_sec_, read_timeout_usec_));
         limits.idle = std::chrono::seconds(keep_alive_timeout_sec_);
         auto* queue = new ConnectionPark(workers, limits, [this](ParkedConnection c) { serve(std::move(c)); });

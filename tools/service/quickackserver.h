@@ -12,7 +12,8 @@ namespace korrelo_service {
 class QuickAckServer : public httplib::Server
 {
 public:
-    explicit QuickAckServer(size_t workers);
+    // pendingBytes: the bound on the bytes of all unfinished requests together.
+    QuickAckServer(size_t workers, size_t pendingBytes);
 
 private:
     bool process_and_close_socket(socket_t sock) override;

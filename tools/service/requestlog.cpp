@@ -70,12 +70,41 @@ void RequestLog::setFile(const std::string& path)
         file.open(path, std::ios::out | std::ios::app | std::ios::binary);
 }
 
-void RequestLog::setCapacity(size_t entries)
+void RequestLog::setCapacity(size_t entries, size_t bytes)
 {
     std::lock_guard<std::mutex> lock(mutex);
     capacity = entries;
-    while (list.size() > capacity)
+    capacityBytes = bytes;
+    trim();
+}
+
+size_t RequestLog::sizeOf(const LoggedRequest& e)
+{
+    // Each string's own bookkeeping and the entry's place in the list are counted too, so that
+    // many small requests are not taken for free.
+    constexpr size_t perString = 32;
+    size_t size = sizeof(LoggedRequest) + 64;
+    for (const std::string* text : {&e.method, &e.path, &e.kind, &e.contentType, &e.userAgent, &e.body})
+        size += text->capacity() + perString;
+    for (const FormFields* fields : {&e.query, &e.fields}) {
+        for (const auto& field : fields->items())
+            size += field.first.capacity() + field.second.capacity() + 2 * perString;
+    }
+    return size;
+}
+
+size_t RequestLog::bytes() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return heldBytes;
+}
+
+void RequestLog::trim()
+{
+    while (!list.empty() && (list.size() > capacity || (heldBytes > capacityBytes && list.size() > 1))) {
+        heldBytes -= sizeOf(list.front());
         list.pop_front();
+    }
 }
 
 void RequestLog::add(LoggedRequest entry)
@@ -88,15 +117,18 @@ void RequestLog::add(LoggedRequest entry)
     }
     if (capacity == 0)
         return;
-    if (list.size() == capacity)
-        list.pop_front();
+    // A body read in pieces may hold more room than text.
+    entry.body.shrink_to_fit();
+    heldBytes += sizeOf(entry);
     list.push_back(std::move(entry));
+    trim();
 }
 
 void RequestLog::clear()
 {
     std::lock_guard<std::mutex> lock(mutex);
     list.clear();
+    heldBytes = 0;
 }
 
 std::vector<LoggedRequest> RequestLog::entries() const

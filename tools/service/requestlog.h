@@ -26,13 +26,17 @@ struct LoggedRequest
     std::string body;
 };
 
-// The latest service requests (control requests excepted), kept in memory up to a capacity and,
-// when a file is given, every one appended to it as one JSON object per line.
+// The latest service requests (control requests excepted), kept in memory up to a number and a
+// size in bytes and, when a file is given, every one appended to it as one JSON object per line.
 class RequestLog
 {
 public:
-    // The oldest entries go first; 0 keeps none in memory.
-    void setCapacity(size_t entries);
+    // The oldest entries go first; 0 entries keeps none in memory. The latest entry is kept even
+    // when it alone passes the bytes, so a test can always read the request it just made.
+    void setCapacity(size_t entries, size_t bytes);
+    // What an entry holds in memory, near enough.
+    static size_t sizeOf(const LoggedRequest& entry);
+    size_t bytes() const;
     void setFile(const std::string& path);
     void add(LoggedRequest entry);
     void clear();
@@ -44,7 +48,11 @@ public:
 private:
     mutable std::mutex mutex;
     std::deque<LoggedRequest> list;
+    void trim();
+
     size_t capacity = 256;
+    size_t capacityBytes = 32 * 1024 * 1024;
+    size_t heldBytes = 0;
     std::ofstream file;
     int next = 1;
 };

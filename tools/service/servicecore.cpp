@@ -79,6 +79,43 @@ std::set<int> numberList(const std::string& text)
     return out;
 }
 
+bool isDecimalByte(const std::string& text)
+{
+    return !text.empty() && text.size() <= 3 && text.find_first_not_of("0123456789") == std::string::npos
+        && std::stoi(text) <= 255;
+}
+
+// Whether a Host header names this machine's loopback: localhost, 127.x.x.x or [::1], each with
+// an optional port. A name that merely resolves there (a web page's own, rebound) is not one.
+bool isLoopbackHost(const std::string& host)
+{
+    std::string name = host;
+    const size_t colon = name.rfind(':');
+    if (colon != std::string::npos && name.find(']', colon) == std::string::npos) {
+        const std::string port = name.substr(colon + 1);
+        if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        name.resize(colon);
+    }
+    std::string lower = name;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (lower == "localhost" || lower == "[::1]")
+        return true;
+    std::stringstream parts(name);
+    std::string part;
+    int count = 0;
+    bool first127 = false;
+    while (std::getline(parts, part, '.')) {
+        if (!isDecimalByte(part))
+            return false;
+        if (count == 0)
+            first127 = part == "127";
+        ++count;
+    }
+    return count == 4 && first127 && name.back() != '.';
+}
+
 void reply(httplib::Response& response, int status, const std::string& body, const char* type = kJson)
 {
     response.status = status;
@@ -106,7 +143,7 @@ ServiceCore::ServiceCore(ServiceOptions opts) : options(std::move(opts))
 {
     log.setFile(options.requestLogFile);
     // Without the control interface nothing can ever read the log.
-    log.setCapacity(options.control ? options.requestLogSize : 0);
+    log.setCapacity(options.control ? options.requestLogSize : 0, options.requestLogBytes);
     reset();
 }
 
@@ -204,11 +241,13 @@ std::string ServiceCore::ownRoot(const httplib::Request& request) const
 
 void ServiceCore::handle(const httplib::Request& request, httplib::Response& response)
 {
-    if (startsWith(request.path, "/control/")) {
-        if (options.control) {
-            handleControl(request, response);
+    if (startsWith(request.path, "/control/") && options.control) {
+        if (!isLoopbackHost(request.get_header_value("Host"))) {
+            reply(response, 403, controlResult(false, "control requests must name the loopback as their Host"));
             return;
         }
+        handleControl(request, response);
+        return;
     }
     const Route r = route(request.path);
     if (r.kind.empty()) {
@@ -482,34 +521,44 @@ bool ServiceCore::configure(const FormFields& fields, std::string& error)
             return false;
         }
     }
-    uint64_t updateSize = 0;
+    // Numbers are read as the command line reads them, and a change is made whole or not at all.
+    std::optional<long> checkCharMax;
+    if (fields.has("check_char_max")) {
+        checkCharMax = ServiceOptions::number(fields.value("check_char_max"), 1, ServiceOptions::kMaxCheckCharMax);
+        if (!checkCharMax) {
+            error = "check_char_max needs a number from 1 to " + std::to_string(ServiceOptions::kMaxCheckCharMax);
+            return false;
+        }
+    }
+    std::optional<long> updateSize;
     if (fields.has("update_size")) {
-        const std::string text = fields.value("update_size");
-        char* end = nullptr;
-        const unsigned long long number = std::strtoull(text.c_str(), &end, 10);
-        if (text.empty() || text[0] == '-' || *end != '\0' || number > ServiceOptions::kMaxUpdateSize) {
+        updateSize = ServiceOptions::number(fields.value("update_size"), 0,
+                                            static_cast<long>(ServiceOptions::kMaxUpdateSize));
+        if (!updateSize) {
             error = "update_size needs a number of bytes from 0 to " + std::to_string(ServiceOptions::kMaxUpdateSize);
             return false;
         }
-        updateSize = number;
+    }
+    const std::string mandatory = fields.value("update_mandatory");
+    if (mandatory != "true" && mandatory != "false" && !mandatory.empty()) {
+        error = "update_mandatory needs true, false or nothing";
+        return false;
     }
     std::lock_guard<std::mutex> lock(settingsMutex);
-    if (fields.has("check_char_max"))
-        current.checkCharMax = std::max(1, fields.intValue("check_char_max", current.checkCharMax));
+    if (checkCharMax)
+        current.checkCharMax = static_cast<int>(*checkCharMax);
     if (fields.has("check_server"))
         current.checkServer = fields.value("check_server");
     if (fields.has("local_access_token"))
         current.localAccessToken = fields.value("local_access_token");
     if (fields.has("update_version"))
         current.update.version = fields.value("update_version");
-    if (fields.has("update_size"))
-        current.update.size = updateSize;
+    if (updateSize)
+        current.update.size = static_cast<uint64_t>(*updateSize);
     if (fields.has("update_open_url"))
         current.update.openUrl = fields.value("update_open_url");
-    if (fields.has("update_mandatory")) {
-        const std::string mandatory = fields.value("update_mandatory");
+    if (fields.has("update_mandatory"))
         current.update.mandatory = mandatory == "true" ? 1 : mandatory == "false" ? 0 : -1;
-    }
     return true;
 }
 

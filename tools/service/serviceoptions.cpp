@@ -10,12 +10,21 @@ namespace {
 
 bool toInt(const std::string& text, long low, long high, long& out)
 {
-    char* end = nullptr;
-    out = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && out >= low && out <= high;
+    const auto value = ServiceOptions::number(text, low, high);
+    out = value.value_or(0);
+    return value.has_value();
 }
 
 } // namespace
+
+std::optional<long> ServiceOptions::number(const std::string& text, long low, long high)
+{
+    char* end = nullptr;
+    const long out = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || out < low || out > high)
+        return std::nullopt;
+    return out;
+}
 
 std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::string>& args, std::string& error)
 {
@@ -65,7 +74,7 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
         } else if (arg == "--check-server") {
             options.checkServer = value;
         } else if (arg == "--check-char-max") {
-            if (!toInt(value, 1, 1000000, number)) {
+            if (!toInt(value, 1, kMaxCheckCharMax, number)) {
                 error = "--check-char-max needs a number from 1 to 1000000";
                 return std::nullopt;
             }
@@ -89,6 +98,12 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
                 return std::nullopt;
             }
             options.maxBody = static_cast<size_t>(number);
+        } else if (arg == "--max-pending") {
+            if (!toInt(value, 1, 1L << 34, number)) {
+                error = "--max-pending needs a number of bytes from 1 to 17179869184";
+                return std::nullopt;
+            }
+            options.maxPending = static_cast<size_t>(number);
         } else if (arg == "--tls-cert") {
             options.tlsCert = value;
         } else if (arg == "--tls-key") {
@@ -101,6 +116,12 @@ std::optional<ServiceOptions> ServiceOptions::parse(const std::vector<std::strin
                 return std::nullopt;
             }
             options.requestLogSize = static_cast<size_t>(number);
+        } else if (arg == "--request-log-bytes") {
+            if (!toInt(value, 0, 1L << 34, number)) {
+                error = "--request-log-bytes needs a number of bytes from 0 to 17179869184";
+                return std::nullopt;
+            }
+            options.requestLogBytes = static_cast<size_t>(number);
         } else if (arg == "--misbehave") {
             auto rule = Misbehaviour::parse(FormFields::parse(value), error);
             if (!rule) {
@@ -146,9 +167,14 @@ Options:
   --update-size BYTES      size of the update file (default 1048576, at most 268435456)
   --max-body BYTES         larger request bodies are refused with 413 (default 1048576);
                            chunked bodies are refused with 411
+  --max-pending BYTES      bytes held for requests still arriving, all connections together
+                           (default 67108864; never below --max-body and a head); over it the
+                           request that has been arriving longest is refused with 503
   --request-log FILE       append every service request to FILE, one JSON object per line
   --request-log-size N     keep the last N service requests for /control/requests
                            (default 256; none with --no-control)
+  --request-log-bytes N    ... and no more than N bytes of them (default 33554432; the
+                           latest request is kept whatever its size)
   --misbehave FORM         fail on purpose; FORM as for POST /control/misbehave (below).
                            Repeatable.
   --no-control             switch the /control/ interface off
@@ -181,10 +207,12 @@ Under each root (POST, form-encoded; replies are JSON unless noted):
   krl/update/files/NAME    GET: the update file, the same deterministic bytes for every NAME,
                            with Content-Length; ?chunked=1 sends it without a length,
                            ?rate=N at most N bytes per second
-Unknown paths get 404, other methods 405. Over plain HTTP a request whose head (request line and
-headers) passes 32 KiB or 100 header lines gets 431 and the connection is closed, and connections
-between requests hold no worker. Under /moved/... the same paths are served without
-misbehaviour (the default redirect target).
+Unknown paths get 404, other methods 405. Over plain HTTP a request reaches a worker only when it
+has arrived whole, and connections between requests hold no worker. A head (request line and
+headers, lines ended by CRLF or LF) over 32 KiB or 100 header lines gets 431, one with Expect 417,
+a Transfer-Encoding other than chunked 501, a Content-Length over --max-body 413 and one that is
+no number 400, each at once and without reading the body; the connection is then closed. Under
+/moved/... the same paths are served without misbehaviour (the default redirect target).
 
 Checker (types and levels as the client's error-type table numbers them):
   misspelling table     type 1 (same sound), 2 (similar shape), 3 (similar sound) or 5 (error-word
@@ -201,7 +229,8 @@ Checker (types and levels as the client's error-type table numbers them):
   findings are withheld from other accounts: "vip_error_count" holds their number and the reply
   carries error_id "vip_error_count".
 
-Control interface (same port, unless --no-control):
+Control interface (same port, unless --no-control; only for a Host header naming the loopback,
+localhost, 127.x.x.x or [::1] with an optional port, others get 403):
   POST /control/misbehave  fields target (probe|auth|login|report-error|add-to-dict|check|
                            update-feed|update-file|any),
                            site (0-3|root|any), mode (delay|status|malformed|nested|redirect|drop|
@@ -224,7 +253,9 @@ Control interface (same port, unless --no-control):
   POST /control/config     fields check_char_max, check_server, local_access_token,
                            update_version, update_size, update_open_url, update_mandatory
                            (true|false|empty: the key is left out of the feed). Text that
-                           is not UTF-8 and sizes out of range are refused with 400.
+                           is not UTF-8, numbers out of range (check_char_max 1-1000000) and
+                           other values of update_mandatory are refused with 400, and nothing
+                           changes.
   POST /control/account    fields user_name, password, is_vip (1|0), vip_end_date: add or replace
   GET  /control/requests   the latest requests (see --request-log-size) as a JSON array of
                            {seq, method, path, kind, site,

@@ -46,7 +46,7 @@ bool ServiceServer::start(std::string& error)
     } else if (options.tls()) {
         server = std::make_unique<httplib::SSLServer>(options.tlsCert.c_str(), options.tlsKey.c_str());
     } else {
-        server = std::make_unique<QuickAckServer>(kWorkers);
+        server = std::make_unique<QuickAckServer>(kWorkers, options.maxPending);
     }
     if (!server->is_valid()) {
         error = "cannot use the certificate or key";
@@ -71,7 +71,8 @@ bool ServiceServer::start(std::string& error)
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
     // The body limit holds only for bodies of declared length; a chunked body could grow without
-    // bound, so it is refused before it is read (no client of ours sends one).
+    // bound, so it is refused before it is read (no client of ours sends one). Over plain HTTP the
+    // connection park refuses it, with the other heads it will not serve, before any worker sees it.
     server->set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
         if (request.get_header_value("Transfer-Encoding").find("chunked") == std::string::npos)
             return httplib::Server::HandlerResponse::Unhandled;
