@@ -36,6 +36,14 @@ T* part(QWidget* window, const char* name)
     return window->findChild<T*>(QLatin1String(name));
 }
 
+// Text as an input method hands it over: how Chinese is typed.
+void typeIn(QWidget* editor, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(editor, &event);
+}
+
 void answerPrompts(TextEditEx* editor, QMessageBox::StandardButton answer, int* asked)
 {
     editor->setMessageBoxHandler([answer, asked](QMessageBox::Icon, const QString&, const QString&,
@@ -66,6 +74,8 @@ private slots:
     void correctedGroupIsStruckOut();
     void searchAndReplaceKeys_data();
     void searchAndReplaceKeys();
+    void typedDuringTheCheckIsNotMarked_data();
+    void typedDuringTheCheckIsNotMarked();
     void withheldFindingsGiveTheUpgradeLink();
     void setTextIsPlainAndUnmodified();
     void speakPanelPlacedOnce();
@@ -79,6 +89,7 @@ private slots:
 
 private:
     bool checkInWindow(const QString& text);
+    void holdCheckReplies();
     DialogWriter* window = nullptr;
     TextEditEx* editor = nullptr;
 };
@@ -312,6 +323,43 @@ void TestDialogWriter::searchAndReplaceKeys()
     action->trigger();
     const int state = search->isHidden() ? 0 : search->isReplaceShow() ? 2 : 1;
     QCOMPARE(state, after);
+}
+
+void TestDialogWriter::holdCheckReplies()
+{
+    // Long enough for the test to act while the check runs; the test waits for the reply itself.
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "delay"}, {"ms", "1500"}}));
+}
+
+void TestDialogWriter::typedDuringTheCheckIsNotMarked_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("the flagged words typed right before them") << 0 << "他门" << QStringList{};
+    QTest::newRow("the flagged words typed right behind them") << 2 << "他门" << QStringList{};
+    QTest::newRow("the flagged words typed at the end") << 5 << "他门" << QStringList{"0:0+2"};
+    QTest::newRow("other words typed right before them") << 0 << "我说" << QStringList{"0:2+2*"};
+}
+
+void TestDialogWriter::typedDuringTheCheckIsNotMarked()
+{
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, expected);
+    holdCheckReplies();
+    editor->setPlainText(QStringLiteral("他门来了。"));
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    part<QToolButton>(window, "btnCheck")->click();
+    QVERIFY(done.isEmpty());
+    QTextCursor cursor(editor->document());
+    cursor.setPosition(at);
+    editor->setTextCursor(cursor);
+    typeIn(editor, typed);
+    QVERIFY(done.wait(10000));
+    QCOMPARE(window->findChildren<ErrorsListGroup*>().size(), 1);
+    QTest::qWait(150);   // drawn at the highlighter's next tick
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), expected);
 }
 
 void TestDialogWriter::withheldFindingsGiveTheUpgradeLink()
