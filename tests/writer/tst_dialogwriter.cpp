@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -74,6 +75,8 @@ private slots:
     void correctedGroupIsStruckOut();
     void searchAndReplaceKeys_data();
     void searchAndReplaceKeys();
+    void resultsStayWithTheirText_data();
+    void resultsStayWithTheirText();
     void typedDuringTheCheckIsNotMarked_data();
     void typedDuringTheCheckIsNotMarked();
     void withheldFindingsGiveTheUpgradeLink();
@@ -329,6 +332,98 @@ void TestDialogWriter::holdCheckReplies()
 {
     // Long enough for the test to act while the check runs; the test waits for the reply itself.
     QVERIFY(service.misbehave({{"target", "check"}, {"mode", "delay"}, {"ms", "1500"}}));
+}
+
+void TestDialogWriter::resultsStayWithTheirText_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("shown");   // the check's findings come out on the text it was sent
+    QTest::newRow("Check pressed again while it runs") << "check" << true;
+    QTest::newRow("Check pressed again, then the text edited") << "check and type" << true;
+    QTest::newRow("Open while it runs") << "open" << false;
+    QTest::newRow("Open once it ended") << "open after" << false;
+    QTest::newRow("Open cancelled while it runs") << "open cancelled" << true;
+    QTest::newRow("New plain text while it runs") << "new plain" << false;
+    QTest::newRow("New rich text while it runs") << "new rich" << false;
+    QTest::newRow("another program's text while it runs") << "set text" << false;
+    QTest::newRow("closed while it runs") << "close" << false;
+    QTest::newRow("Open, then Check refused while it runs") << "open and check" << false;
+}
+
+void TestDialogWriter::resultsStayWithTheirText()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, shown);
+    const QString checked = QStringLiteral("这是我的的书。");
+    const QString other = QStringLiteral("他说的的确确很好。");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(other.toUtf8());
+    file.close();
+    const bool cancelled = action == QStringLiteral("open cancelled");
+    editor->setFileDialogHandler([&](const QString&, QFileDialog::AcceptMode, const QStringList&) {
+        return cancelled ? QString() : path;
+    });
+    int asked = 0;
+    answerPrompts(editor, QMessageBox::Discard, &asked);
+    const bool after = action == QStringLiteral("open after");
+    if (!after)
+        holdCheckReplies();
+
+    editor->setPlainText(checked);
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    part<QToolButton>(window, "btnCheck")->click();
+    if (after)
+        QVERIFY(done.wait(10000));
+    else
+        QVERIFY(done.isEmpty() && client->isChecking());
+
+    if (action.startsWith(QStringLiteral("check"))) {
+        part<QToolButton>(window, "btnCheck")->click();
+        QCOMPARE(boxes.texts(), QStringList{"checking, please wait."});
+        if (action.endsWith(QStringLiteral("type")))
+            QTextCursor(editor->document()).insertText(QStringLiteral("前言。"));
+    } else if (action.startsWith(QStringLiteral("open"))) {
+        window->on_btnOpen_clicked();
+        if (action.endsWith(QStringLiteral("check"))) {
+            part<QToolButton>(window, "btnCheck")->click();
+            QCOMPARE(boxes.texts(), QStringList{"checking, please wait."});
+        }
+    } else if (action == QStringLiteral("new plain")) {
+        part<QToolButton>(window, "btnOpen")->menu()->actions().at(0)->trigger();
+    } else if (action == QStringLiteral("new rich")) {
+        part<QToolButton>(window, "btnOpen")->menu()->actions().at(1)->trigger();
+    } else if (action == QStringLiteral("set text")) {
+        QString text = other;
+        window->setText(text);
+    } else {
+        QVERIFY(window->close());
+    }
+    if (!after)
+        QVERIFY(done.wait(10000));
+
+    auto* status = part<QLabel>(window, "labelStatus");
+    if (shown) {
+        const int at = editor->toPlainText().indexOf(QStringLiteral("的的"));
+        QTRY_COMPARE(fixture::marks(editor->document(), editor->highlighter()), QStringList{QStringLiteral("0:%1+2").arg(at)});
+        QCOMPARE(status->text(), QStringLiteral("<span style=\"color:#ff0000;\">1 errors</span>"));
+        QCOMPARE(window->findChildren<ErrorsListGroup*>().size(), 1);
+        QVERIFY(part(window, "btnNext")->isEnabled());
+        return;
+    }
+    // Nothing of the check stays behind, on whatever text the editor holds now.
+    QVERIFY(editor->highlighter()->checkData().empty());
+    QCOMPARE(status->text(), QString());
+    QTRY_VERIFY(window->findChildren<ErrorsListGroup*>().isEmpty());
+    for (const char* name : {"btnPrevious", "btnNext", "btnRemoveAll"})
+        QVERIFY2(!part(window, name)->isEnabled(), name);
+    QVERIFY(!part<QToolButton>(window, "btnErrorList")->isChecked());
+    QTest::qWait(150);   // a highlighter tick: the marks are drawn from what it holds, which is nothing
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), QStringList{});
+    if (action.startsWith(QStringLiteral("open")))
+        QCOMPARE(editor->toPlainText(), other);
 }
 
 void TestDialogWriter::typedDuringTheCheckIsNotMarked_data()

@@ -48,6 +48,7 @@ DialogWriter::DialogWriter(QWidget* parent) : BaseWidget(parent), ui(new Ui::Dia
     }
     // Every road to a correction (the card, the list's button, a double click) ends in the editor.
     connect(ui->textEdit, &TextEditEx::errorCorrected, this, &DialogWriter::showGroupHandled);
+    connect(ui->textEdit, &TextEditEx::documentReplaced, this, &DialogWriter::dropResults);
 
     setButton(ui->btnOpen, fontIcon(0xf115), "Ctrl+O");
     setButton(ui->btnSave, fontIcon(0xf0c7), "Ctrl+S");
@@ -109,7 +110,7 @@ DialogWriter::~DialogWriter()
 
 void DialogWriter::setText(QString& text)
 {
-    clear();
+    dropResults();
     ui->textEdit->setPlainText(text);
     ui->textEdit->setModified(false);
 }
@@ -121,6 +122,13 @@ void DialogWriter::clear()
     ui->widgetErrorList->setCheckData(none, QString());
     checkDone(none);
     ui->labelStatus->clear();
+}
+
+void DialogWriter::dropResults()
+{
+    checkPending = false;
+    checkedText.clear();
+    clear();
 }
 
 bool DialogWriter::findNextError(QString text)
@@ -225,6 +233,12 @@ void DialogWriter::on_btnCheck_clicked()
     QString text = ui->textEdit->toPlainText();
     if (!client || text.isEmpty())
         return;
+    if (client->isChecking()) {
+        // Refused with a notice. The running check keeps the text it was sent, and if it is this
+        // window's, its results still come here.
+        client->checkText(text, true);
+        return;
+    }
     client->setHost(QStringLiteral("writer"), QString());
     // Set before the call: the results may arrive before it returns.
     checkPending = true;
@@ -397,6 +411,7 @@ void DialogWriter::closeEvent(QCloseEvent* event)
         config->setValueBinary(SettingKeys::DialogWriterGeometry, saveGeometry());
     if (widgetSpeak && widgetSpeak->isVisible())
         widgetSpeak->stopAndHide();
+    dropResults();
     BaseWidget::closeEvent(event);
 }
 

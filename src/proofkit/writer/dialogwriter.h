@@ -65,6 +65,8 @@ private:
     void setButton(QToolButton* button, const QIcon& icon, const char* shortcut);
     // Strikes out the list's group of a result no longer marked, and brings it back once it is.
     void showGroupHandled(int index);
+    // The document gave way to another: what was found in the old one, or will be, is not its.
+    void dropResults();
 
     Ui::DialogWriter* ui = nullptr;
     WidgetSpeak* widgetSpeak = nullptr;

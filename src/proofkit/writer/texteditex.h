@@ -183,6 +183,8 @@ signals:
     void zoomed(int level);
     // A suggestion of the result at index was applied or undone.
     void errorCorrected(int index);
+    // A file was opened or a new document begun in place of the text there was.
+    void documentReplaced();
 
 public slots:
     // The card's buttons land here; the window's error list and arrows call the same slots.

@@ -148,7 +148,10 @@ bool TextEditEx::openFile(QString path)
         if (path.isEmpty())
             return false;
     }
-    return readFile(path);
+    if (!readFile(path))
+        return false;
+    emit documentReplaced();
+    return true;
 }
 
 // Nothing of the editor changes until the whole file has been read: a failed open leaves the
@@ -281,6 +284,7 @@ bool TextEditEx::newPlainText()
     currentFilePath.clear();
     setPlainText(QString());
     setAcceptRichText(false);
+    emit documentReplaced();
     return true;
 }
 
@@ -294,6 +298,7 @@ bool TextEditEx::newRichText()
     currentFilePath.clear();
     setAcceptRichText(true);
     setHtml(QString());
+    emit documentReplaced();
     return true;
 }
 
