@@ -77,6 +77,8 @@ private slots:
     void searchAndReplaceKeys();
     void resultsStayWithTheirText_data();
     void resultsStayWithTheirText();
+    void cardActsWhereItOpened_data();
+    void cardActsWhereItOpened();
     void typedDuringTheCheckIsNotMarked_data();
     void typedDuringTheCheckIsNotMarked();
     void withheldFindingsGiveTheUpgradeLink();
@@ -93,6 +95,7 @@ private slots:
 private:
     bool checkInWindow(const QString& text);
     void holdCheckReplies();
+    QStringList cardSuggestions();
     DialogWriter* window = nullptr;
     TextEditEx* editor = nullptr;
 };
@@ -334,6 +337,14 @@ void TestDialogWriter::holdCheckReplies()
     QVERIFY(service.misbehave({{"target", "check"}, {"mode", "delay"}, {"ms", "1500"}}));
 }
 
+QStringList TestDialogWriter::cardSuggestions()
+{
+    QStringList shown;
+    for (ErrorsListItem* item : editor->getContextShow()->findChildren<ErrorsListItem*>())
+        shown << QStringLiteral("%1:%2").arg(item->groupIndex()).arg(item->itemTitle());
+    return shown;
+}
+
 void TestDialogWriter::resultsStayWithTheirText_data()
 {
     QTest::addColumn<QString>("action");
@@ -424,6 +435,57 @@ void TestDialogWriter::resultsStayWithTheirText()
     QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), QStringList{});
     if (action.startsWith(QStringLiteral("open")))
         QCOMPARE(editor->toPlainText(), other);
+}
+
+void TestDialogWriter::cardActsWhereItOpened_data()
+{
+    QTest::addColumn<QString>("arrows");   // from the start: N Next, P Previous; from the end: E first
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<QString>("corrected");
+    QTest::newRow("Next to the second, the card's Apply")
+        << "N" << "card" << QStringLiteral("他门他们来了。");
+    QTest::newRow("Next to the second, the list's Apply")
+        << "N" << "list" << QStringLiteral("他门他们来了。");
+    QTest::newRow("Previous to the second from the end, the card's Apply")
+        << "EP" << "card" << QStringLiteral("他门他们来了。");
+    QTest::newRow("Previous twice to the first, the card's Apply")
+        << "EPP" << "card" << QStringLiteral("他们他门来了。");
+    QTest::newRow("Next and back to the first, the card's Apply")
+        << "NP" << "card" << QStringLiteral("他们他门来了。");
+    QTest::newRow("Next to the second, the card's Apply after the cursor moved on")
+        << "N>" << "card" << QStringLiteral("他门他们来了。");
+}
+
+void TestDialogWriter::cardActsWhereItOpened()
+{
+    QFETCH(QString, arrows);
+    QFETCH(QString, road);
+    QFETCH(QString, corrected);
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    QVERIFY(checkInWindow(QStringLiteral("他门他门来了。")));
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()).size(), 2);
+    editor->moveCursor(QTextCursor::Start);
+    ContextShow* card = editor->getContextShow();
+    for (const QChar arrow : arrows) {
+        if (arrow == QLatin1Char('E'))
+            editor->moveCursor(QTextCursor::End);
+        else if (arrow == QLatin1Char('N'))
+            part<QToolButton>(window, "btnNext")->click();
+        else if (arrow == QLatin1Char('P'))
+            part<QToolButton>(window, "btnPrevious")->click();
+    }
+    QTRY_VERIFY(card->isVisible());
+    QTRY_COMPARE(cardSuggestions(), QStringList{"0:他们"});
+    if (arrows.endsWith(QLatin1Char('>'))) {
+        // Moved without the card following (as a click on the card's row can leave it).
+        const QSignalBlocker blocker(editor);
+        editor->moveCursor(QTextCursor::Start);
+    }
+    if (road == QStringLiteral("card"))
+        emit card->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    else
+        emit part<WidgetErrorList>(window, "widgetErrorList")->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    QCOMPARE(editor->toPlainText(), corrected);
 }
 
 void TestDialogWriter::typedDuringTheCheckIsNotMarked_data()

@@ -238,8 +238,10 @@ private:
     ErrorRange errorRangeAt(const QTextBlock& block, int positionInBlock) const;
     // The error under the cursor; a selection that covers a mark exactly means that mark.
     ErrorRange errorRangeUnder(const QTextCursor& cursor) const;
-    // The document range of the mark of result index that the cursor stands in, else of the next one.
+    // The document range of the mark of result index: the one the card was opened for while the
+    // card's suggestion is applied, else the one the cursor stands in, else the next one.
     QTextCursor errorOfResult(int index);
+    void applyFromCard(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
     bool appliedRangeHolds() const;
     bool undoBelongsTo(int start, int end) const;
     void mergeFormatOnSelection(const QTextCharFormat& format);
@@ -286,6 +288,9 @@ private:
     QTextCursor previousCursor;
     bool hasPreviousCursor = false;
     QString lastShownError;
+    // The mark the card was opened for; its buttons act there, wherever the cursor went since.
+    QTextCursor cardPlace;
+    bool applyingFromCard = false;
 
     FileDialogHandler fileDialogHandler;
     MessageBoxHandler messageBoxHandler;
