@@ -81,6 +81,8 @@ private slots:
     void cardActsWhereItOpened();
     void typedDuringTheCheckIsNotMarked_data();
     void typedDuringTheCheckIsNotMarked();
+    void struckOutFollowsUndoAndRedo_data();
+    void struckOutFollowsUndoAndRedo();
     void withheldFindingsGiveTheUpgradeLink();
     void setTextIsPlainAndUnmodified();
     void speakPanelPlacedOnce();
@@ -95,6 +97,7 @@ private slots:
 private:
     bool checkInWindow(const QString& text);
     void holdCheckReplies();
+    bool titleStruck(int groupIndex);
     QStringList cardSuggestions();
     DialogWriter* window = nullptr;
     TextEditEx* editor = nullptr;
@@ -337,6 +340,15 @@ void TestDialogWriter::holdCheckReplies()
     QVERIFY(service.misbehave({{"target", "check"}, {"mode", "delay"}, {"ms", "1500"}}));
 }
 
+bool TestDialogWriter::titleStruck(int groupIndex)
+{
+    for (ErrorsListGroup* group : window->findChildren<ErrorsListGroup*>()) {
+        if (group->groupIndex() == groupIndex)
+            return group->findChild<QLabel*>(QStringLiteral("labelTitle"))->font().strikeOut();
+    }
+    return false;
+}
+
 QStringList TestDialogWriter::cardSuggestions()
 {
     QStringList shown;
@@ -517,6 +529,64 @@ void TestDialogWriter::typedDuringTheCheckIsNotMarked()
     QCOMPARE(window->findChildren<ErrorsListGroup*>().size(), 1);
     QTest::qWait(150);   // drawn at the highlighter's next tick
     QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), expected);
+}
+
+void TestDialogWriter::struckOutFollowsUndoAndRedo_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::newRow("the card") << "card";
+    QTest::newRow("the list") << "list";
+    QTest::newRow("typed over by hand") << "hand";
+    QTest::newRow("typed over by hand while the check ran") << "hand early";
+}
+
+void TestDialogWriter::struckOutFollowsUndoAndRedo()
+{
+    QFETCH(QString, road);
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    const QString corrected = QStringLiteral("我们和他们一起去学校。");
+    const auto typeOver = [this] {
+        QTextCursor cursor(editor->document());
+        cursor.setPosition(misspelt.indexOf(QStringLiteral("他门")) + 1);
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+        typeIn(editor, QStringLiteral("们"));
+    };
+    if (road == QStringLiteral("hand early")) {
+        // Corrected before the reply came: the group comes struck out, as nothing of it is left.
+        holdCheckReplies();
+        editor->setPlainText(misspelt);
+        QSignalSpy done(client, &CheckerClient::checkDone);
+        part<QToolButton>(window, "btnCheck")->click();
+        typeOver();
+        QVERIFY(done.wait(10000));
+        QCOMPARE(window->findChildren<ErrorsListGroup*>().size(), 1);
+        QTRY_VERIFY(titleStruck(0));
+        return;
+    }
+    QVERIFY(checkInWindow(misspelt));
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    emit list->groupClicked(window->findChildren<ErrorsListGroup*>().first());
+    if (road == QStringLiteral("card"))
+        emit editor->getContextShow()->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    else if (road == QStringLiteral("list"))
+        emit list->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    else
+        typeOver();
+    QCOMPARE(editor->toPlainText(), corrected);
+    QTRY_VERIFY(titleStruck(0));
+    // The editor's own Undo and Redo, back and forth.
+    for (int round = 0; round < 2; ++round) {
+        QTest::keySequence(editor, QKeySequence::Undo);
+        QCOMPARE(editor->toPlainText(), misspelt);
+        QTRY_VERIFY(!titleStruck(0));
+        QTest::keySequence(editor, QKeySequence::Redo);
+        QCOMPARE(editor->toPlainText(), corrected);
+        QTRY_VERIFY(titleStruck(0));
+    }
+    QTest::keySequence(editor, QKeySequence::Undo);
+    QTRY_VERIFY(!titleStruck(0));
+    QTRY_COMPARE(fixture::marks(editor->document(), editor->highlighter()).size(), 1);
 }
 
 void TestDialogWriter::withheldFindingsGiveTheUpgradeLink()

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QThread>
+#include <QTimer>
 
 #include "checkerclient.h"
 #include "config.h"
@@ -17,6 +18,7 @@
 #include "menuex.h"
 #include "settingkeys.h"
 #include "showsettingwindow.h"
+#include "syntaxhighlighter.h"
 #include "widgetspeak.h"
 
 namespace {
@@ -48,6 +50,13 @@ DialogWriter::DialogWriter(QWidget* parent) : BaseWidget(parent), ui(new Ui::Dia
     }
     // Every road to a correction (the card, the list's button, a double click) ends in the editor.
     connect(ui->textEdit, &TextEditEx::errorCorrected, this, &DialogWriter::showGroupHandled);
+    // Any other edit, the editor's own Undo and Redo among them, may take a result's words away or
+    // bring them back.
+    groupsTimer = new QTimer(this);
+    groupsTimer->setSingleShot(true);
+    groupsTimer->setInterval(150);
+    connect(groupsTimer, &QTimer::timeout, this, &DialogWriter::showGroupsHandled);
+    connect(ui->textEdit->document(), &QTextDocument::contentsChanged, groupsTimer, qOverload<>(&QTimer::start));
     connect(ui->textEdit, &TextEditEx::documentReplaced, this, &DialogWriter::dropResults);
 
     setButton(ui->btnOpen, fontIcon(0xf115), "Ctrl+O");
@@ -150,6 +159,8 @@ void DialogWriter::checkDone(const CHECK_DATAS& datas)
             return;
         checkPending = false;
         ui->textEdit->setCheckData(results, checkedText);
+        // Words edited away while the check ran come struck out.
+        groupsTimer->start();
     } else {
         ui->textEdit->setCheckData(results);
     }
@@ -362,6 +373,16 @@ void DialogWriter::showGroupHandled(int index)
 {
     if (auto* list = ui->widgetErrorList->findChild<ErrorsList*>())
         list->enableGroupAt(index, ui->textEdit->errorStands(index));
+}
+
+void DialogWriter::showGroupsHandled()
+{
+    auto* list = ui->widgetErrorList->findChild<ErrorsList*>();
+    if (!list)
+        return;
+    const std::vector<bool> standing = ui->textEdit->highlighter()->markedResults();
+    for (size_t index = 0; index < standing.size(); ++index)
+        list->enableGroupAt(int(index), standing[index]);
 }
 
 void DialogWriter::on_widgetErrorList_errorTypeChanged(int errorType)

@@ -223,6 +223,28 @@ QVector<int> SyntaxHighlighter::resultsAt(int start, int end)
     return found;
 }
 
+std::vector<bool> SyntaxHighlighter::markedResults()
+{
+    std::vector<char> stands(checkDatas.size(), 0);
+    if (anchoredDocument) {
+        for (const Anchor& anchor : anchors) {
+            if (!stands[size_t(anchor.entry)] && holds(anchor))
+                stands[size_t(anchor.entry)] = 1;
+        }
+    }
+    const QString text = homeDocument ? homeDocument->toPlainText() : QString();
+    for (size_t entry = 0; entry < checkDatas.size(); ++entry) {
+        if (!entryAnchored[entry] && !entryTexts[entry].isEmpty())
+            stands[entry] = text.contains(entryTexts[entry]);
+    }
+    std::vector<bool> marked(entryOfResult.size(), false);
+    for (size_t index = 0; index < entryOfResult.size(); ++index) {
+        const int entry = entryOfResult[index];
+        marked[index] = entry >= 0 && stands[size_t(entry)];
+    }
+    return marked;
+}
+
 QVector<SyntaxHighlighter::Mark> SyntaxHighlighter::marksOf(int index)
 {
     QVector<Mark> found;

@@ -56,6 +56,9 @@ public:
     // The results marked in the document range [start, end), by index in the list handed to
     // setCheckData, in that order.
     QVector<int> resultsAt(int start, int end);
+    // Per result, by index: its words still stand at a place it flagged (anywhere, for a result
+    // without places), whether or not it is ignored or filtered out now.
+    std::vector<bool> markedResults();
 
 public slots:
     void timerTickRefresh();

@@ -246,7 +246,8 @@ bool TextEditEx::selectError(int index)
 
 bool TextEditEx::errorStands(int index)
 {
-    return !syntaxHighlighter->marksOf(index).isEmpty();
+    const std::vector<bool> marked = syntaxHighlighter->markedResults();
+    return index >= 0 && size_t(index) < marked.size() && marked[size_t(index)];
 }
 
 void TextEditEx::handleCursorPositionChanged()

@@ -60,7 +60,7 @@ public:
     // Selects the next place, after the cursor and then from the start, where the result at index
     // is marked; false when it is marked nowhere.
     bool selectError(int index);
-    // The result at index is still marked somewhere.
+    // The words of the result at index still stand at a place it flagged, ignored or filtered out or not.
     bool errorStands(int index);
 
     // Reading aloud: paragraphs with text, U+200B left out; blank ones are passed over. At the first
