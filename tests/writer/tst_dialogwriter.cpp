@@ -83,6 +83,7 @@ private slots:
     void typedDuringTheCheckIsNotMarked();
     void struckOutFollowsUndoAndRedo_data();
     void struckOutFollowsUndoAndRedo();
+    void eachPlaceOffersItsOwnSuggestion();
     void withheldFindingsGiveTheUpgradeLink();
     void setTextIsPlainAndUnmodified();
     void speakPanelPlacedOnce();
@@ -587,6 +588,38 @@ void TestDialogWriter::struckOutFollowsUndoAndRedo()
     QTest::keySequence(editor, QKeySequence::Undo);
     QTRY_VERIFY(!titleStruck(0));
     QTRY_COMPARE(fixture::marks(editor->document(), editor->highlighter()).size(), 1);
+}
+
+void TestDialogWriter::eachPlaceOffersItsOwnSuggestion()
+{
+    // 的 flagged twice, for 地 at one place and for 得 at the other.
+    const QString text = QStringLiteral("他高兴的跑了，跑的很快。");
+    const auto result = [](int at, const char* suggestion) {
+        return QStringLiteral("{\"words\":\"的\",\"error_level\":3,\"error_type\":[1],"
+                              "\"pos\":[{\"index_begin\":%1,\"index_end\":%1}],"
+                              "\"data_item\":{\"key\":\"\",\"values\":[{\"value\":\"%2\",\"frequency\":1}]}}")
+            .arg(at).arg(QString::fromUtf8(suggestion));
+    };
+    const QString reply = QStringLiteral("{\"vip_error_count\":0,\"check_data\":[%1,%2]}")
+                              .arg(result(3, "地"), result(8, "得"));
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "body"}, {"body", reply}}));
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    QVERIFY(checkInWindow(text));
+    const QList<ErrorsListGroup*> groups = window->findChildren<ErrorsListGroup*>();
+    QCOMPARE(groups.size(), 2);
+    ContextShow* card = editor->getContextShow();
+    QStringList offered;
+    editor->moveCursor(QTextCursor::Start);
+    for (int place = 0; place < 2; ++place) {
+        part<QToolButton>(window, "btnNext")->click();
+        QTRY_VERIFY(card->isVisible());
+        QTRY_COMPARE(cardSuggestions().size(), 1);
+        offered << cardSuggestions().first().section(QLatin1Char(':'), 1);
+        ErrorsListItem* item = card->findChildren<ErrorsListItem*>().first();
+        emit card->apply(item->itemTitle(), item->itemIndex(), item->groupTitle(), item->groupIndex());
+    }
+    QCOMPARE(offered, (QStringList{"地", "得"}));
+    QCOMPARE(editor->toPlainText(), QStringLiteral("他高兴地跑了，跑得很快。"));
 }
 
 void TestDialogWriter::withheldFindingsGiveTheUpgradeLink()
