@@ -56,7 +56,14 @@ DialogWriter::DialogWriter(QWidget* parent) : BaseWidget(parent), ui(new Ui::Dia
     groupsTimer->setSingleShot(true);
     groupsTimer->setInterval(150);
     connect(groupsTimer, &QTimer::timeout, this, &DialogWriter::showGroupsHandled);
-    connect(ui->textEdit->document(), &QTextDocument::contentsChanged, groupsTimer, qOverload<>(&QTimer::start));
+    connect(ui->textEdit->document(), &QTextDocument::contentsChanged, this, [this] {
+        // Each redraw of the marks counts as a change of the document too; only edits matter here.
+        const int revision = ui->textEdit->document()->revision();
+        if (revision == seenRevision)
+            return;
+        seenRevision = revision;
+        groupsTimer->start();
+    });
     connect(ui->textEdit, &TextEditEx::documentReplaced, this, &DialogWriter::dropResults);
 
     setButton(ui->btnOpen, fontIcon(0xf115), "Ctrl+O");

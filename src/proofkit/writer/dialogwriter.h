@@ -79,4 +79,5 @@ private:
     QString checkedText;
     // Edits come in bursts (typing, an undo of many steps): the groups are looked at once after them.
     QTimer* groupsTimer = nullptr;
+    int seenRevision = -1;
 };
