@@ -27,7 +27,8 @@ public:
     // Where the flagged occurrences of words start in text, counted as in the checked text.
     std::vector<size_t> startsIn(const std::u16string& text, const std::u16string& words) const;
     // Where the flagged occurrences of words in checked stand after edits, the diff of checked
-    // against the edited text; one whose own characters were edited is left out. Unlike startsIn,
+    // against the edited text; one whose own characters were edited is left out, and so is one the
+    // diff cannot tell from equal text put in right beside it. Unlike startsIn,
     // an occurrence edited away hands its mark to no other one. Without positions, every occurrence
     // in checked that the edits left alone.
     std::vector<size_t> startsAfterEdits(const std::u16string& checked, const std::list<Diff>& edits,

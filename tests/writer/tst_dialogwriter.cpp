@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -36,6 +37,14 @@ T* part(QWidget* window, const char* name)
     return window->findChild<T*>(QLatin1String(name));
 }
 
+// Text as an input method hands it over: how Chinese is typed.
+void typeIn(QWidget* editor, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(editor, &event);
+}
+
 void answerPrompts(TextEditEx* editor, QMessageBox::StandardButton answer, int* asked)
 {
     editor->setMessageBoxHandler([answer, asked](QMessageBox::Icon, const QString&, const QString&,
@@ -66,6 +75,15 @@ private slots:
     void correctedGroupIsStruckOut();
     void searchAndReplaceKeys_data();
     void searchAndReplaceKeys();
+    void resultsStayWithTheirText_data();
+    void resultsStayWithTheirText();
+    void cardActsWhereItOpened_data();
+    void cardActsWhereItOpened();
+    void typedDuringTheCheckIsNotMarked_data();
+    void typedDuringTheCheckIsNotMarked();
+    void struckOutFollowsUndoAndRedo_data();
+    void struckOutFollowsUndoAndRedo();
+    void eachPlaceOffersItsOwnSuggestion();
     void withheldFindingsGiveTheUpgradeLink();
     void setTextIsPlainAndUnmodified();
     void speakPanelPlacedOnce();
@@ -79,6 +97,9 @@ private slots:
 
 private:
     bool checkInWindow(const QString& text);
+    void holdCheckReplies();
+    bool titleStruck(int groupIndex);
+    QStringList cardSuggestions();
     DialogWriter* window = nullptr;
     TextEditEx* editor = nullptr;
 };
@@ -312,6 +333,293 @@ void TestDialogWriter::searchAndReplaceKeys()
     action->trigger();
     const int state = search->isHidden() ? 0 : search->isReplaceShow() ? 2 : 1;
     QCOMPARE(state, after);
+}
+
+void TestDialogWriter::holdCheckReplies()
+{
+    // Long enough for the test to act while the check runs; the test waits for the reply itself.
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "delay"}, {"ms", "1500"}}));
+}
+
+bool TestDialogWriter::titleStruck(int groupIndex)
+{
+    for (ErrorsListGroup* group : window->findChildren<ErrorsListGroup*>()) {
+        if (group->groupIndex() == groupIndex)
+            return group->findChild<QLabel*>(QStringLiteral("labelTitle"))->font().strikeOut();
+    }
+    return false;
+}
+
+QStringList TestDialogWriter::cardSuggestions()
+{
+    QStringList shown;
+    for (ErrorsListItem* item : editor->getContextShow()->findChildren<ErrorsListItem*>())
+        shown << QStringLiteral("%1:%2").arg(item->groupIndex()).arg(item->itemTitle());
+    return shown;
+}
+
+void TestDialogWriter::resultsStayWithTheirText_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("shown");   // the check's findings come out on the text it was sent
+    QTest::newRow("Check pressed again while it runs") << "check" << true;
+    QTest::newRow("Check pressed again, then the text edited") << "check and type" << true;
+    QTest::newRow("Open while it runs") << "open" << false;
+    QTest::newRow("Open once it ended") << "open after" << false;
+    QTest::newRow("Open cancelled while it runs") << "open cancelled" << true;
+    QTest::newRow("New plain text while it runs") << "new plain" << false;
+    QTest::newRow("New rich text while it runs") << "new rich" << false;
+    QTest::newRow("another program's text while it runs") << "set text" << false;
+    QTest::newRow("closed while it runs") << "close" << false;
+    QTest::newRow("Open, then Check refused while it runs") << "open and check" << false;
+}
+
+void TestDialogWriter::resultsStayWithTheirText()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, shown);
+    const QString checked = QStringLiteral("这是我的的书。");
+    const QString other = QStringLiteral("他说的的确确很好。");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(other.toUtf8());
+    file.close();
+    const bool cancelled = action == QStringLiteral("open cancelled");
+    editor->setFileDialogHandler([&](const QString&, QFileDialog::AcceptMode, const QStringList&) {
+        return cancelled ? QString() : path;
+    });
+    int asked = 0;
+    answerPrompts(editor, QMessageBox::Discard, &asked);
+    const bool after = action == QStringLiteral("open after");
+    if (!after)
+        holdCheckReplies();
+
+    editor->setPlainText(checked);
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    part<QToolButton>(window, "btnCheck")->click();
+    if (after)
+        QVERIFY(done.wait(10000));
+    else
+        QVERIFY(done.isEmpty() && client->isChecking());
+
+    if (action.startsWith(QStringLiteral("check"))) {
+        part<QToolButton>(window, "btnCheck")->click();
+        QCOMPARE(boxes.texts(), QStringList{"checking, please wait."});
+        if (action.endsWith(QStringLiteral("type")))
+            QTextCursor(editor->document()).insertText(QStringLiteral("前言。"));
+    } else if (action.startsWith(QStringLiteral("open"))) {
+        window->on_btnOpen_clicked();
+        if (action.endsWith(QStringLiteral("check"))) {
+            part<QToolButton>(window, "btnCheck")->click();
+            QCOMPARE(boxes.texts(), QStringList{"checking, please wait."});
+        }
+    } else if (action == QStringLiteral("new plain")) {
+        part<QToolButton>(window, "btnOpen")->menu()->actions().at(0)->trigger();
+    } else if (action == QStringLiteral("new rich")) {
+        part<QToolButton>(window, "btnOpen")->menu()->actions().at(1)->trigger();
+    } else if (action == QStringLiteral("set text")) {
+        QString text = other;
+        window->setText(text);
+    } else {
+        QVERIFY(window->close());
+    }
+    if (!after)
+        QVERIFY(done.wait(10000));
+
+    auto* status = part<QLabel>(window, "labelStatus");
+    if (shown) {
+        const int at = editor->toPlainText().indexOf(QStringLiteral("的的"));
+        QTRY_COMPARE(fixture::marks(editor->document(), editor->highlighter()), QStringList{QStringLiteral("0:%1+2").arg(at)});
+        QCOMPARE(status->text(), QStringLiteral("<span style=\"color:#ff0000;\">1 errors</span>"));
+        QCOMPARE(window->findChildren<ErrorsListGroup*>().size(), 1);
+        QVERIFY(part(window, "btnNext")->isEnabled());
+        return;
+    }
+    // Nothing of the check stays behind, on whatever text the editor holds now.
+    QVERIFY(editor->highlighter()->checkData().empty());
+    QCOMPARE(status->text(), QString());
+    QTRY_VERIFY(window->findChildren<ErrorsListGroup*>().isEmpty());
+    for (const char* name : {"btnPrevious", "btnNext", "btnRemoveAll"})
+        QVERIFY2(!part(window, name)->isEnabled(), name);
+    QVERIFY(!part<QToolButton>(window, "btnErrorList")->isChecked());
+    QTest::qWait(150);   // a highlighter tick: the marks are drawn from what it holds, which is nothing
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), QStringList{});
+    if (action.startsWith(QStringLiteral("open")))
+        QCOMPARE(editor->toPlainText(), other);
+}
+
+void TestDialogWriter::cardActsWhereItOpened_data()
+{
+    QTest::addColumn<QString>("arrows");   // from the start: N Next, P Previous; from the end: E first
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<QString>("corrected");
+    QTest::newRow("Next to the second, the card's Apply")
+        << "N" << "card" << QStringLiteral("他门他们来了。");
+    QTest::newRow("Next to the second, the list's Apply")
+        << "N" << "list" << QStringLiteral("他门他们来了。");
+    QTest::newRow("Previous to the second from the end, the card's Apply")
+        << "EP" << "card" << QStringLiteral("他门他们来了。");
+    QTest::newRow("Previous twice to the first, the card's Apply")
+        << "EPP" << "card" << QStringLiteral("他们他门来了。");
+    QTest::newRow("Next and back to the first, the card's Apply")
+        << "NP" << "card" << QStringLiteral("他们他门来了。");
+    QTest::newRow("Next to the second, the card's Apply after the cursor moved on")
+        << "N>" << "card" << QStringLiteral("他门他们来了。");
+}
+
+void TestDialogWriter::cardActsWhereItOpened()
+{
+    QFETCH(QString, arrows);
+    QFETCH(QString, road);
+    QFETCH(QString, corrected);
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    QVERIFY(checkInWindow(QStringLiteral("他门他门来了。")));
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()).size(), 2);
+    editor->moveCursor(QTextCursor::Start);
+    ContextShow* card = editor->getContextShow();
+    for (const QChar arrow : arrows) {
+        if (arrow == QLatin1Char('E'))
+            editor->moveCursor(QTextCursor::End);
+        else if (arrow == QLatin1Char('N'))
+            part<QToolButton>(window, "btnNext")->click();
+        else if (arrow == QLatin1Char('P'))
+            part<QToolButton>(window, "btnPrevious")->click();
+    }
+    QTRY_VERIFY(card->isVisible());
+    QTRY_COMPARE(cardSuggestions(), QStringList{"0:他们"});
+    if (arrows.endsWith(QLatin1Char('>'))) {
+        // Moved without the card following (as a click on the card's row can leave it).
+        const QSignalBlocker blocker(editor);
+        editor->moveCursor(QTextCursor::Start);
+    }
+    if (road == QStringLiteral("card"))
+        emit card->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    else
+        emit part<WidgetErrorList>(window, "widgetErrorList")->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    QCOMPARE(editor->toPlainText(), corrected);
+}
+
+void TestDialogWriter::typedDuringTheCheckIsNotMarked_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("the flagged words typed right before them") << 0 << "他门" << QStringList{};
+    QTest::newRow("the flagged words typed right behind them") << 2 << "他门" << QStringList{};
+    QTest::newRow("the flagged words typed at the end") << 5 << "他门" << QStringList{"0:0+2"};
+    QTest::newRow("other words typed right before them") << 0 << "我说" << QStringList{"0:2+2*"};
+}
+
+void TestDialogWriter::typedDuringTheCheckIsNotMarked()
+{
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, expected);
+    holdCheckReplies();
+    editor->setPlainText(QStringLiteral("他门来了。"));
+    QSignalSpy done(client, &CheckerClient::checkDone);
+    part<QToolButton>(window, "btnCheck")->click();
+    QVERIFY(done.isEmpty());
+    QTextCursor cursor(editor->document());
+    cursor.setPosition(at);
+    editor->setTextCursor(cursor);
+    typeIn(editor, typed);
+    QVERIFY(done.wait(10000));
+    QCOMPARE(window->findChildren<ErrorsListGroup*>().size(), 1);
+    QTest::qWait(150);   // drawn at the highlighter's next tick
+    QCOMPARE(fixture::marks(editor->document(), editor->highlighter()), expected);
+}
+
+void TestDialogWriter::struckOutFollowsUndoAndRedo_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::newRow("the card") << "card";
+    QTest::newRow("the list") << "list";
+    QTest::newRow("typed over by hand") << "hand";
+    QTest::newRow("typed over by hand while the check ran") << "hand early";
+}
+
+void TestDialogWriter::struckOutFollowsUndoAndRedo()
+{
+    QFETCH(QString, road);
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    const QString corrected = QStringLiteral("我们和他们一起去学校。");
+    const auto typeOver = [this] {
+        QTextCursor cursor(editor->document());
+        cursor.setPosition(misspelt.indexOf(QStringLiteral("他门")) + 1);
+        cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+        typeIn(editor, QStringLiteral("们"));
+    };
+    if (road == QStringLiteral("hand early")) {
+        // Corrected before the reply came: the group comes struck out, as nothing of it is left.
+        holdCheckReplies();
+        editor->setPlainText(misspelt);
+        QSignalSpy done(client, &CheckerClient::checkDone);
+        part<QToolButton>(window, "btnCheck")->click();
+        typeOver();
+        QVERIFY(done.wait(10000));
+        QCOMPARE(window->findChildren<ErrorsListGroup*>().size(), 1);
+        QTRY_VERIFY(titleStruck(0));
+        return;
+    }
+    QVERIFY(checkInWindow(misspelt));
+    auto* list = part<WidgetErrorList>(window, "widgetErrorList");
+    emit list->groupClicked(window->findChildren<ErrorsListGroup*>().first());
+    if (road == QStringLiteral("card"))
+        emit editor->getContextShow()->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    else if (road == QStringLiteral("list"))
+        emit list->apply(QStringLiteral("他们"), 0, QStringLiteral("他门"), 0);
+    else
+        typeOver();
+    QCOMPARE(editor->toPlainText(), corrected);
+    QTRY_VERIFY(titleStruck(0));
+    // The editor's own Undo and Redo, back and forth.
+    for (int round = 0; round < 2; ++round) {
+        QTest::keySequence(editor, QKeySequence::Undo);
+        QCOMPARE(editor->toPlainText(), misspelt);
+        QTRY_VERIFY(!titleStruck(0));
+        QTest::keySequence(editor, QKeySequence::Redo);
+        QCOMPARE(editor->toPlainText(), corrected);
+        QTRY_VERIFY(titleStruck(0));
+    }
+    QTest::keySequence(editor, QKeySequence::Undo);
+    QTRY_VERIFY(!titleStruck(0));
+    QTRY_COMPARE(fixture::marks(editor->document(), editor->highlighter()).size(), 1);
+}
+
+void TestDialogWriter::eachPlaceOffersItsOwnSuggestion()
+{
+    // 的 flagged twice, for 地 at one place and for 得 at the other.
+    const QString text = QStringLiteral("他高兴的跑了，跑的很快。");
+    const auto result = [](int at, const char* suggestion) {
+        return QStringLiteral("{\"words\":\"的\",\"error_level\":3,\"error_type\":[1],"
+                              "\"pos\":[{\"index_begin\":%1,\"index_end\":%1}],"
+                              "\"data_item\":{\"key\":\"\",\"values\":[{\"value\":\"%2\",\"frequency\":1}]}}")
+            .arg(at).arg(QString::fromUtf8(suggestion));
+    };
+    const QString reply = QStringLiteral("{\"vip_error_count\":0,\"check_data\":[%1,%2]}")
+                              .arg(result(3, "地"), result(8, "得"));
+    QVERIFY(service.misbehave({{"target", "check"}, {"mode", "body"}, {"body", reply}}));
+    GetConfig()->setValueBool(SettingKeys::ShowErrorTip, true);
+    QVERIFY(checkInWindow(text));
+    const QList<ErrorsListGroup*> groups = window->findChildren<ErrorsListGroup*>();
+    QCOMPARE(groups.size(), 2);
+    ContextShow* card = editor->getContextShow();
+    QStringList offered;
+    editor->moveCursor(QTextCursor::Start);
+    for (int place = 0; place < 2; ++place) {
+        part<QToolButton>(window, "btnNext")->click();
+        QTRY_VERIFY(card->isVisible());
+        QTRY_COMPARE(cardSuggestions().size(), 1);
+        offered << cardSuggestions().first().section(QLatin1Char(':'), 1);
+        ErrorsListItem* item = card->findChildren<ErrorsListItem*>().first();
+        emit card->apply(item->itemTitle(), item->itemIndex(), item->groupTitle(), item->groupIndex());
+    }
+    QCOMPARE(offered, (QStringList{"地", "得"}));
+    QCOMPARE(editor->toPlainText(), QStringLiteral("他高兴地跑了，跑得很快。"));
 }
 
 void TestDialogWriter::withheldFindingsGiveTheUpgradeLink()

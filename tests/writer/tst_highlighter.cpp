@@ -301,6 +301,19 @@ void TestHighlighter::marksFlaggedPlacesOnly_data()
                                                     << QStringList{"0:3+2", "0:8+2"};
     QTest::newRow("text put before while the check ran") << QStringLiteral("前言。") + repeat << repeat << dede
                                                          << first << QStringList{} << QStringList{"0:6+2"};
+    const QString came = QStringLiteral("他门来了。");
+    const QString twice = QStringLiteral("他门他门来了。");
+    const QList<int> start{0};
+    QTest::newRow("the same words typed right before while the check ran: neither marked")
+        << twice << came << "他门" << start << QStringList{} << QStringList{};
+    QTest::newRow("the same words typed right behind while the check ran: neither marked")
+        << QStringLiteral("他门来了。他门来了。") << came << "他门" << start << QStringList{} << QStringList{};
+    QTest::newRow("the same words typed apart while the check ran: the flagged one marked")
+        << QStringLiteral("他门来了。好，他门") << came << "他门" << start << QStringList{} << QStringList{"0:0+2"};
+    QTest::newRow("other words typed right before while the check ran")
+        << QStringLiteral("我说他门来了。") << came << "他门" << start << QStringList{} << QStringList{"0:2+2"};
+    QTest::newRow("the same words typed over other text while the check ran")
+        << QStringLiteral("他门他门了。") << came << "他门" << start << QStringList{} << QStringList{};
     QTest::newRow("flagged words corrected while the check ran")
         << QStringLiteral("这是我的书。他的的确确很好。") << repeat << dede << first << QStringList{} << QStringList{};
     QTest::newRow("typed right before") << repeat << QString() << dede << first << QStringList{"+3:们"}

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QThread>
+#include <QTimer>
 
 #include "checkerclient.h"
 #include "config.h"
@@ -17,6 +18,7 @@
 #include "menuex.h"
 #include "settingkeys.h"
 #include "showsettingwindow.h"
+#include "syntaxhighlighter.h"
 #include "widgetspeak.h"
 
 namespace {
@@ -48,6 +50,21 @@ DialogWriter::DialogWriter(QWidget* parent) : BaseWidget(parent), ui(new Ui::Dia
     }
     // Every road to a correction (the card, the list's button, a double click) ends in the editor.
     connect(ui->textEdit, &TextEditEx::errorCorrected, this, &DialogWriter::showGroupHandled);
+    // Any other edit, the editor's own Undo and Redo among them, may take a result's words away or
+    // bring them back.
+    groupsTimer = new QTimer(this);
+    groupsTimer->setSingleShot(true);
+    groupsTimer->setInterval(150);
+    connect(groupsTimer, &QTimer::timeout, this, &DialogWriter::showGroupsHandled);
+    connect(ui->textEdit->document(), &QTextDocument::contentsChanged, this, [this] {
+        // Each redraw of the marks counts as a change of the document too; only edits matter here.
+        const int revision = ui->textEdit->document()->revision();
+        if (revision == seenRevision)
+            return;
+        seenRevision = revision;
+        groupsTimer->start();
+    });
+    connect(ui->textEdit, &TextEditEx::documentReplaced, this, &DialogWriter::dropResults);
 
     setButton(ui->btnOpen, fontIcon(0xf115), "Ctrl+O");
     setButton(ui->btnSave, fontIcon(0xf0c7), "Ctrl+S");
@@ -109,7 +126,7 @@ DialogWriter::~DialogWriter()
 
 void DialogWriter::setText(QString& text)
 {
-    clear();
+    dropResults();
     ui->textEdit->setPlainText(text);
     ui->textEdit->setModified(false);
 }
@@ -121,6 +138,13 @@ void DialogWriter::clear()
     ui->widgetErrorList->setCheckData(none, QString());
     checkDone(none);
     ui->labelStatus->clear();
+}
+
+void DialogWriter::dropResults()
+{
+    checkPending = false;
+    checkedText.clear();
+    clear();
 }
 
 bool DialogWriter::findNextError(QString text)
@@ -142,6 +166,8 @@ void DialogWriter::checkDone(const CHECK_DATAS& datas)
             return;
         checkPending = false;
         ui->textEdit->setCheckData(results, checkedText);
+        // Words edited away while the check ran come struck out.
+        groupsTimer->start();
     } else {
         ui->textEdit->setCheckData(results);
     }
@@ -225,6 +251,12 @@ void DialogWriter::on_btnCheck_clicked()
     QString text = ui->textEdit->toPlainText();
     if (!client || text.isEmpty())
         return;
+    if (client->isChecking()) {
+        // Refused with a notice. The running check keeps the text it was sent, and if it is this
+        // window's, its results still come here.
+        client->checkText(text, true);
+        return;
+    }
     client->setHost(QStringLiteral("writer"), QString());
     // Set before the call: the results may arrive before it returns.
     checkPending = true;
@@ -350,6 +382,16 @@ void DialogWriter::showGroupHandled(int index)
         list->enableGroupAt(index, ui->textEdit->errorStands(index));
 }
 
+void DialogWriter::showGroupsHandled()
+{
+    auto* list = ui->widgetErrorList->findChild<ErrorsList*>();
+    if (!list)
+        return;
+    const std::vector<bool> standing = ui->textEdit->highlighter()->markedResults();
+    for (size_t index = 0; index < standing.size(); ++index)
+        list->enableGroupAt(int(index), standing[index]);
+}
+
 void DialogWriter::on_widgetErrorList_errorTypeChanged(int errorType)
 {
     ui->textEdit->setErrorTypeFilter(errorType);
@@ -397,6 +439,7 @@ void DialogWriter::closeEvent(QCloseEvent* event)
         config->setValueBinary(SettingKeys::DialogWriterGeometry, saveGeometry());
     if (widgetSpeak && widgetSpeak->isVisible())
         widgetSpeak->stopAndHide();
+    dropResults();
     BaseWidget::closeEvent(event);
 }
 

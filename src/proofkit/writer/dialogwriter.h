@@ -7,6 +7,7 @@
 namespace Ui { class DialogWriter; }
 class ErrorsListGroup;
 class QIcon;
+class QTimer;
 class QToolButton;
 class WidgetSpeak;
 
@@ -65,6 +66,10 @@ private:
     void setButton(QToolButton* button, const QIcon& icon, const char* shortcut);
     // Strikes out the list's group of a result no longer marked, and brings it back once it is.
     void showGroupHandled(int index);
+    // The same for every group, once the text has changed.
+    void showGroupsHandled();
+    // The document gave way to another: what was found in the old one, or will be, is not its.
+    void dropResults();
 
     Ui::DialogWriter* ui = nullptr;
     WidgetSpeak* widgetSpeak = nullptr;
@@ -72,4 +77,7 @@ private:
     bool checkPending = false;
     // What that check was sent: its results count their positions in it.
     QString checkedText;
+    // Edits come in bursts (typing, an undo of many steps): the groups are looked at once after them.
+    QTimer* groupsTimer = nullptr;
+    int seenRevision = -1;
 };

@@ -179,6 +179,72 @@ int SyntaxHighlighter::heldStart(const Anchor& anchor, const QString& blockText,
     return QStringView(blockText).mid(start, words.size()) == QStringView(words) ? start : -1;
 }
 
+bool SyntaxHighlighter::holds(const Anchor& anchor) const
+{
+    const QTextBlock block = anchoredDocument->findBlock(anchor.range.selectionStart());
+    return heldStart(anchor, block.text(), block.position()) >= 0;
+}
+
+QVector<int> SyntaxHighlighter::resultsAt(int start, int end)
+{
+    QVector<int> found;
+    if (!document() || start >= end)
+        return found;
+    std::vector<char> here(checkDatas.size(), 0);
+    if (document() == anchoredDocument) {
+        for (const Anchor& anchor : anchors) {
+            const int from = anchor.range.selectionStart();
+            if (!entryActive[size_t(anchor.entry)] || from >= end
+                || from + entryTexts[size_t(anchor.entry)].size() <= start || !holds(anchor))
+                continue;
+            here[size_t(anchor.entry)] = 1;
+        }
+    }
+    // Results without places are drawn wherever their words stand, found as the drawing finds them.
+    const QTextBlock block = document()->findBlock(start);
+    const std::u16string blockText = unitsOf(block.text());
+    for (size_t entry = 0; entry < checkDatas.size(); ++entry) {
+        if (!entryActive[entry] || entryAnchored[entry] || here[entry])
+            continue;
+        const int size = entryTexts[entry].size();
+        for (size_t at : FlaggedOccurrences::find(blockText, unitsOf(entryTexts[entry]))) {
+            const int from = block.position() + int(at);
+            if (from < end && from + size > start) {
+                here[entry] = 1;
+                break;
+            }
+        }
+    }
+    for (size_t index = 0; index < entryOfResult.size(); ++index) {
+        const int entry = entryOfResult[index];
+        if (entry >= 0 && here[size_t(entry)])
+            found.append(int(index));
+    }
+    return found;
+}
+
+std::vector<bool> SyntaxHighlighter::markedResults()
+{
+    std::vector<char> stands(checkDatas.size(), 0);
+    if (anchoredDocument) {
+        for (const Anchor& anchor : anchors) {
+            if (!stands[size_t(anchor.entry)] && holds(anchor))
+                stands[size_t(anchor.entry)] = 1;
+        }
+    }
+    const QString text = homeDocument ? homeDocument->toPlainText() : QString();
+    for (size_t entry = 0; entry < checkDatas.size(); ++entry) {
+        if (!entryAnchored[entry] && !entryTexts[entry].isEmpty())
+            stands[entry] = text.contains(entryTexts[entry]);
+    }
+    std::vector<bool> marked(entryOfResult.size(), false);
+    for (size_t index = 0; index < entryOfResult.size(); ++index) {
+        const int entry = entryOfResult[index];
+        marked[index] = entry >= 0 && stands[size_t(entry)];
+    }
+    return marked;
+}
+
 QVector<SyntaxHighlighter::Mark> SyntaxHighlighter::marksOf(int index)
 {
     QVector<Mark> found;

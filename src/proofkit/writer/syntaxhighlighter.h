@@ -53,6 +53,12 @@ public:
     // Where the result at index (in the list handed to setCheckData) is drawn now, in text order;
     // nothing for a result that is ignored or left out by the type filter.
     QVector<Mark> marksOf(int index);
+    // The results marked in the document range [start, end), by index in the list handed to
+    // setCheckData, in that order.
+    QVector<int> resultsAt(int start, int end);
+    // Per result, by index: its words still stand at a place it flagged (anywhere, for a result
+    // without places), whether or not it is ignored or filtered out now.
+    std::vector<bool> markedResults();
 
 public slots:
     void timerTickRefresh();
@@ -88,6 +94,8 @@ private:
     std::vector<Anchor>::const_iterator firstAnchorFrom(int position);
     // The anchor's place in the paragraph starting at blockStart when its text is still there.
     int heldStart(const Anchor& anchor, const QString& blockText, int blockStart) const;
+    // The same for an anchor anywhere in the document.
+    bool holds(const Anchor& anchor) const;
 
     QTextEdit* editor = nullptr;
     QTimer* timer = nullptr;

@@ -77,7 +77,7 @@ TextEditEx::TextEditEx(QWidget* parent)
     updateLineNumberAreaWidth();
 
     contextShow = new ContextShow(nullptr);
-    connect(contextShow, &ContextShow::apply, this, &TextEditEx::onApply);
+    connect(contextShow, &ContextShow::apply, this, &TextEditEx::applyFromCard);
     connect(contextShow, &ContextShow::next, this, &TextEditEx::onNext);
     connect(contextShow, &ContextShow::undo, this, [this] {
         onUndoError();
@@ -121,6 +121,8 @@ void TextEditEx::setCheckData(std::vector<std::shared_ptr<CheckData>>& results, 
     appliedGroupIndex = -1;
     contextShow->enableUndo(false);
     contextShow->hide();
+    lastShownError.clear();
+    cardPlace = QTextCursor();
     syntaxHighlighter->setCheckData(results, checkedText);
     syntaxHighlighter->markDirty();
 }
@@ -180,17 +182,32 @@ QTextCursor TextEditEx::errorOfResult(int index)
     const QVector<SyntaxHighlighter::Mark> marks = syntaxHighlighter->marksOf(index);
     if (marks.isEmpty())
         return QTextCursor();
+    const SyntaxHighlighter::Mark* chosen = nullptr;
+    if (applyingFromCard && !cardPlace.isNull()) {
+        for (const SyntaxHighlighter::Mark& mark : marks) {
+            if (mark.start < cardPlace.selectionEnd() && mark.start + mark.length > cardPlace.selectionStart()) {
+                chosen = &mark;
+                break;
+            }
+        }
+    }
     const QTextCursor cursor = textCursor();
     const int position = cursor.position();
-    const SyntaxHighlighter::Mark* chosen = nullptr;
+    // Where one mark ends and the next begins, the cursor belongs to the one it stands before, as
+    // it does for the card.
+    const SyntaxHighlighter::Mark* endingHere = nullptr;
     for (const SyntaxHighlighter::Mark& mark : marks) {
-        if (mark.start == cursor.selectionStart() && mark.start + mark.length == cursor.selectionEnd()) {
-            chosen = &mark;
+        if (chosen)
             break;
-        }
-        if (!chosen && position >= mark.start && position <= mark.start + mark.length)
+        if (mark.start == cursor.selectionStart() && mark.start + mark.length == cursor.selectionEnd())
             chosen = &mark;
+        else if (position >= mark.start && position < mark.start + mark.length)
+            chosen = &mark;
+        else if (!endingHere && position == mark.start + mark.length)
+            endingHere = &mark;
     }
+    if (!chosen)
+        chosen = endingHere;
     if (!chosen) {
         chosen = &marks.first();
         for (const SyntaxHighlighter::Mark& mark : marks) {
@@ -229,7 +246,8 @@ bool TextEditEx::selectError(int index)
 
 bool TextEditEx::errorStands(int index)
 {
-    return !syntaxHighlighter->marksOf(index).isEmpty();
+    const std::vector<bool> marked = syntaxHighlighter->markedResults();
+    return index >= 0 && size_t(index) < marked.size() && marked[size_t(index)];
 }
 
 void TextEditEx::handleCursorPositionChanged()
@@ -276,17 +294,26 @@ void TextEditEx::updateSpellError(QTextCursor& cursor)
         return;
     }
     const QString text = block.text().mid(range.start, range.length);
-    if (text == lastShownError)
+    const int start = block.position() + range.start;
+    const int end = start + range.length;
+    if (text == lastShownError && cardPlace.selectionStart() == start && cardPlace.selectionEnd() == end)
         return;
     lastShownError = text;
+    cardPlace = QTextCursor(document());
+    cardPlace.setPosition(start);
+    cardPlace.setPosition(end, QTextCursor::KeepAnchor);
     QTextCursor probe(block);
-    probe.setPosition(block.position() + range.start);
+    probe.setPosition(start);
     const QRect startRect = cursorRect(probe);
-    probe.setPosition(block.position() + range.start + range.length);
+    probe.setPosition(end);
     const QRect endRect = cursorRect(probe);
     contextShow->hide();
-    contextShow->enableUndo(undoBelongsTo(block.position() + range.start, block.position() + range.start + range.length));
-    if (!contextShow->showCheckData(syntaxHighlighter->checkData(), text))
+    contextShow->enableUndo(undoBelongsTo(start, end));
+    // Only the results marked here: others with the same words belong to their own places.
+    CHECK_DATAS here(syntaxHighlighter->checkData().size());
+    for (int index : syntaxHighlighter->resultsAt(start, end))
+        here[size_t(index)] = syntaxHighlighter->checkData()[size_t(index)];
+    if (!contextShow->showCheckData(here, text))
         return;
     const QPoint point = viewport()->mapToGlobal(QPoint(startRect.right(), startRect.bottom()));
     contextShow->show();
@@ -358,6 +385,12 @@ void TextEditEx::onApply(QString itemTitle, int itemIndex, QString groupTitle, i
     appliedCursor.setKeepPositionOnInsert(true);
     contextShow->enableUndo(true);
     emit errorCorrected(groupIndex);
+}
+
+void TextEditEx::applyFromCard(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex)
+{
+    FlagGuard guard(applyingFromCard);
+    onApply(itemTitle, itemIndex, groupTitle, groupIndex);
 }
 
 void TextEditEx::onUndoError()

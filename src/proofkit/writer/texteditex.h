@@ -60,7 +60,7 @@ public:
     // Selects the next place, after the cursor and then from the start, where the result at index
     // is marked; false when it is marked nowhere.
     bool selectError(int index);
-    // The result at index is still marked somewhere.
+    // The words of the result at index still stand at a place it flagged, ignored or filtered out or not.
     bool errorStands(int index);
 
     // Reading aloud: paragraphs with text, U+200B left out; blank ones are passed over. At the first
@@ -186,6 +186,8 @@ signals:
     void zoomed(int level);
     // A suggestion of the result at index was applied or undone.
     void errorCorrected(int index);
+    // A file was opened or a new document begun in place of the text there was.
+    void documentReplaced();
 
 public slots:
     // The card's buttons land here; the window's error list and arrows call the same slots.
@@ -240,8 +242,10 @@ private:
     ErrorRange errorRangeAt(const QTextBlock& block, int positionInBlock) const;
     // The error under the cursor; a selection that covers a mark exactly means that mark.
     ErrorRange errorRangeUnder(const QTextCursor& cursor) const;
-    // The document range of the mark of result index that the cursor stands in, else of the next one.
+    // The document range of the mark of result index: the one the card was opened for while the
+    // card's suggestion is applied, else the one the cursor stands in, else the next one.
     QTextCursor errorOfResult(int index);
+    void applyFromCard(QString itemTitle, int itemIndex, QString groupTitle, int groupIndex);
     bool appliedRangeHolds() const;
     bool undoBelongsTo(int start, int end) const;
     void mergeFormatOnSelection(const QTextCharFormat& format);
@@ -288,6 +292,9 @@ private:
     QTextCursor previousCursor;
     bool hasPreviousCursor = false;
     QString lastShownError;
+    // The mark the card was opened for; its buttons act there, wherever the cursor went since.
+    QTextCursor cardPlace;
+    bool applyingFromCard = false;
 
     FileDialogHandler fileDialogHandler;
     MessageBoxHandler messageBoxHandler;

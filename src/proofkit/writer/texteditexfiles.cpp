@@ -206,7 +206,10 @@ bool TextEditEx::openFile(QString path)
         if (path.isEmpty())
             return false;
     }
-    return readFile(path);
+    if (!readFile(path))
+        return false;
+    emit documentReplaced();
+    return true;
 }
 
 // Nothing of the editor changes until the whole file has been read: a failed open leaves the
@@ -329,6 +332,7 @@ bool TextEditEx::newPlainText()
     currentFilePath.clear();
     setPlainText(QString());
     setAcceptRichText(false);
+    emit documentReplaced();
     return true;
 }
 
@@ -342,6 +346,7 @@ bool TextEditEx::newRichText()
     currentFilePath.clear();
     setAcceptRichText(true);
     setHtml(QString());
+    emit documentReplaced();
     return true;
 }
 
