@@ -4,35 +4,17 @@
 #include <QScreen>
 #include <QtTest>
 
-#include <csignal>
-
 #include "actions.h"
-#include "atspi/atspidesktop.h"
-#include "buscommands.h"
-#include "clientfixture.h"
 #include "dialogfloat.h"
 #include "dialogsetting.h"
-#include "dialogwriter.h"
-#include "editormanager.h"
 #include "menuex.h"
-#include "msaaclienthelper.h"
-#include "systemtrayicon.h"
 #include "texteditex.h"
-#include "uiaclienthelper.h"
+#include "traydesktop.h"
 #include "window.h"
 
 using buscommands::run;
 
 namespace {
-
-DialogWriter* shownWriter()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* writer = qobject_cast<DialogWriter*>(widget); writer && writer->isVisible())
-            return writer;
-    }
-    return nullptr;
-}
 
 QRect windowRect(HWND hwnd)
 {
@@ -48,7 +30,7 @@ class TestFloatButton : public QObject, public ClientFixture
 {
     Q_OBJECT
 public:
-    explicit TestFloatButton(qint64 windowManager) : windowManager(windowManager) {}
+    explicit TestFloatButton(qint64 windowManager) : desktop(windowManager) {}
 
 private slots:
     void initTestCase();
@@ -69,30 +51,13 @@ private:
     // The button is shown inside the editor's window and the screen.
     bool besideEditor() const;
 
-    const qint64 windowManager;
-    QProcess busLauncher;
-    QProcess editor;
-    QTemporaryDir dir;
-    QString editorWindow;
-    UIAClientHelper* uia = nullptr;
-    MSAAClientHelper* msaa = nullptr;
-    SystemTrayIcon* tray = nullptr;
+    TrayDesktop desktop;
 };
 
 void TestFloatButton::initTestCase()
 {
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    QVERIFY2(windowManager > 0, "openbox did not start");
-    QVERIFY(buscommands::startBusLauncher(busLauncher));
-    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
-    QVERIFY(atspi_detail::AtspiDesktop::instance());
-    QVERIFY(startClient());
-    EditorManager* manager = getEditorManager();
-    uia = new UIAClientHelper;
-    msaa = new MSAAClientHelper;
-    manager->addClientHelper(uia);
-    manager->addClientHelper(msaa);
-    tray = new SystemTrayIcon;
+    const char* failed = desktop.start(*this);
+    QVERIFY2(!failed, failed);
     // As the tray program does at start: the button's native window exists before it is placed.
     getDialogFloat()->show();
     getDialogFloat()->hide();
@@ -100,46 +65,33 @@ void TestFloatButton::initTestCase()
 
 void TestFloatButton::cleanupTestCase()
 {
-    delete tray;
-    delete getEditorManager();
-    delete uia;
-    delete msaa;
-    stopClient();
-    editor.kill();
-    editor.waitForFinished();
-    busLauncher.terminate();
-    QVERIFY(busLauncher.waitForFinished());
-    ::kill(static_cast<pid_t>(windowManager), SIGTERM);
+    QVERIFY(desktop.stop(*this));
 }
 
 void TestFloatButton::init()
 {
-    if (editor.state() == QProcess::NotRunning)
+    if (desktop.editor.state() == QProcess::NotRunning)
         startEditor();
-    QVERIFY(!editorWindow.isEmpty());
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), editorWindow}));
-    QTRY_VERIFY_WITH_TIMEOUT(getEditorManager()->getActiveHelper() == uia, 10000);
+    QVERIFY(!desktop.editorWindow.isEmpty());
+    QVERIFY(desktop.activateEditor());
+    QTRY_VERIFY_WITH_TIMEOUT(getEditorManager()->getActiveHelper() == desktop.shell.uia, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(besideEditor(), 10000);
 }
 
 void TestFloatButton::cleanup()
 {
-    while (DialogWriter* writer = shownWriter())
-        writer->close();
+    closeWriters();
 }
 
 void TestFloatButton::startEditor()
 {
-    editorWindow = buscommands::startTextEditor(editor, dir.filePath(QStringLiteral("page.txt")),
-                                                QStringLiteral("Korrelo floating button"),
-                                                QStringLiteral("他门在会议上讨论了计划。\n下一行。"));
-    if (editorWindow.isEmpty())
+    if (!desktop.startEditor(QStringLiteral("Korrelo floating button"),
+                             QStringLiteral("他门在会议上讨论了计划。\n下一行。")))
         return;
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), QStringLiteral("--sync"), editorWindow,
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowsize"), QStringLiteral("--sync"), desktop.editorWindow,
                                     QStringLiteral("600"), QStringLiteral("400")});
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QStringLiteral("--sync"), editorWindow,
-                                    QStringLiteral("100"), QStringLiteral("100")});
-    buscommands::focusUntil(editorWindow, [this] { return getEditorManager()->getActiveHelper() == uia; });
+    desktop.moveEditor(QPoint(100, 100));
+    desktop.followEditor();
 }
 
 bool TestFloatButton::besideEditor() const
@@ -176,7 +128,7 @@ void TestFloatButton::comesBackAfterAMenu()
                                                 QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}));
         opened = button->menu();
     } else {
-        opened = tray->trayMenu();
+        opened = desktop.tray->trayMenu();
         opened->popup(QPoint(700, 600));
     }
     QTRY_VERIFY_WITH_TIMEOUT(opened->isVisible(), 10000);
@@ -223,12 +175,11 @@ void TestFloatButton::hidesBehindOurOwnWindows()
     QTRY_VERIFY_WITH_TIMEOUT(ours->isActiveWindow(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 2000);
     // Nothing the editor does behind our window brings it back.
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QStringLiteral("--sync"), editorWindow,
-                                            QStringLiteral("120"), QStringLiteral("110")}));
+    QVERIFY(desktop.moveEditor(QPoint(120, 110)));
     QTest::qWait(800);
     QVERIFY(!button->isVisible());
     ours->close();
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), editorWindow}));
+    QVERIFY(desktop.activateEditor());
     QTRY_VERIFY_WITH_TIMEOUT(besideEditor(), 5000);
 }
 
@@ -247,8 +198,7 @@ void TestFloatButton::staysWithTheVisibleEditor()
     QFETCH(QPoint, to);
     QFETCH(bool, shown);
     DialogFloat* button = getDialogFloat();
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QStringLiteral("--sync"), editorWindow,
-                                            QString::number(to.x()), QString::number(to.y())}));
+    QVERIFY(desktop.moveEditor(to));
     if (shown) {
         QTRY_VERIFY_WITH_TIMEOUT(besideEditor() && windowRect(GetAncestor(getEditorManager()->getActiveEditorParam()->hwnd, GA_ROOT)).topLeft().x() >= to.x() - 20, 5000);
     } else {
@@ -257,8 +207,7 @@ void TestFloatButton::staysWithTheVisibleEditor()
         QVERIFY(!button->isVisible());
     }
     // A move back into view brings it back.
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QStringLiteral("--sync"), editorWindow,
-                                            QStringLiteral("100"), QStringLiteral("100")}));
+    QVERIFY(desktop.moveEditor(QPoint(100, 100)));
     QTRY_VERIFY_WITH_TIMEOUT(besideEditor(), 5000);
 }
 
@@ -275,10 +224,10 @@ void TestFloatButton::leavesWithItsProgram()
     DialogFloat* button = getDialogFloat();
     // Nothing of another program takes the focus afterwards.
     if (how == QLatin1String("kill"))
-        editor.kill();
+        desktop.editor.kill();
     else
-        QVERIFY(run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), editorWindow}));
-    QVERIFY(editor.waitForFinished(5000));
+        QVERIFY(run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), desktop.editorWindow}));
+    QVERIFY(desktop.editor.waitForFinished(5000));
     QTRY_VERIFY_WITH_TIMEOUT(!button->isVisible(), 1500);
     QVERIFY(!getEditorManager()->getActiveEditorParam());
     QVERIFY(!getEditorManager()->getActiveHelper());
@@ -292,17 +241,7 @@ void TestFloatButton::leavesWithItsProgram()
 
 int main(int argc, char** argv)
 {
-    // The window manager runs before the program connects to the display, as on a desktop.
-    qint64 windowManager = 0;
-    if (QProcess::startDetached(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")}, QString(), &windowManager)) {
-        for (int tries = 0; tries < 100; ++tries) {
-            QProcess check;
-            check.start(QStringLiteral("wmctrl"), {QStringLiteral("-m")});
-            if (check.waitForFinished() && check.exitCode() == 0)
-                break;
-            QThread::msleep(100);
-        }
-    }
+    const qint64 windowManager = TrayDesktop::startWindowManager();
     QApplication app(argc, argv);
     TestFloatButton test(windowManager);
     QTEST_SET_MAIN_SOURCE_PATH

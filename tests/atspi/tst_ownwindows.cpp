@@ -8,20 +8,12 @@
 #include <atspi/atspi.h>
 
 #include <atomic>
-#include <csignal>
 
 #include "actions.h"
-#include "atspi/atspidesktop.h"
-#include "buscommands.h"
-#include "clientfixture.h"
-#include "dialogwriter.h"
-#include "editormanager.h"
 #include "frontrequest.h"
 #include "menuex.h"
-#include "msaaclienthelper.h"
-#include "systemtrayicon.h"
 #include "texteditex.h"
-#include "uiaclienthelper.h"
+#include "traydesktop.h"
 #include "window.h"
 
 using buscommands::run;
@@ -47,22 +39,6 @@ QString xdotool(const QStringList& args)
     return run(QStringLiteral("xdotool"), args, &out) ? QString::fromUtf8(out.trimmed()) : QString();
 }
 
-QList<DialogWriter*> writers()
-{
-    QList<DialogWriter*> shown;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* writer = qobject_cast<DialogWriter*>(widget); writer && writer->isVisible())
-            shown.append(writer);
-    }
-    return shown;
-}
-
-DialogWriter* shownWriter()
-{
-    const QList<DialogWriter*> shown = writers();
-    return shown.isEmpty() ? nullptr : shown.first();
-}
-
 QString writerText(DialogWriter* writer)
 {
     auto* edit = writer ? writer->findChild<TextEditEx*>(QStringLiteral("textEdit")) : nullptr;
@@ -82,7 +58,7 @@ class TestOwnWindows : public QObject, public ClientFixture
 {
     Q_OBJECT
 public:
-    explicit TestOwnWindows(qint64 windowManager) : windowManager(windowManager) {}
+    explicit TestOwnWindows(qint64 windowManager) : desktop(windowManager) {}
 
 private slots:
     void initTestCase();
@@ -94,68 +70,31 @@ private slots:
     void ownWindowsAreNeverTaken();
 
 private:
-    void followEditor();
-
-    const qint64 windowManager;
-    QProcess busLauncher;
-    QProcess editor;
-    QTemporaryDir dir;
-    QString editorWindow;
-    UIAClientHelper* uia = nullptr;
-    MSAAClientHelper* msaa = nullptr;
-    SystemTrayIcon* tray = nullptr;
+    TrayDesktop desktop;
 };
 
 void TestOwnWindows::initTestCase()
 {
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    QVERIFY2(windowManager > 0, "openbox did not start");
-    QVERIFY(buscommands::startBusLauncher(busLauncher));
-    QTRY_VERIFY_WITH_TIMEOUT(buscommands::setAccessibility(true), 10000);
-    QVERIFY(atspi_detail::AtspiDesktop::instance());
+    const char* failed = desktop.start(*this);
+    QVERIFY2(!failed, failed);
     atspi_detail::AtspiDesktop::call(
         [] {
             AtspiEventListener* listener = atspi_event_listener_new(countOwnFocus, nullptr, nullptr);
             return atspi_event_listener_register(listener, "object:state-changed:focused", nullptr);
         },
         FALSE);
-    QVERIFY(startClient());
-    EditorManager* manager = getEditorManager();
-    uia = new UIAClientHelper;
-    msaa = new MSAAClientHelper;
-    manager->addClientHelper(uia);
-    manager->addClientHelper(msaa);
-    tray = new SystemTrayIcon;
-
-    editorWindow = buscommands::startTextEditor(editor, dir.filePath(QStringLiteral("page.txt")),
-                                                QStringLiteral("Korrelo own windows"), editorText);
-    QVERIFY(!editorWindow.isEmpty());
-    followEditor();
+    QVERIFY(desktop.startEditor(QStringLiteral("Korrelo own windows"), editorText));
+    QVERIFY(desktop.followEditor());
 }
 
 void TestOwnWindows::cleanupTestCase()
 {
-    delete tray;
-    delete getEditorManager();
-    delete uia;
-    delete msaa;
-    stopClient();
-    editor.kill();
-    editor.waitForFinished();
-    busLauncher.terminate();
-    QVERIFY(busLauncher.waitForFinished());
-    ::kill(static_cast<pid_t>(windowManager), SIGTERM);
+    QVERIFY(desktop.stop(*this));
 }
 
 void TestOwnWindows::cleanup()
 {
-    while (DialogWriter* writer = shownWriter())
-        writer->close();
-}
-
-void TestOwnWindows::followEditor()
-{
-    QVERIFY(buscommands::focusUntil(editorWindow, [this] { return getEditorManager()->getActiveHelper() == uia; }));
+    closeWriters();
 }
 
 // The menu's item takes the focus just before it is chosen, so the bus brings news of our own menu
@@ -164,7 +103,7 @@ void TestOwnWindows::showWriterFromTrayMenuNeverWaitsOnItself()
 {
     constexpr int tries = 5;
     Actions* actions = getActions();
-    MenuEx* menu = tray->trayMenu();
+    MenuEx* menu = desktop.tray->trayMenu();
     QVERIFY(menu);
     for (int i = 0; i < tries; ++i) {
         const int seenBefore = ownFocusEvents;
@@ -184,7 +123,7 @@ void TestOwnWindows::showWriterFromTrayMenuNeverWaitsOnItself()
         QCOMPARE(writerText(writer), editorText);
         QVERIFY2(took < 1000, qPrintable(QStringLiteral("try %1 took %2 ms").arg(i + 1).arg(took)));
         writer->close();
-        QVERIFY(getEditorManager()->getActiveHelper() == uia);
+        QVERIFY(getEditorManager()->getActiveHelper() == desktop.shell.uia);
     }
 }
 
@@ -193,17 +132,17 @@ void TestOwnWindows::hotKeyBringsWriterToFront()
 {
     getActions()->actionShowWriter->trigger();
     QVERIFY(QTest::qWaitForWindowExposed(shownWriter()));
-    const QList<DialogWriter*> earlier = writers();
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), editorWindow}));
-    QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow")}), editorWindow, 5000);
+    const QList<DialogWriter*> earlier = shownWriters();
+    QVERIFY(desktop.activateEditor());
+    QTRY_COMPARE_WITH_TIMEOUT(xdotool({QStringLiteral("getactivewindow")}), desktop.editorWindow, 5000);
     // The user was just working in the editor, which the window manager weighs against a new window.
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), editorWindow,
+    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), desktop.editorWindow,
                                             QStringLiteral("40"), QStringLiteral("40"), QStringLiteral("click"),
                                             QStringLiteral("1")}));
     QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("End"), QStringLiteral("ctrl+shift+w")}));
-    QTRY_COMPARE_WITH_TIMEOUT(writers().size(), earlier.size() + 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownWriters().size(), earlier.size() + 1, 5000);
     DialogWriter* writer = nullptr;
-    for (DialogWriter* candidate : writers()) {
+    for (DialogWriter* candidate : shownWriters()) {
         if (!earlier.contains(candidate))
             writer = candidate;
     }
@@ -223,8 +162,8 @@ void TestOwnWindows::ownWindowsAreNeverTaken_data()
 void TestOwnWindows::ownWindowsAreNeverTaken()
 {
     QFETCH(bool, writingWindow);
-    QVERIFY(run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), editorWindow}));
-    QTRY_COMPARE_WITH_TIMEOUT(foregroundProcess(), static_cast<DWORD>(editor.processId()), 5000);
+    QVERIFY(desktop.activateEditor());
+    QTRY_COMPARE_WITH_TIMEOUT(foregroundProcess(), static_cast<DWORD>(desktop.editor.processId()), 5000);
     const QSharedPointer<EditorParam> followed = getEditorManager()->getActiveEditorParam();
     QVERIFY(followed);
 
@@ -251,18 +190,7 @@ void TestOwnWindows::ownWindowsAreNeverTaken()
 
 int main(int argc, char** argv)
 {
-    // The window manager runs before the program connects to the display, as on a desktop: what the
-    // window manager supports is read once, at start.
-    qint64 windowManager = 0;
-    if (QProcess::startDetached(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")}, QString(), &windowManager)) {
-        for (int tries = 0; tries < 100; ++tries) {
-            QProcess check;
-            check.start(QStringLiteral("wmctrl"), {QStringLiteral("-m")});
-            if (check.waitForFinished() && check.exitCode() == 0)
-                break;
-            QThread::msleep(100);
-        }
-    }
+    const qint64 windowManager = TrayDesktop::startWindowManager();
     QApplication app(argc, argv);
     TestOwnWindows test(windowManager);
     QTEST_SET_MAIN_SOURCE_PATH

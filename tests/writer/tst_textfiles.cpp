@@ -32,6 +32,26 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// Saves although nothing changed since the last save.
+bool saveAgain(TextEditEx& editor)
+{
+    editor.setModified(true);
+    return editor.saveFile(QString());
+}
+
+// A file of the test's own, open in an editor.
+struct OpenedFile
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    TextEditEx editor;
+
+    // False when the file could not be written or opened.
+    bool open(const QByteArray& bytes) { return writeBytes(path, bytes) && editor.openFile(path); }
+    // What the file holds, read as UTF-8.
+    QString text() const { return QString::fromUtf8(readBytes(path)); }
+};
+
 QByteArray encoded(const char* codec, const QString& text)
 {
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
@@ -213,16 +233,14 @@ void TestTextFiles::newLinesTakeTheFileLineEnd()
     QFETCH(QString, file);
     QFETCH(int, modifiers);
     QFETCH(QString, saved);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("a.txt"));
-    QVERIFY(writeBytes(path, file.toUtf8()));
-    TextEditEx editor;
-    QVERIFY(editor.openFile(path));
+    OpenedFile opened;
+    QVERIFY(opened.open(file.toUtf8()));
+    TextEditEx& editor = opened.editor;
     fixture::placeCursor(editor, 1);
     QTest::keyClick(&editor, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
     QTest::keyClicks(&editor, QStringLiteral("x"));
     QVERIFY(editor.saveFile(QString()));
-    QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+    QCOMPARE(opened.text(), saved);
 }
 
 void TestTextFiles::joinedLinesKeepTheirEnd_data()
@@ -275,34 +293,29 @@ void TestTextFiles::joinedLinesKeepTheirEnd()
     QFETCH(int, anchor);
     QFETCH(QString, keys);
     QFETCH(QString, saved);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("a.txt"));
-    QVERIFY(writeBytes(path, file.toUtf8()));
-    TextEditEx editor;
-    QVERIFY(editor.openFile(path));
+    OpenedFile opened;
+    QVERIFY(opened.open(file.toUtf8()));
+    TextEditEx& editor = opened.editor;
     fixture::placeCursor(editor, position, anchor);
     typeKeys(editor, keys);
     QVERIFY(editor.saveFile(QString()));
-    QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+    QCOMPARE(opened.text(), saved);
 
     TextEditEx again;
-    QVERIFY(again.openFile(path));
+    QVERIFY(again.openFile(opened.path));
     QCOMPARE(again.toPlainText(), editor.toPlainText());
-    again.setModified(true);
-    QVERIFY(again.saveFile(QString()));
-    QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+    QVERIFY(saveAgain(again));
+    QCOMPARE(opened.text(), saved);
 
     // One Undo for each key, however the line end was kept.
     for (int step = 0; step < keys.size(); ++step)
         editor.undo();
-    editor.setModified(true);
-    QVERIFY(editor.saveFile(QString()));
-    QCOMPARE(QString::fromUtf8(readBytes(path)), file);
+    QVERIFY(saveAgain(editor));
+    QCOMPARE(opened.text(), file);
     editor.redo();
-    editor.setModified(true);
-    QVERIFY(editor.saveFile(QString()));
+    QVERIFY(saveAgain(editor));
     if (keys.size() == 1)
-        QCOMPARE(QString::fromUtf8(readBytes(path)), saved);
+        QCOMPARE(opened.text(), saved);
 }
 
 void TestTextFiles::savedFilesOpenAgain_data()
@@ -331,28 +344,25 @@ void TestTextFiles::savedFilesOpenAgain()
     QFETCH(QString, typed);
     QFETCH(QString, saved);
     QFETCH(bool, marked);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("a.txt"));
-    QVERIFY(writeBytes(path, encoded("GB18030", file)));
-    TextEditEx editor;
+    OpenedFile opened;
+    TextEditEx& editor = opened.editor;
     fixture::EditorDialogs dialogs;
     dialogs.install(editor);
-    QVERIFY(editor.openFile(path));
+    QVERIFY(opened.open(encoded("GB18030", file)));
     fixture::placeCursor(editor, 0);
     typeKeys(editor, typed);
     QCOMPARE(editor.toPlainText(), saved);
     QVERIFY(editor.saveFile(QString()));
     const QByteArray bytes = (marked ? QByteArray("\x84\x31\x95\x33") : QByteArray()) + encoded("GB18030", saved);
-    QCOMPARE(readBytes(path), bytes);
+    QCOMPARE(readBytes(opened.path), bytes);
 
     TextEditEx again;
     dialogs.install(again);
-    QVERIFY(again.openFile(path));
+    QVERIFY(again.openFile(opened.path));
     QCOMPARE(again.toPlainText(), saved);
     QCOMPARE(again.fileCodec()->name(), QByteArray("GB18030"));
-    again.setModified(true);
-    QVERIFY(again.saveFile(QString()));
-    QCOMPARE(readBytes(path), bytes);
+    QVERIFY(saveAgain(again));
+    QCOMPARE(readBytes(opened.path), bytes);
     QVERIFY(dialogs.boxes.isEmpty());
 }
 
@@ -378,8 +388,7 @@ void TestTextFiles::roundTrip()
     QCOMPARE(editor.filePath(), path);
     QVERIFY(!editor.isModified());
 
-    editor.setModified(true);
-    QVERIFY(editor.saveFile(QString()));
+    QVERIFY(saveAgain(editor));
     QCOMPARE(readBytes(path), bytes);
     QVERIFY(!editor.isModified());
     QVERIFY(dialogs.boxes.isEmpty());
@@ -548,8 +557,7 @@ void TestTextFiles::failedOpenChangesNothing()
     QCOMPARE(editor.fileCodec()->name(), QByteArray("GB18030"));
 
     // The next save still writes the legacy encoding the file came in.
-    editor.setModified(true);
-    QVERIFY(editor.saveFile(QString()));
+    QVERIFY(saveAgain(editor));
     QCOMPARE(readBytes(path), original);
 }
 
