@@ -219,21 +219,48 @@ std::string ResultToJSON(std::vector<std::shared_ptr<CheckData>>& items, int min
     return std::string(buffer.GetString(), buffer.GetSize());
 }
 
+namespace {
+
+// What makes two results one: the same words, types and suggestions. Equal words alone are not enough,
+// since a service may flag the same words at two places with different fixes (的 → 地 here, 的 → 得 there).
+std::string joinKey(const CheckData& data)
+{
+    std::string key = data.words;
+    key += '\0';
+    for (int type : data.errorTypes)
+        key += std::to_string(type) + ',';
+    key += '\0';
+    if (data.dataItem) {
+        std::vector<std::string> values;
+        data.dataItem->getValues(values);
+        for (const std::string& value : values) {
+            key += value;
+            key += '\0';
+        }
+    }
+    return key;
+}
+
+} // namespace
+
 void CleanCheckData(std::vector<std::shared_ptr<CheckData>>& items)
 {
-    std::map<std::string, std::shared_ptr<CheckData>> byWords;
+    std::map<std::string, std::shared_ptr<CheckData>> byKey;
+    std::vector<std::shared_ptr<CheckData>> kept;
     for (std::shared_ptr<CheckData>& data : items) {
         if (!data)
             continue;
-        // The first item of each words wins; the places of the others go with it, behind its own,
-        // so that every flagged occurrence stays marked.
-        auto [kept, fresh] = byWords.try_emplace(data->words, data);
-        if (!fresh)
-            kept->second->pos.insert(kept->second->pos.end(), data->pos.begin(), data->pos.end());
+        // The first item of each kind wins; the places of its equals go with it, behind its own, so
+        // that every flagged occurrence stays marked and offers what the service offered there.
+        auto [first, fresh] = byKey.try_emplace(joinKey(*data), data);
+        if (fresh)
+            kept.push_back(data);
+        else
+            first->second->pos.insert(first->second->pos.end(), data->pos.begin(), data->pos.end());
     }
-    items.clear();
-    items.reserve(byWords.size());
-    for (auto& entry : byWords)
-        items.push_back(std::move(entry.second));
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const std::shared_ptr<CheckData>& a, const std::shared_ptr<CheckData>& b) {
+                         return a->words < b->words;
+                     });
+    items = std::move(kept);
 }
-

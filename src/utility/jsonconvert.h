@@ -23,6 +23,7 @@ UTILITY_EXPORT bool JSONToServer(std::string& json, ServerInfo& info);
 // repeats (same words, level and types); without isVip every third item is withheld and counted.
 UTILITY_EXPORT std::string ResultToJSON(std::vector<std::shared_ptr<CheckData>>& items, int minLevel, int version,
                                         bool dedupe, bool isVip);
-// One finding per flagged text (the earliest one wins and takes the others' places behind its
-// own), sorted by that text, so findings from several pages of one check do not repeat.
+// One finding per flagged text, types and suggestions (the earliest one wins and takes its equals'
+// places behind its own), sorted by that text with equal texts in their first order, so findings from
+// several pages of one check do not repeat while each place keeps the suggestions given for it.
 UTILITY_EXPORT void CleanCheckData(std::vector<std::shared_ptr<CheckData>>& items);

@@ -68,7 +68,8 @@ private slots:
     void writeResults();
     void writtenTextIsExact();
     void resultsRoundTrip();
-    void cleanKeepsFirstPerWords();
+    void cleanJoinsOnlyEqualFindings_data();
+    void cleanJoinsOnlyEqualFindings();
     void serverInfoMoves();
 };
 
@@ -303,14 +304,65 @@ void TestJsonConvert::resultsRoundTrip()
     QVERIFY(other.error_id.empty());
 }
 
-void TestJsonConvert::cleanKeepsFirstPerWords()
+void TestJsonConvert::cleanJoinsOnlyEqualFindings_data()
 {
-    CHECK_DATAS items{makeItem("b", 1), nullptr, makeItem("a", 1), makeItem("b", 2)};
-    items[0]->pos = {{0, 0}};
-    items[3]->pos = {{7, 7}, {9, 9}};
+    // Items as "words|types|suggestions|places", suggestions and places split by ',' and types by ' '.
+    QTest::addColumn<QStringList>("input");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("same words and suggestion join")
+        << QStringList{"b||x|0", "", "a|||", "b||x|7,9"} << QStringList{"a|||", "b||x|0,7,9"};
+    QTest::newRow("same words, other suggestion stays apart")
+        << QStringList{"的|1|地|2", "的|1|得|9", "的|1|地|20"} << QStringList{"的|1|地|2,20", "的|1|得|9"};
+    QTest::newRow("suggestion order matters")
+        << QStringList{"的|1|地,得|2", "的|1|得,地|9"} << QStringList{"的|1|地,得|2", "的|1|得,地|9"};
+    QTest::newRow("same words, other type stays apart")
+        << QStringList{"的|1|地|2", "的|2|地|9"} << QStringList{"的|1|地|2", "的|2|地|9"};
+    QTest::newRow("no suggestion against one")
+        << QStringList{"的|1||2", "的|1|地|9", "的|1||4"} << QStringList{"的|1||2,4", "的|1|地|9"};
+    QTest::newRow("equal words keep first order among other words")
+        << QStringList{"c|||1", "b||y|2", "a|||3", "b||x|4"} << QStringList{"a|||3", "b||y|2", "b||x|4", "c|||1"};
+}
+
+void TestJsonConvert::cleanJoinsOnlyEqualFindings()
+{
+    QFETCH(QStringList, input);
+    QFETCH(QStringList, expected);
+    CHECK_DATAS items;
+    for (const QString& line : input) {
+        if (line.isEmpty()) {
+            items.push_back(nullptr);
+            continue;
+        }
+        const QStringList f = line.split('|');
+        std::vector<int> types;
+        for (const QString& t : f[1].split(' ', Qt::SkipEmptyParts))
+            types.push_back(t.toInt());
+        auto d = makeItem(f[0].toStdString(), 1, types);
+        if (!f[2].isEmpty()) {
+            d->dataItem = std::make_shared<DataItem>();
+            d->dataItem->setKey("dk");
+            for (const QString& s : f[2].split(','))
+                d->dataItem->addValue(s.toStdString(), 0);
+        }
+        for (const QString& p : f[3].split(',', Qt::SkipEmptyParts))
+            d->pos.push_back({p.toUInt(), p.toUInt()});
+        items.push_back(d);
+    }
     CleanCheckData(items);
-    // The dropped duplicate's places stay flagged, behind the kept item's own.
-    QCOMPARE(describe(items), (QStringList{"a|k-a|1|||none", "b|k-b|1||0-0,7-7,9-9|none"}));
+    QStringList got;
+    for (const auto& d : items) {
+        QStringList types, suggestions, places;
+        for (int t : d->errorTypes)
+            types << QString::number(t);
+        if (d->dataItem)
+            for (const DataItemValue* v : d->dataItem->values)
+                suggestions << QString::fromUtf8(v->value);
+        for (const _CHECK_DATA_POS_& p : d->pos)
+            places << QString::number(p.begin);
+        got << QStringList{QString::fromStdString(d->words), types.join(' '), suggestions.join(','), places.join(',')}
+                   .join('|');
+    }
+    QCOMPARE(got, expected);
 }
 
 void TestJsonConvert::serverInfoMoves()
