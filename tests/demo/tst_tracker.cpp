@@ -4,12 +4,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 
 #include "actions.h"
 #include "clientfixture.h"
 #include "contextshow.h"
 #include "demoscene.h"
 #include "demowindow.h"
+#include "dialogwriter.h"
 #include "editormanager.h"
 #include "errorslist.h"
 #include "errorslistgroup.h"
@@ -56,6 +58,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void focusCheckMarksPopupApply();
+    void showWriterGivesText_data();
+    void showWriterGivesText();
 };
 
 void TestDemoTracker::initTestCase()
@@ -108,6 +112,47 @@ void TestDemoTracker::focusCheckMarksPopupApply()
     const QString text = QString::fromStdU16String(sim::wordText(window->document()));
     QVERIFY(text.contains(QStringLiteral("大家的的确确付出")));
     QVERIFY(text.contains(QStringLiteral("预算是1,000元")));
+}
+
+void TestDemoTracker::showWriterGivesText_data()
+{
+    QTest::addColumn<bool>("copyHtml");   // the word processor offers HTML beside the plain text
+    QTest::newRow("HTML offered") << true;
+    QTest::newRow("plain text only") << false;
+}
+
+void TestDemoTracker::showWriterGivesText()
+{
+    QFETCH(bool, copyHtml);
+    DemoScene scene;
+    sim::WordAppSpec spec;
+    spec.copyHtml = copyHtml;
+    sim::setWordAppSpec(scene.application(), spec);
+    DemoWindow* window = scene.windows().value(0);
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::setActiveWindow(window);
+    window->editor()->setFocus();
+    QTRY_VERIFY(qobject_cast<WordClientHelper*>(getEditorManager()->getActiveHelper())
+                && getEditorManager()->getActiveEditorParam()->hwnd == sim::wordPane(window->document()));
+
+    // What Ctrl+Shift+W and the tray menu's item trigger while the word processor is followed.
+    getActions()->actionShowWriter->trigger();
+    DialogWriter* writer = nullptr;
+    QTRY_VERIFY((writer = [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<DialogWriter*>(widget); found && found->isVisible())
+                return found;
+        }
+        return static_cast<DialogWriter*>(nullptr);
+    }()));
+    auto* edit = writer->findChild<QTextEdit*>(QStringLiteral("textEdit"));
+    QVERIFY(edit);
+    const QString text = edit->toPlainText();
+    QVERIFY2(!text.contains(QLatin1Char('<')) && !text.contains(QLatin1String("html")), qPrintable(text));
+    QVERIFY2(text.startsWith(QStringLiteral("项目周报")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("预算是1,000元。")));
+    writer->close();
+    delete writer;
 }
 
 QTEST_MAIN(TestDemoTracker)
