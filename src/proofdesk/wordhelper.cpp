@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <list>
+#include <map>
 #include <set>
 
 #include "accessible.h"
@@ -492,40 +493,39 @@ void WordHelper::refreshMarks(QSharedPointer<WordDocumentData> data)
 
 void WordHelper::markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range)
 {
-    IDispatchPtr doc = activeDocument();
-    if (!doc)
-        return;
-    const LONG from = numberOf(range, word::Range::Start);
-    const LONG to = numberOf(range, word::Range::End);
     // Only the held places are drawn: nothing is searched or counted again, so words the user typed
     // later, or the same words where they are right, are never marked.
     std::set<IDispatch*> drawn;
     for (const QSharedPointer<WordMark>& mark : qAsConst(data->marks))
         drawn.insert(mark->range.GetInterfacePtr());
+    std::map<const CheckData*, int> ids;
+    for (size_t id = 0; id < data->results.size(); ++id)
+        ids.emplace(data->results[id].get(), int(id));
     for (const WordDocumentData::Place& place : data->places) {
         if (!place.result || drawn.count(place.range.GetInterfacePtr()) || !passesFilter(*place.result, data->typeFilter))
             continue;
-        const LONG start = numberOf(place.range, word::Range::Start);
-        const LONG end = numberOf(place.range, word::Range::End);
         // Edited words are no error of the service's any more.
-        if (start < from || end > to || start >= end || !WordDocumentData::holdsWords(place))
+        if (!callMethod(place.range, word::Range::InRange, {range}).toBool() || !WordDocumentData::holdsWords(place))
             continue;
-        // Its words came back (the user's own undo): so does its result.
-        data->restoreResult(place.result);
-        auto mark = QSharedPointer<WordMark>::create(place.range, data->indexOf(place.result));
-        saveUnderline(*data, *mark, place.range);
+        auto id = ids.find(place.result.get());
+        if (id == ids.end()) {
+            // Its words came back (the user's own undo): so does its result.
+            data->restoreResult(place.result);
+            id = ids.emplace(place.result.get(), data->indexOf(place.result)).first;
+        }
+        auto mark = QSharedPointer<WordMark>::create(place.range, id->second);
+        IDispatchPtr font = objectOf(place.range, word::Range::Font);
+        saveUnderline(*data, *mark, place.range, font);
         // Recorded before the underline is written, so a failing write still gets undone.
         data->marks.append(mark);
         lookPlaced = true;
-        IDispatchPtr font = objectOf(place.range, word::Range::Font);
         setUnderline(font, markUnderline, markColor);
         putProperty(place.range, word::Range::Font, font);
     }
 }
 
-void WordHelper::saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence)
+void WordHelper::saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence, IDispatch* font)
 {
-    IDispatchPtr font = objectOf(occurrence, word::Range::Font);
     const int underline = int(numberOf(font, word::Font::Underline));
     const int color = int(numberOf(font, word::Font::UnderlineColor));
     if (underline != word::wdUndefined && color != word::wdUndefined

@@ -94,7 +94,8 @@ private:
     void holdPlaces(WordDocumentData& data);
     // Marks the held places inside range that still read their words.
     void markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range);
-    void saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence);
+    // Remembers what the occurrence carried before its mark; font is the occurrence's (live) Font.
+    void saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence, IDispatch* font);
     void saveStretch(WordMark& mark, LONG start, LONG end);
     void clearStrayLook(const WordDocumentData& data, IDispatch* selection);
     bool placedMarkHolds(const WordDocumentData& data, LONG position);
