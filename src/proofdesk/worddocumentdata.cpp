@@ -91,6 +91,7 @@ WordDocumentData::Place* WordDocumentData::placeHeldBy(IDispatch* range)
 
 void WordDocumentData::dropPlacesHeldBy(IDispatch* range)
 {
+    dormant.erase(range);
     places.erase(std::remove_if(places.begin(), places.end(),
                                 [&](const Place& place) { return place.range.GetInterfacePtr() == range; }),
                  places.end());
@@ -101,6 +102,10 @@ void WordDocumentData::eraseResults(const std::set<std::shared_ptr<CheckData>>& 
     if (gone.empty())
         return;
     if (withPlaces) {
+        for (const Place& place : places) {
+            if (gone.count(place.result))
+                dormant.erase(place.range.GetInterfacePtr());
+        }
         places.erase(std::remove_if(places.begin(), places.end(),
                                     [&](const Place& place) { return gone.count(place.result) > 0; }),
                      places.end());

@@ -59,4 +59,7 @@ public:
     QList<QSharedPointer<WordMark>> marks;
     std::vector<Place> places;
     bool placesHeld = false;
+    // Places of the marked page (and corrected ones) that did not read their words when last looked
+    // at: the only ones a caret move looks at again, so that it costs nothing for the rest.
+    std::set<IDispatch*> dormant;
 };

@@ -487,6 +487,7 @@ void WordHelper::refreshMarks(QSharedPointer<WordDocumentData> data)
     if (!range)
         return;
     lastPage = page;
+    data->dormant.clear();
     markErrors(data, range);
     timeoutSelectionChange();
 }
@@ -504,24 +505,50 @@ void WordHelper::markErrors(QSharedPointer<WordDocumentData> data, IDispatch* ra
     for (const WordDocumentData::Place& place : data->places) {
         if (!place.result || drawn.count(place.range.GetInterfacePtr()) || !passesFilter(*place.result, data->typeFilter))
             continue;
-        // Edited words are no error of the service's any more.
-        if (!callMethod(place.range, word::Range::InRange, {range}).toBool() || !WordDocumentData::holdsWords(place))
+        if (!callMethod(place.range, word::Range::InRange, {range}).toBool())
             continue;
-        auto id = ids.find(place.result.get());
-        if (id == ids.end()) {
-            // Its words came back (the user's own undo): so does its result.
-            data->restoreResult(place.result);
-            id = ids.emplace(place.result.get(), data->indexOf(place.result)).first;
+        // Edited words are no error of the service's any more, unless an undo brings them back.
+        if (!WordDocumentData::holdsWords(place)) {
+            data->dormant.insert(place.range.GetInterfacePtr());
+            continue;
         }
-        auto mark = QSharedPointer<WordMark>::create(place.range, id->second);
-        IDispatchPtr font = objectOf(place.range, word::Range::Font);
-        saveUnderline(*data, *mark, place.range, font);
-        // Recorded before the underline is written, so a failing write still gets undone.
-        data->marks.append(mark);
-        lookPlaced = true;
-        setUnderline(font, markUnderline, markColor);
-        putProperty(place.range, word::Range::Font, font);
+        drawPlace(*data, place, ids);
     }
+}
+
+void WordHelper::drawRevivedPlaces(WordDocumentData& data)
+{
+    if (data.dormant.empty())
+        return;
+    std::map<const CheckData*, int> ids;
+    for (size_t id = 0; id < data.results.size(); ++id)
+        ids.emplace(data.results[id].get(), int(id));
+    for (const WordDocumentData::Place& place : data.places) {
+        if (!data.dormant.count(place.range.GetInterfacePtr()) || !passesFilter(*place.result, data.typeFilter)
+            || !WordDocumentData::holdsWords(place))
+            continue;
+        data.dormant.erase(place.range.GetInterfacePtr());
+        drawPlace(data, place, ids);
+    }
+}
+
+void WordHelper::drawPlace(WordDocumentData& data, const WordDocumentData::Place& place,
+                           std::map<const CheckData*, int>& ids)
+{
+    auto id = ids.find(place.result.get());
+    if (id == ids.end()) {
+        // Its words came back (an undo): so does its result.
+        data.restoreResult(place.result);
+        id = ids.emplace(place.result.get(), data.indexOf(place.result)).first;
+    }
+    auto mark = QSharedPointer<WordMark>::create(place.range, id->second);
+    IDispatchPtr font = objectOf(place.range, word::Range::Font);
+    saveUnderline(data, *mark, place.range, font);
+    // Recorded before the underline is written, so a failing write still gets undone.
+    data.marks.append(mark);
+    lookPlaced = true;
+    setUnderline(font, markUnderline, markColor);
+    putProperty(place.range, word::Range::Font, font);
 }
 
 void WordHelper::saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence, IDispatch* font)
@@ -646,9 +673,8 @@ void WordHelper::timeoutSelectionChange()
         IDispatchPtr selection = selectionRange();
         if (QSharedPointer<WordDocumentData> data = currentData(); data && selection) {
             clearStrayLook(*data, selection);
-            // A place whose words came back (the word processor's own undo) is drawn again.
-            if (IDispatchPtr pageRange = getPageRange(page))
-                markErrors(data, pageRange);
+            // A place of this page whose words came back (the word processor's own undo) is drawn again.
+            drawRevivedPlaces(*data);
         }
         if (listShown)
             refreshListLook();
@@ -1085,6 +1111,9 @@ void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownRes
     if (first) {
         appliedOld = words;
         appliedPlace = placeAt(*data, record, range);
+        // An undo of the word processor's own may bring the words back.
+        if (appliedPlace)
+            data->dormant.insert(appliedPlace.GetInterfacePtr());
     }
     appliedNew = replacement;
     if (contextShow)

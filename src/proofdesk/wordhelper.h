@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include <map>
 #include <memory>
 
 #include "checkdata.h"
@@ -92,8 +93,11 @@ private:
     void refreshMarks(QSharedPointer<WordDocumentData> data);
     // Holds a range on every place the service flagged, as the document reads when the results come.
     void holdPlaces(WordDocumentData& data);
-    // Marks the held places inside range that still read their words.
+    // Marks the held places inside range that still read their words; the others there are kept
+    // as dormant, to be drawn once their words come back.
     void markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range);
+    void drawRevivedPlaces(WordDocumentData& data);
+    void drawPlace(WordDocumentData& data, const WordDocumentData::Place& place, std::map<const CheckData*, int>& ids);
     // Remembers what the occurrence carried before its mark; font is the occurrence's (live) Font.
     void saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence, IDispatch* font);
     void saveStretch(WordMark& mark, LONG start, LONG end);
