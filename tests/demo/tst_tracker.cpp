@@ -58,6 +58,16 @@ QString shownWords(ContextShow* popup)
     return list && !list->groups().isEmpty() ? list->groups().first()->title() : QString();
 }
 
+ContextShow* popupShowing(const QString& words)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* popup = qobject_cast<ContextShow*>(widget);
+        if (popup && popup->isVisible() && shownWords(popup) == words)
+            return popup;
+    }
+    return nullptr;
+}
+
 // The marked stretches of the document (neighbouring marks read as one).
 QStringList marksOn(sim::WordDocId doc)
 {
@@ -185,9 +195,15 @@ void TestDemoTracker::handFixPageChangeAndUndoInTheEditor()
     QVERIFY(editor->toPlainText().contains(QStringLiteral("预算是1,000元")));
 
     // Corrected from the pop-up, 他门's group is struck at once; the editor's own undo brings it back.
+    // The user is back in the document after using the list.
+    QApplication::setActiveWindow(window);
+    editor->setFocus();
+    QTRY_COMPARE(GetFocus(), sim::wordPane(window->document()));
     caretTo(editor->toPlainText().indexOf(QStringLiteral("他门")) + 1);
-    QTRY_VERIFY(visiblePopup() && shownWords(visiblePopup()) == QStringLiteral("他门"));
-    auto* item = visiblePopup()->findChild<ErrorsListItem*>();
+    // An earlier document's pop-up may still be about: the one showing 他门 is this document's.
+    ContextShow* popup = nullptr;
+    QTRY_VERIFY((popup = popupShowing(QStringLiteral("他门"))));
+    auto* item = popup->findChild<ErrorsListItem*>();
     QVERIFY(item);
     item->findChild<QAbstractButton*>(QStringLiteral("btnApply"))->click();
     QTRY_VERIFY(editor->toPlainText().contains(QStringLiteral("本周他们都")));
