@@ -1,5 +1,6 @@
 // The Word tracker through late binding against the simulated word processor's own model:
-// marking one page of findings, and reading the text of the caret's page.
+// marking one page of findings, marking a page of held places again after an edit, and reading the
+// text of the caret's page.
 
 #include <QApplication>
 
@@ -11,9 +12,12 @@
 #include "checkdata.h"
 #include "comapi.h"
 #include "dataitem.h"
+#include "flaggedoccurrences.h"
 #include "ratio.h"
 #include "sim/word.h"
 #include "wordclienthelper.h"
+#include "wordhelper.h"
+#include "wordobjects.h"
 
 namespace {
 
@@ -128,6 +132,142 @@ void BM_WordMarkPageInModel(benchmark::State& state)
 }
 BENCHMARK(BM_WordMarkPageInModel)->Unit(benchmark::kMillisecond);
 
+// A page of 1,000 flagged places: 100 results, each flagged at 10 places, 33 places a paragraph.
+constexpr int kPlaces = 1000;
+constexpr int kPlacesPerParagraph = 33;
+
+struct PlacedPage
+{
+    QString text;
+    CHECK_DATAS results;
+};
+
+PlacedPage placedPage()
+{
+    PlacedPage page;
+    for (int i = 0; i < kResults; ++i) {
+        auto data = std::make_shared<CheckData>();
+        data->words = wordsOf(i).toStdString();
+        data->dataItem = std::make_shared<DataItem>();
+        data->dataItem->addValue("x", 1);
+        data->errorTypes = {1};
+        page.results.push_back(data);
+    }
+    for (int j = 0; j < kPlaces; ++j) {
+        if (j > 0 && j % kPlacesPerParagraph == 0)
+            page.text += QLatin1Char('\r');
+        _CHECK_DATA_POS_ at;
+        at.begin = uint32_t(page.text.size());
+        at.end = at.begin + 1;
+        page.results[size_t(j % kResults)]->pos.push_back(at);
+        page.text += wordsOf(j % kResults) + QChar(0x6587);
+    }
+    page.text += QLatin1Char('\r');
+    return page;
+}
+
+// The user types a character at the start of the page, or takes it away again.
+void editBefore(sim::WordDocId doc, int round)
+{
+    if (round % 2 == 0)
+        sim::replaceWordText(doc, 0, 0, u"他");
+    else
+        sim::replaceWordText(doc, 0, 1, u"");
+}
+
+bool allMarked(sim::WordDocId doc)
+{
+    return int(sim::wordUnderlineRuns(doc).size()) == kPlaces;
+}
+
+// The tracker draws its held places again, as after a save, a print or a type-filter change.
+void BM_WordRemarkHeldPlaces(benchmark::State& state)
+{
+    const PlacedPage page = placedPage();
+    Desk desk(page.text, {});
+    desk.tracker->getCurrentPageText(desk.param, false);
+    desk.tracker->showErrors(page.results, desk.param, QVector<int>());
+    QSharedPointer<WordHelper> helper = desk.tracker->getWordHelper(desk.param);
+    // The caret off every place, so that no pop-up is built.
+    const int end = int(sim::wordText(desk.doc).size()) - 1;
+    sim::setWordSelection(desk.doc, end, end);
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editBefore(desk.doc, round++);
+        helper->clearErrors(true);
+        state.ResumeTiming();
+        // The next caret move finds the page unmarked and marks it.
+        helper->timeoutSelectionChange();
+    }
+    if (!allMarked(desk.doc))
+        state.SkipWithError("not every place was marked");
+}
+BENCHMARK(BM_WordRemarkHeldPlaces)->Unit(benchmark::kMillisecond);
+
+// What marking again cost while places were ordinals: the checked stretch read and counted again,
+// then every paragraph of the page read and searched, each occurrence whose ordinal was flagged
+// underlined through the same automation calls.
+void markByOrdinals(IDispatch* doc, IDispatch* checked, const CHECK_DATAS& results,
+                    const std::vector<FlaggedOccurrences>& occurrences)
+{
+    const LONG base = getProperty(checked, word::Range::Start).toLong();
+    const std::u16string stretch = getProperty(checked, word::Range::Text).toString().toStdU16String();
+    std::vector<std::vector<size_t>> starts(results.size());
+    for (size_t id = 0; id < results.size(); ++id)
+        starts[id] = occurrences[id].startsIn(stretch, QString::fromUtf8(results[id]->words.c_str()).toStdU16String());
+    IDispatchPtr content = getProperty(doc, word::Document::Content).toDispatch();
+    IDispatchPtr paragraphs = getProperty(content, word::Range::Paragraphs).toDispatch();
+    const LONG count = getProperty(paragraphs, word::Paragraphs::Count).toLong();
+    for (LONG i = 1; i <= count; ++i) {
+        IDispatchPtr paragraph = callMethod(paragraphs, word::Paragraphs::Item, {int(i)}).toDispatch();
+        IDispatchPtr range = getProperty(paragraph, word::Paragraph::Range).toDispatch();
+        const QString text = getProperty(range, word::Range::Text).toString();
+        const LONG from = getProperty(range, word::Range::Start).toLong();
+        for (size_t id = 0; id < results.size(); ++id) {
+            const QString needle = QString::fromUtf8(results[id]->words.c_str());
+            for (int pos = text.indexOf(needle); pos >= 0; pos = text.indexOf(needle, pos + needle.size())) {
+                const int start = int(from) + pos;
+                if (!std::binary_search(starts[id].begin(), starts[id].end(), size_t(start - base)))
+                    continue;
+                IDispatchPtr occurrence =
+                    callMethod(doc, word::Document::Range, {start, start + int(needle.size())}).toDispatch();
+                if (getProperty(occurrence, word::Range::Text).toString() != needle)
+                    continue;
+                IDispatchPtr font = getProperty(occurrence, word::Range::Font).toDispatch();
+                getProperty(font, word::Font::Underline);
+                getProperty(font, word::Font::UnderlineColor);
+                putProperty(font, word::Font::Underline, 27);
+                putProperty(font, word::Font::UnderlineColor, 496);
+                putProperty(occurrence, word::Range::Font, font);
+            }
+        }
+    }
+}
+
+void BM_WordRemarkByOrdinals(benchmark::State& state)
+{
+    const PlacedPage page = placedPage();
+    Desk desk(page.text, {});
+    const std::u16string checkedText = page.text.toStdU16String();
+    std::vector<FlaggedOccurrences> occurrences;
+    for (const auto& result : page.results)
+        occurrences.emplace_back(checkedText, *result);
+    IDispatchPtr doc = sim::wordDocumentObject(desk.doc);
+    IDispatchPtr checked = getProperty(doc, word::Document::Content).toDispatch();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editBefore(desk.doc, round++);
+        sim::setWordUnderline(desk.doc, 0, int(sim::wordText(desk.doc).size()), sim::Underline{});
+        state.ResumeTiming();
+        markByOrdinals(doc, checked, page.results, occurrences);
+    }
+    if (!allMarked(desk.doc))
+        state.SkipWithError("not every place was marked");
+}
+BENCHMARK(BM_WordRemarkByOrdinals)->Unit(benchmark::kMillisecond);
+
 constexpr int kPages = 100;
 constexpr int kPageLength = 3000;
 
@@ -175,6 +315,7 @@ BENCHMARK(BM_WordPageTextFromModel)->Unit(benchmark::kMicrosecond);
 
 KORRELO_BENCH_RATIO(word_mark_page, "BM_WordMarkPage", "BM_WordMarkPageInModel");
 KORRELO_BENCH_RATIO(word_page_text, "BM_WordPageText", "BM_WordPageTextFromModel");
+KORRELO_BENCH_RATIO(word_remark_held_places, "BM_WordRemarkHeldPlaces", "BM_WordRemarkByOrdinals");
 
 } // namespace
 

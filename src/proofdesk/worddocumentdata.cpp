@@ -1,7 +1,6 @@
 #include "worddocumentdata.h"
 
 #include <algorithm>
-#include <set>
 
 #include "wordobjects.h"
 
@@ -21,7 +20,7 @@ WordDocumentData::WordDocumentData(const CHECK_DATAS& results, const QVector<int
 {
 }
 
-bool WordDocumentData::removeMarks(IDispatch* range, bool all)
+std::set<std::shared_ptr<CheckData>> WordDocumentData::removeMarks(IDispatch* range, bool all)
 {
     std::set<int> ids;
     QList<QSharedPointer<WordMark>> dropped;
@@ -34,8 +33,9 @@ bool WordDocumentData::removeMarks(IDispatch* range, bool all)
             kept.append(mark);
         }
     }
+    std::set<std::shared_ptr<CheckData>> touched;
     if (dropped.isEmpty())
-        return false;
+        return touched;
     if (all) {
         for (auto it = kept.begin(); it != kept.end();) {
             if (ids.count((*it)->id)) {
@@ -49,23 +49,11 @@ bool WordDocumentData::removeMarks(IDispatch* range, bool all)
     for (auto it = dropped.rbegin(); it != dropped.rend(); ++it)
         restoreQuietly(**it);
     marks = kept;
-    // A result stays while any of its occurrences is still marked: a mark must always open its error.
-    for (const QSharedPointer<WordMark>& mark : qAsConst(marks))
-        ids.erase(mark->id);
-
-    std::set<int> erased;
-    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
-        if (*it < 0 || size_t(*it) >= results.size())
-            continue;
-        results.erase(results.begin() + *it);
-        erased.insert(*it);
+    for (int id : ids) {
+        if (id >= 0 && size_t(id) < results.size() && results[size_t(id)])
+            touched.insert(results[size_t(id)]);
     }
-    // Marks that stay follow their results to their new places.
-    for (const QSharedPointer<WordMark>& mark : qAsConst(marks)) {
-        if (mark->id >= 0)
-            mark->id -= int(std::distance(erased.begin(), erased.lower_bound(mark->id)));
-    }
-    return true;
+    return touched;
 }
 
 void WordDocumentData::restoreAllMarks()
@@ -75,7 +63,82 @@ void WordDocumentData::restoreAllMarks()
     marks.clear();
 }
 
-FlaggedOccurrences& WordDocumentData::occurrencesOf(const std::shared_ptr<CheckData>& result)
+bool WordDocumentData::holdsWords(const Place& place)
 {
-    return occurrences[result];
+    return place.result && !place.result->words.empty()
+           && getProperty(place.range, word::Range::Text).toString() == QString::fromUtf8(place.result->words.c_str());
+}
+
+bool WordDocumentData::hasLivePlace(const std::shared_ptr<CheckData>& result) const
+{
+    return std::any_of(places.begin(), places.end(),
+                       [&](const Place& place) { return place.result == result && holdsWords(place); });
+}
+
+bool WordDocumentData::hasPlaces(const std::shared_ptr<CheckData>& result) const
+{
+    return std::any_of(places.begin(), places.end(), [&](const Place& place) { return place.result == result; });
+}
+
+WordDocumentData::Place* WordDocumentData::placeHeldBy(IDispatch* range)
+{
+    for (Place& place : places) {
+        if (range && place.range.GetInterfacePtr() == range)
+            return &place;
+    }
+    return nullptr;
+}
+
+void WordDocumentData::dropPlacesHeldBy(IDispatch* range)
+{
+    dormant.erase(range);
+    places.erase(std::remove_if(places.begin(), places.end(),
+                                [&](const Place& place) { return place.range.GetInterfacePtr() == range; }),
+                 places.end());
+}
+
+void WordDocumentData::eraseResults(const std::set<std::shared_ptr<CheckData>>& gone, bool withPlaces)
+{
+    if (gone.empty())
+        return;
+    if (withPlaces) {
+        for (const Place& place : places) {
+            if (gone.count(place.result))
+                dormant.erase(place.range.GetInterfacePtr());
+        }
+        places.erase(std::remove_if(places.begin(), places.end(),
+                                    [&](const Place& place) { return gone.count(place.result) > 0; }),
+                     places.end());
+    }
+    // Marks that stay follow their results to their new places in the list.
+    std::vector<std::shared_ptr<CheckData>> markResults;
+    for (const QSharedPointer<WordMark>& mark : qAsConst(marks))
+        markResults.push_back(mark->id >= 0 && size_t(mark->id) < results.size() ? results[size_t(mark->id)] : nullptr);
+    results.erase(std::remove_if(results.begin(), results.end(),
+                                 [&](const std::shared_ptr<CheckData>& result) { return gone.count(result) > 0; }),
+                  results.end());
+    for (int i = 0; i < marks.size(); ++i)
+        marks[i]->id = markResults[size_t(i)] ? indexOf(markResults[size_t(i)]) : -1;
+}
+
+void WordDocumentData::eraseSettledResults()
+{
+    std::set<std::shared_ptr<CheckData>> settled;
+    for (const std::shared_ptr<CheckData>& result : results) {
+        if (result && hasPlaces(result) && !hasLivePlace(result))
+            settled.insert(result);
+    }
+    eraseResults(settled, false);
+}
+
+void WordDocumentData::restoreResult(const std::shared_ptr<CheckData>& result)
+{
+    if (result && indexOf(result) < 0)
+        results.push_back(result);
+}
+
+int WordDocumentData::indexOf(const std::shared_ptr<CheckData>& result) const
+{
+    const auto at = std::find(results.begin(), results.end(), result);
+    return at == results.end() ? -1 : int(at - results.begin());
 }

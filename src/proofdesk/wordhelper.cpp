@@ -6,16 +6,21 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <list>
+#include <map>
+#include <set>
 
 #include "accessible.h"
 #include "appeventlistener.h"
 #include "checkerclient.h"
 #include "comapi.h"
 #include "contextshow.h"
+#include "diff.h"
 #include "editormanager.h"
 #include "editorname.h"
 #include "errorslist.h"
 #include "errorslistgroup.h"
+#include "flaggedoccurrences.h"
 #include "widgeterrorlist.h"
 #include "wordobjects.h"
 #include "wordpane.h"
@@ -415,18 +420,50 @@ void WordHelper::showErrors(const CHECK_DATAS& results, const QVector<int>& type
     if (results.empty())
         return;
     auto data = QSharedPointer<WordDocumentData>::create(results, typeFilter);
-    if (!checkedText.empty()) {
-        data->checkedRange = checkedRange;
-        for (const std::shared_ptr<CheckData>& result : results) {
-            if (result)
-                data->occurrencesOf(result) = FlaggedOccurrences(checkedText, *result);
-        }
-    }
     documents.insert(pane, data);
     try {
         refreshMarks(data);
     } catch (const _com_error&) {
     }
+}
+
+void WordHelper::holdPlaces(WordDocumentData& data)
+{
+    IDispatchPtr doc = activeDocument();
+    const std::u16string whole = textOf(objectOf(doc, word::Document::Content)).toStdU16String();
+    // The service's positions count in the text it was sent; the user may have typed since, so they
+    // are carried over the edits into the stretch as it reads now.
+    const bool read = !checkedText.empty() && checkedRange;
+    LONG base = 0;
+    std::list<Diff> edits;
+    if (read) {
+        base = numberOf(checkedRange, word::Range::Start);
+        edits = TextDiff().diff(checkedText, textOf(checkedRange).toStdU16String());
+    }
+    std::vector<WordDocumentData::Place> places;
+    for (const std::shared_ptr<CheckData>& result : data.results) {
+        if (!result)
+            continue;
+        const std::u16string words = QString::fromUtf8(result->words.c_str()).toStdU16String();
+        const FlaggedOccurrences flagged(read ? checkedText : std::u16string(), *result);
+        std::vector<size_t> starts;
+        LONG offset = 0;
+        if (read && !flagged.everyOccurrence()) {
+            starts = flagged.startsAfterEdits(checkedText, edits, words);
+            offset = base;
+        } else {
+            // Without places (or without the text they count in) every occurrence there is now counts.
+            starts = FlaggedOccurrences::find(whole, words);
+        }
+        for (size_t start : starts) {
+            const int from = int(offset) + int(start);
+            IDispatchPtr range =
+                callMethod(doc, word::Document::Range, {from, from + int(words.size())}).toDispatch();
+            places.push_back({range, result});
+        }
+    }
+    data.places = std::move(places);
+    data.placesHeld = true;
 }
 
 void WordHelper::refreshMarks(QSharedPointer<WordDocumentData> data)
@@ -443,108 +480,79 @@ void WordHelper::refreshMarks(QSharedPointer<WordDocumentData> data)
         lastPage = page;
         return;
     }
+    // Held once; a word processor too busy to answer when the results came is asked again here.
+    if (!data->placesHeld)
+        holdPlaces(*data);
     IDispatchPtr range = getPageRange(page);
     if (!range)
         return;
     lastPage = page;
+    data->dormant.clear();
     markErrors(data, range);
     timeoutSelectionChange();
 }
 
 void WordHelper::markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range)
 {
-    // Where each result may be marked, worked out once for all paragraphs.
-    const CheckedStretch stretch = checkedStretch(*data);
-    std::vector<Placement> flagged(data->results.size());
-    for (size_t id = 0; id < data->results.size(); ++id) {
-        const std::shared_ptr<CheckData>& result = data->results[id];
-        if (!result)
+    // Only the held places are drawn: nothing is searched or counted again, so words the user typed
+    // later, or the same words where they are right, are never marked.
+    std::set<IDispatch*> drawn;
+    for (const QSharedPointer<WordMark>& mark : qAsConst(data->marks))
+        drawn.insert(mark->range.GetInterfacePtr());
+    std::map<const CheckData*, int> ids;
+    for (size_t id = 0; id < data->results.size(); ++id)
+        ids.emplace(data->results[id].get(), int(id));
+    for (const WordDocumentData::Place& place : data->places) {
+        if (!place.result || drawn.count(place.range.GetInterfacePtr()) || !passesFilter(*place.result, data->typeFilter))
             continue;
-        const FlaggedOccurrences& occurrences = data->occurrencesOf(result);
-        flagged[id].starts = occurrences.startsIn(stretch.text, toWords(*result));
-        // Outside the checked stretch the service saw nothing, unless it gave no places at all.
-        flagged[id].outside = !data->checkedRange || occurrences.everyOccurrence();
-    }
-    IDispatchPtr paragraphs = objectOf(range, word::Range::Paragraphs);
-    const LONG count = numberOf(paragraphs, word::Paragraphs::Count);
-    if (count <= 1) {
-        markRange(*data, range, stretch, flagged);
-        return;
-    }
-    // Paragraph by paragraph keeps each text read short.
-    for (LONG i = 1; i <= count; ++i) {
-        IDispatchPtr paragraph = callMethod(paragraphs, word::Paragraphs::Item, {int(i)}).toDispatch();
-        markRange(*data, objectOf(paragraph, word::Paragraph::Range), stretch, flagged);
-    }
-}
-
-WordHelper::CheckedStretch WordHelper::checkedStretch(const WordDocumentData& data)
-{
-    // Without the checked stretch every occurrence counts; the whole document then gives the
-    // count that lets an ignored occurrence stay ignored.
-    IDispatchPtr range = data.checkedRange ? data.checkedRange : objectOf(activeDocument(), word::Document::Content);
-    CheckedStretch stretch;
-    stretch.start = numberOf(range, word::Range::Start);
-    stretch.text = textOf(range).toStdU16String();
-    return stretch;
-}
-
-std::u16string WordHelper::toWords(const CheckData& result)
-{
-    return QString::fromUtf8(result.words.c_str()).toStdU16String();
-}
-
-bool WordHelper::mayMark(const CheckedStretch& stretch, const Placement& placement, LONG position, int length)
-{
-    const LONG offset = position - stretch.start;
-    const bool inside = offset >= 0 && size_t(offset) + size_t(length) <= stretch.text.size();
-    if (!inside)
-        return placement.outside;
-    return std::binary_search(placement.starts.begin(), placement.starts.end(), size_t(offset));
-}
-
-void WordHelper::markRange(WordDocumentData& data, IDispatch* range, const CheckedStretch& stretch,
-                           const std::vector<Placement>& flagged)
-{
-    IDispatchPtr doc = activeDocument();
-    if (!doc)
-        return;
-    const QString text = textOf(range);
-    if (text.isEmpty())
-        return;
-    const LONG base = numberOf(range, word::Range::Start);
-    for (size_t id = 0; id < data.results.size(); ++id) {
-        const std::shared_ptr<CheckData>& result = data.results[id];
-        if (!result || !passesFilter(*result, data.typeFilter))
+        if (!callMethod(place.range, word::Range::InRange, {range}).toBool())
             continue;
-        const QString needle = QString::fromUtf8(result->words.c_str());
-        if (needle.isEmpty())
+        // Edited words are no error of the service's any more, unless an undo brings them back.
+        if (!WordDocumentData::holdsWords(place)) {
+            data->dormant.insert(place.range.GetInterfacePtr());
             continue;
-        for (int pos = text.indexOf(needle, 0, Qt::CaseSensitive); pos >= 0;
-             pos = text.indexOf(needle, pos + needle.size(), Qt::CaseSensitive)) {
-            const int start = int(base) + pos;
-            // Only where the service found the error: the same text may be right elsewhere.
-            if (!mayMark(stretch, flagged[id], start, needle.size()))
-                continue;
-            IDispatchPtr occurrence = callMethod(doc, word::Document::Range, {start, start + int(needle.size())}).toDispatch();
-            // The document changed since the check: the text is no longer there.
-            if (textOf(occurrence) != needle)
-                continue;
-            auto mark = QSharedPointer<WordMark>::create(occurrence, int(id));
-            saveUnderline(data, *mark, occurrence);
-            // Recorded before the underline is written, so a failing write still gets undone.
-            data.marks.append(mark);
-            lookPlaced = true;
-            IDispatchPtr font = objectOf(occurrence, word::Range::Font);
-            setUnderline(font, markUnderline, markColor);
-            putProperty(occurrence, word::Range::Font, font);
         }
+        drawPlace(*data, place, ids);
     }
 }
 
-void WordHelper::saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence)
+void WordHelper::drawRevivedPlaces(WordDocumentData& data)
 {
-    IDispatchPtr font = objectOf(occurrence, word::Range::Font);
+    if (data.dormant.empty())
+        return;
+    std::map<const CheckData*, int> ids;
+    for (size_t id = 0; id < data.results.size(); ++id)
+        ids.emplace(data.results[id].get(), int(id));
+    for (const WordDocumentData::Place& place : data.places) {
+        if (!data.dormant.count(place.range.GetInterfacePtr()) || !passesFilter(*place.result, data.typeFilter)
+            || !WordDocumentData::holdsWords(place))
+            continue;
+        data.dormant.erase(place.range.GetInterfacePtr());
+        drawPlace(data, place, ids);
+    }
+}
+
+void WordHelper::drawPlace(WordDocumentData& data, const WordDocumentData::Place& place,
+                           std::map<const CheckData*, int>& ids)
+{
+    auto id = ids.find(place.result.get());
+    if (id == ids.end()) {
+        // Its words came back (an undo): so does its result.
+        data.restoreResult(place.result);
+        id = ids.emplace(place.result.get(), data.indexOf(place.result)).first;
+    }
+    auto mark = QSharedPointer<WordMark>::create(place.range, id->second);
+    IDispatchPtr font = objectOf(place.range, word::Range::Font);
+    saveUnderline(data, *mark, place.range, font);
+    // Recorded before the underline is written, so a failing write still gets undone.
+    data.marks.append(mark);
+    lookPlaced = true;
+    setUnderline(font, markUnderline, markColor);
+    putProperty(place.range, word::Range::Font, font);
+}
+
+void WordHelper::saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence, IDispatch* font)
+{
     const int underline = int(numberOf(font, word::Font::Underline));
     const int color = int(numberOf(font, word::Font::UnderlineColor));
     if (underline != word::wdUndefined && color != word::wdUndefined
@@ -663,8 +671,13 @@ void WordHelper::timeoutSelectionChange()
             return;
         }
         IDispatchPtr selection = selectionRange();
-        if (QSharedPointer<WordDocumentData> data = currentData(); data && selection)
+        if (QSharedPointer<WordDocumentData> data = currentData(); data && selection) {
             clearStrayLook(*data, selection);
+            // A place of this page whose words came back (the word processor's own undo) is drawn again.
+            drawRevivedPlaces(*data);
+        }
+        if (listShown)
+            refreshListLook();
         if (!selection || !isMark(selection)) {
             shownStart = shownEnd = -1;
             shownRange = nullptr;
@@ -702,11 +715,12 @@ void WordHelper::showErrorAt(IDispatchPtr range)
                    {_variant_t::byRef(&left), _variant_t::byRef(&top), _variant_t::byRef(&width),
                     _variant_t::byRef(&height), range});
         contextShow->hide();
-        if (contextShow->showCheckData(data->results, text)) {
+        const CHECK_DATAS shown = resultsMarkedIn(*data, range);
+        if (contextShow->showCheckData(shown, text)) {
             // Undo belongs to the correction just made, not to the error shown now.
             if (numberOf(range, word::Range::Start) != appliedStart)
                 disarmUndo();
-            popupResults = data->results;
+            popupResults = shown;
             contextShow->show();
             QRect errorRect(left, top, width, height);
             contextShow->move(left + 2, top + height, errorRect);
@@ -716,6 +730,20 @@ void WordHelper::showErrorAt(IDispatchPtr range)
     }
     shownStart = numberOf(range, word::Range::Start);
     shownEnd = numberOf(range, word::Range::End);
+}
+
+CHECK_DATAS WordHelper::resultsMarkedIn(const WordDocumentData& data, IDispatch* range)
+{
+    // Equal words may stand for different errors at different places: the pop-up offers what the
+    // service gave for the places marked here. The others stay as empty entries, so that an entry's
+    // index is the result's.
+    CHECK_DATAS shown(data.results.size());
+    for (const QSharedPointer<WordMark>& mark : data.marks) {
+        if (mark->id >= 0 && size_t(mark->id) < shown.size()
+            && callMethod(mark->range, word::Range::InRange, {range}).toBool())
+            shown[size_t(mark->id)] = data.results[size_t(mark->id)];
+    }
+    return shown;
 }
 
 void WordHelper::expandMarkedRange(const WordDocumentData& data, IDispatch* range)
@@ -1005,50 +1033,39 @@ void WordHelper::onWidgetErrorListApply(QString, int itemIndex, QString, int gro
 IDispatchPtr WordHelper::markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result,
                                           bool movingOn)
 {
-    const auto at = std::find(data.results.begin(), data.results.end(), result);
-    if (at == data.results.end())
+    if (data.indexOf(result) < 0 || !passesFilter(*result, data.typeFilter))
         return nullptr;
-    const int id = int(at - data.results.begin());
-    const QString words = QString::fromUtf8(result->words.c_str());
     IDispatchPtr selection = selectionRange();
     const LONG selStart = numberOf(selection, word::Range::Start);
     const LONG selEnd = numberOf(selection, word::Range::End);
-    IDispatchPtr first;
-    IDispatchPtr after;
-    LONG firstStart = 0;
-    LONG afterStart = 0;
-    for (const QSharedPointer<WordMark>& mark : data.marks) {
-        if (mark->id != id || textOf(mark->range) != words)
+    bool haveAfter = false;
+    bool haveFirst = false;
+    std::pair<LONG, LONG> after;
+    std::pair<LONG, LONG> first;
+    // The result's held places, on any page: the caret's page is marked again once one is selected.
+    for (const WordDocumentData::Place& place : data.places) {
+        if (place.result != result || !WordDocumentData::holdsWords(place))
             continue;
-        const LONG start = numberOf(mark->range, word::Range::Start);
-        const LONG end = numberOf(mark->range, word::Range::End);
+        const LONG start = numberOf(place.range, word::Range::Start);
+        const LONG end = numberOf(place.range, word::Range::End);
         // The error the selection covers (the one shown) counts as after the caret.
         const bool isAfter = start >= selEnd || (!movingOn && start >= selStart && end <= selEnd);
-        if (isAfter && (!after || start < afterStart)) {
-            after = mark->range;
-            afterStart = start;
+        if (isAfter && (!haveAfter || start < after.first)) {
+            after = {start, end};
+            haveAfter = true;
         }
-        if (!first || start < firstStart) {
-            first = mark->range;
-            firstStart = start;
+        if (!haveFirst || start < first.first) {
+            first = {start, end};
+            haveFirst = true;
         }
     }
-    IDispatchPtr chosen = after ? after : first;
-    if (!chosen)
+    if (!haveFirst)
         return nullptr;
-    IDispatchPtr target = callMethod(activeDocument(), word::Document::Range,
-                                     {int(numberOf(chosen, word::Range::Start)), int(numberOf(chosen, word::Range::End))})
-                              .toDispatch();
+    const std::pair<LONG, LONG> chosen = haveAfter ? after : first;
+    IDispatchPtr target =
+        callMethod(activeDocument(), word::Document::Range, {int(chosen.first), int(chosen.second)}).toDispatch();
     callMethod(target, word::Range::Select);
     return target;
-}
-
-bool WordHelper::ordinalAt(const WordDocumentData& data, const CheckData& result, LONG position, size_t& ordinal)
-{
-    const CheckedStretch stretch = checkedStretch(data);
-    if (position < stretch.start)
-        return false;
-    return FlaggedOccurrences::ordinalAt(stretch.text, toWords(result), size_t(position - stretch.start), ordinal);
 }
 
 void WordHelper::disarmUndo()
@@ -1056,6 +1073,7 @@ void WordHelper::disarmUndo()
     appliedOld.clear();
     appliedNew.clear();
     appliedData.reset();
+    appliedPlace = nullptr;
     appliedStart = -1;
     if (contextShow)
         contextShow->enableUndo(false);
@@ -1091,20 +1109,36 @@ void WordHelper::applySuggestion(IDispatchPtr range, const CHECK_DATAS& shownRes
     if (words.isEmpty() || !text.contains(words))
         return;
     if (first) {
-        // The corrected occurrence leaves the text: the result's later ones move up one place.
-        size_t ordinal = 0;
-        if (ordinalAt(*data, *record, start, ordinal))
-            data->occurrencesOf(record).removeOccurrence(ordinal);
         appliedOld = words;
+        appliedPlace = placeAt(*data, record, range);
+        // An undo of the word processor's own may bring the words back.
+        if (appliedPlace)
+            data->dormant.insert(appliedPlace.GetInterfacePtr());
     }
     appliedNew = replacement;
     if (contextShow)
         contextShow->enableUndo(true);
     replaceAll(text, words, replacement);
-    if (!data->removeMarks(range, false))
+    if (data->removeMarks(range, false).empty())
         unmarkRange(range);
     putProperty(range, word::Range::Text, text);
     followShownRange();
+    // The corrected place no longer reads its words; a result with no such place left is done.
+    data->eraseSettledResults();
+    refreshListLook();
+}
+
+IDispatchPtr WordHelper::placeAt(const WordDocumentData& data, const std::shared_ptr<CheckData>& result,
+                                 IDispatch* range)
+{
+    const LONG start = numberOf(range, word::Range::Start);
+    const LONG end = numberOf(range, word::Range::End);
+    for (const WordDocumentData::Place& place : data.places) {
+        if (place.result == result && numberOf(place.range, word::Range::Start) >= start
+            && numberOf(place.range, word::Range::End) <= end && WordDocumentData::holdsWords(place))
+            return place.range;
+    }
+    return nullptr;
 }
 
 void WordHelper::followShownRange()
@@ -1142,14 +1176,14 @@ bool WordHelper::onUndo()
         appliedNew = old;
         putProperty(shownRange, word::Range::Text, text);
         followShownRange();
-        // The words are back where they were, and with them the flagged occurrence.
-        size_t ordinal = 0;
-        if (ordinalAt(*data, *record, numberOf(shownRange, word::Range::Start), ordinal))
-            data->occurrencesOf(record).insertOccurrence(ordinal, true);
+        // The words are back where they were, and with them the flagged place. A correction that
+        // deleted the words left its range empty, so the range is laid over them again.
+        if (appliedPlace && inserted.isEmpty())
+            callMethod(appliedPlace, word::Range::SetRange, {int(shownStart), int(shownEnd)});
         // The correction took the result away with its mark; it comes back with the words.
-        if (std::find(data->results.begin(), data->results.end(), record) == data->results.end())
-            data->results.push_back(record);
+        data->restoreResult(record);
         markErrors(data, shownRange);
+        refreshListLook();
         return true;
     } catch (const _com_error&) {
         return false;
@@ -1166,20 +1200,29 @@ void WordHelper::ignore(bool all)
         QSharedPointer<WordDocumentData> data = currentData();
         if (!data || !shownRange)
             return;
-        if (!all) {
-            // Ignored once stays ignored while the result lives: page changes, saves and prints mark again.
-            for (const QSharedPointer<WordMark>& mark : qAsConst(data->marks)) {
-                if (mark->id < 0 || size_t(mark->id) >= data->results.size()
-                    || !callMethod(mark->range, word::Range::InRange, {shownRange}).toBool())
-                    continue;
-                const std::shared_ptr<CheckData>& result = data->results[size_t(mark->id)];
-                size_t ordinal = 0;
-                if (result && ordinalAt(*data, *result, numberOf(mark->range, word::Range::Start), ordinal))
-                    data->occurrencesOf(result).unflag(ordinal);
-            }
+        // Ignored places stay ignored: page changes, saves and prints only draw the places still held.
+        QList<IDispatchPtr> ignored;
+        for (const QSharedPointer<WordMark>& mark : qAsConst(data->marks)) {
+            if (callMethod(mark->range, word::Range::InRange, {shownRange}).toBool())
+                ignored.append(mark->range);
         }
-        if (!data->removeMarks(shownRange, all))
+        const std::set<std::shared_ptr<CheckData>> touched = data->removeMarks(shownRange, all);
+        if (touched.empty())
             unmarkRange(shownRange);
+        if (all) {
+            data->eraseResults(touched, true);
+        } else {
+            for (const IDispatchPtr& range : qAsConst(ignored))
+                data->dropPlacesHeldBy(range);
+            // A result stays while any of its places is still held: a mark must always open its error.
+            std::set<std::shared_ptr<CheckData>> done;
+            for (const std::shared_ptr<CheckData>& result : touched) {
+                if (!data->hasLivePlace(result))
+                    done.insert(result);
+            }
+            data->eraseResults(done, true);
+        }
+        refreshListLook();
     } catch (const _com_error&) {
     }
 }
@@ -1262,14 +1305,12 @@ void WordHelper::onWidgetErrorListGroupClicked(ErrorsListGroup* group)
         return;
     bool found = false;
     try {
-        // A marked place of the group's result first: the same words may be right elsewhere. The
-        // search by text still reaches an occurrence on another page, where the marks follow.
+        // Only a held place of the group's result, on whatever page: the same words may be right
+        // elsewhere, and are never searched for.
         const int index = group->groupIndex();
         QSharedPointer<WordDocumentData> data = currentData();
         if (data && index >= 0 && size_t(index) < listResults.size() && listResults[size_t(index)])
             found = markedOccurrence(*data, listResults[size_t(index)], true) != nullptr;
-        if (!found)
-            found = findOccurrence(group->title()) != nullptr;
     } catch (const _com_error&) {
     }
     if (!found)
@@ -1280,24 +1321,28 @@ void WordHelper::onWidgetErrorListGroupClicked(ErrorsListGroup* group)
     SetFocus(pane);
 }
 
-IDispatchPtr WordHelper::findOccurrence(const QString& text)
-{
-    IDispatchPtr range = selectionRange();
-    IDispatchPtr find = freshFind(range);
-    putProperty(find, word::Find::Text, text);
-    putProperty(find, word::Find::MatchCase, true);
-    putProperty(find, word::Find::Forward, true);
-    putProperty(find, word::Find::Wrap, word::wdFindContinue);
-    if (!executeFind(find))
-        return nullptr;
-    callMethod(range, word::Range::Select);
-    return range;
-}
-
 void WordHelper::strikeOutGroup(int groupIndex)
 {
     if (!errorList)
         return;
     if (auto* list = errorList->findChild<ErrorsList*>())
         list->enableGroupAt(groupIndex, false);
+}
+
+void WordHelper::refreshListLook()
+{
+    QSharedPointer<WordDocumentData> data = currentData();
+    if (!errorList || !data)
+        return;
+    auto* list = errorList->findChild<ErrorsList*>();
+    if (!list)
+        return;
+    // A group is struck while none of its result's places reads the flagged words, and live again
+    // when one does (an undo, the pop-up's or the word processor's own). Results let be are left
+    // as they are.
+    for (size_t i = 0; i < listResults.size(); ++i) {
+        const std::shared_ptr<CheckData>& result = listResults[i];
+        if (result && data->hasPlaces(result))
+            list->enableGroupAt(int(i), data->hasLivePlace(result));
+    }
 }

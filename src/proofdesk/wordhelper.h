@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include <map>
 #include <memory>
 
 #include "checkdata.h"
@@ -90,28 +91,16 @@ private:
 
     // Marks and the selection follow-up.
     void refreshMarks(QSharedPointer<WordDocumentData> data);
-    struct CheckedStretch
-    {
-        LONG start = 0;
-        std::u16string text;   // as it reads now
-    };
-    // Where one result may be marked: the starts of its flagged occurrences in the checked
-    // stretch, and whether occurrences outside that stretch count.
-    struct Placement
-    {
-        std::vector<size_t> starts;
-        bool outside = true;
-    };
+    // Holds a range on every place the service flagged, as the document reads when the results come.
+    void holdPlaces(WordDocumentData& data);
+    // Marks the held places inside range that still read their words; the others there are kept
+    // as dormant, to be drawn once their words come back.
     void markErrors(QSharedPointer<WordDocumentData> data, IDispatch* range);
-    CheckedStretch checkedStretch(const WordDocumentData& data);
-    static std::u16string toWords(const CheckData& result);
-    static bool mayMark(const CheckedStretch& stretch, const Placement& placement, LONG position, int length);
-    void markRange(WordDocumentData& data, IDispatch* range, const CheckedStretch& stretch,
-                   const std::vector<Placement>& flagged);
-    void saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence);
+    void drawRevivedPlaces(WordDocumentData& data);
+    void drawPlace(WordDocumentData& data, const WordDocumentData::Place& place, std::map<const CheckData*, int>& ids);
+    // Remembers what the occurrence carried before its mark; font is the occurrence's (live) Font.
+    void saveUnderline(const WordDocumentData& data, WordMark& mark, IDispatch* occurrence, IDispatch* font);
     void saveStretch(WordMark& mark, LONG start, LONG end);
-    // Which flagged occurrence of the result starts at position, counted in the checked stretch.
-    bool ordinalAt(const WordDocumentData& data, const CheckData& result, LONG position, size_t& ordinal);
     void clearStrayLook(const WordDocumentData& data, IDispatch* selection);
     bool placedMarkHolds(const WordDocumentData& data, LONG position);
     bool isMark(IDispatch* range);
@@ -119,6 +108,8 @@ private:
     void removeAllMarks();
     void showErrorAt(IDispatchPtr range);
     void expandMarkedRange(const WordDocumentData& data, IDispatch* range);
+    // The results (at their own indices) of the marks inside range; null entries for the others.
+    CHECK_DATAS resultsMarkedIn(const WordDocumentData& data, IDispatch* range);
     IDispatchPtr placedMarkAt(const WordDocumentData& data, LONG position);
     bool findNextMark(bool forward);
     void hidePopup();
@@ -128,14 +119,16 @@ private:
     void followShownRange();
     void ignore(bool all);
     IDispatchPtr shownOrSelectedRange();
-    // Selects the next occurrence of text after the selection, wrapping; null when there is none.
-    IDispatchPtr findOccurrence(const QString& text);
-    // Selects the next occurrence after the caret that is marked for the result (wrapping); null
-    // when none is. The one the selection covers counts, unless the user is moving on from it.
+    // Selects the result's next held place after the caret that still reads its words (wrapping);
+    // null when none does. The one the selection covers counts, unless the user is moving on from it.
     IDispatchPtr markedOccurrence(const WordDocumentData& data, const std::shared_ptr<CheckData>& result,
                                   bool movingOn = false);
     void disarmUndo();
     void strikeOutGroup(int groupIndex);
+    // The held place of result inside range that reads its words, or null.
+    IDispatchPtr placeAt(const WordDocumentData& data, const std::shared_ptr<CheckData>& result, IDispatch* range);
+    // Strikes out the list's groups whose places all lost their words, and revives the others.
+    void refreshListLook();
     void showListIfOpen();
 
     IDispatchPtr application;
@@ -162,6 +155,7 @@ private:
     // window's group index means an entry of its own list, whatever happened to the results since.
     std::shared_ptr<CheckData> appliedData;
     LONG appliedStart = -1;   // where that correction was made
+    IDispatchPtr appliedPlace;  // the held place it corrected
     CHECK_DATAS popupResults;
     CHECK_DATAS listResults;
     bool comInitialised = false;

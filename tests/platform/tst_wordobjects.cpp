@@ -203,12 +203,17 @@ void TestWordObjects::rangesFollowEdits_data()
     QTest::addColumn<int>("editStart");
     QTest::addColumn<int>("editEnd");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("start");                      // of the watched range [3, 5)
+    QTest::addColumn<int>("start");                      // of the watched ranges [3, 5)
     QTest::addColumn<int>("end");
     QTest::newRow("insert before shifts") << 0 << 0 << "xyz" << 6 << 8;
     QTest::newRow("delete before shifts") << 0 << 2 << "" << 1 << 3;
+    QTest::newRow("insert at its start goes before it") << 3 << 3 << "xy" << 5 << 7;
+    QTest::newRow("delete touching its start shifts") << 1 << 3 << "" << 1 << 3;
     QTest::newRow("insert inside moves the end") << 4 << 4 << "++" << 3 << 7;
+    QTest::newRow("replace inside keeps both ends") << 3 << 4 << "X" << 3 << 5;
+    QTest::newRow("replace exactly it covers the new text") << 3 << 5 << "XYZ" << 3 << 6;
     QTest::newRow("replace over the end cuts") << 4 << 7 << "" << 3 << 4;
+    QTest::newRow("insert at its end stays out") << 5 << 5 << "zz" << 3 << 5;
     QTest::newRow("edit after leaves it") << 6 << 8 << "zz" << 3 << 5;
     QTest::newRow("delete around collapses") << 2 << 6 << "" << 2 << 2;
 }
@@ -220,9 +225,28 @@ void TestWordObjects::rangesFollowEdits()
     QFETCH(QString, text);
     QFETCH(int, start);
     QFETCH(int, end);
-    IDispatchPtr watched = rangeOf(document, 3, 5);
-    putProperty(rangeOf(document, editStart, editEnd), word::Range::Text, text);
-    QCOMPARE(spanOf(watched), qMakePair(start, end));
+    // Every way a range is handed out, and every way the text changes, moves them alike.
+    using Edit = std::function<void()>;
+    const QList<QPair<const char*, Edit>> edits{
+        {"written through a range",
+         [&] { putProperty(rangeOf(document, editStart, editEnd), word::Range::Text, text); }},
+        {"typed by the user",
+         [&] {
+             sim::setWordSelection(doc, editStart, editEnd);
+             sim::typeWordText(doc, text.toStdU16String());
+         }},
+        {"replaced in the document", [&] { sim::replaceWordText(doc, editStart, editEnd, text.toStdU16String()); }},
+    };
+    for (const auto& [how, edit] : edits) {
+        sim::setWordText(doc, sample);
+        IDispatchPtr fromDocument = rangeOf(document, 3, 5);
+        sim::setWordSelection(doc, 3, 5);
+        IDispatchPtr selection = getProperty(sim::wordSelectionObject(doc), word::Selection::Range).toDispatch();
+        sim::setWordSelection(doc, 0, 0);
+        edit();
+        QVERIFY2(spanOf(fromDocument) == qMakePair(start, end), how);
+        QVERIFY2(spanOf(selection) == qMakePair(start, end), how);
+    }
 }
 
 void TestWordObjects::writtenTextTakesTheFirstUnitsFormat()

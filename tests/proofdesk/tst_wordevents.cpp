@@ -239,12 +239,12 @@ void TestWordEvents::memberFailingMidMarking_data()
     QTest::addColumn<int>("member");
     QTest::addColumn<int>("fromCall");
     QTest::addColumn<Spans>("placed");
-    // Reads of the checked stretch and of the page come before the occurrences'.
-    QTest::newRow("second occurrence unreadable") << int(sim::WordObject::Range) << int(word::Range::Text) << 4
+    // The document's text is read once to hold the places, then each place's words.
+    QTest::newRow("second occurrence unreadable") << int(sim::WordObject::Range) << int(word::Range::Text) << 3
                                                   << Spans{{0, 2}};
     QTest::newRow("second occurrence's underline") << int(sim::WordObject::Font) << int(word::Font::Underline) << 3
                                                    << Spans{{0, 2}};
-    QTest::newRow("paragraph count") << int(sim::WordObject::Paragraphs) << int(word::Paragraphs::Count) << 1
+    QTest::newRow("holding a place") << int(sim::WordObject::Document) << int(word::Document::Range) << 2
                                      << Spans{};
 }
 

@@ -17,7 +17,8 @@
 //   (it cannot be deleted). A character unit is a code point: a surrogate pair spans 2. Lines are
 //   paragraphs. Each unit carries an underline style and colour (0 and wdColorAutomatic by default).
 // - Pages start at given positions, which move with edits like range starts; page 1 starts at 0.
-// - Ranges are live: an edit before a range shifts it; an edit inside it moves its end. Writing a
+// - Ranges are live: an edit before a range shifts it, text put in at its start goes before it and
+//   text put in at its end stays out; an edit inside it moves its end. Writing a
 //   range's Text leaves the range over the new text, formatted like the range's first old unit.
 //   Selection.Range, GoTo, Next, Previous and Document.Range give new ranges; Expand and SetRange
 //   work in place. GoTo gives a collapsed range at the target's start (past the last page: the last

@@ -48,6 +48,13 @@ void WordDocModel::moveAnchors(int start, int end, int inserted)
                   anchors.end());
     for (auto& weak : anchors) {
         auto a = weak.lock();
+        // Text put in right at the start of a stretch goes before it, as text put at its end stays
+        // behind it: a range keeps covering what it covered. A caret stays before what is put there.
+        if (start == end && a->start == start && a->end > a->start) {
+            a->start += inserted;
+            a->end += inserted;
+            continue;
+        }
         a->start = mapStart(a->start);
         a->end = std::max(a->start, mapEnd(a->end));
     }

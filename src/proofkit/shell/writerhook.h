@@ -6,8 +6,9 @@
 
 #include "proofkit_export.h"
 
-// Opens a writing window holding the given text (empty for a blank one). Replaceable, so tests can
-// see the call; the default opens a new writing window.
+// Opens a writing window holding the given text (empty for a blank one); an HTML document is
+// given as the text it shows. Replaceable, so tests can see the call; the default opens a new
+// writing window.
 using WriterFunction = std::function<void(const QString& text)>;
 
 // An empty function restores the default.
