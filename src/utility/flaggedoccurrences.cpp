@@ -26,51 +26,12 @@ FlaggedOccurrences::FlaggedOccurrences(const std::u16string& checked, const Chec
     }
 }
 
-namespace {
-bool holds(const std::vector<size_t>& sorted, size_t ordinal)
-{
-    return std::binary_search(sorted.begin(), sorted.end(), ordinal);
-}
-
-void insertSorted(std::vector<size_t>& sorted, size_t ordinal)
-{
-    auto at = std::lower_bound(sorted.begin(), sorted.end(), ordinal);
-    if (at == sorted.end() || *at != ordinal)
-        sorted.insert(at, ordinal);
-}
-
-// Ordinals from `from` on move by one, up or down; `from` itself goes when moving down.
-void shift(std::vector<size_t>& sorted, size_t from, bool up)
-{
-    std::vector<size_t> moved;
-    for (size_t ordinal : sorted) {
-        if (ordinal < from)
-            moved.push_back(ordinal);
-        else if (up)
-            moved.push_back(ordinal + 1);
-        else if (ordinal > from)
-            moved.push_back(ordinal - 1);
-    }
-    sorted = moved;
-}
-}
-
-bool FlaggedOccurrences::contains(size_t ordinal) const
-{
-    return all ? !holds(letBe, ordinal) : holds(flagged, ordinal);
-}
-
 std::vector<size_t> FlaggedOccurrences::startsIn(const std::u16string& text, const std::u16string& words) const
 {
     std::vector<size_t> starts = find(text, words);
+    if (all)
+        return starts;
     std::vector<size_t> kept;
-    if (all) {
-        for (size_t ordinal = 0; ordinal < starts.size(); ++ordinal) {
-            if (!holds(letBe, ordinal))
-                kept.push_back(starts[ordinal]);
-        }
-        return kept;
-    }
     for (size_t ordinal : flagged) {
         if (ordinal < starts.size())
             kept.push_back(starts[ordinal]);
@@ -144,42 +105,6 @@ std::vector<size_t> FlaggedOccurrences::startsAfterEdits(const std::u16string& c
             inText += length;
     }
     return after;
-}
-
-bool FlaggedOccurrences::ordinalAt(const std::u16string& text, const std::u16string& words, size_t start,
-                                   size_t& ordinal)
-{
-    const std::vector<size_t> starts = find(text, words);
-    auto at = std::lower_bound(starts.begin(), starts.end(), start);
-    if (at == starts.end() || *at != start)
-        return false;
-    ordinal = size_t(at - starts.begin());
-    return true;
-}
-
-void FlaggedOccurrences::unflag(size_t ordinal)
-{
-    if (all) {
-        insertSorted(letBe, ordinal);
-        return;
-    }
-    auto at = std::lower_bound(flagged.begin(), flagged.end(), ordinal);
-    if (at != flagged.end() && *at == ordinal)
-        flagged.erase(at);
-}
-
-void FlaggedOccurrences::removeOccurrence(size_t ordinal)
-{
-    shift(all ? letBe : flagged, ordinal, false);
-}
-
-void FlaggedOccurrences::insertOccurrence(size_t ordinal, bool flaggedOne)
-{
-    shift(all ? letBe : flagged, ordinal, true);
-    if (all && !flaggedOne)
-        insertSorted(letBe, ordinal);
-    else if (!all && flaggedOne)
-        insertSorted(flagged, ordinal);
 }
 
 std::vector<size_t> FlaggedOccurrences::find(const std::u16string& text, const std::u16string& words)

@@ -29,8 +29,6 @@ class TestFlaggedOccurrences : public QObject
 private slots:
     void marksOnlyWhatTheServiceFlagged_data();
     void marksOnlyWhatTheServiceFlagged();
-    void followsTheTrackersOwnEdits_data();
-    void followsTheTrackersOwnEdits();
 };
 
 void TestFlaggedOccurrences::marksOnlyWhatTheServiceFlagged_data()
@@ -85,59 +83,6 @@ void TestFlaggedOccurrences::marksOnlyWhatTheServiceFlagged()
     const FlaggedOccurrences flagged(u16(checked), data);
     QCOMPARE(toStarts(flagged.startsIn(u16(now), u16(words))), expected);
     QCOMPARE(flagged.everyOccurrence(), pos.isEmpty());
-}
-
-void TestFlaggedOccurrences::followsTheTrackersOwnEdits_data()
-{
-    QTest::addColumn<QString>("checked");
-    QTest::addColumn<Ranges>("pos");
-    QTest::addColumn<QString>("edits");   // in turn: "u<n>" unflag, "r<n>" removed, "i<n>"/"I<n>" inserted, (not) flagged
-    QTest::addColumn<QString>("now");
-    QTest::addColumn<Starts>("expected");
-
-    // 的的 at 1 and 6 flagged, the one of 的的确确 at 10 not.
-    const QString text = QStringLiteral("好的的书，真的的书，的的确确");
-    const Ranges flagged{{1, 2}, {6, 7}};
-    QTest::newRow("first corrected") << text << flagged << "r0" << QStringLiteral("好的书，真的的书，的的确确")
-                                     << Starts{5};
-    QTest::newRow("corrected and taken back") << text << flagged << "r0 I0" << text << Starts{1, 6};
-    QTest::newRow("ignored once") << text << flagged << "u1" << text << Starts{1};
-    QTest::newRow("every occurrence, one ignored") << text << Ranges{} << "u1" << text << Starts{1, 10};
-    QTest::newRow("every occurrence, one corrected")
-        << text << Ranges{} << "u2 r0" << QStringLiteral("好的书，真的的书，的的确确") << Starts{5};
-    QTest::newRow("every occurrence, an unflagged one back")
-        << text << Ranges{} << "r0 i0" << text << Starts{6, 10};
-}
-
-void TestFlaggedOccurrences::followsTheTrackersOwnEdits()
-{
-    QFETCH(QString, checked);
-    QFETCH(Ranges, pos);
-    QFETCH(QString, edits);
-    QFETCH(QString, now);
-    QFETCH(Starts, expected);
-
-    CheckData data;
-    data.words = "的的";
-    for (const auto& r : pos)
-        data.pos.push_back({r.first, r.second});
-    FlaggedOccurrences flagged(u16(checked), data);
-    for (const QString& edit : edits.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const size_t ordinal = edit.mid(1).toUInt();
-        switch (edit.at(0).toLatin1()) {
-        case 'u': flagged.unflag(ordinal); break;
-        case 'r': flagged.removeOccurrence(ordinal); break;
-        case 'i': flagged.insertOccurrence(ordinal, false); break;
-        default: flagged.insertOccurrence(ordinal, true); break;
-        }
-    }
-    QCOMPARE(toStarts(flagged.startsIn(u16(now), u16(QStringLiteral("的的")))), expected);
-    // The ordinal of each place found is one the rule keeps.
-    for (int start : expected) {
-        size_t ordinal = 0;
-        QVERIFY(FlaggedOccurrences::ordinalAt(u16(now), u16(QStringLiteral("的的")), size_t(start), ordinal));
-        QVERIFY(flagged.contains(ordinal));
-    }
 }
 
 QTEST_APPLESS_MAIN(TestFlaggedOccurrences)
