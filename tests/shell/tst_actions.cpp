@@ -6,10 +6,12 @@
 #include "clientfixture.h"
 #include "config.h"
 #include "dialogsetting.h"
+#include "dialogwriter.h"
 #include "quitapplication.h"
 #include "settingkeys.h"
 #include "shellfixture.h"
 #include "showsettingwindow.h"
+#include "texteditex.h"
 #include "writerhook.h"
 
 class TestActions : public QObject, public ClientFixture
@@ -30,6 +32,8 @@ private slots:
     void radioPairStoresListMode();
     void slotEffects_data();
     void slotEffects();
+    void exitAsksAboutUnsavedText_data();
+    void exitAsksAboutUnsavedText();
     void checkCommands_data();
     void checkCommands();
     void checkStartedElsewhereStaysThere();
@@ -234,6 +238,44 @@ void TestActions::slotEffects()
     QCOMPARE(opened.size(), urls.size());
     for (int i = 0; i < urls.size(); ++i)
         QVERIFY2(opened[i].contains(urls[i], Qt::CaseInsensitive), qPrintable(opened[i]));
+}
+
+void TestActions::exitAsksAboutUnsavedText_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("quits");
+    QTest::newRow("unsaved, cancelled") << true << int(QMessageBox::Cancel) << false;
+    QTest::newRow("unsaved, prompt closed") << true << int(QMessageBox::NoButton) << false;
+    QTest::newRow("unsaved, discarded") << true << int(QMessageBox::Discard) << true;
+    QTest::newRow("nothing unsaved") << false << int(QMessageBox::Cancel) << true;
+}
+
+void TestActions::exitAsksAboutUnsavedText()
+{
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(bool, quits);
+    DialogWriter writer;
+    auto* edit = writer.findChild<TextEditEx*>(QStringLiteral("textEdit"));
+    QVERIFY(edit);
+    int asked = 0;
+    edit->setMessageBoxHandler([&](QMessageBox::Icon, const QString&, const QString&, QMessageBox::StandardButtons) {
+        ++asked;
+        return QMessageBox::StandardButton(answer);
+    });
+    writer.show();
+    if (edited)
+        edit->insertPlainText(QStringLiteral("还没保存的一段话。"));
+    log.clear();
+
+    actions->on_actionExit_triggered();
+    QCOMPARE(asked, edited ? 1 : 0);
+    QCOMPARE(log, quits ? QStringList{"quit 0"} : QStringList());
+    // A kept window keeps its text.
+    QCOMPARE(writer.isVisible(), !quits);
+    if (!quits)
+        QVERIFY(edit->toPlainText().contains(QStringLiteral("还没保存")));
 }
 
 void TestActions::checkCommands_data()

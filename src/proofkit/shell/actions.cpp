@@ -1,6 +1,7 @@
 #include "actions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include "checkerclient.h"
 #include "config.h"
 #include "dialogabout.h"
+#include "dialogwriter.h"
 #include "editormanager.h"
 #include "globalhotkey.h"
 #include "iconfont.h"
@@ -500,6 +502,12 @@ void Actions::on_actionAbout_triggered()
 
 void Actions::on_actionExit_triggered()
 {
+    // Each writing window asks about its unsaved text first; one the user keeps open cancels the exit.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* writer = qobject_cast<DialogWriter*>(top);
+        if (writer && writer->isVisible() && !writer->close())
+            return;
+    }
     quitApplication(0);
 }
 
