@@ -145,14 +145,7 @@ struct PlacedPage
 PlacedPage placedPage()
 {
     PlacedPage page;
-    for (int i = 0; i < kResults; ++i) {
-        auto data = std::make_shared<CheckData>();
-        data->words = wordsOf(i).toStdString();
-        data->dataItem = std::make_shared<DataItem>();
-        data->dataItem->addValue("x", 1);
-        data->errorTypes = {1};
-        page.results.push_back(data);
-    }
+    page.results = pageResults();
     for (int j = 0; j < kPlaces; ++j) {
         if (j > 0 && j % kPlacesPerParagraph == 0)
             page.text += QLatin1Char('\r');

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include "waitfor.h"
+
 // Commands the bus tests and benchmark run beside the programs they follow.
 namespace buscommands {
 
@@ -32,19 +34,7 @@ inline bool setAccessibility(bool on)
                 QStringLiteral("variant:boolean:") + (on ? QStringLiteral("true") : QStringLiteral("false"))});
 }
 
-// Runs events until done() holds or ms have passed; done()'s last answer.
-template <typename Done>
-bool waitFor(Done done, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
+using ::waitFor;
 
 // Whether a name on the session bus has an owner; asking does not start the name's service.
 inline bool nameOwned(const QString& name)

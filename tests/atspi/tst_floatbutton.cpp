@@ -58,7 +58,8 @@ void TestFloatButton::initTestCase()
 {
     const char* failed = desktop.start(*this);
     QVERIFY2(!failed, failed);
-    // As the tray program does at start: the button's native window exists before it is placed.
+    // The button's native window is made before any editor is followed, so placing it later moves a
+    // window the X server already knows.
     getDialogFloat()->show();
     getDialogFloat()->hide();
 }

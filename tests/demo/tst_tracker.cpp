@@ -226,9 +226,9 @@ void TestDemoTracker::showWriterGivesText()
 {
     QFETCH(bool, copyHtml);
     DemoScene scene;
-    sim::WordAppSpec spec;
-    spec.copyHtml = copyHtml;
-    sim::setWordAppSpec(scene.application(), spec);
+    sim::WordAppSpec setup;
+    setup.copyHtml = copyHtml;
+    sim::setWordAppSpec(scene.application(), setup);
     DemoWindow* window = scene.windows().value(0);
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QApplication::setActiveWindow(window);

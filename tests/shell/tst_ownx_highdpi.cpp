@@ -7,22 +7,9 @@
 #include "desktopfixture.h"
 #include "screenfit.h"
 #include "texteditex.h"
+#include "waitfor.h"
 
 namespace {
-// Runs events until done() holds or ms have passed; done()'s last answer. For waits inside a handler,
-// where the QTRY macros cannot return.
-template <typename Done>
-bool waitFor(Done done, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 // The window manager has framed the window and Qt has it where the X server does, look after look: a
 // fit on its way shows as a look where they differ.
