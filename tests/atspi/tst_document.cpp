@@ -245,7 +245,7 @@ void TestDocument::pageIsTheEditor()
     QTRY_VERIFY2_WITH_TIMEOUT(inCorner(), qPrintable(QStringLiteral("button %1,%2 %3x%4 in page %5,%6 %7x%8")
                                                          .arg(button->x()).arg(button->y()).arg(button->width()).arg(button->height())
                                                          .arg(area.x()).arg(area.y()).arg(area.width()).arg(area.height())),
-                              3000);
+                              15000);
     QTRY_COMPARE(shell.uia->getEditRect(page), pageOfProgram(writerPid));
 
     // Both hot keys: this tracker cannot mark errors, so checking opens the writing window too.

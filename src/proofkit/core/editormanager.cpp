@@ -205,7 +205,8 @@ void EditorManager::uiaEditorFocused(IUIAutomationElement* sender)
 
 void EditorManager::watchEditor()
 {
-    if (!activeEditorParam || !activeEditorParam->hwnd || IsWindow(activeEditorParam->hwnd))
+    // A bus too busy to answer in time keeps the editor: dropping a live one loses the user's button.
+    if (!activeEditorParam || !activeEditorParam->hwnd || WindowsExist({activeEditorParam->hwnd}).front())
         return;
     setActiveEditorDetected(nullptr, QString(), nullptr);
     emit editorGone();
