@@ -430,7 +430,9 @@ void WordHelper::showErrors(const CHECK_DATAS& results, const QVector<int>& type
 void WordHelper::holdPlaces(WordDocumentData& data)
 {
     IDispatchPtr doc = activeDocument();
-    const std::u16string whole = textOf(objectOf(doc, word::Document::Content)).toStdU16String();
+    // The whole text is read only for results that stand for every occurrence.
+    std::u16string whole;
+    bool wholeRead = false;
     // The service's positions count in the text it was sent; the user may have typed since, so they
     // are carried over the edits into the stretch as it reads now.
     const bool read = !checkedText.empty() && checkedRange;
@@ -453,6 +455,10 @@ void WordHelper::holdPlaces(WordDocumentData& data)
             offset = base;
         } else {
             // Without places (or without the text they count in) every occurrence there is now counts.
+            if (!wholeRead) {
+                whole = textOf(objectOf(doc, word::Document::Content)).toStdU16String();
+                wholeRead = true;
+            }
             starts = FlaggedOccurrences::find(whole, words);
         }
         for (size_t start : starts) {
