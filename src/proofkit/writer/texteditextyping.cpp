@@ -317,9 +317,6 @@ void TextEditEx::duplicateText()
     setTextCursor(line);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Ctrl+drag scrolling
-
 // Delete at a line end and Backspace at a line start join two lines. The document records the
 // removal alone, not in a step of its own, so the line end the joined line then takes would need a
 // second Undo: both go into one step here.
@@ -338,6 +335,9 @@ void TextEditEx::keyPressEvent(QKeyEvent* event)
     QTextEdit::keyPressEvent(event);
     step.endEditBlock();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Ctrl+drag scrolling
 
 void TextEditEx::mousePressEvent(QMouseEvent* event)
 {
